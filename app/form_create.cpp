@@ -1,0 +1,86 @@
+#include <algorithm>
+#include <cctype>
+
+#include "app/form_install.h"
+#include "app/host_suite.h"
+#include "app/text_compare.h"
+#include "platform/app_error.h"
+
+namespace velk {
+
+namespace {
+
+const char* const kUnattendedKey = "Software\\Velk-Marden\\dorvan5\\1.4\\Installer";
+
+// Everything after the last backslash or colon.
+std::string fileNamePart(const std::string& path) {
+    const auto cut = path.find_last_of("\\:");
+    return cut == std::string::npos ? path : path.substr(cut + 1);
+}
+
+// The picture types the logo box can show, chosen by the file's extension.
+void checkPictureType(const std::string& path) {
+    const std::string name = fileNamePart(path);
+    const auto dot = name.rfind('.');
+    const std::string extension = dot == std::string::npos ? std::string() : name.substr(dot);
+    for (const char* supported : {".bmp", ".ico", ".emf", ".wmf"}) {
+        if (sameTextAscii(extension, supported)) {
+            return;
+        }
+    }
+    throw AppError("Cannot show the logo \"" + path + "\": pictures of type \"" + extension +
+                   "\" are not supported (use .bmp, .ico, .emf or .wmf)");
+}
+
+} // namespace
+
+void TFormInstall::FormCreate() {
+    acceptedVersions.clear();
+    activatedOnce = false;
+    readUnattendedSettings();
+    packageFolder = platform_.files.programFolder();
+    findDescriptionFile(packageFolder);
+    readDescription(descriptionFile);
+
+    lLibName.setText(libName);
+    lLibVersion.setText(libVersion);
+    lLibDistributed.setText(libDistributed);
+    lLibAuthor.setText(libAuthor);
+
+    btReadme.setEnabled(platform_.files.fileExists(packageFolder + "libs\\readme.txt"));
+
+    const std::string logoPath = packageFolder + fileNamePart(logoFile);
+    if (platform_.files.fileExists(logoPath)) {
+        checkPictureType(logoPath);
+        ImLogo.setFileName(logoPath);
+    }
+
+    if (!grLocation.items().empty()) {
+        grLocation.setItemIndex(0);
+    }
+
+    if (acceptedVersions.empty()) {
+        platform_.boxes.error("Accepted Dorvan5 version is not installed.");
+        grLocation.setEnabled(false);
+        btInstall.setEnabled(false);
+        btRemove.setEnabled(false);
+    } else {
+        std::string folder;
+        if (findHostLibraryFolder(platform_.registry, platform_.files, acceptedVersions[0],
+                                  targetLibKind, folder)) {
+            eInstallDir.setText(folder);
+        }
+    }
+}
+
+void TFormInstall::readUnattendedSettings() {
+    auto key = platform_.registry.openLocalMachine(kUnattendedKey);
+    if (!key) {
+        return;
+    }
+    silentPath = key->readString("Path");
+    silentLanguage = key->readString("Language");
+    silentMode = sameTextAscii(key->readString("Silent"), "activated");
+}
+
+} // namespace velk

@@ -1,0 +1,105 @@
+#pragma once
+// The main window: its controls, its state record and its handlers. The handlers live in files
+// named after what they do (start-up, description reading, host suite lookup, installation,
+// removal, the buttons that open the dialogs).
+
+#include <string>
+#include <vector>
+
+#include "platform/controls.h"
+#include "platform/form.h"
+#include "platform/platform.h"
+
+namespace velk {
+
+class TFormFiles;
+class TDirectoryForm;
+
+class TFormInstall : public Form {
+  public:
+    // Connects the handlers and runs FormCreate; an error that FormCreate does not handle ends it
+    // at that step and is shown by the general error report.
+    explicit TFormInstall(Platform& platform);
+    ~TFormInstall() override;
+
+    FormLayout layout() override;
+
+    // The dialogs are created after the main window and handed over here.
+    void attachDialogs(TFormFiles* files, TDirectoryForm* directory);
+
+    // Controls.
+    Memo MemoInfo{{""}};
+    Picture ImLogo;
+    RadioGroup grLocation{"Location", {"Dorvan5"}};
+    RadioGroup rgLang{"Default language", {"English", "France", "German", "Italien"}};
+    GroupBox grLibInfo{"Library Information"};
+    Label lName{"Name"};
+    Label lVersion{"Version"};
+    Label lDistributed{"Distributed"};
+    Label lAuthor{"Author"};
+    Label lLibName;
+    Label lLibVersion;
+    Label lLibDistributed;
+    Label lLibAuthor;
+    Label lInstall{"Install Path"};
+    Edit eInstallDir;
+    Button btBrowse{"Browse"};
+    Button btFileList{"File List..."};
+    Button btReadme{"Readme..."};
+    Button btRemove{"Remove"};
+    Button btInstall{"Install"};
+    Button btExit{"Exit"};
+
+    // State record.
+    std::string libName;
+    std::string libVersion;
+    std::string libDistributed;
+    std::string libAuthor;
+    int targetLibKind = 0;
+    std::string logoFile;
+    std::vector<std::string> acceptedVersions;
+    std::string descriptionFile;
+    bool silentMode = false;
+    std::string silentPath;
+    std::string silentLanguage;
+    bool activatedOnce = false;
+    std::string packageFolder;
+
+    // The program's exit code: 0, or 1 when an installation or removal left files undone.
+    int exitCode = 0;
+
+    // Start-up and window events (form_create.cpp, form_activate.cpp).
+    void FormCreate();
+    void readUnattendedSettings();
+    void FormActivate();
+    void FormClose();
+    void FormDestroy();
+    void btExitClick();
+
+    // Package description (description_reading.cpp).
+    bool findDescriptionFile(const std::string& folder);
+    bool readDescription(const std::string& fileName);
+
+    // Host suite and target folder (location_click.cpp; the lookups are in host_suite.h).
+    void grLocationClick();
+
+    // Installation and removal (install_library.cpp, remove_library.cpp).
+    void btInstallClick();
+    void installLibrary();
+    void btRemoveClick();
+
+    // Buttons that open the dialogs and documents (file_list_click.cpp, readme_click.cpp,
+    // browse_click.cpp).
+    void btFileListClick();
+    void btReadmeClick();
+    void btBrowseClick();
+
+    Platform& platform() { return platform_; }
+
+  private:
+    Platform& platform_;
+    TFormFiles* formFiles_ = nullptr;
+    TDirectoryForm* directoryForm_ = nullptr;
+};
+
+} // namespace velk

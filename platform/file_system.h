@@ -1,0 +1,48 @@
+#pragma once
+// The file system as the installer uses it. Paths are used exactly as given (plain
+// concatenation, nothing normalised); relative paths are resolved against the process's current
+// folder.
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+namespace velk {
+
+struct DirEntry {
+    std::string name;       // bare name, no folder
+    std::uint64_t size = 0; // full 64-bit size; 0 for folders
+    bool isFolder = false;
+    std::uint32_t attributes = 0; // FILE_ATTRIBUTE_* bits as the platform reports them
+};
+
+class FileSystem {
+  public:
+    virtual ~FileSystem() = default;
+
+    // True when the path's attributes can be read and include the folder attribute.
+    virtual bool folderExists(const std::string& path) = 0;
+    // True when a search for the path finds an entry and that entry is not a folder.
+    virtual bool fileExists(const std::string& path) = 0;
+    // Calls `visit` for every entry matching `pattern` (for example "*.*" or "*.lin"), relative
+    // to the current folder unless the pattern holds a folder, with every attribute admitted, in
+    // the platform's enumeration order. Nothing when the search finds nothing or fails.
+    virtual void enumerate(const std::string& pattern,
+                           const std::function<void(const DirEntry&)>& visit) = 0;
+    virtual bool setCurrentFolder(const std::string& path) = 0;
+    // The folder of the running program, ending in a backslash.
+    virtual std::string programFolder() = 0;
+    // Copies one whole file, replacing an existing one, carrying the source's attributes over.
+    // Fails, as on Windows, when the existing target is read-only or held open by another process.
+    virtual bool copyFile(const std::string& from, const std::string& to) = 0;
+    // Creates one folder level.
+    virtual bool createFolder(const std::string& path) = 0;
+    virtual bool deleteFile(const std::string& path) = 0;
+    // The Windows folder, without trailing backslash.
+    virtual std::string windowsFolder() = 0;
+    // Reads a whole file, opened for reading and shared for reading only. Throws
+    // AppError("Cannot open file \"<full path>\". <system's reason>") when it cannot be opened.
+    virtual std::string readFile(const std::string& path) = 0;
+};
+
+} // namespace velk

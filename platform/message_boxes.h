@@ -1,0 +1,23 @@
+#pragma once
+// The standard message boxes of the program.
+
+#include <string>
+
+namespace velk {
+
+class MessageBoxes {
+  public:
+    virtual ~MessageBoxes() = default;
+    // Title "Error", error icon, "OK".
+    virtual void error(const std::string& text) = 0;
+    // Title "Information", information icon, "OK".
+    virtual void information(const std::string& text) = 0;
+    // Title "Confirm", question icon, "&Yes" (default) and "&No". True only for an explicit Yes:
+    // No, Escape and the close box all answer No.
+    virtual bool confirm(const std::string& text) = 0;
+    // The general error report: caption "VELK Zull Installer", error icon, "OK". `text` is shown
+    // as given (see errorReportText).
+    virtual void errorReport(const std::string& text) = 0;
+};
+
+} // namespace velk

@@ -1,0 +1,303 @@
+#pragma once
+// An in-memory file system with Windows' rules as far as the installer meets them: paths are
+// case-insensitive, doubled backslashes are one, relative paths start at the current folder,
+// folders enumerate in the order their entries were made (or reversed), "*.*" also yields "."
+// and "..", read-only or locked files cannot be replaced or deleted.
+
+#include <algorithm>
+#include <cctype>
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/app_error.h"
+#include "platform/file_system.h"
+
+namespace velk::testing {
+
+constexpr std::uint32_t kAttrReadOnly = 0x1;
+constexpr std::uint32_t kAttrHidden = 0x2;
+constexpr std::uint32_t kAttrSystem = 0x4;
+constexpr std::uint32_t kAttrDirectory = 0x10;
+constexpr std::uint32_t kAttrArchive = 0x20;
+
+class FakeFileSystem : public FileSystem {
+  public:
+    struct Node {
+        std::string path; // as first written, normalised
+        bool folder = false;
+        std::string content;
+        std::optional<std::uint64_t> size; // overrides content.size(), for huge files
+        std::uint32_t attributes = 0;
+        bool locked = false;     // held open without sharing by another process
+        bool unreadable = false; // exists but cannot be opened
+        long sequence = 0;
+    };
+
+    FakeFileSystem() { addFolder("C:\\"); }
+
+    std::string program = "C:\\pkg\\";
+    std::string windows = "C:\\windows";
+    std::string current = "C:\\";
+    bool reverseEnumeration = false;
+    std::vector<std::string> log; // "copy FROM -> TO", "mkdir PATH", "delete PATH", "cd PATH"
+
+    // --- set-up -------------------------------------------------------------------------------
+
+    // Makes the folder and every missing ancestor.
+    void addFolder(const std::string& path) {
+        const std::string full = normalise(path);
+        if (full.size() > 3) {
+            addFolder(parentOf(full));
+        }
+        if (nodes_.count(key(full)) == 0) {
+            Node node;
+            node.path = full;
+            node.folder = true;
+            node.attributes = kAttrDirectory;
+            node.sequence = nextSequence_++;
+            nodes_[key(full)] = node;
+        }
+    }
+
+    // Makes the file (and its folders), replacing one of that name.
+    Node& addFile(const std::string& path, const std::string& content = "x",
+                  std::uint32_t attributes = kAttrArchive) {
+        const std::string full = normalise(path);
+        addFolder(parentOf(full));
+        Node node;
+        node.path = full;
+        node.content = content;
+        node.attributes = attributes;
+        node.sequence = nextSequence_++;
+        return nodes_[key(full)] = node;
+    }
+
+    Node* find(const std::string& path) {
+        auto it = nodes_.find(key(normalise(path)));
+        return it == nodes_.end() ? nullptr : &it->second;
+    }
+    bool has(const std::string& path) { return find(path) != nullptr; }
+    std::string content(const std::string& path) {
+        Node* node = find(path);
+        return node != nullptr ? node->content : std::string("<missing>");
+    }
+    void remove(const std::string& path) { nodes_.erase(key(normalise(path))); }
+
+    // Names of the files directly in a folder, sorted, for comparing whole trees.
+    std::vector<std::string> filesIn(const std::string& folder) {
+        std::vector<std::string> names;
+        const std::string parent = key(normalise(folder));
+        for (const auto& [k, node] : nodes_) {
+            if (!node.folder && key(parentOf(node.path)) == parent) {
+                names.push_back(node.path.substr(node.path.find_last_of('\\') + 1));
+            }
+        }
+        std::sort(names.begin(), names.end());
+        return names;
+    }
+
+    // Absolute, with single backslashes and no trailing backslash (but for a drive's root).
+    std::string normalise(const std::string& path) const {
+        std::string p = path;
+        std::replace(p.begin(), p.end(), '/', '\\');
+        if (!(p.size() >= 2 && p[1] == ':')) {
+            p = current + "\\" + p;
+        }
+        std::string out;
+        for (char c : p) {
+            if (c == '\\' && !out.empty() && out.back() == '\\') {
+                continue;
+            }
+            out += c;
+        }
+        if (out.size() == 2) {
+            out += '\\';
+        }
+        while (out.size() > 3 && out.back() == '\\') {
+            out.pop_back();
+        }
+        return out;
+    }
+
+    // --- FileSystem ---------------------------------------------------------------------------
+
+    bool folderExists(const std::string& path) override {
+        if (path.empty()) {
+            return false;
+        }
+        Node* node = find(path);
+        return node != nullptr && node->folder;
+    }
+
+    bool fileExists(const std::string& path) override {
+        if (path.empty()) {
+            return false;
+        }
+        Node* node = find(path);
+        return node != nullptr && !node->folder;
+    }
+
+    void enumerate(const std::string& pattern,
+                   const std::function<void(const DirEntry&)>& visit) override {
+        std::string folder = current;
+        std::string mask = pattern;
+        const auto cut = pattern.find_last_of("\\:");
+        if (cut != std::string::npos) {
+            folder = pattern.substr(0, cut + 1);
+            mask = pattern.substr(cut + 1);
+        }
+        if (!folderExists(folder)) {
+            return;
+        }
+        const std::string parent = key(normalise(folder));
+        std::vector<const Node*> entries;
+        for (const auto& [k, node] : nodes_) {
+            if (k != parent && key(parentOf(node.path)) == parent) {
+                entries.push_back(&node);
+            }
+        }
+        std::sort(entries.begin(), entries.end(),
+                  [](const Node* a, const Node* b) { return a->sequence < b->sequence; });
+        if (reverseEnumeration) {
+            std::reverse(entries.begin(), entries.end());
+        }
+        const bool isRoot = parent.size() == 3;
+        if (!isRoot && matches(mask, ".")) {
+            visit(DirEntry{".", 0, true, kAttrDirectory});
+            visit(DirEntry{"..", 0, true, kAttrDirectory});
+        }
+        for (const Node* node : entries) {
+            const std::string name = node->path.substr(node->path.find_last_of('\\') + 1);
+            if (matches(mask, name)) {
+                visit(DirEntry{name, node->folder ? 0 : sizeOf(*node), node->folder,
+                               node->attributes});
+            }
+        }
+    }
+
+    bool setCurrentFolder(const std::string& path) override {
+        log.push_back("cd " + path);
+        if (!folderExists(path)) {
+            return false;
+        }
+        current = normalise(path);
+        return true;
+    }
+
+    std::string programFolder() override { return program; }
+
+    bool copyFile(const std::string& from, const std::string& to) override {
+        log.push_back("copy " + from + " -> " + to);
+        Node* source = find(from);
+        if (source == nullptr || source->folder || source->locked ||
+            !folderExists(parentOf(normalise(to)))) {
+            return false;
+        }
+        if (Node* target = find(to)) {
+            if (target->folder || target->locked || (target->attributes & kAttrReadOnly) != 0) {
+                return false;
+            }
+        }
+        if (failingCopies.count(key(normalise(to))) != 0) {
+            return false;
+        }
+        Node copy = *source;
+        copy.path = normalise(to);
+        copy.sequence = nextSequence_++;
+        nodes_[key(copy.path)] = copy;
+        return true;
+    }
+
+    bool createFolder(const std::string& path) override {
+        log.push_back("mkdir " + path);
+        if (has(path) || !folderExists(parentOf(normalise(path)))) {
+            return false;
+        }
+        addFolder(path);
+        return true;
+    }
+
+    bool deleteFile(const std::string& path) override {
+        log.push_back("delete " + path);
+        Node* node = find(path);
+        if (node == nullptr || node->folder || node->locked ||
+            (node->attributes & kAttrReadOnly) != 0) {
+            return false;
+        }
+        remove(path);
+        return true;
+    }
+
+    std::string windowsFolder() override { return windows; }
+
+    std::string readFile(const std::string& path) override {
+        Node* node = find(path);
+        if (node == nullptr || node->folder) {
+            throw AppError("Cannot open file \"" + normalise(path) +
+                           "\". The system cannot find the file specified");
+        }
+        if (node->unreadable || node->locked) {
+            throw AppError("Cannot open file \"" + normalise(path) +
+                           "\". The process cannot access the file because it is being used by "
+                           "another process");
+        }
+        return node->content;
+    }
+
+    // Copies to these targets fail as on a full disk (keys as made by key(normalise(path))).
+    void failCopiesTo(const std::string& path) { failingCopies[key(normalise(path))] = true; }
+    std::map<std::string, bool> failingCopies;
+
+    static std::string key(const std::string& path) {
+        std::string k = path;
+        std::transform(k.begin(), k.end(), k.begin(),
+                       [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+        return k;
+    }
+
+  private:
+    static std::string parentOf(const std::string& full) {
+        const auto cut = full.find_last_of('\\');
+        if (cut == std::string::npos) {
+            return full;
+        }
+        return cut <= 2 ? full.substr(0, 3) : full.substr(0, cut);
+    }
+
+    static std::uint64_t sizeOf(const Node& node) {
+        return node.size ? *node.size : node.content.size();
+    }
+
+    // "*" any run, "?" one character; "*.*" everything; case-insensitive.
+    static bool matches(const std::string& mask, const std::string& name) {
+        if (mask == "*.*" || mask == "*") {
+            return true;
+        }
+        return wildcard(key(mask), key(name), 0, 0);
+    }
+    static bool wildcard(const std::string& m, const std::string& n, std::size_t i,
+                         std::size_t j) {
+        if (i == m.size()) {
+            return j == n.size();
+        }
+        if (m[i] == '*') {
+            for (std::size_t k = j; k <= n.size(); ++k) {
+                if (wildcard(m, n, i + 1, k)) {
+                    return true;
+                }
+            }
+            return false;
+        }
+        if (j < n.size() && (m[i] == '?' || m[i] == n[j])) {
+            return wildcard(m, n, i + 1, j + 1);
+        }
+        return false;
+    }
+
+    std::map<std::string, Node> nodes_;
+    long nextSequence_ = 0;
+};
+
+} // namespace velk::testing
