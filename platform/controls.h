@@ -166,3 +166,53 @@ class Picture : public Control {
 };
 
 } // namespace velk
+
+namespace velk {
+
+// List in report view: rows of a caption and sub-items, at most one selected row (-1: none).
+// Rows keep the order in which they were added.
+class ListView : public Control {
+  public:
+    struct Row {
+        std::string caption;
+        std::vector<std::string> subItems;
+    };
+    struct Column {
+        std::string caption;
+        int width;
+    };
+
+    explicit ListView(std::vector<Column> columns) : columns_(std::move(columns)) {}
+
+    std::function<void()> onDblClick;
+
+    const std::vector<Column>& columns() const { return columns_; }
+    const std::vector<Row>& rows() const { return rows_; }
+    int selected() const { return selected_; }
+
+    void clear() {
+        rows_.clear();
+        selected_ = -1;
+        changed();
+    }
+    // Adding many rows: call changed() once at the end through endUpdate().
+    void addRow(Row row) { rows_.push_back(std::move(row)); }
+    void endUpdate() { changed(); }
+    void select(int row) {
+        selected_ = row >= 0 && row < static_cast<int>(rows_.size()) ? row : -1;
+        changed();
+    }
+    // A double-click as the user makes it.
+    void dblClick() {
+        if (enabled() && onDblClick) {
+            onDblClick();
+        }
+    }
+
+  private:
+    std::vector<Column> columns_;
+    std::vector<Row> rows_;
+    int selected_ = -1;
+};
+
+} // namespace velk

@@ -1,0 +1,48 @@
+#pragma once
+// A package description file (INI text) read whole into memory, with the installer's reading
+// rules: trimmed lines, ";" comments, a repeated section replacing the earlier one whole,
+// case-insensitive section and key names, the last duplicate key on read but every line when
+// listing, and integers in decimal or "$", "0x", "0X" or "x" hexadecimal.
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace velk {
+
+class FileSystem;
+
+class IniFile {
+  public:
+    IniFile() = default;
+    // Parses INI text (single-byte; CR, LF or CR LF line ends; a NUL ends the text).
+    static IniFile parse(std::string_view text);
+    // Reads a file: a missing file (or a folder) reads as empty; a file that exists but cannot
+    // be opened throws AppError("Cannot open file ...") from FileSystem::readFile.
+    static IniFile read(FileSystem& files, const std::string& path);
+
+    // The value of the key's last occurrence in the section; `fallback` when the section or key
+    // is missing. A key present with nothing after "=" gives "".
+    std::string readString(std::string_view section, std::string_view key,
+                           const std::string& fallback) const;
+    // The key's text converted as a signed 32-bit integer; `fallback` for anything else.
+    int readInteger(std::string_view section, std::string_view key, int fallback) const;
+    // The stored lines of the section in file order ("key=value", or the line without "=").
+    std::vector<std::string> sectionLines(std::string_view section) const;
+    // The key of each stored line, same order and count ("" for a line without "=").
+    std::vector<std::string> sectionKeys(std::string_view section) const;
+
+  private:
+    struct Line {
+        std::string key;  // "" for a line without "="
+        std::string text; // normalised: key "=" value, or the trimmed line
+    };
+    struct Section {
+        std::string name;
+        std::vector<Line> lines;
+    };
+    const Section* findSection(std::string_view name) const;
+    std::vector<Section> sections_;
+};
+
+} // namespace velk
