@@ -15,7 +15,7 @@ class TDirectoryForm : public Form {
     }
 
   private:
-    Platform& platform_;
+    [[maybe_unused]] Platform& platform_;
 };
 
 } // namespace velk

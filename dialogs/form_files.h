@@ -6,15 +6,18 @@
 
 namespace velk {
 
+class TFormInstall;
+
 class TFormFiles : public Form {
   public:
-    explicit TFormFiles(Platform& platform) : platform_(platform) {}
+    TFormFiles(Platform& platform, TFormInstall& main) : platform_(platform), main_(main) {}
     FormLayout layout() override {
         return {"File List", FrameKind::FixedDialog, Placement::OwnerCenter, 0, 0, 374, 293, {}};
     }
 
   private:
-    Platform& platform_;
+    [[maybe_unused]] Platform& platform_;
+    [[maybe_unused]] TFormInstall& main_;
 };
 
 } // namespace velk
