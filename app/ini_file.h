@@ -6,6 +6,7 @@
 
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 namespace velk {
@@ -34,15 +35,25 @@ class IniFile {
 
   private:
     struct Line {
-        std::string key;  // "" for a line without "="
-        std::string text; // normalised: key "=" value, or the trimmed line
+        std::string text;          // normalised: key "=" value, or the trimmed line
+        std::size_t keyLength = 0; // length of the key at the start of `text`
+        bool hasValue = false;     // the line held "="
+        std::string_view key() const { return std::string_view(text).substr(0, keyLength); }
+        std::string_view value() const {
+            return hasValue ? std::string_view(text).substr(keyLength + 1) : std::string_view();
+        }
     };
     struct Section {
         std::string name;
         std::vector<Line> lines;
     };
     const Section* findSection(std::string_view name) const;
+    const Line* findKey(std::string_view section, std::string_view key) const;
+
+    // One entry per distinct section name (a repeated name reuses its entry, emptied first);
+    // `index_` maps the name folded to capitals to its entry.
     std::vector<Section> sections_;
+    std::unordered_map<std::string, std::size_t> index_;
 };
 
 } // namespace velk

@@ -1,0 +1,243 @@
+#include "app/ini_file.h"
+
+#include <cstdint>
+#include <limits>
+#include <optional>
+
+#include "platform/file_system.h"
+
+namespace velk {
+
+namespace {
+
+// Blanks and control characters: everything up to and including the blank.
+bool isBlank(char c) {
+    return static_cast<unsigned char>(c) <= ' ';
+}
+
+std::string_view trim(std::string_view text) {
+    std::size_t begin = 0;
+    std::size_t end = text.size();
+    while (begin < end && isBlank(text[begin])) {
+        ++begin;
+    }
+    while (end > begin && isBlank(text[end - 1])) {
+        --end;
+    }
+    return text.substr(begin, end - begin);
+}
+
+char upperAscii(char c) {
+    return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+}
+
+// Section and key names ignore the case of the letters A to Z.
+std::string foldName(std::string_view name) {
+    std::string folded(name);
+    for (char& c : folded) {
+        c = upperAscii(c);
+    }
+    return folded;
+}
+
+bool sameName(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) {
+        return false;
+    }
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        if (upperAscii(a[i]) != upperAscii(b[i])) {
+            return false;
+        }
+    }
+    return true;
+}
+
+int hexDigit(char c) {
+    if (c >= '0' && c <= '9') {
+        return c - '0';
+    }
+    if (c >= 'a' && c <= 'f') {
+        return c - 'a' + 10;
+    }
+    if (c >= 'A' && c <= 'F') {
+        return c - 'A' + 10;
+    }
+    return -1;
+}
+
+// An optional sign, then decimal digits (within the signed 32-bit range) or hexadecimal digits
+// behind "$", "0x", "0X", "x" or "X" (a 32-bit pattern, so "$FFFFFFFF" is -1 and "-$10" is
+// -16). Anything else, the empty text included, is no number.
+std::optional<int> parseInteger(std::string_view text) {
+    std::size_t pos = 0;
+    bool negative = false;
+    if (pos < text.size() && (text[pos] == '+' || text[pos] == '-')) {
+        negative = text[pos] == '-';
+        ++pos;
+    }
+    const std::string_view rest = text.substr(pos);
+    std::size_t hexStart = std::string_view::npos;
+    if (!rest.empty() && (rest[0] == '$' || rest[0] == 'x' || rest[0] == 'X')) {
+        hexStart = 1;
+    } else if (rest.size() >= 2 && rest[0] == '0' && (rest[1] == 'x' || rest[1] == 'X')) {
+        hexStart = 2;
+    }
+
+    if (hexStart != std::string_view::npos) {
+        const std::string_view digits = rest.substr(hexStart);
+        if (digits.empty()) {
+            return std::nullopt;
+        }
+        std::uint32_t pattern = 0;
+        for (char c : digits) {
+            const int digit = hexDigit(c);
+            if (digit < 0 || pattern > 0x0FFFFFFFu) {
+                return std::nullopt; // not a digit, or more than 32 bits
+            }
+            pattern = (pattern << 4) | static_cast<std::uint32_t>(digit);
+        }
+        const std::uint32_t value = negative ? 0u - pattern : pattern;
+        return static_cast<int>(value); // two's complement, well defined since C++20
+    }
+
+    if (rest.empty()) {
+        return std::nullopt;
+    }
+    // The magnitude may reach 2^31 for a negative number.
+    const std::uint64_t limit =
+        negative ? std::uint64_t{1} << 31 : std::uint64_t{std::numeric_limits<int>::max()};
+    std::uint64_t magnitude = 0;
+    for (char c : rest) {
+        if (c < '0' || c > '9') {
+            return std::nullopt;
+        }
+        magnitude = magnitude * 10 + static_cast<std::uint64_t>(c - '0');
+        if (magnitude > limit) {
+            return std::nullopt;
+        }
+    }
+    const std::int64_t value =
+        negative ? -static_cast<std::int64_t>(magnitude) : static_cast<std::int64_t>(magnitude);
+    return static_cast<int>(value);
+}
+
+} // namespace
+
+IniFile IniFile::parse(std::string_view text) {
+    const auto nul = text.find('\0');
+    if (nul != std::string_view::npos) {
+        text = text.substr(0, nul);
+    }
+
+    IniFile ini;
+    Section* current = nullptr;
+    std::size_t pos = 0;
+    while (pos < text.size()) {
+        // A line ends at CR or LF; the LF of a CR LF pair then gives an empty line, skipped.
+        std::size_t end = text.find_first_of("\r\n", pos);
+        if (end == std::string_view::npos) {
+            end = text.size();
+        }
+        const std::string_view line = trim(text.substr(pos, end - pos));
+        pos = end + 1;
+
+        if (line.empty() || line.front() == ';') {
+            continue;
+        }
+        if (line.size() >= 2 && line.front() == '[' && line.back() == ']') {
+            const std::string_view name = trim(line.substr(1, line.size() - 2));
+            // A repeated name replaces the earlier section whole.
+            const auto [it, added] = ini.index_.try_emplace(foldName(name), ini.sections_.size());
+            if (added) {
+                ini.sections_.push_back(Section{std::string(name), {}});
+            } else {
+                ini.sections_[it->second].name = std::string(name);
+                ini.sections_[it->second].lines.clear();
+            }
+            current = &ini.sections_[it->second];
+            continue;
+        }
+        if (current == nullptr) {
+            continue; // before the first section
+        }
+
+        Line stored;
+        const auto equals = line.find('=');
+        if (equals == std::string_view::npos) {
+            stored.text = std::string(line);
+        } else {
+            const std::string_view key = trim(line.substr(0, equals));
+            const std::string_view value = trim(line.substr(equals + 1));
+            stored.text.reserve(key.size() + 1 + value.size());
+            stored.text.append(key).append(1, '=').append(value);
+            stored.keyLength = key.size();
+            stored.hasValue = true;
+        }
+        current->lines.push_back(std::move(stored));
+    }
+    return ini;
+}
+
+IniFile IniFile::read(FileSystem& files, const std::string& path) {
+    if (!files.fileExists(path)) {
+        return IniFile();
+    }
+    return parse(files.readFile(path));
+}
+
+const IniFile::Section* IniFile::findSection(std::string_view name) const {
+    const auto it = index_.find(foldName(name));
+    return it == index_.end() ? nullptr : &sections_[it->second];
+}
+
+const IniFile::Line* IniFile::findKey(std::string_view section, std::string_view key) const {
+    const Section* found = findSection(section);
+    if (found == nullptr) {
+        return nullptr;
+    }
+    // The last occurrence of a key counts.
+    for (auto it = found->lines.rbegin(); it != found->lines.rend(); ++it) {
+        if (it->hasValue && sameName(it->key(), key)) {
+            return &*it;
+        }
+    }
+    return nullptr;
+}
+
+std::string IniFile::readString(std::string_view section, std::string_view key,
+                                const std::string& fallback) const {
+    const Line* line = findKey(section, key);
+    return line == nullptr ? fallback : std::string(line->value());
+}
+
+int IniFile::readInteger(std::string_view section, std::string_view key, int fallback) const {
+    const Line* line = findKey(section, key);
+    if (line == nullptr) {
+        return fallback;
+    }
+    return parseInteger(line->value()).value_or(fallback);
+}
+
+std::vector<std::string> IniFile::sectionLines(std::string_view section) const {
+    std::vector<std::string> lines;
+    if (const Section* found = findSection(section)) {
+        lines.reserve(found->lines.size());
+        for (const Line& line : found->lines) {
+            lines.push_back(line.text);
+        }
+    }
+    return lines;
+}
+
+std::vector<std::string> IniFile::sectionKeys(std::string_view section) const {
+    std::vector<std::string> keys;
+    if (const Section* found = findSection(section)) {
+        keys.reserve(found->lines.size());
+        for (const Line& line : found->lines) {
+            keys.emplace_back(line.key());
+        }
+    }
+    return keys;
+}
+
+} // namespace velk
