@@ -1,0 +1,58 @@
+#include "platform/win32/win32_message_boxes.h"
+
+#include <windows.h>
+
+#include "platform/win32/unique_handles.h"
+
+namespace velk::win32 {
+namespace {
+
+int showBox(const std::string& text, const char* title, UINT style) {
+    HWND owner = GetActiveWindow();
+    if (owner == nullptr) {
+        style |= MB_TASKMODAL; // no window of ours to disable: block the thread's windows
+    }
+    return MessageBoxA(owner, text.c_str(), title, style);
+}
+
+// A Yes/No message box ignores Escape on Windows (Wine returns IDCANCEL for it). While a
+// confirmation is shown, this filter turns Escape in the box into a click on its No button,
+// so that Escape answers No everywhere.
+LRESULT CALLBACK escapeAnswersNo(int code, WPARAM wParam, LPARAM lParam) {
+    if (code == MSGF_DIALOGBOX) {
+        const MSG* msg = reinterpret_cast<const MSG*>(lParam);
+        if (msg->message == WM_KEYDOWN && msg->wParam == VK_ESCAPE) {
+            HWND box = GetAncestor(msg->hwnd, GA_ROOT);
+            HWND no = box ? GetDlgItem(box, IDNO) : nullptr;
+            if (no != nullptr) {
+                PostMessageA(box, WM_COMMAND, MAKEWPARAM(IDNO, BN_CLICKED),
+                             reinterpret_cast<LPARAM>(no));
+                return TRUE; // handled: the box does not see the key
+            }
+        }
+    }
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+} // namespace
+
+void Win32MessageBoxes::error(const std::string& text) {
+    showBox(text, "Error", MB_ICONERROR | MB_OK);
+}
+
+void Win32MessageBoxes::information(const std::string& text) {
+    showBox(text, "Information", MB_ICONINFORMATION | MB_OK);
+}
+
+bool Win32MessageBoxes::confirm(const std::string& text) {
+    UniqueHhook filter(
+        SetWindowsHookExA(WH_MSGFILTER, escapeAnswersNo, nullptr, GetCurrentThreadId()));
+    // Only an explicit Yes goes on: No, Escape and the close box (IDCANCEL) all answer No.
+    return showBox(text, "Confirm", MB_ICONQUESTION | MB_YESNO | MB_DEFBUTTON1) == IDYES;
+}
+
+void Win32MessageBoxes::errorReport(const std::string& text) {
+    showBox(text, "VELK Zull Installer", MB_ICONERROR | MB_OK);
+}
+
+} // namespace velk::win32

@@ -1,0 +1,13 @@
+#pragma once
+// Starts programs with CreateProcessA.
+
+#include "platform/process_starter.h"
+
+namespace velk::win32 {
+
+class Win32ProcessStarter : public ProcessStarter {
+  public:
+    void startProgram(const std::string& commandLine) override;
+};
+
+} // namespace velk::win32
