@@ -1,8 +1,12 @@
 #include "app/form_install.h"
+#include "dialogs/document_opener.h"
 
 namespace velk {
 
-// Placeholder until the document opener lands.
-void TFormInstall::btReadmeClick() {}
+// The readme always goes to the text editor, whatever program its extension is associated
+// with, and whether or not it still exists.
+void TFormInstall::btReadmeClick() {
+    DocumentOpener(platform_).openWithNotepad(packageFolder + "libs\\readme.txt");
+}
 
 } // namespace velk

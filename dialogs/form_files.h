@@ -1,6 +1,10 @@
 #pragma once
-// The file list dialog (placeholder until it lands).
+// The file list dialog: the package's library files with their sizes and a summary line. A
+// double-click opens a file with the program associated with its type.
 
+#include <string>
+
+#include "platform/controls.h"
 #include "platform/form.h"
 #include "platform/platform.h"
 
@@ -10,14 +14,25 @@ class TFormInstall;
 
 class TFormFiles : public Form {
   public:
-    TFormFiles(Platform& platform, TFormInstall& main) : platform_(platform), main_(main) {}
-    FormLayout layout() override {
-        return {"File List", FrameKind::FixedDialog, Placement::OwnerCenter, 0, 0, 374, 293, {}};
-    }
+    TFormFiles(Platform& platform, TFormInstall& main);
+
+    FormLayout layout() override;
+
+    // Empties the list and fills it, and the summary line, from `folder` + "Libs" (`folder` ends
+    // with a backslash). That folder becomes the current folder when it exists.
+    void fillFileList(const std::string& folder);
+
+    void btCloseClick();
+    void lvFilesDblClick();
+
+    // Controls.
+    ListView lvFiles{{{"File Name", 257}, {"Size (bytes)", 100}}};
+    Label lFiles{"lFiles"};
+    Button btClose{"&Close"};
 
   private:
-    [[maybe_unused]] Platform& platform_;
-    [[maybe_unused]] TFormInstall& main_;
+    Platform& platform_;
+    TFormInstall& main_;
 };
 
 } // namespace velk

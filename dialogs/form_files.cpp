@@ -1,0 +1,67 @@
+#include "dialogs/form_files.h"
+
+#include <cstdint>
+#include <utility>
+
+#include "app/form_install.h"
+#include "app/package_files.h"
+#include "dialogs/document_opener.h"
+
+namespace velk {
+
+TFormFiles::TFormFiles(Platform& platform, TFormInstall& main) : platform_(platform), main_(main) {
+    lvFiles.onDblClick = [this] { lvFilesDblClick(); };
+    btClose.onClick = [this] { btCloseClick(); };
+}
+
+FormLayout TFormFiles::layout() {
+    using K = ControlKind;
+    return FormLayout{
+        "File List",
+        FrameKind::FixedDialog,
+        Placement::OwnerCenter,
+        0,
+        0,
+        374,
+        293,
+        {
+            {&lvFiles, K::ListView, "lvFiles", 8, 0, 361, 257, 0},
+            {&lFiles, K::Label, "lFiles", 8, 264, 0, 0, -1},
+            {&btClose, K::Button, "btClose", 296, 264, 75, 25, 1},
+        },
+        nullptr,
+        nullptr,
+    };
+}
+
+void TFormFiles::fillFileList(const std::string& folder) {
+    lvFiles.clear();
+    std::size_t count = 0;
+    std::uint64_t totalBytes = 0; // 64 bits: packages of 4 GiB and more add up right
+    const std::string libs = folder + "Libs";
+    if (platform_.files.folderExists(libs)) {
+        for (DirEntry& entry : packageFiles(platform_.files, libs)) {
+            totalBytes += entry.size;
+            ++count;
+            lvFiles.addRow({std::move(entry.name), {std::to_string(entry.size)}});
+        }
+        lvFiles.endUpdate();
+    }
+    lFiles.setText("Total " + std::to_string(count) + " files in " +
+                   std::to_string(totalBytes / 1024) + " KB");
+}
+
+void TFormFiles::btCloseClick() {
+    close(ModalResult::Cancel);
+}
+
+void TFormFiles::lvFilesDblClick() {
+    const int row = lvFiles.selected();
+    if (row < 0) {
+        return;
+    }
+    DocumentOpener(platform_).openDocument(main_.packageFolder + "libs\\" +
+                                           lvFiles.rows()[static_cast<std::size_t>(row)].caption);
+}
+
+} // namespace velk
