@@ -1,8 +1,57 @@
+#include <string>
+
 #include "app/form_install.h"
+#include "app/install_report.h"
+#include "app/package_files.h"
 
 namespace velk {
 
-// Placeholder until removal lands.
-void TFormInstall::btRemoveClick() {}
+// Deletes from the folder named by eInstallDir the files named like the package's base files,
+// after the user confirmed. Language subfolders and files the package does not name stay. A base
+// file that is still there after its deletion failed is reported at the end instead of the
+// success message; one that was already missing is not. Removal always asks and reports, in an
+// unattended run too.
+void TFormInstall::btRemoveClick() {
+    FileSystem& files = platform_.files;
+    MessageBoxes& boxes = platform_.boxes;
+
+    const std::string target = eInstallDir.text();
+    if (!files.folderExists(target)) {
+        boxes.error("Target Path not exist, cannot be installed.");
+        return;
+    }
+    const std::string libsFolder = packageFolder + "Libs";
+    if (!files.folderExists(libsFolder)) {
+        return;
+    }
+    const std::string installedDescription = target + "\\" + descriptionFile;
+    if (!files.fileExists(installedDescription)) {
+        boxes.error("Library is not installed in the target directory!");
+        return;
+    }
+    const std::string title = installedTitle(files, installedDescription);
+    if (!boxes.confirm("Library " + title + " is already installed in the target directory!" +
+                       "\rDo you want to remove the library " + libName + " " + libVersion +
+                       " ?")) {
+        return;
+    }
+
+    FailureList failures;
+    for (const DirEntry& entry : packageFiles(files, libsFolder)) {
+        const std::string path = target + "\\" + entry.name;
+        if (!files.deleteFile(path) && files.fileExists(path)) {
+            failures.add(path);
+        }
+    }
+
+    if (failures.empty()) {
+        boxes.information("Library uninstallation was successful.");
+    } else {
+        exitCode = 1;
+        boxes.error(
+            failures.text("Library uninstallation failed: %d file(s) could not be deleted."));
+    }
+    close();
+}
 
 } // namespace velk
