@@ -1,0 +1,286 @@
+// The file-system layer against the real file system: existence, enumeration with 64-bit sizes
+// and attributes, copying and deleting as Windows allows it, reading with its error text.
+
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <map>
+
+#include "platform/app_error.h"
+#include "platform/win32/win32_file_system.h"
+#include "test_support.h"
+
+namespace velk::win32 {
+namespace {
+
+using testing::attributesOf;
+using testing::contentOf;
+using testing::NamedEvent;
+using testing::quoted;
+using testing::TempFolder;
+using testing::toolPath;
+using testing::writeFile;
+
+class FileSystemTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        char current[MAX_PATH + 1] = {};
+        GetCurrentDirectoryA(sizeof current, current);
+        savedCurrent_ = current;
+    }
+    void TearDown() override { SetCurrentDirectoryA(savedCurrent_.c_str()); }
+
+    std::map<std::string, DirEntry> listing(const std::string& pattern) {
+        std::map<std::string, DirEntry> entries;
+        files.enumerate(pattern, [&](const DirEntry& entry) {
+            EXPECT_TRUE(entries.emplace(entry.name, entry).second) << "twice: " << entry.name;
+        });
+        return entries;
+    }
+
+    std::string readError(const std::string& path) {
+        try {
+            files.readFile(path);
+        } catch (const AppError& error) {
+            return error.what();
+        }
+        return "<no error>";
+    }
+
+    Win32FileSystem files;
+    TempFolder temp;
+
+  private:
+    std::string savedCurrent_;
+};
+
+// Another process that holds a file open without sharing until the object ends.
+class FileHolder {
+  public:
+    explicit FileHolder(const std::string& path) : ready_("velk_ready"), release_("velk_release") {
+        process_ = testing::startHelper(quoted(toolPath("hold_file_open")) + " " + quoted(path) +
+                                        " " + ready_.name + " " + release_.name);
+        HANDLE waits[] = {ready_.handle.get(), process_.get()};
+        holding_ = process_ && WaitForMultipleObjects(2, waits, FALSE, 20000) == WAIT_OBJECT_0;
+    }
+    ~FileHolder() {
+        SetEvent(release_.handle.get());
+        if (process_) {
+            EXPECT_EQ(testing::exitCodeAfter(process_, 20000), 0u);
+        }
+    }
+    bool holding() const { return holding_; }
+
+  private:
+    NamedEvent ready_;
+    NamedEvent release_;
+    UniqueHandle process_;
+    bool holding_ = false;
+};
+
+TEST_F(FileSystemTest, TellsFilesFromFolders) {
+    const std::string file = temp / "lib.lin";
+    const std::string hidden = temp / "hidden.dat";
+    ASSERT_TRUE(writeFile(file, "x"));
+    ASSERT_TRUE(writeFile(hidden, "", FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM));
+
+    EXPECT_TRUE(files.folderExists(temp.path()));
+    EXPECT_TRUE(files.folderExists(temp.path() + "\\"));
+    EXPECT_FALSE(files.fileExists(temp.path()));
+    EXPECT_TRUE(files.fileExists(file));
+    EXPECT_FALSE(files.folderExists(file));
+    EXPECT_TRUE(files.fileExists(hidden));
+    EXPECT_FALSE(files.fileExists(temp / "missing.lin"));
+    EXPECT_FALSE(files.folderExists(temp / "missing"));
+    EXPECT_FALSE(files.fileExists(""));
+    EXPECT_FALSE(files.folderExists(""));
+
+    EXPECT_TRUE(files.createFolder(temp / "Deutsch"));
+    EXPECT_TRUE(files.folderExists(temp / "Deutsch"));
+    EXPECT_FALSE(files.createFolder(temp / "Deutsch"));
+    EXPECT_FALSE(files.createFolder(temp / "a\\b")); // one level only
+    EXPECT_FALSE(files.folderExists(temp / "a"));
+}
+
+TEST_F(FileSystemTest, EnumeratesEveryEntryWithSizeAndAttributes) {
+    ASSERT_TRUE(writeFile(temp / "plain.lin", "12345"));
+    ASSERT_TRUE(writeFile(temp / "hidden.lin", "abc", FILE_ATTRIBUTE_HIDDEN));
+    ASSERT_TRUE(writeFile(temp / "system.dat", "s", FILE_ATTRIBUTE_SYSTEM));
+    ASSERT_TRUE(writeFile(temp / "readonly.txt", "ro", FILE_ATTRIBUTE_READONLY));
+    ASSERT_TRUE(writeFile(temp / "empty.txt", ""));
+    ASSERT_TRUE(CreateDirectoryA((temp / "English").c_str(), nullptr));
+    ASSERT_TRUE(writeFile(temp / "English\\inner.lin", "inner"));
+
+    auto all = listing(temp / "*.*");
+    ASSERT_EQ(all.size(), 8u); // ".", ".." and the six entries, nothing from the subfolder
+    EXPECT_TRUE(all["."].isFolder);
+    EXPECT_TRUE(all[".."].isFolder);
+    EXPECT_TRUE(all["English"].isFolder);
+    EXPECT_EQ(all["English"].size, 0u);
+    EXPECT_NE(all["English"].attributes & FILE_ATTRIBUTE_DIRECTORY, 0u);
+    EXPECT_EQ(all["plain.lin"].size, 5u);
+    EXPECT_FALSE(all["plain.lin"].isFolder);
+    EXPECT_EQ(all["hidden.lin"].size, 3u);
+    EXPECT_NE(all["hidden.lin"].attributes & FILE_ATTRIBUTE_HIDDEN, 0u);
+    EXPECT_NE(all["system.dat"].attributes & FILE_ATTRIBUTE_SYSTEM, 0u);
+    EXPECT_NE(all["readonly.txt"].attributes & FILE_ATTRIBUTE_READONLY, 0u);
+    EXPECT_EQ(all["empty.txt"].size, 0u);
+
+    // Relative to the current folder; only matching names.
+    ASSERT_TRUE(files.setCurrentFolder(temp.path()));
+    auto lin = listing("*.lin");
+    EXPECT_EQ(lin.size(), 2u);
+    EXPECT_EQ(lin.count("plain.lin"), 1u);
+    EXPECT_EQ(lin.count("hidden.lin"), 1u);
+
+    EXPECT_TRUE(listing(temp / "missing\\*.*").empty());
+    EXPECT_FALSE(files.setCurrentFolder(temp / "missing"));
+}
+
+TEST_F(FileSystemTest, ReportsSizesAboveFourGigabytes) {
+    const std::string path = temp / "huge.bin";
+    const std::uint64_t size = (std::uint64_t{5} << 30) + 123;
+    {
+        UniqueHandle file(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                      FILE_ATTRIBUTE_NORMAL, nullptr));
+        ASSERT_TRUE(file);
+        DWORD returned = 0;
+        // Sparse where the file system offers it, so that the test costs no disk space.
+        DeviceIoControl(file.get(), FSCTL_SET_SPARSE, nullptr, 0, nullptr, 0, &returned, nullptr);
+        LARGE_INTEGER end;
+        end.QuadPart = static_cast<LONGLONG>(size);
+        ASSERT_TRUE(SetFilePointerEx(file.get(), end, nullptr, FILE_BEGIN));
+        ASSERT_TRUE(SetEndOfFile(file.get()));
+    }
+    auto entries = listing(temp / "huge.*");
+    ASSERT_EQ(entries.size(), 1u);
+    EXPECT_EQ(entries["huge.bin"].size, size);
+    EXPECT_TRUE(files.fileExists(path));
+}
+
+TEST_F(FileSystemTest, CopiesReplacingAndCarryingAttributesOver) {
+    const std::string source = temp / "source.lin";
+    const std::string target = temp / "target.lin";
+    ASSERT_TRUE(writeFile(source, "new content"));
+    ASSERT_TRUE(writeFile(target, "old"));
+
+    EXPECT_TRUE(files.copyFile(source, target));
+    EXPECT_EQ(contentOf(target), "new content");
+
+    const std::string readOnlySource = temp / "readonly.lin";
+    const std::string copied = temp / "copied.lin";
+    ASSERT_TRUE(writeFile(readOnlySource, "ro", FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN));
+    EXPECT_TRUE(files.copyFile(readOnlySource, copied));
+    EXPECT_EQ(contentOf(copied), "ro");
+    EXPECT_NE(attributesOf(copied) & FILE_ATTRIBUTE_READONLY, 0u);
+    EXPECT_NE(attributesOf(copied) & FILE_ATTRIBUTE_HIDDEN, 0u);
+
+    EXPECT_FALSE(files.copyFile(temp / "missing.lin", target));
+    EXPECT_EQ(contentOf(target), "new content");
+    EXPECT_FALSE(files.copyFile(source, temp / "missing\\target.lin"));
+}
+
+TEST_F(FileSystemTest, RefusesToReplaceReadOnlyFiles) {
+    const std::string source = temp / "source.lin";
+    const std::string target = temp / "target.lin";
+    ASSERT_TRUE(writeFile(source, "new content"));
+    ASSERT_TRUE(writeFile(target, "kept", FILE_ATTRIBUTE_READONLY));
+
+    EXPECT_FALSE(files.copyFile(source, target));
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ACCESS_DENIED));
+    EXPECT_EQ(contentOf(target), "kept");
+    EXPECT_NE(attributesOf(target) & FILE_ATTRIBUTE_READONLY, 0u);
+
+    EXPECT_FALSE(files.deleteFile(target));
+    EXPECT_EQ(contentOf(target), "kept");
+
+    ASSERT_TRUE(SetFileAttributesA(target.c_str(), FILE_ATTRIBUTE_NORMAL));
+    EXPECT_TRUE(files.copyFile(source, target));
+    EXPECT_EQ(contentOf(target), "new content");
+    EXPECT_TRUE(files.deleteFile(target));
+    EXPECT_FALSE(files.fileExists(target));
+    EXPECT_FALSE(files.deleteFile(target));
+}
+
+TEST_F(FileSystemTest, FileHeldOpenByAnotherProgramCannotBeReplacedDeletedOrRead) {
+    const std::string source = temp / "source.lin";
+    const std::string target = temp / "target lin.ini";
+    ASSERT_TRUE(writeFile(source, "new content"));
+    ASSERT_TRUE(writeFile(target, "in use"));
+    {
+        FileHolder holder(target);
+        ASSERT_TRUE(holder.holding());
+
+        EXPECT_FALSE(files.copyFile(source, target));
+        EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_SHARING_VIOLATION));
+        EXPECT_FALSE(files.deleteFile(target));
+        EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_SHARING_VIOLATION));
+        EXPECT_EQ(readError(target), "Cannot open file \"" + target + "\". " +
+                                         systemErrorText(ERROR_SHARING_VIOLATION));
+    }
+    EXPECT_EQ(contentOf(target), "in use");
+    EXPECT_TRUE(files.copyFile(source, target));
+    EXPECT_EQ(files.readFile(target), "new content");
+    EXPECT_TRUE(files.deleteFile(target));
+}
+
+TEST_F(FileSystemTest, ReadsWholeFilesSharedForReadingOnly) {
+    std::string binary = "[About]\r\nName=Lib\0Zero\r\n";
+    binary += std::string(3 << 20, 'z'); // more than one read
+    const std::string path = temp / "description.ini";
+    ASSERT_TRUE(writeFile(path, binary));
+    EXPECT_EQ(files.readFile(path), binary);
+
+    {
+        // Another reader that shares reading does not stop us ...
+        UniqueHandle reader(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                        OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+        ASSERT_TRUE(reader);
+        EXPECT_EQ(files.readFile(path).size(), binary.size());
+    }
+    {
+        // ... a writer does, since we share reading only.
+        UniqueHandle writer(CreateFileA(path.c_str(), GENERIC_WRITE,
+                                        FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                        FILE_ATTRIBUTE_NORMAL, nullptr));
+        ASSERT_TRUE(writer);
+        EXPECT_EQ(readError(path).rfind("Cannot open file \"" + path + "\". ", 0), 0u);
+    }
+    ASSERT_TRUE(writeFile(temp / "empty.ini", ""));
+    EXPECT_EQ(files.readFile(temp / "empty.ini"), "");
+}
+
+TEST_F(FileSystemTest, ReadErrorsNameTheFullPathAndTheSystemsReason) {
+    ASSERT_TRUE(files.setCurrentFolder(temp.path()));
+    const std::string message = readError("Libs\\missing.ini");
+    const std::string reason = systemErrorText(ERROR_PATH_NOT_FOUND);
+    EXPECT_EQ(message, "Cannot open file \"" + temp.path() + "\\Libs\\missing.ini\". " + reason);
+    ASSERT_FALSE(reason.empty());
+    EXPECT_NE(reason.back(), '.');
+    EXPECT_EQ(reason.find_first_of("\r\n"), std::string::npos);
+    // The path is absolute: a drive letter and a colon.
+    ASSERT_GT(temp.path().size(), 3u);
+    EXPECT_EQ(temp.path()[1], ':');
+
+    const std::string notFound = systemErrorText(ERROR_FILE_NOT_FOUND);
+    EXPECT_NE(notFound, reason);
+    EXPECT_EQ(readError(temp / "missing.ini"),
+              "Cannot open file \"" + temp.path() + "\\missing.ini\". " + notFound);
+}
+
+TEST_F(FileSystemTest, KnowsItsOwnAndTheWindowsFolder) {
+    const std::string program = files.programFolder();
+    ASSERT_FALSE(program.empty());
+    EXPECT_EQ(program.back(), '\\');
+    EXPECT_TRUE(files.fileExists(program + "win32_tests.exe"));
+
+    const std::string windows = files.windowsFolder();
+    ASSERT_FALSE(windows.empty());
+    EXPECT_NE(windows.back(), '\\');
+    EXPECT_TRUE(files.folderExists(windows));
+    EXPECT_TRUE(files.fileExists(windows + "\\notepad.exe"));
+}
+
+} // namespace
+} // namespace velk::win32

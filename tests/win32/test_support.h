@@ -1,0 +1,157 @@
+#pragma once
+// Helpers shared by the tests of the real platform layer.
+
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <string>
+
+#include "platform/win32/unique_handles.h"
+
+namespace velk::win32::testing {
+
+// The folder of the helper programs (tests/tools), ending in a backslash.
+inline std::string toolsFolder() {
+    std::string folder = VELK_TOOLS_DIR;
+    for (char& c : folder) {
+        if (c == '/') {
+            c = '\\';
+        }
+    }
+    if (folder.back() != '\\') {
+        folder += '\\';
+    }
+    return folder;
+}
+
+inline std::string toolPath(const std::string& name) {
+    return toolsFolder() + name + ".exe";
+}
+
+// A name unique to this process and call, for folders, keys and events.
+inline std::string uniqueName(const std::string& stem) {
+    static unsigned counter = 0;
+    return stem + "_" + std::to_string(GetCurrentProcessId()) + "_" + std::to_string(++counter);
+}
+
+// A fresh folder under the temporary folder, removed with everything in it at the end.
+class TempFolder {
+  public:
+    TempFolder() {
+        char temp[MAX_PATH + 1] = {};
+        const DWORD length = GetTempPathA(sizeof temp, temp);
+        path_ = std::string(temp, length) + uniqueName("velk_win32_test");
+        if (!CreateDirectoryA(path_.c_str(), nullptr)) {
+            ADD_FAILURE() << "cannot create " << path_ << ": " << GetLastError();
+        }
+    }
+    TempFolder(const TempFolder&) = delete;
+    TempFolder& operator=(const TempFolder&) = delete;
+    ~TempFolder() { removeTree(path_); }
+
+    const std::string& path() const { return path_; }
+    std::string operator/(const std::string& name) const { return path_ + "\\" + name; }
+
+  private:
+    static void removeTree(const std::string& folder) {
+        WIN32_FIND_DATAA data;
+        UniqueFindHandle find(FindFirstFileA((folder + "\\*").c_str(), &data));
+        if (find) {
+            do {
+                const std::string name = data.cFileName;
+                if (name == "." || name == "..") {
+                    continue;
+                }
+                const std::string path = folder + "\\" + name;
+                SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+                if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+                    removeTree(path);
+                } else if (!DeleteFileA(path.c_str())) {
+                    ADD_FAILURE() << "cannot delete " << path << ": " << GetLastError();
+                }
+            } while (FindNextFileA(find.get(), &data));
+        }
+        find.reset();
+        if (!RemoveDirectoryA(folder.c_str())) {
+            ADD_FAILURE() << "cannot remove " << folder << ": " << GetLastError();
+        }
+    }
+
+    std::string path_;
+};
+
+inline bool writeFile(const std::string& path, const std::string& content,
+                      DWORD attributes = FILE_ATTRIBUTE_NORMAL) {
+    UniqueHandle file(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) {
+        return false;
+    }
+    DWORD written = 0;
+    if (!content.empty() && !WriteFile(file.get(), content.data(),
+                                       static_cast<DWORD>(content.size()), &written, nullptr)) {
+        return false;
+    }
+    file.reset();
+    return written == content.size() && SetFileAttributesA(path.c_str(), attributes);
+}
+
+// The file's content as read by plain Win32 calls ("<unreadable>" when it cannot be opened).
+inline std::string contentOf(const std::string& path) {
+    UniqueHandle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                  nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) {
+        return "<unreadable>";
+    }
+    std::string content;
+    char buffer[4096];
+    DWORD got = 0;
+    while (ReadFile(file.get(), buffer, sizeof buffer, &got, nullptr) && got > 0) {
+        content.append(buffer, got);
+    }
+    return content;
+}
+
+inline DWORD attributesOf(const std::string& path) {
+    return GetFileAttributesA(path.c_str());
+}
+
+// A named manual-reset event created by the test for a helper program to open.
+struct NamedEvent {
+    explicit NamedEvent(const std::string& stem)
+        : name(uniqueName(stem)), handle(CreateEventA(nullptr, TRUE, FALSE, name.c_str())) {}
+    std::string name;
+    UniqueHandle handle;
+};
+
+// Starts a helper program directly (not through the code under test).
+inline UniqueHandle startHelper(const std::string& commandLine) {
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION info{};
+    std::string line = commandLine;
+    if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, DETACHED_PROCESS, nullptr,
+                        nullptr, &startup, &info)) {
+        ADD_FAILURE() << "cannot start " << commandLine << ": " << GetLastError();
+        return UniqueHandle();
+    }
+    CloseHandle(info.hThread);
+    return UniqueHandle(info.hProcess);
+}
+
+inline DWORD exitCodeAfter(const UniqueHandle& process, DWORD timeoutMs) {
+    if (WaitForSingleObject(process.get(), timeoutMs) != WAIT_OBJECT_0) {
+        return 0xDEADBEEF;
+    }
+    DWORD code = 0xDEADBEEF;
+    GetExitCodeProcess(process.get(), &code);
+    return code;
+}
+
+inline std::string quoted(const std::string& text) {
+    return "\"" + text + "\"";
+}
+
+} // namespace velk::win32::testing
