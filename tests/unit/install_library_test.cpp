@@ -1,0 +1,361 @@
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "platform/app_error.h"
+#include "tests/unit/install_fixture.h"
+
+namespace velk::testing {
+namespace {
+
+using ::testing::Contains;
+using ::testing::ElementsAre;
+using ::testing::HasSubstr;
+using ::testing::IsEmpty;
+using ::testing::Not;
+
+using Strings = std::vector<std::string>;
+using Box = FakeMessageBoxes::Shown;
+
+const char* const kSuccess = "Library installation was successful.";
+const char* const kNoTarget = "Target Path not exist, cannot be installed.";
+
+class InstallLibrary : public InstallFixture {};
+
+TEST_F(InstallLibrary, CopiesBaseFilesEveryLanguageAndTheDefaultLanguageOverTheBaseFiles) {
+    // Never copied: empty files, subfolders of "Libs" that are no listed language, and anything
+    // below a language folder's own subfolders.
+    fake.files.addFile(std::string(kLibs) + "empty.zlb", "");
+    fake.files.addFile(std::string(kLibs) + "Docs\\manual.txt", "manual");
+    fake.files.addFile(std::string(kLibs) + "German\\empty.txt", "");
+    fake.files.addFile(std::string(kLibs) + "German\\Deep\\deep.txt", "deep");
+    TFormInstall& window = start();
+
+    window.btInstall.click();
+
+    EXPECT_THAT(fake.boxes.shown, ElementsAre(Box{"information", kSuccess}));
+    EXPECT_TRUE(window.closed());
+    EXPECT_EQ(window.exitCode, 0);
+    EXPECT_THAT(fake.files.filesIn(kTarget),
+                ElementsAre("a.zlb", "b.zlb", "demo.lin", "only-german.txt", "texts.txt"));
+    EXPECT_EQ(fake.files.content(target("texts.txt")), "german texts");
+    EXPECT_EQ(fake.files.content(target("a.zlb")), "a-package");
+    EXPECT_THAT(fake.files.filesIn(target("English")), ElementsAre("texts.txt"));
+    EXPECT_EQ(fake.files.content(target("English\\texts.txt")), "english texts");
+    EXPECT_THAT(fake.files.filesIn(target("German")), ElementsAre("only-german.txt", "texts.txt"));
+    EXPECT_FALSE(fake.files.has(target("Docs")));
+    EXPECT_FALSE(fake.files.has(target("German\\Deep")));
+    EXPECT_THAT(logged("mkdir"), ElementsAre(target("English"), target("German")));
+}
+
+TEST_F(InstallLibrary, WithoutASelectedLanguageTheBaseFilesStay) {
+    TFormInstall& window = start();
+    window.rgLang.setItemIndex(-1);
+    window.btInstall.click();
+    EXPECT_EQ(fake.files.content(target("texts.txt")), "base texts");
+    EXPECT_FALSE(fake.files.has(target("only-german.txt")));
+    EXPECT_THAT(fake.boxes.shown, ElementsAre(Box{"information", kSuccess}));
+}
+
+TEST_F(InstallLibrary, AnInstalledLibraryIsAskedAboutOnceWithItsTitleAndYesOverwritesEverything) {
+    fake.files.addFile(target("demo.lin"), "[About]\nName=Old Demo\nVersion=1.1\n");
+    fake.files.addFile(target("a.zlb"), "old a");
+    fake.files.addFile(target("b.zlb"), "old b");
+    TFormInstall& window = start();
+    fake.boxes.answers = {true};
+
+    window.btInstall.click();
+
+    EXPECT_THAT(
+        fake.boxes.shown,
+        ElementsAre(Box{"confirm", "Library Old Demo 1.1 is already installed in the target "
+                                   "directory!\rDo you want to install the library Demo "
+                                   "2.0 ?"},
+                    Box{"information", kSuccess}));
+    EXPECT_EQ(fake.files.content(target("a.zlb")), "a-package");
+    EXPECT_EQ(fake.files.content(target("b.zlb")), "b-package");
+    EXPECT_TRUE(window.closed());
+}
+
+TEST_F(InstallLibrary, NoToTheInstalledLibraryChangesNothing) {
+    fake.files.addFile(target("demo.lin"), "[About]\nName=Old Demo\n");
+    TFormInstall& window = start();
+    fake.boxes.answers = {false};
+
+    window.btInstall.click();
+
+    EXPECT_THAT(boxKinds(), ElementsAre("confirm"));
+    EXPECT_THAT(fake.boxes.shown[0].text, HasSubstr("Library Old Demo 1.0.0 is already"));
+    EXPECT_THAT(logged("copy"), IsEmpty());
+    EXPECT_THAT(logged("mkdir"), IsEmpty());
+    EXPECT_FALSE(window.closed());
+}
+
+TEST_F(InstallLibrary, AsksForEachExistingFileInEnumerationOrderAndNoStopsBeforeAnyCopy) {
+    fake.files.reverseEnumeration = true;
+    fake.files.addFile(target("a.zlb"), "old a");
+    fake.files.addFile(target("b.zlb"), "old b");
+    fake.files.addFile(target("texts.txt"), "old texts");
+    TFormInstall& window = start();
+    fake.boxes.answers = {true, false, true};
+
+    window.btInstall.click();
+
+    const auto question = [](const std::string& name) {
+        return Box{"confirm", "File " + name +
+                                  " is already exists in the target directory!\rDo you want to "
+                                  "continue ?"};
+    };
+    // Reverse enumeration: the last file made comes first.
+    EXPECT_THAT(fake.boxes.shown, ElementsAre(question("texts.txt"), question("b.zlb")));
+    EXPECT_THAT(logged("copy"), IsEmpty());
+    EXPECT_EQ(fake.files.content(target("texts.txt")), "old texts");
+    EXPECT_FALSE(window.closed());
+}
+
+TEST_F(InstallLibrary, YesToEveryExistingFileInstalls) {
+    fake.files.addFile(target("a.zlb"), "old a");
+    fake.files.addFile(target("b.zlb"), "old b");
+    TFormInstall& window = start();
+    fake.boxes.answers = {true, true};
+
+    window.btInstall.click();
+
+    EXPECT_THAT(boxKinds(), ElementsAre("confirm", "confirm", "information"));
+    EXPECT_EQ(fake.files.content(target("b.zlb")), "b-package");
+    EXPECT_TRUE(window.closed());
+}
+
+TEST_F(InstallLibrary, UnattendedRunOverAnInstalledLibraryAsksNothingAndCloses) {
+    fake.files.addFile(target("demo.lin"), "[About]\nName=Old\n");
+    fake.files.addFile(target("a.zlb"), "old a");
+    fake.files.addFolder("C:\\elsewhere");
+    fake.registry.setLocalMachine(kUnattendedKey, "Path", "C:\\elsewhere");
+    fake.registry.setLocalMachine(kUnattendedKey, "Language", "english");
+    fake.registry.setLocalMachine(kUnattendedKey, "Silent", "ACTIVATED");
+    TFormInstall& window = start();
+
+    window.FormActivate();
+
+    // Selecting English ran the location lookup, which put the host suite folder back.
+    EXPECT_THAT(fake.boxes.shown, IsEmpty());
+    EXPECT_TRUE(window.closed());
+    EXPECT_EQ(window.exitCode, 0);
+    EXPECT_EQ(fake.files.content(target("a.zlb")), "a-package");
+    EXPECT_EQ(fake.files.content(target("texts.txt")), "english texts");
+    EXPECT_THAT(fake.files.filesIn("C:\\elsewhere"), IsEmpty());
+}
+
+TEST_F(InstallLibrary, UnattendedRunWithAMissingTargetReportsItAndStaysSilentAfterwards) {
+    fake.registry.setLocalMachine(kUnattendedKey, "Path", "C:\\missing");
+    fake.registry.setLocalMachine(kUnattendedKey, "Language", "nothing that matches");
+    fake.registry.setLocalMachine(kUnattendedKey, "Silent", "activated");
+    TFormInstall& window = start();
+
+    window.FormActivate();
+
+    EXPECT_THAT(fake.boxes.shown, ElementsAre(Box{"error", kNoTarget}));
+    EXPECT_FALSE(window.closed());
+    EXPECT_TRUE(window.silentMode);
+    EXPECT_THAT(logged("copy"), IsEmpty());
+
+    // The user fixes the folder and installs over an existing file: still no question, no
+    // success message.
+    fake.files.addFile(target("a.zlb"), "old a");
+    window.eInstallDir.setText(kTarget);
+    window.btInstall.click();
+    EXPECT_THAT(fake.boxes.shown, ElementsAre(Box{"error", kNoTarget}));
+    EXPECT_TRUE(window.closed());
+    EXPECT_EQ(fake.files.content(target("a.zlb")), "a-package");
+}
+
+TEST_F(InstallLibrary, TargetMustBeAnExistingFolder) {
+    fake.files.addFile("C:\\dorvan\\a-file", "x");
+    TFormInstall& window = start();
+    for (const char* text : {"", "C:\\dorvan\\a-file", "C:\\nowhere"}) {
+        fake.boxes.shown.clear();
+        window.eInstallDir.setText(text);
+        window.btInstall.click();
+        EXPECT_THAT(fake.boxes.shown, ElementsAre(Box{"error", kNoTarget})) << text;
+    }
+    EXPECT_THAT(logged("copy"), IsEmpty());
+    EXPECT_FALSE(window.closed());
+}
+
+TEST_F(InstallLibrary, APackageWithoutLibsStopsWithoutAMessage) {
+    TFormInstall& window = start();
+    window.packageFolder = "C:\\other\\";
+    fake.files.addFolder("C:\\other");
+    window.btInstall.click();
+    EXPECT_THAT(fake.boxes.shown, IsEmpty());
+    EXPECT_THAT(logged("copy"), IsEmpty());
+    EXPECT_FALSE(window.closed());
+}
+
+TEST_F(InstallLibrary, ATrailingBackslashIsKeptInEveryPath) {
+    TFormInstall& window = start();
+    window.eInstallDir.setText(std::string(kTarget) + "\\");
+    window.btInstall.click();
+    EXPECT_THAT(logged("copy"), Contains("C:\\pkg\\Libs\\a.zlb -> C:\\dorvan\\usr\\\\a.zlb"));
+    EXPECT_THAT(logged("mkdir"), Contains("C:\\dorvan\\usr\\\\German"));
+    EXPECT_EQ(fake.files.content(target("German\\texts.txt")), "german texts");
+    EXPECT_THAT(fake.boxes.shown, ElementsAre(Box{"information", kSuccess}));
+}
+
+TEST_F(InstallLibrary, EveryListedLanguageIsInstalledEvenBeyondFourAndWithoutAFolder) {
+    writeDescription("[Languages]\nCount=6\nLang0=English\nLang1=German\nLang2=L2\nLang3=L3\n"
+                     "Lang4=L4\nLang5=NoFolder\n");
+    for (const char* language : {"L2", "L3", "L4"}) {
+        fake.files.addFile(std::string(kLibs) + language + "\\" + language + ".txt", language);
+    }
+    TFormInstall& window = start();
+    ASSERT_EQ(window.rgLang.items().size(), 4u);
+
+    window.btInstall.click();
+
+    for (const char* language : {"L2", "L3", "L4"}) {
+        EXPECT_THAT(fake.files.filesIn(target(language)),
+                    ElementsAre(std::string(language) + ".txt"));
+    }
+    EXPECT_TRUE(fake.files.folderExists(target("NoFolder")));
+    EXPECT_THAT(fake.files.filesIn(target("NoFolder")), IsEmpty());
+    EXPECT_THAT(fake.boxes.shown, ElementsAre(Box{"information", kSuccess}));
+}
+
+TEST_F(InstallLibrary, AnEmptyLanguageNameCopiesTheBaseFilesIntoTheTargetOnceMore) {
+    writeDescription("[Languages]\nCount=2\nLang0=\nLang1=German\nSelected=1\n");
+    TFormInstall& window = start();
+
+    window.btInstall.click();
+
+    const std::string again = "C:\\pkg\\Libs\\\\a.zlb -> C:\\dorvan\\usr\\\\a.zlb";
+    EXPECT_THAT(logged("copy"), Contains(again));
+    EXPECT_THAT(logged("mkdir"), ElementsAre(target("German")));
+    EXPECT_THAT(fake.boxes.shown, ElementsAre(Box{"information", kSuccess}));
+}
+
+TEST_F(InstallLibrary, WithoutLanguagesTheDefaultFolderIsTheDefaultLanguage) {
+    writeDescription("");
+    fake.files.addFile(std::string(kLibs) + "Default\\texts.txt", "default texts");
+    TFormInstall& window = start();
+    ASSERT_THAT(window.rgLang.items(), ElementsAre("Default"));
+
+    window.btInstall.click();
+
+    EXPECT_EQ(fake.files.content(target("texts.txt")), "default texts");
+    EXPECT_FALSE(fake.files.has(target("Default")));
+    EXPECT_THAT(logged("mkdir"), IsEmpty());
+}
+
+TEST_F(InstallLibrary, FilesOfTwoGibibytesAndMoreAreInstalled) {
+    // Sizes whose low 32 bits are zero, or negative when read as a signed 32-bit number.
+    fake.files.addFile(std::string(kLibs) + "four.bin").size = 0x100000000ull;
+    fake.files.addFile(std::string(kLibs) + "two.bin").size = 0x80000000ull;
+    TFormInstall& window = start();
+    window.btInstall.click();
+    EXPECT_TRUE(fake.files.fileExists(target("four.bin")));
+    EXPECT_TRUE(fake.files.fileExists(target("two.bin")));
+}
+
+TEST_F(InstallLibrary, FailedCopiesAreListedAndEndTheProgramWithExitCodeOne) {
+    // A read-only texts.txt in the target fails twice (base file, then default language), and
+    // twelve more base files fail: the first ten failures in copying order are named.
+    fake.files.addFile(target("texts.txt"), "read-only", kAttrReadOnly);
+    std::vector<std::string> expected{target("texts.txt")};
+    for (int i = 0; i < 12; ++i) {
+        const std::string name = "f" + std::to_string(10 + i) + ".zlb";
+        fake.files.addFile(std::string(kLibs) + name, "data");
+        fake.files.failCopiesTo(target(name));
+        expected.push_back(target(name));
+    }
+    TFormInstall& window = start();
+    fake.boxes.answers = {true};
+
+    window.btInstall.click();
+
+    std::string text = "Library installation failed: 14 file(s) could not be copied.";
+    for (int i = 0; i < 10; ++i) {
+        text += "\r" + expected[i];
+    }
+    text += "\rand 4 more.";
+    ASSERT_THAT(boxKinds(), ElementsAre("confirm", "error"));
+    EXPECT_EQ(fake.boxes.shown[1].text, text);
+    EXPECT_TRUE(window.closed());
+    EXPECT_EQ(window.exitCode, 1);
+    // Everything else went on.
+    EXPECT_EQ(fake.files.content(target("a.zlb")), "a-package");
+    EXPECT_EQ(fake.files.content(target("texts.txt")), "read-only");
+    EXPECT_THAT(fake.files.filesIn(target("German")), ElementsAre("only-german.txt", "texts.txt"));
+}
+
+TEST_F(InstallLibrary, AFewFailedCopiesAreAllNamedAndAFolderThatCannotBeMadeFailsItsFiles) {
+    fake.files.addFile(target("English"), "a file where the folder should go");
+    TFormInstall& window = start();
+
+    window.btInstall.click();
+
+    EXPECT_THAT(fake.boxes.shown,
+                ElementsAre(Box{"error", "Library installation failed: 1 file(s) could not be "
+                                         "copied.\r" +
+                                             target("English\\texts.txt")}));
+    EXPECT_EQ(window.exitCode, 1);
+    EXPECT_TRUE(window.closed());
+}
+
+TEST_F(InstallLibrary, FailedCopiesInAnUnattendedRunShowNothingButSetTheExitCode) {
+    fake.files.failCopiesTo(target("a.zlb"));
+    TFormInstall& window = start();
+    window.silentMode = true;
+    window.btInstall.click();
+    EXPECT_THAT(fake.boxes.shown, IsEmpty());
+    EXPECT_TRUE(window.closed());
+    EXPECT_EQ(window.exitCode, 1);
+}
+
+class InvalidLanguageName : public InstallFixture,
+                            public ::testing::WithParamInterface<const char*> {};
+
+TEST_P(InvalidLanguageName, IsRefusedBeforeAnyQuestionOrCopy) {
+    const std::string name = GetParam();
+    writeDescription("[Languages]\nCount=6\nLang0=English\nLang1=German\nLang2=\nLang3=x\n"
+                     "Lang4=y\nLang5=" +
+                     name + "\n");
+    fake.files.addFile(target("demo.lin"), "[About]\nName=Old\n");
+    TFormInstall& window = start();
+    window.silentMode = GetParam() == std::string("c:");
+
+    window.btInstall.click();
+
+    EXPECT_THAT(fake.boxes.shown, ElementsAre(Box{"error", "Invalid language name \"" + name +
+                                                               "\" in the package description."}));
+    EXPECT_THAT(logged("copy"), IsEmpty());
+    EXPECT_THAT(logged("mkdir"), IsEmpty());
+    EXPECT_FALSE(window.closed());
+    EXPECT_EQ(window.exitCode, 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(InstallLibrary, InvalidLanguageName,
+                         ::testing::Values("..", ".", "a\\b", "c:", "/x", "..\\..\\Windows"));
+
+TEST_F(InstallLibrary, AnInstalledDescriptionThatCannotBeOpenedEndsTheHandlerBeforeAnyCopy) {
+    fake.files.addFile(target("demo.lin"), "[About]\nName=Old\n").unreadable = true;
+    TFormInstall& window = start();
+    EXPECT_THROW(window.btInstall.click(), AppError);
+    EXPECT_THAT(fake.boxes.shown, IsEmpty());
+    EXPECT_THAT(logged("copy"), IsEmpty());
+    EXPECT_FALSE(window.closed());
+}
+
+TEST_F(InstallLibrary, APackageDescriptionThatCannotBeOpenedEndsTheHandlerBeforeAnyCopy) {
+    TFormInstall& window = start();
+    fake.files.find(kDescription)->unreadable = true;
+    window.silentMode = true;
+    EXPECT_THROW(window.btInstall.click(), AppError);
+    EXPECT_THAT(logged("copy"), IsEmpty());
+    EXPECT_FALSE(window.closed());
+}
+
+} // namespace
+} // namespace velk::testing
