@@ -1,21 +1,41 @@
 #pragma once
-// The folder picker (placeholder until it lands).
+// The folder picker: a folder text field above the shell's folder tree. Selecting a folder in
+// the tree writes its path into the text field; the user may also type there. The text of the
+// field when the picker closes with OK is the chosen folder; nothing is checked or created.
 
+#include <string>
+
+#include "platform/controls.h"
 #include "platform/form.h"
 #include "platform/platform.h"
+#include "platform/shell_tree.h"
 
 namespace velk {
 
 class TDirectoryForm : public Form {
   public:
-    explicit TDirectoryForm(Platform& platform) : platform_(platform) {}
-    FormLayout layout() override {
-        return {"Browse for Folder", FrameKind::Resizable, Placement::Designed, 402, 277, 296, 323,
-                {}};
-    }
+    explicit TDirectoryForm(Platform& platform);
+
+    FormLayout layout() override;
+
+    // Puts `folder` into the text field and, when it names an existing folder that the tree
+    // does not select yet, positions the tree on it (which replaces the text with the tree's
+    // path of that folder).
+    void SetFolder(const std::string& folder);
+
+    void ShellTreeChange();
+    void btOKClick();
+    void btCancelClick();
+
+    // Controls.
+    ::velk::ShellTree ShellTree;
+    Edit eFolder{"eFolder"};
+    Button btOK{"OK"};
+    Button btCancel{"Cancel"};
+    Label lFOlder{"Folder for the new Project"};
 
   private:
-    [[maybe_unused]] Platform& platform_;
+    Platform& platform_;
 };
 
 } // namespace velk

@@ -1,29 +1,481 @@
-// Placeholder until the folder picker lands: an empty tree view.
+// The shell's folder tree on a common-controls tree view. One top entry, the desktop; every
+// entry owns the absolute item ID list of its folder and gets its children (folders only, no
+// hidden ones) the first time it opens. Nothing watches the file system.
 #include "platform/win32/shell_tree_view.h"
 
 #include <commctrl.h>
+#include <shlobj.h>
+#include <shlwapi.h>
+
+#include <algorithm>
+#include <map>
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
 
 namespace velk::win32 {
 
 namespace {
 
-class EmptyTreeView : public Win32ControlView {
+// --- owners of shell memory and COM objects ----------------------------------------------
+
+struct TaskMemFree {
+    void operator()(void* memory) const noexcept { CoTaskMemFree(memory); }
+};
+// An item ID list (absolute or relative) allocated by the shell.
+using UniquePidl = std::unique_ptr<ITEMIDLIST, TaskMemFree>;
+using UniqueTaskString = std::unique_ptr<char, TaskMemFree>;
+
+template <typename T> class ComPtr {
   public:
-    EmptyTreeView(HWND parent, const ControlLayout& layout, HFONT font) {
-        hwnd_ = CreateWindowExA(WS_EX_CLIENTEDGE, WC_TREEVIEWA, "",
-                                WS_CHILD | WS_VISIBLE | WS_TABSTOP, layout.left, layout.top,
-                                layout.width, layout.height, parent, nullptr,
-                                GetModuleHandleA(nullptr), nullptr);
-        SendMessageA(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+    ComPtr() = default;
+    ComPtr(const ComPtr& other) : ptr_(other.ptr_) {
+        if (ptr_ != nullptr) {
+            ptr_->AddRef();
+        }
     }
-    void refresh() override {}
+    ComPtr& operator=(ComPtr other) noexcept {
+        std::swap(ptr_, other.ptr_);
+        return *this;
+    }
+    ~ComPtr() { reset(); }
+
+    T* get() const noexcept { return ptr_; }
+    T* operator->() const noexcept { return ptr_; }
+    T& operator*() const noexcept { return *ptr_; }
+    explicit operator bool() const noexcept { return ptr_ != nullptr; }
+    void reset() noexcept {
+        if (ptr_ != nullptr) {
+            std::exchange(ptr_, nullptr)->Release();
+        }
+    }
+    T** put() noexcept {
+        reset();
+        return &ptr_;
+    }
+    void** putVoid() noexcept { return reinterpret_cast<void**>(put()); }
+
+  private:
+    T* ptr_ = nullptr;
+};
+
+// Keeps COM initialised on this thread for as long as the tree lives.
+class ComApartment {
+  public:
+    ComApartment() : result_(CoInitialize(nullptr)) {}
+    ComApartment(const ComApartment&) = delete;
+    ComApartment& operator=(const ComApartment&) = delete;
+    ~ComApartment() {
+        if (SUCCEEDED(result_)) {
+            CoUninitialize();
+        }
+    }
+
+  private:
+    HRESULT result_;
+};
+
+bool isEmptyPidl(LPCITEMIDLIST pidl) {
+    return pidl == nullptr || pidl->mkid.cb == 0;
+}
+
+// The text of a STRRET as the shell returns it (it frees what the STRRET held).
+std::string strretText(STRRET& strret, LPCITEMIDLIST pidl) {
+    char* raw = nullptr;
+    if (FAILED(StrRetToStrA(&strret, pidl, &raw)) || raw == nullptr) {
+        return {};
+    }
+    const UniqueTaskString text(raw);
+    return text.get();
+}
+
+std::string displayName(IShellFolder& folder, LPCITEMIDLIST pidl, SHGDNF flags) {
+    STRRET strret{};
+    if (FAILED(folder.GetDisplayNameOf(pidl, flags, &strret))) {
+        return {};
+    }
+    return strretText(strret, pidl);
+}
+
+// CompareIDs reports its order in the low word of a successful result.
+bool sameItem(IShellFolder& folder, LPCITEMIDLIST a, LPCITEMIDLIST b) {
+    const HRESULT hr = folder.CompareIDs(0, a, b);
+    return SUCCEEDED(hr) && static_cast<short>(HRESULT_CODE(hr)) == 0;
+}
+
+struct SmallIcons {
+    int normal = 0;
+    int open = 0;
+};
+
+SmallIcons iconsOf(LPCITEMIDLIST absolute) {
+    SmallIcons icons;
+    SHFILEINFOA info{};
+    const UINT flags = SHGFI_PIDL | SHGFI_SYSICONINDEX | SHGFI_SMALLICON;
+    if (SHGetFileInfoA(reinterpret_cast<LPCSTR>(absolute), 0, &info, sizeof info, flags) != 0) {
+        icons.normal = info.iIcon;
+    }
+    icons.open = icons.normal;
+    if (SHGetFileInfoA(reinterpret_cast<LPCSTR>(absolute), 0, &info, sizeof info,
+                       flags | SHGFI_OPENICON) != 0) {
+        icons.open = info.iIcon;
+    }
+    return icons;
+}
+
+// --- the tree ------------------------------------------------------------------------------
+
+class ShellTreeView : public Win32ControlView, public ShellTreeNavigator {
+  public:
+    ShellTreeView(ShellTree& tree, HWND parent, const ControlLayout& layout, HFONT font)
+        : tree_(tree) {
+        hwnd_ = CreateWindowExA(WS_EX_CLIENTEDGE, WC_TREEVIEWA, "",
+                                WS_CHILD | WS_VISIBLE | WS_TABSTOP | TVS_HASBUTTONS | TVS_HASLINES |
+                                    TVS_SHOWSELALWAYS,
+                                layout.left, layout.top, layout.width, layout.height, parent,
+                                nullptr, GetModuleHandleA(nullptr), nullptr);
+        if (hwnd_ == nullptr) {
+            return;
+        }
+        SendMessageA(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+        SendMessageA(hwnd_, TVM_SETINDENT, 19, 0);
+        SendMessageA(hwnd_, TVM_SETBKCOLOR, 0, static_cast<LPARAM>(-1)); // the window colour
+
+        // The system's small icon list belongs to the shell: the tree only borrows it.
+        SHFILEINFOA info{};
+        const auto icons = reinterpret_cast<HIMAGELIST>(
+            SHGetFileInfoA("C:\\", 0, &info, sizeof info, SHGFI_SYSICONINDEX | SHGFI_SMALLICON));
+        if (icons != nullptr) {
+            SendMessageA(hwnd_, TVM_SETIMAGELIST, TVSIL_NORMAL, reinterpret_cast<LPARAM>(icons));
+        }
+
+        tree_.bindNavigator(this);
+        if (FAILED(SHGetDesktopFolder(desktop_.put())) || !desktop_) {
+            return;
+        }
+        LPITEMIDLIST desktopPidl = nullptr;
+        if (FAILED(SHGetSpecialFolderLocation(hwnd_, CSIDL_DESKTOP, &desktopPidl)) ||
+            desktopPidl == nullptr) {
+            return;
+        }
+        UniquePidl rootPidl(desktopPidl);
+        const std::string name = displayName(*desktop_, rootPidl.get(), SHGDN_NORMAL);
+        root_ = insert(TVI_ROOT, std::move(rootPidl), name, true);
+        if (root_ == nullptr) {
+            return;
+        }
+        open(root_);
+        select(root_);
+    }
+
+    ShellTreeView(const ShellTreeView&) = delete;
+    ShellTreeView& operator=(const ShellTreeView&) = delete;
+
+    ~ShellTreeView() override {
+        tree_.bindNavigator(nullptr);
+        destroying_ = true;
+        if (hwnd_ != nullptr && IsWindow(hwnd_)) {
+            DestroyWindow(hwnd_);
+        }
+    }
+
+    void refresh() override {
+        if (hwnd_ != nullptr) {
+            EnableWindow(hwnd_, tree_.enabled() ? TRUE : FALSE);
+        }
+    }
+
+    bool onNotify(NMHDR& header, LRESULT& result) override {
+        if (destroying_) {
+            return false;
+        }
+        // The layouts of the ANSI and wide notification records agree in the fields used here.
+        auto& notice = reinterpret_cast<NMTREEVIEWA&>(header);
+        switch (header.code) {
+        case TVN_ITEMEXPANDINGA:
+        case TVN_ITEMEXPANDINGW:
+            if ((notice.action & TVE_EXPAND) != 0) {
+                fill(notice.itemNew.hItem);
+            }
+            result = FALSE; // let it open
+            return true;
+        case TVN_SELCHANGEDA:
+        case TVN_SELCHANGEDW:
+            reportSelection();
+            result = 0;
+            return true;
+        case TVN_DELETEITEMA:
+        case TVN_DELETEITEMW:
+            nodes_.erase(reinterpret_cast<Node*>(notice.itemOld.lParam));
+            result = 0;
+            return true;
+        case NM_RCLICK:
+            selectUnderMouse();
+            result = TRUE; // handled: no default processing
+            return true;
+        default:
+            return false;
+        }
+    }
+
+    // --- ShellTreeNavigator ------------------------------------------------------------------
+
+    void selectFolder(const std::string& folder) override {
+        if (root_ == nullptr) {
+            return;
+        }
+        const UniquePidl target = parse(folder);
+        if (!target) {
+            return;
+        }
+        // Walk the target's item IDs from the desktop down, opening only the ancestors.
+        HTREEITEM item = root_;
+        for (LPCITEMIDLIST step = target.get(); !isEmptyPidl(step); step = ILGetNext(step)) {
+            open(item);
+            HTREEITEM next = childFor(item, step);
+            if (next == nullptr) {
+                return; // not in the tree (a hidden folder, for instance): selection unchanged
+            }
+            item = next;
+        }
+        select(item);
+    }
+
+    bool selectionIs(const std::string& folder) override {
+        Node* selected = nodeOf(selectedItem());
+        if (selected == nullptr || !desktop_) {
+            return false;
+        }
+        const UniquePidl target = parse(folder);
+        if (!target) {
+            return false;
+        }
+        if (sameItem(*desktop_, selected->pidl.get(), target.get())) {
+            return true;
+        }
+        // Two namespace items for one file system folder (the desktop entry and the desktop's
+        // folder, for instance) are the same folder when the shell gives them one path.
+        const std::string targetPath = pathOf(target.get());
+        return !targetPath.empty() &&
+               lstrcmpiA(targetPath.c_str(), tree_.selectedPath().c_str()) == 0;
+    }
+
+  private:
+    struct Node {
+        UniquePidl pidl; // absolute, from the desktop
+        bool filled = false;
+    };
+
+    UniquePidl parse(const std::string& folder) const {
+        if (!desktop_ || folder.empty()) {
+            return nullptr;
+        }
+        // ParseDisplayName wants a writable wide string.
+        const int length = MultiByteToWideChar(CP_ACP, 0, folder.c_str(), -1, nullptr, 0);
+        if (length <= 0) {
+            return nullptr;
+        }
+        std::vector<wchar_t> wide(static_cast<std::size_t>(length));
+        MultiByteToWideChar(CP_ACP, 0, folder.c_str(), -1, wide.data(), length);
+        LPITEMIDLIST pidl = nullptr;
+        if (FAILED(
+                desktop_->ParseDisplayName(hwnd_, nullptr, wide.data(), nullptr, &pidl, nullptr))) {
+            return nullptr;
+        }
+        return UniquePidl(pidl);
+    }
+
+    // The path the picker reports: the parsing name relative to the desktop, or the display
+    // name for a virtual folder named by its class identifier.
+    std::string pathOf(LPCITEMIDLIST absolute) const {
+        std::string path = displayName(*desktop_, absolute, SHGDN_FORPARSING);
+        if (path.rfind("::{", 0) == 0) {
+            path = displayName(*desktop_, absolute, SHGDN_NORMAL);
+        }
+        return path;
+    }
+
+    ComPtr<IShellFolder> folderOf(LPCITEMIDLIST absolute) const {
+        ComPtr<IShellFolder> folder;
+        if (isEmptyPidl(absolute)) {
+            folder = desktop_;
+        } else if (FAILED(desktop_->BindToObject(absolute, nullptr, IID_IShellFolder,
+                                                 folder.putVoid()))) {
+            folder.reset();
+        }
+        return folder;
+    }
+
+    HTREEITEM insert(HTREEITEM parent, UniquePidl absolute, const std::string& name,
+                     bool hasChildren) {
+        auto node = std::make_unique<Node>();
+        const SmallIcons icons = iconsOf(absolute.get());
+        node->pidl = std::move(absolute);
+        TVINSERTSTRUCTA insertion{};
+        insertion.hParent = parent;
+        insertion.hInsertAfter = TVI_LAST;
+        insertion.item.mask =
+            TVIF_TEXT | TVIF_IMAGE | TVIF_SELECTEDIMAGE | TVIF_PARAM | TVIF_CHILDREN;
+        insertion.item.pszText = const_cast<char*>(name.c_str());
+        insertion.item.iImage = icons.normal;
+        insertion.item.iSelectedImage = icons.open;
+        insertion.item.cChildren = hasChildren ? 1 : 0;
+        insertion.item.lParam = reinterpret_cast<LPARAM>(node.get());
+        const auto item = reinterpret_cast<HTREEITEM>(
+            SendMessageA(hwnd_, TVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&insertion)));
+        if (item != nullptr) {
+            Node* key = node.get();
+            nodes_.emplace(key, std::move(node));
+        }
+        return item;
+    }
+
+    Node* nodeOf(HTREEITEM item) const {
+        if (item == nullptr) {
+            return nullptr;
+        }
+        TVITEMA query{};
+        query.mask = TVIF_HANDLE | TVIF_PARAM;
+        query.hItem = item;
+        if (SendMessageA(hwnd_, TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&query)) == FALSE) {
+            return nullptr;
+        }
+        const auto found = nodes_.find(reinterpret_cast<Node*>(query.lParam));
+        return found != nodes_.end() ? found->second.get() : nullptr;
+    }
+
+    HTREEITEM selectedItem() const {
+        return reinterpret_cast<HTREEITEM>(SendMessageA(hwnd_, TVM_GETNEXTITEM, TVGN_CARET, 0));
+    }
+
+    // Enumerates the entry's subfolders once, sorted as the shell sorts them.
+    void fill(HTREEITEM item) {
+        Node* node = nodeOf(item);
+        if (node == nullptr || node->filled) {
+            return;
+        }
+        node->filled = true;
+
+        struct Child {
+            UniquePidl relative;
+            std::string name;
+            bool hasChildren;
+        };
+        std::vector<Child> children;
+        ComPtr<IShellFolder> folder = folderOf(node->pidl.get());
+        ComPtr<IEnumIDList> entries;
+        if (folder && folder->EnumObjects(hwnd_, SHCONTF_FOLDERS, entries.put()) == S_OK &&
+            entries) {
+            LPITEMIDLIST raw = nullptr;
+            while (entries->Next(1, &raw, nullptr) == S_OK && raw != nullptr) {
+                UniquePidl relative(std::exchange(raw, nullptr));
+                LPCITEMIDLIST items[] = {relative.get()};
+                SFGAOF attributes = SFGAO_HASSUBFOLDER;
+                if (FAILED(folder->GetAttributesOf(1, items, &attributes))) {
+                    attributes = SFGAO_HASSUBFOLDER; // unknown: offer to open it
+                }
+                std::string name = displayName(*folder, relative.get(), SHGDN_INFOLDER);
+                children.push_back(
+                    {std::move(relative), std::move(name), (attributes & SFGAO_HASSUBFOLDER) != 0});
+            }
+            std::stable_sort(
+                children.begin(), children.end(), [&folder](const Child& a, const Child& b) {
+                    const HRESULT hr = folder->CompareIDs(0, a.relative.get(), b.relative.get());
+                    return SUCCEEDED(hr) && static_cast<short>(HRESULT_CODE(hr)) < 0;
+                });
+        }
+        for (Child& child : children) {
+            UniquePidl absolute(ILCombine(node->pidl.get(), child.relative.get()));
+            if (absolute) {
+                insert(item, std::move(absolute), child.name, child.hasChildren);
+            }
+        }
+        if (children.empty()) {
+            TVITEMA update{};
+            update.mask = TVIF_HANDLE | TVIF_CHILDREN;
+            update.hItem = item;
+            update.cChildren = 0;
+            SendMessageA(hwnd_, TVM_SETITEMA, 0, reinterpret_cast<LPARAM>(&update));
+        }
+    }
+
+    void open(HTREEITEM item) {
+        fill(item);
+        SendMessageA(hwnd_, TVM_EXPAND, TVE_EXPAND, reinterpret_cast<LPARAM>(item));
+    }
+
+    // The child entry of `parent` whose last item ID is the first one of `step`.
+    HTREEITEM childFor(HTREEITEM parent, LPCITEMIDLIST step) {
+        Node* parentNode = nodeOf(parent);
+        if (parentNode == nullptr) {
+            return nullptr;
+        }
+        const ComPtr<IShellFolder> folder = folderOf(parentNode->pidl.get());
+        const UniquePidl wanted(ILCloneFirst(step));
+        if (!folder || !wanted) {
+            return nullptr;
+        }
+        for (auto child = reinterpret_cast<HTREEITEM>(SendMessageA(
+                 hwnd_, TVM_GETNEXTITEM, TVGN_CHILD, reinterpret_cast<LPARAM>(parent)));
+             child != nullptr;
+             child = reinterpret_cast<HTREEITEM>(SendMessageA(hwnd_, TVM_GETNEXTITEM, TVGN_NEXT,
+                                                              reinterpret_cast<LPARAM>(child)))) {
+            Node* node = nodeOf(child);
+            if (node != nullptr &&
+                sameItem(*folder, ILFindLastID(node->pidl.get()), wanted.get())) {
+                return child;
+            }
+        }
+        return nullptr;
+    }
+
+    // Selects the entry and tells the control; the notification that the tree sends as well
+    // finds the selection already reported.
+    void select(HTREEITEM item) {
+        SendMessageA(hwnd_, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(item));
+        SendMessageA(hwnd_, TVM_ENSUREVISIBLE, 0, reinterpret_cast<LPARAM>(item));
+        reportSelection();
+    }
+
+    void reportSelection() {
+        Node* node = nodeOf(selectedItem());
+        if (node == nullptr) {
+            tree_.setSelection(0, {});
+            return;
+        }
+        const auto id = reinterpret_cast<ShellTree::NodeId>(node);
+        if (id != tree_.selectedNode()) {
+            tree_.setSelection(id, pathOf(node->pidl.get()));
+        }
+    }
+
+    void selectUnderMouse() {
+        const DWORD position = GetMessagePos();
+        TVHITTESTINFO hit{};
+        hit.pt.x = static_cast<short>(LOWORD(position));
+        hit.pt.y = static_cast<short>(HIWORD(position));
+        ScreenToClient(hwnd_, &hit.pt);
+        const auto item = reinterpret_cast<HTREEITEM>(
+            SendMessageA(hwnd_, TVM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit)));
+        if (item != nullptr && (hit.flags & TVHT_ONITEM) != 0) {
+            select(item);
+        }
+    }
+
+    ShellTree& tree_;
+    ComApartment apartment_;
+    ComPtr<IShellFolder> desktop_;
+    std::map<Node*, std::unique_ptr<Node>> nodes_;
+    HTREEITEM root_ = nullptr;
+    bool destroying_ = false;
 };
 
 } // namespace
 
-std::unique_ptr<Win32ControlView> createShellTreeView(ShellTree& /*tree*/, HWND parent,
+std::unique_ptr<Win32ControlView> createShellTreeView(ShellTree& tree, HWND parent,
                                                       const ControlLayout& layout, HFONT font) {
-    return std::make_unique<EmptyTreeView>(parent, layout, font);
+    return std::make_unique<ShellTreeView>(tree, parent, layout, font);
 }
 
 } // namespace velk::win32

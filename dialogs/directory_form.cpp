@@ -1,0 +1,54 @@
+#include "dialogs/directory_form.h"
+
+namespace velk {
+
+TDirectoryForm::TDirectoryForm(Platform& platform) : platform_(platform) {
+    ShellTree.onChange = [this] { ShellTreeChange(); };
+    btOK.onClick = [this] { btOKClick(); };
+    btCancel.onClick = [this] { btCancelClick(); };
+}
+
+FormLayout TDirectoryForm::layout() {
+    using K = ControlKind;
+    return FormLayout{
+        "Browse for Folder",
+        FrameKind::Resizable,
+        Placement::Designed,
+        402,
+        277,
+        296,
+        323,
+        {
+            {&ShellTree, K::ShellTree, "ShellTree", 8, 56, 273, 201, 0},
+            {&eFolder, K::Edit, "eFolder", 8, 24, 273, 21, 1},
+            {&btOK, K::Button, "btOK", 125, 264, 75, 25, 2},
+            {&btCancel, K::Button, "btCancel", 205, 264, 75, 25, 3},
+            {&lFOlder, K::Label, "lFOlder", 8, 8, 0, 0, -1},
+        },
+        &btOK,
+        &btCancel,
+    };
+}
+
+void TDirectoryForm::SetFolder(const std::string& folder) {
+    eFolder.setText(folder);
+    if (platform_.files.folderExists(folder) && !ShellTree.selects(folder)) {
+        ShellTree.selectFolder(folder);
+    }
+}
+
+void TDirectoryForm::ShellTreeChange() {
+    if (ShellTree.hasSelection()) {
+        eFolder.setText(ShellTree.selectedPath());
+    }
+}
+
+void TDirectoryForm::btOKClick() {
+    close(ModalResult::Ok);
+}
+
+void TDirectoryForm::btCancelClick() {
+    close(ModalResult::Cancel);
+}
+
+} // namespace velk
