@@ -1,4 +1,76 @@
-// Placeholder entry until the window binding lands.
+// The program's entry: the real platform, the three windows, the message loop.
 #include <windows.h>
 
-int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) { return 0; }
+#include <commctrl.h>
+#include <objbase.h>
+
+#include "app/form_install.h"
+#include "dialogs/directory_form.h"
+#include "dialogs/form_files.h"
+#include "platform/win32/win32_file_system.h"
+#include "platform/win32/win32_message_boxes.h"
+#include "platform/win32/win32_process_starter.h"
+#include "platform/win32/win32_registry.h"
+#include "platform/win32/window_binding.h"
+
+namespace {
+
+// Initialises COM for the shell's folder tree on this thread for the program's lifetime.
+class ComApartment {
+  public:
+    ComApartment() : initialized_(SUCCEEDED(CoInitialize(nullptr))) {}
+    ComApartment(const ComApartment&) = delete;
+    ComApartment& operator=(const ComApartment&) = delete;
+    ~ComApartment() {
+        if (initialized_) {
+            CoUninitialize();
+        }
+    }
+
+  private:
+    bool initialized_;
+};
+
+} // namespace
+
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int showCommand) {
+    using namespace velk;
+    using namespace velk::win32;
+
+    // The program title "VELK Zull Installer" is the caption of the general error report
+    // (Win32MessageBoxes::errorReport).
+    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES |
+                                                       ICC_LISTVIEW_CLASSES | ICC_TREEVIEW_CLASSES};
+    InitCommonControlsEx(&controls);
+    ComApartment com;
+
+    Win32Registry registry;
+    Win32FileSystem files;
+    Win32MessageBoxes boxes;
+    Win32ProcessStarter processes;
+    Platform platform{registry, files, boxes, processes};
+
+    // The main window's FormCreate runs here, so its message boxes come before any window.
+    TFormInstall main(platform);
+    TFormFiles formFiles(platform, main);
+    TDirectoryForm directoryForm(platform);
+    main.attachDialogs(&formFiles, &directoryForm);
+
+    FormWindow mainWindow(main, boxes, "TFormInstall");
+    mainWindow.onCloseBox = [&main] { main.btExitClick(); };
+    mainWindow.onClosing = [&main] { main.FormClose(); };
+    mainWindow.onActivate = [&main] { main.FormActivate(); };
+    mainWindow.create();
+    FormWindow filesWindow(formFiles, boxes, "TFormFiles", &mainWindow);
+    filesWindow.create();
+    FormWindow directoryWindow(directoryForm, boxes, "TDirectoryForm", &mainWindow);
+    directoryWindow.create();
+    if (mainWindow.hwnd() == nullptr) {
+        return 1;
+    }
+
+    (void)showCommand;
+    mainWindow.show();
+    FormWindow::runMessageLoop();
+    return main.exitCode;
+}

@@ -1,0 +1,513 @@
+#include "platform/win32/control_views.h"
+
+#include <commctrl.h>
+
+#include <string>
+#include <vector>
+
+#include "platform/win32/picture_view.h"
+#include "platform/win32/window_binding.h"
+
+namespace velk::win32 {
+
+namespace {
+
+HINSTANCE instance() {
+    return GetModuleHandleA(nullptr);
+}
+
+std::string windowText(HWND hwnd) {
+    const int length = GetWindowTextLengthA(hwnd);
+    std::string text(static_cast<std::size_t>(length) + 1, '\0');
+    const int copied = GetWindowTextA(hwnd, text.data(), length + 1);
+    text.resize(static_cast<std::size_t>(copied > 0 ? copied : 0));
+    return text;
+}
+
+// Sets the window's text only when it differs, so that no change notification echoes back.
+void setWindowText(HWND hwnd, const std::string& text) {
+    if (windowText(hwnd) != text) {
+        SetWindowTextA(hwnd, text.c_str());
+    }
+}
+
+void setEnabled(HWND hwnd, bool enabled) {
+    if ((IsWindowEnabled(hwnd) != FALSE) != enabled) {
+        EnableWindow(hwnd, enabled ? TRUE : FALSE);
+    }
+}
+
+void setTabStop(HWND hwnd, bool tabStop) {
+    const LONG_PTR style = GetWindowLongPtrA(hwnd, GWL_STYLE);
+    const LONG_PTR wanted = tabStop ? (style | WS_TABSTOP) : (style & ~LONG_PTR{WS_TABSTOP});
+    if (wanted != style) {
+        SetWindowLongPtrA(hwnd, GWL_STYLE, wanted);
+    }
+}
+
+HWND createChild(FormWindow& window, DWORD exStyle, const char* className, const std::string& text,
+                 DWORD style, int left, int top, int width, int height, HFONT font) {
+    HWND hwnd = CreateWindowExA(exStyle, className, text.c_str(), WS_CHILD | WS_VISIBLE | style,
+                                left, top, width, height, window.hwnd(),
+                                reinterpret_cast<HMENU>(static_cast<INT_PTR>(window.nextId())),
+                                instance(), nullptr);
+    if (hwnd != nullptr) {
+        SendMessageA(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+    }
+    return hwnd;
+}
+
+// The size of `text` drawn with `font`, as a label that sizes itself to its text needs it.
+SIZE textSize(HFONT font, const std::string& text) {
+    HDC dc = GetDC(nullptr);
+    HGDIOBJ old = SelectObject(dc, font);
+    RECT rect{0, 0, 0, 0};
+    const char* shown = text.empty() ? " " : text.c_str();
+    DrawTextA(dc, shown, -1, &rect, DT_CALCRECT | DT_NOPREFIX | DT_EXPANDTABS);
+    SelectObject(dc, old);
+    ReleaseDC(nullptr, dc);
+    return {text.empty() ? 0 : rect.right, rect.bottom};
+}
+
+// Static text. Width and height 0: sized to its text with its font, also after every change.
+class LabelView : public Win32ControlView {
+  public:
+    LabelView(FormWindow& window, TextControl& label, const ControlPlace& place, bool bold)
+        : label_(label), place_(place), font_(bold ? window.boldFont() : window.font()) {
+        autoSize_ = place.width == 0 && place.height == 0;
+        hwnd_ = createChild(window, 0, "STATIC", label.text(), SS_LEFT | SS_NOPREFIX | WS_GROUP,
+                            place.left, place.top, place.width, place.height, font_);
+        window.addChild(hwnd_, this);
+        refresh();
+    }
+    void refresh() override {
+        setWindowText(hwnd_, label_.text());
+        setEnabled(hwnd_, label_.enabled());
+        if (autoSize_) {
+            SIZE size = textSize(font_, label_.text());
+            if (place_.clipRight > 0 && place_.left + size.cx > place_.clipRight) {
+                size.cx = place_.clipRight > place_.left ? place_.clipRight - place_.left : 0;
+            }
+            SetWindowPos(hwnd_, nullptr, 0, 0, size.cx, size.cy,
+                         SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+            InvalidateRect(hwnd_, nullptr, TRUE);
+        }
+    }
+
+  private:
+    TextControl& label_;
+    ControlPlace place_;
+    HFONT font_;
+    bool autoSize_;
+};
+
+// One-line text field. The user's typing goes to Edit::setText; the program's setText shows at
+// once without coming back as a change.
+class EditView : public Win32ControlView {
+  public:
+    EditView(FormWindow& window, Edit& edit, const ControlPlace& place, bool tabStop)
+        : window_(window), edit_(edit) {
+        hwnd_ = createChild(window, WS_EX_CLIENTEDGE, "EDIT", edit.text(),
+                            ES_LEFT | ES_AUTOHSCROLL | WS_GROUP | (tabStop ? WS_TABSTOP : 0),
+                            place.left, place.top, place.width, place.height, window.font());
+        window.addChild(hwnd_, this);
+        refresh();
+    }
+    void refresh() override {
+        if (windowText(hwnd_) != edit_.text()) {
+            settingText_ = true;
+            SetWindowTextA(hwnd_, edit_.text().c_str());
+            settingText_ = false;
+        }
+        setEnabled(hwnd_, edit_.enabled());
+    }
+    void onCommand(WORD notifyCode) override {
+        if (notifyCode != EN_CHANGE || settingText_) {
+            return;
+        }
+        const std::string text = windowText(hwnd_);
+        window_.runReporting([this, &text] { edit_.setText(text); });
+    }
+
+  private:
+    FormWindow& window_;
+    Edit& edit_;
+    bool settingText_ = false;
+};
+
+// The multi-line edit asks for every key; as a read-only info text it should let Tab, Enter and
+// Escape go to the window's keyboard navigation instead.
+LRESULT CALLBACK memoSubclass(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                              DWORD_PTR) {
+    if (message == WM_GETDLGCODE) {
+        const LRESULT code = DefSubclassProc(hwnd, message, wParam, lParam);
+        return code & ~LRESULT{DLGC_WANTALLKEYS | DLGC_WANTTAB};
+    }
+    return DefSubclassProc(hwnd, message, wParam, lParam);
+}
+
+// Read-only multi-line text without border or scroll bars, wrapping its words; the form window
+// paints its background in the button face colour.
+class MemoView : public Win32ControlView {
+  public:
+    MemoView(FormWindow& window, Memo& memo, const ControlPlace& place, bool tabStop)
+        : memo_(memo) {
+        hwnd_ = createChild(window, 0, "EDIT", "",
+                            ES_LEFT | ES_MULTILINE | ES_READONLY | WS_GROUP |
+                                (tabStop ? WS_TABSTOP : 0),
+                            place.left, place.top, place.width, place.height, window.font());
+        SetWindowSubclass(hwnd_, &memoSubclass, 1, 0);
+        window.addChild(hwnd_, this);
+        refresh();
+    }
+    ~MemoView() override {
+        if (IsWindow(hwnd_)) {
+            RemoveWindowSubclass(hwnd_, &memoSubclass, 1);
+        }
+    }
+    void refresh() override {
+        std::string text;
+        for (std::size_t i = 0; i < memo_.lines().size(); ++i) {
+            if (i > 0) {
+                text += "\r\n";
+            }
+            text += memo_.lines()[i];
+        }
+        setWindowText(hwnd_, text);
+        setEnabled(hwnd_, memo_.enabled());
+    }
+
+  private:
+    Memo& memo_;
+};
+
+class ButtonView : public Win32ControlView {
+  public:
+    ButtonView(FormWindow& window, Button& button, const ControlPlace& place, bool tabStop,
+               bool isDefault)
+        : window_(window), button_(button) {
+        hwnd_ = createChild(window, 0, "BUTTON", button.text(),
+                            (isDefault ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON) | WS_GROUP |
+                                (tabStop ? WS_TABSTOP : 0),
+                            place.left, place.top, place.width, place.height, window.font());
+        window.addChild(hwnd_, this);
+        refresh();
+    }
+    void refresh() override {
+        setWindowText(hwnd_, button_.text());
+        setEnabled(hwnd_, button_.enabled());
+    }
+    void onCommand(WORD notifyCode) override {
+        if (notifyCode == BN_CLICKED) {
+            window_.runReporting([this] { button_.click(); });
+        }
+    }
+
+  private:
+    FormWindow& window_;
+    Button& button_;
+};
+
+class GroupBoxView : public Win32ControlView {
+  public:
+    GroupBoxView(FormWindow& window, GroupBox& group, const ControlPlace& place) : group_(group) {
+        hwnd_ = createChild(window, 0, "BUTTON", group.text(), BS_GROUPBOX | WS_GROUP, place.left,
+                            place.top, place.width, place.height, window.font());
+        window.addChild(hwnd_, this);
+        refresh();
+    }
+    void refresh() override {
+        setWindowText(hwnd_, group_.text());
+        setEnabled(hwnd_, group_.enabled());
+    }
+
+  private:
+    GroupBox& group_;
+};
+
+class RadioGroupView;
+
+// One radio button of a group: a click selects its item.
+class RadioButtonView : public Win32ControlView {
+  public:
+    RadioButtonView(RadioGroupView& group, int index, HWND hwnd) : group_(group), index_(index) {
+        hwnd_ = hwnd;
+    }
+    void refresh() override {}
+    void onCommand(WORD notifyCode) override;
+
+  private:
+    RadioGroupView& group_;
+    int index_;
+};
+
+// A frame with the group's caption and one radio button per item in one column, spaced evenly
+// over the frame's height below the caption. The checks always follow RadioGroup::itemIndex;
+// only the checked button (or the first, when none is checked) is a tab stop, so Tab enters the
+// group at its selection and the arrow keys move within it.
+class RadioGroupView : public Win32ControlView {
+  public:
+    RadioGroupView(FormWindow& window, RadioGroup& group, const ControlPlace& place, bool tabStop)
+        : window_(window), group_(group), place_(place), tabStop_(tabStop) {
+        hwnd_ = createChild(window, 0, "BUTTON", group.caption(), BS_GROUPBOX | WS_GROUP,
+                            place.left, place.top, place.width, place.height, window.font());
+        window.addChild(hwnd_, this);
+        refresh();
+    }
+    ~RadioGroupView() override {
+        for (auto& button : buttons_) {
+            window_.removeChild(button->hwnd());
+        }
+    }
+    void refresh() override {
+        if (group_.items() != shownItems_) {
+            rebuild();
+        }
+        setWindowText(hwnd_, group_.caption());
+        setEnabled(hwnd_, group_.enabled());
+        const int selected = group_.itemIndex();
+        for (std::size_t i = 0; i < buttons_.size(); ++i) {
+            HWND button = buttons_[i]->hwnd();
+            const bool checked = static_cast<int>(i) == selected;
+            SendMessageA(button, BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
+            setTabStop(button, tabStop_ && (checked || (selected < 0 && i == 0)));
+            setEnabled(button, group_.enabled());
+        }
+    }
+    void clicked(int index) {
+        window_.runReporting([this, index] { group_.setItemIndex(index); });
+        // Whatever the handler did, the checks show the group's state.
+        refresh();
+    }
+
+  private:
+    void rebuild() {
+        HWND focus = GetFocus();
+        bool hadFocus = false;
+        for (auto& button : buttons_) {
+            hadFocus = hadFocus || button->hwnd() == focus;
+            window_.removeChild(button->hwnd());
+            DestroyWindow(button->hwnd());
+        }
+        buttons_.clear();
+        shownItems_ = group_.items();
+        const int count = static_cast<int>(shownItems_.size());
+        if (count == 0) {
+            return;
+        }
+        TEXTMETRICA metrics{};
+        HDC dc = GetDC(nullptr);
+        HGDIOBJ old = SelectObject(dc, window_.font());
+        GetTextMetricsA(dc, &metrics);
+        SelectObject(dc, old);
+        ReleaseDC(nullptr, dc);
+        const int usable = place_.height - metrics.tmHeight - 5;
+        const int buttonHeight = usable > 0 ? usable / count : 0;
+        const int topMargin = metrics.tmHeight + 1 + (usable > 0 ? (usable % count) / 2 : 0);
+        HWND previous = hwnd_;
+        for (int i = 0; i < count; ++i) {
+            HWND button =
+                createChild(window_, 0, "BUTTON", shownItems_[static_cast<std::size_t>(i)],
+                            BS_AUTORADIOBUTTON | (i == 0 ? WS_GROUP : 0), place_.left + 8,
+                            place_.top + topMargin + i * buttonHeight, place_.width - 10,
+                            buttonHeight, window_.font());
+            // Keep the buttons right after the frame in the window order (= tab order).
+            SetWindowPos(button, previous, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+            previous = button;
+            buttons_.push_back(std::make_unique<RadioButtonView>(*this, i, button));
+            window_.addChild(button, buttons_.back().get());
+        }
+        if (hadFocus) {
+            SetFocus(buttons_.front()->hwnd());
+        }
+    }
+
+    FormWindow& window_;
+    RadioGroup& group_;
+    ControlPlace place_;
+    bool tabStop_;
+    std::vector<std::string> shownItems_;
+    std::vector<std::unique_ptr<RadioButtonView>> buttons_;
+};
+
+void RadioButtonView::onCommand(WORD notifyCode) {
+    if (notifyCode == BN_CLICKED) {
+        group_.clicked(index_);
+    }
+}
+
+// List in report view as a virtual list: the rows stay in ListView::rows() and the control asks
+// for the texts it draws, so even a very long list shows at once.
+class ListViewView : public Win32ControlView {
+  public:
+    ListViewView(FormWindow& window, ListView& list, const ControlPlace& place, bool tabStop)
+        : window_(window), list_(list) {
+        hwnd_ = createChild(window, WS_EX_CLIENTEDGE, WC_LISTVIEWA, "",
+                            LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS | LVS_NOSORTHEADER |
+                                LVS_OWNERDATA | WS_GROUP | (tabStop ? WS_TABSTOP : 0),
+                            place.left, place.top, place.width, place.height, window.font());
+        SendMessageA(hwnd_, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT,
+                     LVS_EX_FULLROWSELECT);
+        int index = 0;
+        for (const auto& column : list.columns()) {
+            LVCOLUMNA lvColumn{};
+            lvColumn.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT | LVCF_SUBITEM;
+            lvColumn.fmt = LVCFMT_LEFT;
+            lvColumn.cx = column.width;
+            lvColumn.pszText = const_cast<char*>(column.caption.c_str());
+            lvColumn.iSubItem = index;
+            SendMessageA(hwnd_, LVM_INSERTCOLUMNA, static_cast<WPARAM>(index),
+                         reinterpret_cast<LPARAM>(&lvColumn));
+            ++index;
+        }
+        window.addChild(hwnd_, this);
+        refresh();
+    }
+    void refresh() override {
+        syncing_ = true;
+        const int count = static_cast<int>(list_.rows().size());
+        if (count != shownCount_) {
+            SendMessageA(hwnd_, LVM_SETITEMCOUNT, static_cast<WPARAM>(count), LVSICF_NOSCROLL);
+            shownCount_ = count;
+        }
+        const int selected = list_.selected();
+        if (selectedInControl() != selected) {
+            LVITEMA none{};
+            none.stateMask = LVIS_SELECTED;
+            SendMessageA(hwnd_, LVM_SETITEMSTATE, static_cast<WPARAM>(-1),
+                         reinterpret_cast<LPARAM>(&none));
+            if (selected >= 0) {
+                LVITEMA item{};
+                item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+                item.state = LVIS_SELECTED | LVIS_FOCUSED;
+                SendMessageA(hwnd_, LVM_SETITEMSTATE, static_cast<WPARAM>(selected),
+                             reinterpret_cast<LPARAM>(&item));
+                SendMessageA(hwnd_, LVM_ENSUREVISIBLE, static_cast<WPARAM>(selected), FALSE);
+            }
+        }
+        setEnabled(hwnd_, list_.enabled());
+        InvalidateRect(hwnd_, nullptr, TRUE);
+        syncing_ = false;
+    }
+    bool onNotify(NMHDR& header, LRESULT& result) override {
+        switch (header.code) {
+        case LVN_GETDISPINFOA: {
+            auto& info = reinterpret_cast<NMLVDISPINFOA&>(header);
+            const std::string* text = cellText(info.item.iItem, info.item.iSubItem);
+            if ((info.item.mask & LVIF_TEXT) != 0 && info.item.pszText != nullptr &&
+                info.item.cchTextMax > 0) {
+                lstrcpynA(info.item.pszText, text != nullptr ? text->c_str() : "",
+                          info.item.cchTextMax);
+            }
+            result = 0;
+            return true;
+        }
+        case LVN_GETDISPINFOW: {
+            auto& info = reinterpret_cast<NMLVDISPINFOW&>(header);
+            const std::string* text = cellText(info.item.iItem, info.item.iSubItem);
+            if ((info.item.mask & LVIF_TEXT) != 0 && info.item.pszText != nullptr &&
+                info.item.cchTextMax > 0) {
+                const int written =
+                    MultiByteToWideChar(CP_ACP, 0, text != nullptr ? text->c_str() : "", -1,
+                                        info.item.pszText, info.item.cchTextMax);
+                if (written == 0) {
+                    info.item.pszText[info.item.cchTextMax - 1] = L'\0';
+                }
+            }
+            result = 0;
+            return true;
+        }
+        case LVN_ITEMCHANGED:
+            if (!syncing_) {
+                const int selected = selectedInControl();
+                if (selected != list_.selected()) {
+                    window_.runReporting([this, selected] { list_.select(selected); });
+                }
+            }
+            result = 0;
+            return true;
+        case NM_DBLCLK: {
+            const int selected = selectedInControl();
+            window_.runReporting([this, selected] {
+                if (selected != list_.selected()) {
+                    list_.select(selected);
+                }
+                list_.dblClick();
+            });
+            result = 0;
+            return true;
+        }
+        default:
+            return false;
+        }
+    }
+
+  private:
+    int selectedInControl() const {
+        return static_cast<int>(SendMessageA(hwnd_, LVM_GETNEXTITEM, static_cast<WPARAM>(-1),
+                                             MAKELPARAM(LVNI_SELECTED, 0)));
+    }
+    const std::string* cellText(int row, int column) const {
+        const auto& rows = list_.rows();
+        if (row < 0 || row >= static_cast<int>(rows.size())) {
+            return nullptr;
+        }
+        const auto& entry = rows[static_cast<std::size_t>(row)];
+        if (column == 0) {
+            return &entry.caption;
+        }
+        const auto sub = static_cast<std::size_t>(column - 1);
+        return column > 0 && sub < entry.subItems.size() ? &entry.subItems[sub] : nullptr;
+    }
+
+    FormWindow& window_;
+    ListView& list_;
+    int shownCount_ = -1;
+    bool syncing_ = false;
+};
+
+class BoundPictureView : public PictureView {
+  public:
+    BoundPictureView(FormWindow& window, Picture& picture, const ControlPlace& place)
+        : PictureView(picture, window.hwnd(), place.left, place.top, place.width, place.height) {
+        window.addChild(hwnd_, this);
+    }
+};
+
+} // namespace
+
+std::unique_ptr<Win32ControlView> createControlView(FormWindow& window, const ControlLayout& layout,
+                                                    const ControlPlace& place) {
+    const bool tabStop = layout.tabOrder >= 0;
+    switch (layout.kind) {
+    case ControlKind::Label:
+        return std::make_unique<LabelView>(window, static_cast<TextControl&>(*layout.control),
+                                           place, layout.bold);
+    case ControlKind::Edit:
+        return std::make_unique<EditView>(window, static_cast<Edit&>(*layout.control), place,
+                                          tabStop);
+    case ControlKind::Memo:
+        return std::make_unique<MemoView>(window, static_cast<Memo&>(*layout.control), place,
+                                          tabStop);
+    case ControlKind::Button:
+        return std::make_unique<ButtonView>(window, static_cast<Button&>(*layout.control), place,
+                                            tabStop, layout.control == window.defaultButton());
+    case ControlKind::RadioGroup:
+        return std::make_unique<RadioGroupView>(window, static_cast<RadioGroup&>(*layout.control),
+                                                place, tabStop);
+    case ControlKind::GroupBox:
+        return std::make_unique<GroupBoxView>(window, static_cast<GroupBox&>(*layout.control),
+                                              place);
+    case ControlKind::Picture:
+        return std::make_unique<BoundPictureView>(window, static_cast<Picture&>(*layout.control),
+                                                  place);
+    case ControlKind::ListView:
+        return std::make_unique<ListViewView>(window, static_cast<ListView&>(*layout.control),
+                                              place, tabStop);
+    case ControlKind::ShellTree:
+        break;
+    }
+    return nullptr;
+}
+
+} // namespace velk::win32

@@ -1,0 +1,27 @@
+#pragma once
+// The real controls behind the C++ controls of platform/controls.h: one view per control kind.
+// Each view creates its window(s) as children of the form window, shows the control's state on
+// every refresh() and hands the user's changes back through the control's setters.
+
+#include <memory>
+
+#include "platform/form.h"
+#include "platform/win32/win32_control_view.h"
+
+namespace velk::win32 {
+
+class FormWindow;
+
+// Where a control sits in the form window's client area: its layout position, moved by the
+// group frame it sits in (if any), and the right edge that it must not cross (0: none).
+struct ControlPlace {
+    int left, top, width, height;
+    int clipRight;
+};
+
+// Creates the view (and its windows) of one control. Not for ShellTree, which has its own
+// factory (platform/win32/shell_tree_view.h).
+std::unique_ptr<Win32ControlView> createControlView(FormWindow& window, const ControlLayout& layout,
+                                                    const ControlPlace& place);
+
+} // namespace velk::win32

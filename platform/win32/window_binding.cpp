@@ -1,0 +1,465 @@
+#include "platform/win32/window_binding.h"
+
+#include <algorithm>
+#include <climits>
+
+#include "app/error_report.h"
+#include "platform/shell_tree.h"
+#include "platform/win32/control_views.h"
+#include "platform/win32/shell_tree_view.h"
+
+namespace velk::win32 {
+
+namespace {
+
+// Posted to the main window when it becomes active; handled once the activation is over.
+constexpr UINT kActivated = WM_APP + 1;
+
+std::vector<FormWindow*>& formWindows() {
+    static std::vector<FormWindow*> windows;
+    return windows;
+}
+
+FormWindow* formWindowOf(HWND hwnd) {
+    for (FormWindow* window : formWindows()) {
+        if (window->hwnd() == hwnd && hwnd != nullptr) {
+            return window;
+        }
+    }
+    return nullptr;
+}
+
+LRESULT CALLBACK formWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_NCCREATE) {
+        const auto* create = reinterpret_cast<const CREATESTRUCTA*>(lParam);
+        SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+    }
+    auto* window = reinterpret_cast<FormWindow*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+    if (window == nullptr) {
+        return DefWindowProcA(hwnd, message, wParam, lParam);
+    }
+    return window->handleMessage(hwnd, message, wParam, lParam);
+}
+
+void registerFormClass(const char* className) {
+    WNDCLASSA existing{};
+    if (GetClassInfoA(GetModuleHandleA(nullptr), className, &existing)) {
+        return;
+    }
+    WNDCLASSA windowClass{};
+    windowClass.lpfnWndProc = &formWindowProc;
+    windowClass.hInstance = GetModuleHandleA(nullptr);
+    windowClass.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
+    windowClass.hIcon = LoadIconA(nullptr, reinterpret_cast<LPCSTR>(IDI_APPLICATION));
+    windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    windowClass.lpszClassName = className;
+    RegisterClassA(&windowClass);
+}
+
+DWORD frameStyle(FrameKind frame) {
+    return frame == FrameKind::FixedDialog ? WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU
+                                           : WS_OVERLAPPEDWINDOW;
+}
+
+DWORD frameExStyle(FrameKind frame) {
+    return WS_EX_CONTROLPARENT | (frame == FrameKind::FixedDialog ? WS_EX_DLGMODALFRAME : 0);
+}
+
+// The outer size of the window: the layout gives the client size of a fixed dialog and the
+// outer size of a resizable window.
+SIZE outerSize(const FormLayout& layout) {
+    if (layout.frame == FrameKind::Resizable) {
+        return {layout.width, layout.height};
+    }
+    RECT rect{0, 0, layout.width, layout.height};
+    AdjustWindowRectEx(&rect, frameStyle(layout.frame), FALSE, frameExStyle(layout.frame));
+    return {rect.right - rect.left, rect.bottom - rect.top};
+}
+
+bool isPushButton(HWND hwnd) {
+    char className[16] = {};
+    GetClassNameA(hwnd, className, sizeof className);
+    if (lstrcmpiA(className, "Button") != 0) {
+        return false;
+    }
+    const LONG_PTR type = GetWindowLongPtrA(hwnd, GWL_STYLE) & BS_TYPEMASK;
+    return type == BS_PUSHBUTTON || type == BS_DEFPUSHBUTTON;
+}
+
+bool canTakeFocus(HWND hwnd) {
+    return hwnd != nullptr && IsWindow(hwnd) && IsWindowVisible(hwnd) && IsWindowEnabled(hwnd);
+}
+
+} // namespace
+
+FormWindow::FormWindow(Form& form, MessageBoxes& boxes, const char* className, FormWindow* owner)
+    : form_(form), boxes_(boxes), className_(className), owner_(owner) {
+    formWindows().push_back(this);
+}
+
+FormWindow::~FormWindow() {
+    for (Control* control : boundControls_) {
+        control->bindView(nullptr);
+    }
+    form_.bindView(nullptr);
+    auto& windows = formWindows();
+    windows.erase(std::remove(windows.begin(), windows.end(), this), windows.end());
+    if (hwnd_ != nullptr) {
+        HWND hwnd = hwnd_;
+        SetWindowLongPtrA(hwnd, GWLP_USERDATA, 0);
+        hwnd_ = nullptr;
+        DestroyWindow(hwnd);
+    }
+}
+
+void FormWindow::create() {
+    const FormLayout layout = form_.layout();
+    registerFormClass(className_.c_str());
+
+    HDC screen = GetDC(nullptr);
+    const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
+    ReleaseDC(nullptr, screen);
+    const int height = -MulDiv(8, dpi > 0 ? dpi : 96, 72);
+    font_.reset(CreateFontA(height, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+                            OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                            DEFAULT_PITCH | FF_DONTCARE, "MS Sans Serif"));
+    boldFont_.reset(CreateFontA(height, 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+                                OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                                DEFAULT_PITCH | FF_DONTCARE, "MS Sans Serif"));
+
+    const SIZE size = outerSize(layout);
+    CreateWindowExA(frameExStyle(layout.frame), className_.c_str(), layout.caption.c_str(),
+                    frameStyle(layout.frame), layout.left, layout.top, size.cx, size.cy,
+                    owner_ != nullptr ? owner_->hwnd() : nullptr, nullptr,
+                    GetModuleHandleA(nullptr), this);
+    if (hwnd_ == nullptr) {
+        return;
+    }
+    defaultButton_ = layout.defaultButton;
+    cancelButton_ = layout.cancelButton;
+    buildControls(layout);
+    form_.bindView(this);
+}
+
+// Controls are created in tab order, so that the window order (which Tab follows) is the tab
+// order; controls without a tab stop come last, in the layout's order. A control inside a group
+// frame is a child of the window too, placed relative to the frame.
+void FormWindow::buildControls(const FormLayout& layout) {
+    std::vector<const ControlLayout*> order;
+    for (const auto& control : layout.controls) {
+        order.push_back(&control);
+    }
+    std::stable_sort(order.begin(), order.end(), [](const auto* a, const auto* b) {
+        const int keyA = a->tabOrder >= 0 ? a->tabOrder : INT_MAX;
+        const int keyB = b->tabOrder >= 0 ? b->tabOrder : INT_MAX;
+        return keyA < keyB;
+    });
+    for (const ControlLayout* control : order) {
+        ControlPlace place{control->left, control->top, control->width, control->height, 0};
+        if (control->parent != nullptr) {
+            for (const auto& frame : layout.controls) {
+                if (frame.control == control->parent) {
+                    place.left += frame.left;
+                    place.top += frame.top;
+                    place.clipRight = frame.left + frame.width;
+                }
+            }
+        }
+        std::unique_ptr<Win32ControlView> view;
+        if (control->kind == ControlKind::ShellTree) {
+            ControlLayout placed = *control;
+            placed.left = place.left;
+            placed.top = place.top;
+            view = createShellTreeView(static_cast<ShellTree&>(*control->control), hwnd_, placed,
+                                       font());
+            if (view != nullptr && view->hwnd() != nullptr) {
+                HWND tree = view->hwnd();
+                const LONG_PTR style = GetWindowLongPtrA(tree, GWL_STYLE);
+                SetWindowLongPtrA(tree, GWL_STYLE,
+                                  ((style | WS_GROUP) & ~LONG_PTR{WS_TABSTOP}) |
+                                      (control->tabOrder >= 0 ? WS_TABSTOP : 0));
+                addChild(tree, view.get());
+            }
+        } else {
+            view = createControlView(*this, *control, place);
+        }
+        if (view == nullptr) {
+            continue;
+        }
+        control->control->bindView(view.get());
+        boundControls_.push_back(control->control);
+        if (control->control == defaultButton_) {
+            defaultButtonHwnd_ = view->hwnd();
+        }
+        if (control->control == cancelButton_) {
+            cancelButtonHwnd_ = view->hwnd();
+        }
+        views_.push_back(std::move(view));
+    }
+}
+
+void FormWindow::addChild(HWND child, Win32ControlView* view) {
+    if (child != nullptr) {
+        children_.push_back({child, view});
+    }
+}
+
+void FormWindow::removeChild(HWND child) {
+    children_.erase(std::remove_if(children_.begin(), children_.end(),
+                                   [child](const Child& entry) { return entry.hwnd == child; }),
+                    children_.end());
+}
+
+Win32ControlView* FormWindow::viewOf(HWND child) const {
+    for (const Child& entry : children_) {
+        if (entry.hwnd == child) {
+            return entry.view;
+        }
+    }
+    return nullptr;
+}
+
+void FormWindow::runReporting(const std::function<void()>& action) {
+    if (action) {
+        runReportingErrors(boxes_, action);
+    }
+}
+
+void FormWindow::place() {
+    placed_ = true;
+    const FormLayout layout = form_.layout();
+    const SIZE size = outerSize(layout);
+    int left = layout.left;
+    int top = layout.top;
+    switch (layout.placement) {
+    case Placement::ScreenCenter:
+        left = (GetSystemMetrics(SM_CXSCREEN) - size.cx) / 2;
+        top = (GetSystemMetrics(SM_CYSCREEN) - size.cy) / 2;
+        break;
+    case Placement::OwnerCenter: {
+        RECT ownerRect{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+        if (owner_ != nullptr && owner_->hwnd() != nullptr) {
+            GetWindowRect(owner_->hwnd(), &ownerRect);
+        }
+        left = ownerRect.left + (ownerRect.right - ownerRect.left - size.cx) / 2;
+        top = ownerRect.top + (ownerRect.bottom - ownerRect.top - size.cy) / 2;
+        left = std::max(left, 0);
+        top = std::max(top, 0);
+        break;
+    }
+    case Placement::Designed:
+        break;
+    }
+    SetWindowPos(hwnd_, nullptr, left, top, size.cx, size.cy, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void FormWindow::show() {
+    if (hwnd_ == nullptr) {
+        return;
+    }
+    if (!placed_) {
+        place();
+    }
+    ShowWindow(hwnd_, SW_SHOW);
+    UpdateWindow(hwnd_);
+}
+
+void FormWindow::focusFirstControl() {
+    for (HWND child = GetWindow(hwnd_, GW_CHILD); child != nullptr;
+         child = GetWindow(child, GW_HWNDNEXT)) {
+        if ((GetWindowLongPtrA(child, GWL_STYLE) & WS_TABSTOP) != 0 && canTakeFocus(child)) {
+            SetFocus(child);
+            return;
+        }
+    }
+    SetFocus(hwnd_);
+}
+
+ModalResult FormWindow::showModal() {
+    if (hwnd_ == nullptr) {
+        return ModalResult::Cancel;
+    }
+    if (!placed_) {
+        place();
+    }
+    modalDone_ = false;
+    modalResult_ = ModalResult::None;
+    inModal_ = true;
+    HWND owner = owner_ != nullptr ? owner_->hwnd() : nullptr;
+    if (owner != nullptr) {
+        EnableWindow(owner, FALSE);
+    }
+    ShowWindow(hwnd_, SW_SHOW);
+    SetActiveWindow(hwnd_);
+    pumpMessages(&modalDone_);
+    inModal_ = false;
+    // Re-enable the owner before hiding, so that the activation goes back to it.
+    if (owner != nullptr) {
+        EnableWindow(owner, TRUE);
+    }
+    if (hwnd_ != nullptr) {
+        ShowWindow(hwnd_, SW_HIDE);
+    }
+    if (owner != nullptr && IsWindow(owner)) {
+        SetActiveWindow(owner);
+    }
+    return modalDone_ ? modalResult_ : ModalResult::Cancel;
+}
+
+void FormWindow::close(ModalResult result) {
+    if (hwnd_ == nullptr) {
+        return;
+    }
+    if (!isMainWindow()) {
+        modalResult_ = result;
+        modalDone_ = true;
+        return;
+    }
+    runReporting(onClosing);
+    if (hwnd_ != nullptr) {
+        DestroyWindow(hwnd_);
+    }
+}
+
+void FormWindow::pumpMessages(const bool* stop) {
+    MSG msg;
+    while (stop == nullptr || !*stop) {
+        const BOOL got = GetMessageA(&msg, nullptr, 0, 0);
+        if (got == -1) {
+            return;
+        }
+        if (got == 0) {
+            // The program is ending: leave the quit message for the outer loop too.
+            if (stop != nullptr) {
+                PostQuitMessage(static_cast<int>(msg.wParam));
+            }
+            return;
+        }
+        HWND root = msg.hwnd != nullptr ? GetAncestor(msg.hwnd, GA_ROOT) : nullptr;
+        if (root != nullptr && formWindowOf(root) != nullptr && IsDialogMessageA(root, &msg)) {
+            continue;
+        }
+        TranslateMessage(&msg);
+        DispatchMessageA(&msg);
+    }
+}
+
+int FormWindow::runMessageLoop() {
+    pumpMessages(nullptr);
+    return 0;
+}
+
+LRESULT FormWindow::handleMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_NCCREATE:
+        hwnd_ = hwnd;
+        break;
+    case WM_COMMAND: {
+        auto from = reinterpret_cast<HWND>(lParam);
+        if (from != nullptr) {
+            if (Win32ControlView* view = viewOf(from)) {
+                view->onCommand(HIWORD(wParam));
+            }
+            return 0;
+        }
+        // Escape, from the keyboard navigation: the cancel button answers it, if there is one.
+        if (LOWORD(wParam) == IDCANCEL && cancelButtonHwnd_ != nullptr) {
+            if (Win32ControlView* view = viewOf(cancelButtonHwnd_)) {
+                view->onCommand(BN_CLICKED);
+            }
+        }
+        return 0;
+    }
+    case DM_GETDEFID: {
+        // Enter presses the focused push button, else the default button, else nothing.
+        HWND focus = GetFocus();
+        if (focus != nullptr && IsChild(hwnd_, focus) && isPushButton(focus)) {
+            return MAKELRESULT(GetDlgCtrlID(focus), DC_HASDEFID);
+        }
+        if (defaultButtonHwnd_ != nullptr) {
+            return MAKELRESULT(GetDlgCtrlID(defaultButtonHwnd_), DC_HASDEFID);
+        }
+        return 0;
+    }
+    case WM_NEXTDLGCTL: {
+        HWND target = LOWORD(lParam) != 0 ? reinterpret_cast<HWND>(wParam)
+                                          : GetNextDlgTabItem(hwnd_, GetFocus(), wParam != 0);
+        if (target != nullptr) {
+            SetFocus(target);
+        }
+        return 0;
+    }
+    case WM_NOTIFY: {
+        auto* header = reinterpret_cast<NMHDR*>(lParam);
+        if (header != nullptr) {
+            if (Win32ControlView* view = viewOf(header->hwndFrom)) {
+                LRESULT result = 0;
+                if (view->onNotify(*header, result)) {
+                    return result;
+                }
+            }
+        }
+        break;
+    }
+    case WM_CTLCOLORSTATIC: {
+        auto dc = reinterpret_cast<HDC>(wParam);
+        SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
+        SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
+        return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
+    }
+    case WM_ACTIVATE:
+        if (LOWORD(wParam) == WA_INACTIVE) {
+            HWND focus = GetFocus();
+            if (focus != nullptr && IsChild(hwnd_, focus)) {
+                lastFocus_ = focus;
+            }
+        } else {
+            if (HIWORD(wParam) == 0) {
+                if (lastFocus_ != nullptr && IsChild(hwnd_, lastFocus_) &&
+                    canTakeFocus(lastFocus_)) {
+                    SetFocus(lastFocus_);
+                } else {
+                    focusFirstControl();
+                }
+            }
+            if (isMainWindow()) {
+                PostMessageA(hwnd_, kActivated, 0, 0);
+            }
+        }
+        return 0;
+    case kActivated:
+        // Paint first, so that whatever the activation starts runs with the window on screen.
+        if (IsWindowVisible(hwnd_)) {
+            UpdateWindow(hwnd_);
+            runReporting(onActivate);
+        }
+        return 0;
+    case WM_CLOSE:
+        if (onCloseBox) {
+            runReporting(onCloseBox);
+        } else {
+            runReporting([this] { form_.close(ModalResult::Cancel); });
+        }
+        return 0;
+    case WM_DESTROY:
+        if (isMainWindow()) {
+            PostQuitMessage(0);
+        }
+        break;
+    case WM_NCDESTROY:
+        // From here on the controls show nothing: unbind them.
+        for (Control* control : boundControls_) {
+            control->bindView(nullptr);
+        }
+        boundControls_.clear();
+        form_.bindView(nullptr);
+        hwnd_ = nullptr;
+        modalDone_ = true;
+        break;
+    default:
+        break;
+    }
+    return DefWindowProcA(hwnd, message, wParam, lParam);
+}
+
+} // namespace velk::win32

@@ -1,0 +1,114 @@
+#pragma once
+// The window binding: builds a real top-level window from a Form's layout table and keeps every
+// control in step both ways. The C++ controls hold the state; each one is bound to a view that
+// shows its state at once, and every user action comes back through the control's own setters
+// (RadioGroup::setItemIndex, Edit::setText, Button::click, ListView::select/dblClick), so the
+// rules about when a handler runs are those of platform/controls.h whoever acts.
+//
+// Window classes, for whoever looks for the windows from outside (end-to-end drivers): every
+// form window is registered under the class name given to FormWindow (the program uses
+// "TFormInstall", "TFormFiles" and "TDirectoryForm"); the picture box is "VelkPicture"; all
+// other controls are the system's own classes (Static, Edit, Button, SysListView32, ...).
+
+#include <windows.h>
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/form.h"
+#include "platform/message_boxes.h"
+#include "platform/win32/unique_handles.h"
+#include "platform/win32/win32_control_view.h"
+
+namespace velk::win32 {
+
+class FormWindow : public FormView {
+  public:
+    // `owner` is the main window for a dialog; a window without owner is the main window, whose
+    // closing ends the program's message loop.
+    FormWindow(Form& form, MessageBoxes& boxes, const char* className, FormWindow* owner = nullptr);
+    FormWindow(const FormWindow&) = delete;
+    FormWindow& operator=(const FormWindow&) = delete;
+    ~FormWindow() override;
+
+    // Creates the window, hidden, with every control of the form's layout.
+    void create();
+    HWND hwnd() const { return hwnd_; }
+    bool isMainWindow() const { return owner_ == nullptr; }
+
+    // Main window: shows it at its place (the message loop then activates it).
+    void show();
+
+    // What the frame's close box does. Default: close(Cancel). The main window's owner sets it to
+    // the Exit button's handler.
+    std::function<void()> onCloseBox;
+    // Runs after the main window became active and has been painted (FormActivate).
+    std::function<void()> onActivate;
+    // Runs when the main window closes, before it is destroyed (FormClose).
+    std::function<void()> onClosing;
+
+    // FormView.
+    ModalResult showModal() override;
+    void close(ModalResult result) override;
+
+    // Runs the program's message loop until the main window is closed; returns the code given to
+    // PostQuitMessage.
+    static int runMessageLoop();
+
+    // Handles one message of a form window (public for the window procedure).
+    LRESULT handleMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+
+    // The control view behind one child window of this form, or null.
+    Win32ControlView* viewOf(HWND child) const;
+    bool alive() const { return hwnd_ != nullptr; }
+    MessageBoxes& boxes() { return boxes_; }
+    HFONT font() const { return static_cast<HFONT>(font_.get()); }
+    HFONT boldFont() const { return static_cast<HFONT>(boldFont_.get()); }
+    // Registers `child` as one of the windows of `view` (radio groups have several).
+    void addChild(HWND child, Win32ControlView* view);
+    void removeChild(HWND child);
+    // The button that Enter presses (BS_DEFPUSHBUTTON), or null.
+    const Control* defaultButton() const { return defaultButton_; }
+    // The next control id (ids start above IDOK/IDCANCEL).
+    int nextId() { return nextId_++; }
+    // Runs a handler on behalf of the user; an error it does not handle goes to the general
+    // error report.
+    void runReporting(const std::function<void()>& action);
+
+  private:
+    struct Child {
+        HWND hwnd;
+        Win32ControlView* view;
+    };
+
+    void buildControls(const FormLayout& layout);
+    void place();
+    void focusFirstControl();
+    // Runs a message loop until `stop` is true or WM_QUIT arrives (then reposted).
+    static void pumpMessages(const bool* stop);
+
+    Form& form_;
+    MessageBoxes& boxes_;
+    std::string className_;
+    FormWindow* owner_;
+    HWND hwnd_ = nullptr;
+    UniqueGdiObject font_;
+    UniqueGdiObject boldFont_;
+    std::vector<std::unique_ptr<Win32ControlView>> views_;
+    std::vector<Control*> boundControls_;
+    std::vector<Child> children_;
+    int nextId_ = 100;
+    Control* defaultButton_ = nullptr;
+    Control* cancelButton_ = nullptr;
+    HWND defaultButtonHwnd_ = nullptr;
+    HWND cancelButtonHwnd_ = nullptr;
+    HWND lastFocus_ = nullptr;
+    bool placed_ = false;
+    bool modalDone_ = false;
+    bool inModal_ = false;
+    ModalResult modalResult_ = ModalResult::None;
+};
+
+} // namespace velk::win32
