@@ -1,0 +1,107 @@
+#!/usr/bin/env bash
+# An unattended installation against `xcopy` of the same package files, under the same Wine with
+# the server kept alive, for two package sizes to show that the time grows linearly:
+#   bench/install/run.sh [ROUNDS] [SIZES]
+# SIZES is a list of BASE:LANG pairs (default "10000:1000 1000:100"): BASE files of 4 KB in
+# Libs and LANG files in each of the two languages English and German (English is the default
+# language). The installer copies BASE + 1 + 3 x LANG files (the default language twice), xcopy
+# copies the Libs tree, BASE + 1 + 2 x LANG files.
+# Environment: BUILD_DIR (default build/win), WINEPREFIX (default build/wineprefix), WORK_DIR
+# (default a fresh temporary folder, removed at the end).
+# Prints, per size, every round and the medians: wall time of each, their ratio
+# (installer / xcopy; the goal is 0.8 or less) and the installer's peak working set.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/../.." && pwd)
+rounds=${1:-3}
+sizes=${2:-"10000:1000 1000:100"}
+build=${BUILD_DIR:-$root/build/win}
+export WINEPREFIX=${WINEPREFIX:-$root/build/wineprefix}
+export WINEDEBUG=-all
+
+# The installer opens its window: without a display, run under a virtual one.
+if [ -z "${DISPLAY:-}" ]; then
+    exec xvfb-run -a -s "-screen 0 1280x1024x24" "$0" "$@"
+fi
+
+if [ ! -f "$build/CMakeCache.txt" ]; then
+    cmake -S "$root" -B "$build" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64.cmake" \
+        -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVELK_WINEPREFIX="$WINEPREFIX" >/dev/null
+fi
+cmake --build "$build" --target VelkInstall install_launcher -j2 >/dev/null
+launcher=$(find "$build" -name install_launcher.exe -print -quit)
+"$root/scripts/wine-prefix" "$WINEPREFIX" >/dev/null
+wineserver -p
+trap 'wineserver -k 2>/dev/null || true' EXIT
+
+if [ -n "${WORK_DIR:-}" ]; then
+    work=$WORK_DIR
+    mkdir -p "$work"
+else
+    work=$(mktemp -d)
+    trap 'wineserver -k 2>/dev/null || true; rm -rf "$work"' EXIT
+fi
+winpath() { wine winepath -w "$1" 2>/dev/null | tr -d '\r'; }
+reg() { wine reg add "HKLM\\Software\\Velk-Marden\\dorvan5\\1.4\\$1" /v "$2" /d "$3" /f /reg:32 >/dev/null; }
+median() { sort -n | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
+field() { sed -E "s/.*$1=([0-9]+).*/\\1/"; }
+
+mkdir -p "$work/apps"
+reg global AppsDir "$(winpath "$work/apps")"
+reg Installer Language English
+reg Installer Silent activated
+
+for size in $sizes; do
+    base=${size%%:*}
+    lang=${size##*:}
+    pkg="$work/pkg-$base"
+    rm -rf "$pkg"
+    mkdir -p "$pkg/Libs/English" "$pkg/Libs/German"
+    cp "$build/VelkInstall.exe" "$pkg/"
+    printf '[About]\r\nName=Bench\r\nVersion=1.0\r\n[Dorvan]\r\nDorvan5_14=Yes\r\n[Languages]\r\nCount=2\r\nLang0=English\r\nLang1=German\r\nSelected=0\r\n' \
+        >"$pkg/Libs/bench.lin"
+    python3 - "$pkg/Libs" "$base" "$lang" <<'PY'
+import os, sys
+libs, base, lang = sys.argv[1], int(sys.argv[2]), int(sys.argv[3])
+block = b"z" * 4096
+for i in range(base):
+    with open(os.path.join(libs, "lib%05d.zfb" % i), "wb") as f:
+        f.write(block)
+for language in ("English", "German"):
+    for i in range(lang):
+        with open(os.path.join(libs, language, "text%05d.txt" % i), "wb") as f:
+            f.write(block)
+PY
+    expected=$((base + 1 + lang))
+    echo "== $base base files, 2 languages x $lang files (installer copies $((base + 1 + 3 * lang)), xcopy $((base + 1 + 2 * lang)))"
+    results="$work/results-$base"
+    : >"$results"
+    for round in $(seq "$rounds"); do
+        target="$work/target-$base"
+        copy="$work/xcopy-$base"
+        rm -rf "$target" "$copy"
+        mkdir -p "$target"
+        reg global UsrLibDir "$(winpath "$target")"
+        reg Installer Path "$(winpath "$target")"
+        sync
+        installer=$(wine "$launcher" "$(winpath "$pkg/VelkInstall.exe")" | tr -d '\r' | tail -n1)
+        got=$(find "$target" -maxdepth 1 -type f | wc -l)
+        if [ "$(field exit <<<"$installer")" != 0 ] || [ "$got" -ne "$expected" ] || [ "$(find "$target/German" -type f | wc -l)" -ne "$lang" ]; then
+            echo "installer failed or left $got files in the target, expected $expected: $installer" >&2
+            exit 1
+        fi
+        sync
+        xcopy=$(wine "$launcher" xcopy.exe /E /I /Q /Y "$(winpath "$pkg/Libs")" "$(winpath "$copy")" | tr -d '\r' | tail -n1)
+        ims=$(field ms <<<"$installer")
+        xms=$(field ms <<<"$xcopy")
+        ratio=$(awk -v a="$ims" -v b="$xms" 'BEGIN { printf "%.2f", a / b }')
+        echo "round $round: installer $installer | xcopy $xcopy | ratio $ratio"
+        echo "$ims $xms $(field peak_ws_kib <<<"$installer") $(field peak_private_kib <<<"$installer")" >>"$results"
+    done
+    ims=$(cut -d' ' -f1 "$results" | median)
+    xms=$(cut -d' ' -f2 "$results" | median)
+    ws=$(cut -d' ' -f3 "$results" | median)
+    private=$(cut -d' ' -f4 "$results" | median)
+    awk -v a="$ims" -v b="$xms" -v ws="$ws" -v private="$private" 'BEGIN {
+        printf "median: installer %d ms, xcopy %d ms, ratio %.2f, installer peak working set %.1f MiB, peak private %.1f MiB\n",
+            a, b, a / b, ws / 1024, private / 1024 }'
+done
