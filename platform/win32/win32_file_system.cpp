@@ -115,14 +115,21 @@ std::string Win32FileSystem::programFolder() {
 }
 
 bool Win32FileSystem::copyFile(const std::string& from, const std::string& to) {
-    // Windows refuses to replace a read-only file; Wine lets a root user do it. Refuse here so
-    // that the program behaves the same everywhere.
+    // Windows refuses to replace a read-only file, and a hidden or system file with one that
+    // lacks that attribute (the rule of CreateFile with CREATE_ALWAYS, which the copy uses).
+    // Wine lets a root user do both. Refuse here so that the program behaves the same
+    // everywhere, before anything of the target is touched.
     const DWORD targetAttributes = GetFileAttributesA(to.c_str());
     if (targetAttributes != invalidAttributes &&
-        (targetAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0 &&
-        (targetAttributes & FILE_ATTRIBUTE_READONLY) != 0) {
-        SetLastError(ERROR_ACCESS_DENIED);
-        return false;
+        (targetAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
+        const DWORD sourceAttributes = GetFileAttributesA(from.c_str());
+        const DWORD keptBits = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
+        const bool dropsKeptBit = sourceAttributes != invalidAttributes &&
+                                  (targetAttributes & keptBits & ~sourceAttributes) != 0;
+        if ((targetAttributes & FILE_ATTRIBUTE_READONLY) != 0 || dropsKeptBit) {
+            SetLastError(ERROR_ACCESS_DENIED);
+            return false;
+        }
     }
     return CopyFileA(from.c_str(), to.c_str(), FALSE) != FALSE;
 }

@@ -181,7 +181,7 @@ TEST_F(FileSystemTest, CopiesReplacingAndCarryingAttributesOver) {
     EXPECT_FALSE(files.copyFile(source, temp / "missing\\target.lin"));
 }
 
-TEST_F(FileSystemTest, RefusesToReplaceReadOnlyFiles) {
+TEST_F(FileSystemTest, RefusesToReplaceReadOnlyHiddenOrSystemFiles) {
     const std::string source = temp / "source.lin";
     const std::string target = temp / "target.lin";
     ASSERT_TRUE(writeFile(source, "new content"));
@@ -194,6 +194,13 @@ TEST_F(FileSystemTest, RefusesToReplaceReadOnlyFiles) {
 
     EXPECT_FALSE(files.deleteFile(target));
     EXPECT_EQ(contentOf(target), "kept");
+
+    // Nor a hidden or system file with a file that is neither.
+    for (DWORD kept : {FILE_ATTRIBUTE_HIDDEN, FILE_ATTRIBUTE_SYSTEM}) {
+        ASSERT_TRUE(SetFileAttributesA(target.c_str(), kept));
+        EXPECT_FALSE(files.copyFile(source, target)) << kept;
+        EXPECT_EQ(contentOf(target), "kept");
+    }
 
     ASSERT_TRUE(SetFileAttributesA(target.c_str(), FILE_ATTRIBUTE_NORMAL));
     EXPECT_TRUE(files.copyFile(source, target));
