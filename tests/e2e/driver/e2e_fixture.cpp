@@ -1,0 +1,40 @@
+#include "tests/e2e/driver/e2e_fixture.h"
+
+namespace velk::e2e {
+
+namespace {
+
+std::string currentTestName() {
+    const ::testing::TestInfo* info = ::testing::UnitTest::GetInstance()->current_test_info();
+    std::string name = std::string(info->test_suite_name()) + "." + info->name();
+    for (char& c : name) {
+        if (c == '/' || c == '\\' || c == ':') {
+            c = '_';
+        }
+    }
+    return name;
+}
+
+} // namespace
+
+void E2ETest::SetUp() {
+    char display[256] = {};
+    if (GetEnvironmentVariableA("DISPLAY", display, sizeof display) == 0) {
+        GTEST_FAIL() << "No DISPLAY: the end-to-end tests drive real windows and need a display "
+                        "(run them inside xvfb-run, as scripts/test does).";
+    }
+    clearRegistry();
+    work_ = workRoot() + "\\" + currentTestName();
+    removeTree(work_);
+    makeFolder(work_);
+}
+
+void E2ETest::TearDown() {
+    clearRegistry();
+}
+
+std::string E2ETest::shotName(const std::string& what) const {
+    return currentTestName() + "-" + what;
+}
+
+} // namespace velk::e2e

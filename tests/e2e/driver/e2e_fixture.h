@@ -1,0 +1,32 @@
+#pragma once
+// The fixture of every end-to-end test: a display is required, the host suite's registry keys
+// are removed before and after each test, and each test gets a fresh work folder of its own.
+//
+//   TEST_F(E2ETest, Something) {
+//       std::string pkg = makePackage(work() + "\\pkg", {...});
+//       ...
+//   }
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "tests/e2e/driver/driver.h"
+
+namespace velk::e2e {
+
+class E2ETest : public ::testing::Test {
+  protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    // <build>\e2e-work\<suite>.<test>, empty at the start of the test.
+    const std::string& work() const { return work_; }
+    // A name for screenshots: <suite>.<test>-<what>.
+    std::string shotName(const std::string& what) const;
+
+  private:
+    std::string work_;
+};
+
+} // namespace velk::e2e

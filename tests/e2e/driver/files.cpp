@@ -1,0 +1,199 @@
+// Paths, files and package folders of the end-to-end tests.
+#include <windows.h>
+
+#include <algorithm>
+
+#include "platform/win32/unique_handles.h"
+#include "tests/e2e/driver/driver.h"
+
+#ifndef VELK_E2E_PROGRAM
+#error "VELK_E2E_PROGRAM must name the built VelkInstall.exe"
+#endif
+#ifndef VELK_E2E_BINARY_DIR
+#error "VELK_E2E_BINARY_DIR must name the build folder"
+#endif
+
+namespace velk::e2e {
+
+namespace {
+
+std::string lastErrorText(DWORD error) {
+    char buffer[512] = {};
+    DWORD length = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                                  nullptr, error, 0, buffer, sizeof buffer, nullptr);
+    while (length > 0 && (buffer[length - 1] == '\r' || buffer[length - 1] == '\n' ||
+                          buffer[length - 1] == '.')) {
+        buffer[--length] = '\0';
+    }
+    return "error " + std::to_string(error) + (length > 0 ? " (" + std::string(buffer) + ")" : "");
+}
+
+[[noreturn]] void fail(const std::string& what) {
+    throw DriverError(what + ": " + lastErrorText(GetLastError()));
+}
+
+std::string parentOf(const std::string& path) {
+    const size_t slash = path.find_last_of("\\/");
+    return slash == std::string::npos ? std::string() : path.substr(0, slash);
+}
+
+template <typename Keep> std::vector<std::string> namesIn(const std::string& folder, Keep keep) {
+    std::vector<std::string> names;
+    WIN32_FIND_DATAA entry{};
+    win32::UniqueFindHandle find(FindFirstFileA((folder + "\\*").c_str(), &entry));
+    if (!find) {
+        return names;
+    }
+    do {
+        const std::string name = entry.cFileName;
+        if (name != "." && name != ".." && keep(entry)) {
+            names.push_back(name);
+        }
+    } while (FindNextFileA(find.get(), &entry));
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+bool isFolder(const WIN32_FIND_DATAA& entry) {
+    return (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
+} // namespace
+
+std::string toWinePath(const std::string& unixPath) {
+    std::string path = unixPath;
+    std::replace(path.begin(), path.end(), '/', '\\');
+    return path.rfind('\\', 0) == 0 ? "Z:" + path : path;
+}
+
+std::string programPath() {
+    return toWinePath(VELK_E2E_PROGRAM);
+}
+std::string workRoot() {
+    return toWinePath(VELK_E2E_BINARY_DIR) + "\\e2e-work";
+}
+std::string screenshotFolder() {
+    return toWinePath(VELK_E2E_BINARY_DIR) + "\\screenshots";
+}
+
+void makeFolder(const std::string& path) {
+    if (path.empty() || folderExists(path)) {
+        return;
+    }
+    makeFolder(parentOf(path));
+    if (!CreateDirectoryA(path.c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS) {
+        fail("cannot create folder " + path);
+    }
+}
+
+void removeTree(const std::string& path) {
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) {
+        return;
+    }
+    SetFileAttributesA(path.c_str(),
+                       FILE_ATTRIBUTE_NORMAL | (attributes & FILE_ATTRIBUTE_DIRECTORY));
+    if ((attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
+        if (!DeleteFileA(path.c_str())) {
+            fail("cannot delete " + path);
+        }
+        return;
+    }
+    for (const std::string& name : namesIn(path, [](const WIN32_FIND_DATAA&) { return true; })) {
+        removeTree(path + "\\" + name);
+    }
+    if (!RemoveDirectoryA(path.c_str())) {
+        fail("cannot remove folder " + path);
+    }
+}
+
+void writeFile(const std::string& path, const std::string& contents) {
+    makeFolder(parentOf(path));
+    win32::UniqueHandle file(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                         FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) {
+        fail("cannot create " + path);
+    }
+    DWORD written = 0;
+    if (!contents.empty() && (!WriteFile(file.get(), contents.data(),
+                                         static_cast<DWORD>(contents.size()), &written, nullptr) ||
+                              written != contents.size())) {
+        fail("cannot write " + path);
+    }
+}
+
+std::string readFile(const std::string& path) {
+    win32::UniqueHandle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                         OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) {
+        fail("cannot open " + path);
+    }
+    std::string contents;
+    char buffer[65536];
+    DWORD got = 0;
+    while (ReadFile(file.get(), buffer, sizeof buffer, &got, nullptr) && got > 0) {
+        contents.append(buffer, got);
+    }
+    return contents;
+}
+
+void copyFile(const std::string& from, const std::string& to) {
+    makeFolder(parentOf(to));
+    if (!CopyFileA(from.c_str(), to.c_str(), FALSE)) {
+        fail("cannot copy " + from + " to " + to);
+    }
+}
+
+bool fileExists(const std::string& path) {
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+}
+
+bool folderExists(const std::string& path) {
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
+std::vector<std::string> filesIn(const std::string& folder) {
+    return namesIn(folder, [](const WIN32_FIND_DATAA& entry) { return !isFolder(entry); });
+}
+
+std::vector<std::string> foldersIn(const std::string& folder) {
+    return namesIn(folder, [](const WIN32_FIND_DATAA& entry) { return isFolder(entry); });
+}
+
+void setReadOnly(const std::string& path, bool readOnly) {
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) {
+        fail("no such file " + path);
+    }
+    const DWORD wanted = readOnly ? (attributes | FILE_ATTRIBUTE_READONLY)
+                                  : (attributes & ~DWORD{FILE_ATTRIBUTE_READONLY});
+    if (!SetFileAttributesA(path.c_str(), wanted)) {
+        fail("cannot change the attributes of " + path);
+    }
+}
+
+std::string makePackage(const std::string& folder, const PackageSpec& spec) {
+    removeTree(folder);
+    makeFolder(folder);
+    if (spec.copyProgram) {
+        copyFile(programPath(), folder + "\\VelkInstall.exe");
+    }
+    if (spec.libsFolder || spec.description) {
+        makeFolder(folder + "\\Libs");
+    }
+    if (spec.description) {
+        writeFile(folder + "\\Libs\\" + spec.descriptionName, *spec.description);
+    }
+    for (const auto& [relative, contents] : spec.files) {
+        if (!relative.empty() && relative.back() == '\\') {
+            makeFolder(folder + "\\" + relative.substr(0, relative.size() - 1)); // a folder
+        } else {
+            writeFile(folder + "\\" + relative, contents);
+        }
+    }
+    return folder;
+}
+
+} // namespace velk::e2e
