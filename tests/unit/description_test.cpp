@@ -1,6 +1,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -134,6 +135,10 @@ struct InfoCase {
     std::vector<std::string> lines;
 };
 
+[[maybe_unused]] std::ostream& operator<<(std::ostream& out, const InfoCase& c) {
+    return out << '"' << c.licence << '"';
+}
+
 class DescriptionInfo : public Description, public ::testing::WithParamInterface<InfoCase> {};
 
 TEST_P(DescriptionInfo, FillsTheInfoText) {
@@ -240,6 +245,10 @@ struct LanguageCase {
     std::vector<std::string> items;
     int selected;
 };
+
+[[maybe_unused]] std::ostream& operator<<(std::ostream& out, const LanguageCase& c) {
+    return out << '"' << c.languages << '"';
+}
 
 class DescriptionLanguages : public Description,
                              public ::testing::WithParamInterface<LanguageCase> {};

@@ -210,6 +210,10 @@ struct SilentCase {
     bool on;
 };
 
+[[maybe_unused]] std::ostream& operator<<(std::ostream& out, const SilentCase& c) {
+    return out << '"' << c.silent << '"';
+}
+
 class StartUpSilent : public StartUp, public ::testing::WithParamInterface<SilentCase> {};
 
 TEST_P(StartUpSilent, IsOnForActivatedInAnyLetterCaseOnly) {

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -112,6 +113,10 @@ struct IntegerCase {
     const char* text;
     int expected; // with the default 777
 };
+
+[[maybe_unused]] std::ostream& operator<<(std::ostream& out, const IntegerCase& c) {
+    return out << '"' << c.text << '"';
+}
 
 class IniFileIntegers : public ::testing::TestWithParam<IntegerCase> {};
 
