@@ -15,9 +15,7 @@ int showBox(const std::string& text, const char* title, UINT style) {
     return MessageBoxA(owner, text.c_str(), title, style);
 }
 
-// A Yes/No message box ignores Escape on Windows (Wine returns IDCANCEL for it). While a
-// confirmation is shown, this filter turns Escape in the box into a click on its No button,
-// so that Escape answers No everywhere.
+// Sees the messages of this thread's modal dialog loops before the dialog does.
 LRESULT CALLBACK escapeAnswersNo(int code, WPARAM wParam, LPARAM lParam) {
     if (code == MSGF_DIALOGBOX) {
         const MSG* msg = reinterpret_cast<const MSG*>(lParam);
@@ -36,6 +34,9 @@ LRESULT CALLBACK escapeAnswersNo(int code, WPARAM wParam, LPARAM lParam) {
 
 } // namespace
 
+EscapeAnswersNo::EscapeAnswersNo()
+    : filter_(SetWindowsHookExA(WH_MSGFILTER, escapeAnswersNo, nullptr, GetCurrentThreadId())) {}
+
 void Win32MessageBoxes::error(const std::string& text) {
     showBox(text, "Error", MB_ICONERROR | MB_OK);
 }
@@ -45,9 +46,9 @@ void Win32MessageBoxes::information(const std::string& text) {
 }
 
 bool Win32MessageBoxes::confirm(const std::string& text) {
-    UniqueHhook filter(
-        SetWindowsHookExA(WH_MSGFILTER, escapeAnswersNo, nullptr, GetCurrentThreadId()));
-    // Only an explicit Yes goes on: No, Escape and the close box (IDCANCEL) all answer No.
+    // Under Wine, Escape and the close box give IDCANCEL; Windows offers neither, and with the
+    // filter Escape gives IDNO. Only an explicit Yes goes on.
+    EscapeAnswersNo escape;
     return showBox(text, "Confirm", MB_ICONQUESTION | MB_YESNO | MB_DEFBUTTON1) == IDYES;
 }
 

@@ -2,6 +2,7 @@
 // The standard message boxes, owned by the active window of the calling thread.
 
 #include "platform/message_boxes.h"
+#include "platform/win32/unique_handles.h"
 
 namespace velk::win32 {
 
@@ -11,6 +12,17 @@ class Win32MessageBoxes : public MessageBoxes {
     void information(const std::string& text) override;
     bool confirm(const std::string& text) override;
     void errorReport(const std::string& text) override;
+};
+
+// While it lives, Escape pressed in a dialog box of this thread that has a No button (IDNO)
+// clicks that button. A Yes/No message box ignores Escape on Windows; confirmations use this so
+// that Escape answers No there as well.
+class EscapeAnswersNo {
+  public:
+    EscapeAnswersNo();
+
+  private:
+    UniqueHhook filter_;
 };
 
 } // namespace velk::win32
