@@ -1,0 +1,44 @@
+#!/usr/bin/env bash
+# Opening the folder picker on a folder nine levels deep against opening it on the desktop,
+# side by side in one process under the same Wine:
+#   bench/picker/run.sh [ROUNDS] [SIBLINGS]
+# Environment: BUILD_DIR (default build/win), WINEPREFIX (default build/wineprefix).
+# The deep folder lies in the prefix's drive C:, C:\velk-picker-bench\level2\...\level9 (nine
+# levels below the drive), with SIBLINGS (default 25) sibling folders at every level, each
+# holding a subfolder, so that each opened level has entries to list.
+# Prints one line per round and the medians with their ratio (deep / desktop).
+set -euo pipefail
+if [ -z "${DISPLAY:-}" ]; then
+    exec xvfb-run -a -s "-screen 0 1280x1024x24" "$0" "$@"
+fi
+root=$(cd "$(dirname "$0")/../.." && pwd)
+rounds=${1:-9}
+siblings=${2:-25}
+build=${BUILD_DIR:-$root/build/win}
+export WINEPREFIX=${WINEPREFIX:-$root/build/wineprefix}
+export WINEDEBUG=-all
+
+if [ ! -f "$build/CMakeCache.txt" ]; then
+    cmake -S "$root" -B "$build" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64.cmake" \
+        -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVELK_WINEPREFIX="$WINEPREFIX" >/dev/null
+fi
+cmake --build "$build" --target picker_bench -j2 >/dev/null
+bench=$(find "$build" -name picker_bench.exe -print -quit)
+"$root/scripts/wine-prefix" "$WINEPREFIX" >/dev/null
+
+base="$WINEPREFIX/drive_c/velk-picker-bench"
+trap 'rm -rf "$base"' EXIT
+rm -rf "$base"
+folder="$base"
+winfolder='C:\velk-picker-bench'
+for level in 2 3 4 5 6 7 8 9; do
+    for ((i = 0; i < siblings; i++)); do
+        mkdir -p "$folder/sibling$i/inner"
+    done
+    folder="$folder/level$level"
+    winfolder="$winfolder\\level$level"
+done
+mkdir -p "$folder"
+echo "deep folder: $winfolder"
+
+wine "$bench" "$winfolder" "$rounds"

@@ -1,0 +1,137 @@
+// End-to-end tests of the folder picker: "Browse" opens it on the target folder, the shell's
+// tree positions itself there, and only OK takes the picker's text over.
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "tests/e2e/driver/e2e_fixture.h"
+
+namespace velk::e2e {
+namespace {
+
+class Picker : public E2ETest {
+  protected:
+    void SetUp() override {
+        E2ETest::SetUp();
+        v14 = addHostVersion(work() + "\\host", "1.4");
+        pkg = makePackage(work() + "\\pkg",
+                          {.description = "[About]\nName=Demo\n[Dorvan]\nDorvan5_14=Yes\n",
+                           .files = {{"Libs\\a.zfb", "block"}}});
+    }
+
+    Window installDir(const Window& main) const { return main.edit(1); }
+
+    // Presses "Browse" and returns the picker once it is shown.
+    Window browse(const Installer& app, const Window& main) const {
+        main.button("Browse").click();
+        Window picker = app.waitForWindow("Browse for Folder");
+        app.settle();
+        return picker;
+    }
+
+    static Window treeOf(const Window& picker) {
+        const std::vector<Window> trees = picker.children("SysTreeView32");
+        if (trees.size() != 1) {
+            throw DriverError("the picker has " + std::to_string(trees.size()) + " trees");
+        }
+        return trees.front();
+    }
+
+    void waitHidden(const Installer& app, const Window& picker) const {
+        waitUntil([&] { return !picker.visible(); }, "the picker to close");
+        app.settle();
+    }
+
+    HostFolders v14;
+    std::string pkg;
+};
+
+TEST_F(Picker, OpensOnTheTargetFolderAndCancelOrEscapeKeepTheTarget) {
+    Installer app = Installer::start(pkg);
+    Window main = app.mainWindow();
+    // The same folder, spelt with a trailing backslash: the tree's path for it has none.
+    const std::string typed = v14.usr + "\\";
+    installDir(main).setText(typed);
+
+    Window picker = browse(app, main);
+    picker.screenshot(shotName("picker"));
+    const std::vector<std::string> texts = picker.staticTexts();
+    EXPECT_NE(std::find(texts.begin(), texts.end(), "Installation directory"), texts.end());
+    Window tree = treeOf(picker);
+    const std::vector<std::string> selected = tree.treeSelectionPath();
+    ASSERT_GE(selected.size(), 3u);
+    EXPECT_EQ(selected.back(), "Usr");
+    EXPECT_EQ(picker.edit(0).text(), v14.usr);
+
+    // Another folder selected, then Cancel: the target stays as typed.
+    std::vector<std::string> parent(selected.begin(), selected.end() - 1);
+    tree.treeSelect(parent);
+    app.settle();
+    EXPECT_EQ(picker.edit(0).text(), v14.usr.substr(0, v14.usr.rfind('\\')));
+    picker.button("Cancel").click();
+    waitHidden(app, picker);
+    EXPECT_EQ(installDir(main).text(), typed);
+
+    // Again: the tree is positioned anew; a change and then Escape keep the target too.
+    picker = browse(app, main);
+    EXPECT_EQ(tree.treeSelectionPath(), selected);
+    picker.edit(0).setText("C:\\somewhere else");
+    tree.pressKey(VK_ESCAPE);
+    waitHidden(app, picker);
+    EXPECT_EQ(installDir(main).text(), typed);
+
+    // The same folder a second time: the tree already selects it, the typed text stays.
+    picker = browse(app, main);
+    EXPECT_EQ(picker.edit(0).text(), typed);
+    picker.button("OK").click();
+    waitHidden(app, picker);
+    EXPECT_EQ(installDir(main).text(), typed);
+
+    main.button("Exit").click();
+    EXPECT_EQ(app.waitForExit(), 0u);
+}
+
+TEST_F(Picker, OkTakesATypedFolderThatDoesNotExistOverExactly) {
+    Installer app = Installer::start(pkg);
+    Window main = app.mainWindow();
+    // A target that does not exist leaves the tree as it was built: on the desktop.
+    const std::string missing = work() + "\\missing";
+    installDir(main).setText(missing);
+    Window picker = browse(app, main);
+    picker.screenshot(shotName("desktop"));
+    EXPECT_EQ(treeOf(picker).treeSelectionPath().size(), 1u);
+    EXPECT_EQ(picker.edit(0).text(), missing);
+
+    const std::string typed = work() + "\\not there\\New Folder ";
+    picker.edit(0).setText(typed);
+    picker.button("OK").click();
+    waitHidden(app, picker);
+    EXPECT_EQ(installDir(main).text(), typed);
+    EXPECT_FALSE(folderExists(typed));
+    main.button("Exit").click();
+    EXPECT_EQ(app.waitForExit(), 0u);
+}
+
+TEST_F(Picker, TheComputerEntryGivesItsDisplayName) {
+    Installer app = Installer::start(pkg);
+    Window main = app.mainWindow();
+    Window picker = browse(app, main);
+    Window tree = treeOf(picker);
+    // The way from the desktop to a file system folder passes the computer entry.
+    const std::vector<std::string> way = tree.treeSelectionPath();
+    ASSERT_GE(way.size(), 3u);
+    const std::vector<std::string> computer{way[0], way[1]};
+    tree.treeSelect(computer);
+    app.settle();
+    EXPECT_EQ(tree.treeSelectionPath(), computer);
+    EXPECT_EQ(picker.edit(0).text(), way[1]);
+    picker.screenshot(shotName("computer"));
+    picker.button("OK").click();
+    waitHidden(app, picker);
+    EXPECT_EQ(installDir(main).text(), way[1]);
+    main.button("Exit").click();
+    EXPECT_EQ(app.waitForExit(), 0u);
+}
+
+} // namespace
+} // namespace velk::e2e
