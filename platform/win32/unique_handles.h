@@ -83,7 +83,7 @@ struct FindTraits {
 inline void closeKey(HKEY key) noexcept {
     RegCloseKey(key);
 }
-inline void deleteGdiObject(HGDIOBJ object) noexcept {
+template <typename T> inline void deleteGdiObject(T object) noexcept {
     DeleteObject(object);
 }
 inline void destroyIcon(HICON icon) noexcept {
@@ -104,7 +104,13 @@ inline void unhook(HHOOK hook) noexcept {
 using UniqueHkey = UniqueAny<detail::NullTraits<HKEY, detail::closeKey>>;
 using UniqueHandle = UniqueAny<detail::HandleTraits>;
 using UniqueFindHandle = UniqueAny<detail::FindTraits>;
-using UniqueGdiObject = UniqueAny<detail::NullTraits<HGDIOBJ, detail::deleteGdiObject>>;
+// GDI objects made by the program (not stock objects), typed or as HGDIOBJ.
+template <typename T>
+using UniqueGdi = UniqueAny<detail::NullTraits<T, detail::deleteGdiObject<T>>>;
+using UniqueGdiObject = UniqueGdi<HGDIOBJ>;
+using UniqueHfont = UniqueGdi<HFONT>;
+using UniqueHbitmap = UniqueGdi<HBITMAP>;
+using UniqueHbrush = UniqueGdi<HBRUSH>;
 using UniqueHicon = UniqueAny<detail::NullTraits<HICON, detail::destroyIcon>>;
 using UniqueEnhMetaFile = UniqueAny<detail::NullTraits<HENHMETAFILE, detail::deleteEnhMetaFile>>;
 // A device context made with CreateDC or CreateCompatibleDC (not one from GetDC).

@@ -198,6 +198,7 @@ TEST_F(ClassesRootTest, ReadsAssociationKeys) {
     TestKey extension(HKEY_CLASSES_ROOT, "." + uniqueName("velktest"));
     const std::string typeName = uniqueName("VelkTest.Document");
     extension.setText("", typeName);
+    TestKey type(HKEY_CLASSES_ROOT, typeName); // removes Shell\Open with it
     TestKey command(HKEY_CLASSES_ROOT, typeName + "\\Shell\\Open\\Command");
     command.setText("", "\"C:\\Program Files\\Viewer\\view.exe\" \"%1\"", REG_EXPAND_SZ);
 
