@@ -254,6 +254,8 @@ TEST_F(FileSystemTest, ReadsWholeFilesSharedForReadingOnly) {
         ASSERT_TRUE(writer);
         EXPECT_EQ(readError(path).rfind("Cannot open file \"" + path + "\". ", 0), 0u);
     }
+    // A folder is no file to read.
+    EXPECT_EQ(readError(temp.path()).rfind("Cannot open file \"" + temp.path() + "\". ", 0), 0u);
     ASSERT_TRUE(writeFile(temp / "empty.ini", ""));
     EXPECT_EQ(files.readFile(temp / "empty.ini"), "");
 }

@@ -30,10 +30,13 @@ inline std::string toolPath(const std::string& name) {
     return toolsFolder() + name + ".exe";
 }
 
-// A name unique to this process and call, for folders, keys and events.
+// A name unique to this process and call, for folders, keys and events. Wine hands out the
+// same small process ids run after run, so the start time is part of the name.
 inline std::string uniqueName(const std::string& stem) {
+    static const ULONGLONG start = GetTickCount64();
     static unsigned counter = 0;
-    return stem + "_" + std::to_string(GetCurrentProcessId()) + "_" + std::to_string(++counter);
+    return stem + "_" + std::to_string(GetCurrentProcessId()) + "_" + std::to_string(start) + "_" +
+           std::to_string(++counter);
 }
 
 // A fresh folder under the temporary folder, removed with everything in it at the end.

@@ -298,5 +298,19 @@ TEST(EscapeAnswersNoTest, TurnsEscapeIntoNoInABoxWithoutCancel) {
     EXPECT_EQ(result, IDYES);
 }
 
+TEST(EscapeAnswersNoTest, GivesNoInTheStandardYesNoBox) {
+    // Without the filter Windows ignores Escape here and Wine answers IDCANCEL.
+    int result = 0;
+    SeenBox seen;
+    {
+        EscapeAnswersNo filter;
+        seen = watch([&] { result = MessageBoxA(nullptr, "Go on?", "Confirm", MB_YESNO); },
+                     [](HWND box, DWORD thread) { pressKey(thread, box, VK_ESCAPE); }, IDYES);
+    }
+    ASSERT_TRUE(seen.found);
+    EXPECT_FALSE(seen.stillOpenAfterAnswer);
+    EXPECT_EQ(result, IDNO);
+}
+
 } // namespace
 } // namespace velk::win32
