@@ -92,7 +92,8 @@ void removeTree(const std::string& path); // also read-only files; fine if missi
 void writeFile(const std::string& path, const std::string& contents); // makes the folder
 std::string readFile(const std::string& path); // throws when it cannot be read
 void copyFile(const std::string& from, const std::string& to);
-bool fileExists(const std::string& path); // a file, not a folder
+void copyTree(const std::string& from, const std::string& to); // a folder with everything in it
+bool fileExists(const std::string& path);                      // a file, not a folder
 bool folderExists(const std::string& path);
 // Names of the files (not folders) directly in `folder`, sorted.
 std::vector<std::string> filesIn(const std::string& folder);
@@ -102,10 +103,10 @@ void setReadOnly(const std::string& path, bool readOnly);
 
 // A package folder: VelkInstall.exe, "Libs" with the description, and the given files.
 struct PackageSpec {
-    std::optional<std::string> description; // written to Libs\<descriptionName> when given
+    std::optional<std::string> description{}; // written to Libs\<descriptionName> when given
     std::string descriptionName = "Demo.lin";
     // Path relative to the package -> contents; a path ending in "\\" makes an empty folder.
-    std::map<std::string, std::string> files;
+    std::map<std::string, std::string> files{};
     bool libsFolder = true; // false: no "Libs" (unless a file lies in it)
     bool copyProgram = true;
 };
@@ -147,6 +148,7 @@ class Window {
     bool checked() const; // BM_GETCHECK == BST_CHECKED
     LONG_PTR style() const;
     RECT rect() const; // screen coordinates
+    SIZE clientSize() const;
     DWORD processId() const;
     DWORD threadId() const;
     // A short description for messages: class, text, position.

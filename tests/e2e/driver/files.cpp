@@ -144,6 +144,16 @@ void copyFile(const std::string& from, const std::string& to) {
     }
 }
 
+void copyTree(const std::string& from, const std::string& to) {
+    makeFolder(to);
+    for (const std::string& name : filesIn(from)) {
+        copyFile(from + "\\" + name, to + "\\" + name);
+    }
+    for (const std::string& name : foldersIn(from)) {
+        copyTree(from + "\\" + name, to + "\\" + name);
+    }
+}
+
 bool fileExists(const std::string& path) {
     const DWORD attributes = GetFileAttributesA(path.c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;

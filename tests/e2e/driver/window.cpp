@@ -131,6 +131,12 @@ RECT Window::rect() const {
     return rect;
 }
 
+SIZE Window::clientSize() const {
+    RECT client{};
+    GetClientRect(hwnd_, &client);
+    return SIZE{client.right - client.left, client.bottom - client.top};
+}
+
 DWORD Window::processId() const {
     DWORD id = 0;
     GetWindowThreadProcessId(hwnd_, &id);
