@@ -61,13 +61,19 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int showCommand) {
     mainWindow.onClosing = [&main] { main.FormClose(); };
     mainWindow.onActivate = [&main] { main.FormActivate(); };
     mainWindow.create();
-    FormWindow filesWindow(formFiles, boxes, "TFormFiles", &mainWindow);
-    filesWindow.create();
-    FormWindow directoryWindow(directoryForm, boxes, "TDirectoryForm", &mainWindow);
-    directoryWindow.create();
     if (mainWindow.hwnd() == nullptr) {
         return 1;
     }
+    // The dialogs' windows (the folder picker's shell tree takes most of the start-up time) are
+    // built as soon as the shown main window waits for input, or before the first handler of a
+    // main window control runs, whichever comes first: the user sees the main window without
+    // waiting for them, and every button that opens a dialog finds it ready.
+    FormWindow filesWindow(formFiles, boxes, "TFormFiles", &mainWindow);
+    FormWindow directoryWindow(directoryForm, boxes, "TDirectoryForm", &mainWindow);
+    mainWindow.runWhenIdle([&filesWindow, &directoryWindow] {
+        filesWindow.create();
+        directoryWindow.create();
+    });
 
     (void)showCommand;
     mainWindow.show();

@@ -14,6 +14,8 @@ namespace {
 
 // Posted to the main window when it becomes active; handled once the activation is over.
 constexpr UINT kActivated = WM_APP + 1;
+// The timer of runWhenIdle: timer messages come only when no other message is waiting.
+constexpr UINT_PTR kIdleTimer = 1;
 
 std::vector<FormWindow*>& formWindows() {
     static std::vector<FormWindow*> windows;
@@ -220,7 +222,30 @@ Win32ControlView* FormWindow::viewOf(HWND child) const {
 }
 
 void FormWindow::runReporting(const std::function<void()>& action) {
+    runIdleWork();
     if (action) {
+        runReportingErrors(boxes_, action);
+    }
+}
+
+void FormWindow::runWhenIdle(std::function<void()> action) {
+    if (hwnd_ == nullptr) {
+        return;
+    }
+    idleWork_.push_back(std::move(action));
+    SetTimer(hwnd_, kIdleTimer, USER_TIMER_MINIMUM, nullptr);
+}
+
+void FormWindow::runIdleWork() {
+    if (idleWork_.empty()) {
+        return;
+    }
+    if (hwnd_ != nullptr) {
+        KillTimer(hwnd_, kIdleTimer);
+    }
+    std::vector<std::function<void()>> work = std::move(idleWork_);
+    idleWork_.clear();
+    for (const auto& action : work) {
         runReportingErrors(boxes_, action);
     }
 }
@@ -429,11 +454,18 @@ LRESULT FormWindow::handleMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM
         return 0;
     case kActivated:
         // Paint first, so that whatever the activation starts runs with the window on screen.
-        if (IsWindowVisible(hwnd_)) {
+        // Not through runReporting: the first activation does not wait for the idle work.
+        if (IsWindowVisible(hwnd_) && onActivate) {
             UpdateWindow(hwnd_);
-            runReporting(onActivate);
+            runReportingErrors(boxes_, onActivate);
         }
         return 0;
+    case WM_TIMER:
+        if (wParam == kIdleTimer) {
+            runIdleWork();
+            return 0;
+        }
+        break;
     case WM_CLOSE:
         if (onCloseBox) {
             runReporting(onCloseBox);

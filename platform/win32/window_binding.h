@@ -49,6 +49,12 @@ class FormWindow : public FormView {
     // Runs when the main window closes, before it is destroyed (FormClose).
     std::function<void()> onClosing;
 
+    // Runs `action` when the program first waits for input with nothing else to do, or else
+    // right before the next handler of one of this window's controls, whichever comes first:
+    // work that must be done before the user can use it, but need not delay the window's
+    // showing. An error goes to the general error report.
+    void runWhenIdle(std::function<void()> action);
+
     // FormView.
     ModalResult showModal() override;
     void close(ModalResult result) override;
@@ -73,8 +79,8 @@ class FormWindow : public FormView {
     const Control* defaultButton() const { return defaultButton_; }
     // The next control id (ids start above IDOK/IDCANCEL).
     int nextId() { return nextId_++; }
-    // Runs a handler on behalf of the user; an error it does not handle goes to the general
-    // error report.
+    // Runs a handler on behalf of the user (after any work waiting for idle time); an error it
+    // does not handle goes to the general error report.
     void runReporting(const std::function<void()>& action);
 
   private:
@@ -99,6 +105,9 @@ class FormWindow : public FormView {
     std::vector<std::unique_ptr<Win32ControlView>> views_;
     std::vector<Control*> boundControls_;
     std::vector<Child> children_;
+    void runIdleWork();
+
+    std::vector<std::function<void()>> idleWork_;
     int nextId_ = 100;
     Control* defaultButton_ = nullptr;
     Control* cancelButton_ = nullptr;
