@@ -1,0 +1,183 @@
+// End-to-end tests of installation and removal: the real program, its questions and reports,
+// the files it leaves in the target folder and its exit code.
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "platform/win32/unique_handles.h"
+#include "tests/e2e/driver/e2e_test.h"
+
+namespace velk::e2e {
+namespace {
+
+using Names = std::vector<std::string>;
+
+const char* const kDescription = "[About]\nName=Demo\nVersion=2.0\n"
+                                 "[Dorvan]\nDorvan5_14=Yes\n"
+                                 "[Languages]\nCount=2\nLang0=English\nLang1=German\nSelected=1\n";
+
+class InstallE2E : public E2ETest {
+  protected:
+    void SetUp() override {
+        E2ETest::SetUp();
+        host = addHostVersion(work() + "\\host", "1.4");
+        package =
+            makePackage(work() + "\\pkg", {.description = kDescription,
+                                           .files = {{"Libs\\a.zfb", "a block"},
+                                                     {"Libs\\b.zfb", "b block"},
+                                                     {"Libs\\texts.txt", "base texts"},
+                                                     {"Libs\\empty.zfb", ""},
+                                                     {"Libs\\Docs\\manual.txt", "manual"},
+                                                     {"Libs\\English\\texts.txt", "english texts"},
+                                                     {"Libs\\German\\texts.txt", "german texts"},
+                                                     {"Libs\\German\\extra.txt", "german extra"},
+                                                     {"Libs\\German\\Deep\\deep.txt", "deep"}}});
+    }
+
+    std::string target(const std::string& name) const { return host.usr + "\\" + name; }
+
+    // Starts the program and waits for its main window.
+    Installer startInteractive() {
+        Installer app = Installer::start(package);
+        Window main = app.mainWindow();
+        EXPECT_EQ(main.edit(1).text(), host.usr);
+        return app;
+    }
+
+    // Expects the next message box to be of this kind with this text, and answers it.
+    static void expectBox(const Installer& app, const std::string& caption, const std::string& text,
+                          const std::string& answer) {
+        const MessageBoxView box = app.waitForMessageBox();
+        EXPECT_EQ(box.caption, caption);
+        EXPECT_EQ(box.text, text);
+        box.answer(answer);
+    }
+
+    // The tree an installation of the package leaves (English and German folders, German as
+    // the default language over the base files); the description is one of the base files.
+    void expectInstalledTree() {
+        EXPECT_EQ(filesIn(host.usr),
+                  (Names{"Demo.lin", "a.zfb", "b.zfb", "extra.txt", "texts.txt"}));
+        EXPECT_EQ(foldersIn(host.usr), (Names{"English", "German"}));
+        EXPECT_EQ(filesIn(target("English")), (Names{"texts.txt"}));
+        EXPECT_EQ(filesIn(target("German")), (Names{"extra.txt", "texts.txt"}));
+        EXPECT_EQ(readFile(target("a.zfb")), "a block");
+        EXPECT_EQ(readFile(target("texts.txt")), "german texts");
+        EXPECT_EQ(readFile(target("English\\texts.txt")), "english texts");
+        EXPECT_EQ(readFile(target("German\\extra.txt")), "german extra");
+    }
+
+    HostFolders host;
+    std::string package;
+};
+
+TEST_F(InstallE2E, InteractiveInstallationAsksAboutExistingFilesAndCopiesThePackage) {
+    writeFile(target("b.zfb"), "old b");
+    Installer app = startInteractive();
+
+    app.mainWindow().button("Install").click();
+    expectBox(app, "Confirm",
+              "File b.zfb is already exists in the target directory!\rDo you want to continue ?",
+              "&Yes");
+    expectBox(app, "Information", "Library installation was successful.", "OK");
+
+    EXPECT_EQ(app.waitForExit(), 0u);
+    expectInstalledTree();
+    EXPECT_EQ(readFile(target("b.zfb")), "b block");
+}
+
+TEST_F(InstallE2E, ASecondInstallationAsksAboutTheInstalledLibraryAndNoKeepsIt) {
+    setUnattended(host.usr, "", "activated");
+    EXPECT_EQ(Installer::start(package).waitForExit(kStartTimeout), 0u);
+    setUnattended("", "", "");
+    writeFile(target("Demo.lin"), "[About]\nName=Old Demo\nVersion=1.1\n");
+    writeFile(target("a.zfb"), "changed since");
+    Installer app = startInteractive();
+
+    app.mainWindow().button("Install").click();
+    expectBox(app, "Confirm",
+              "Library Old Demo 1.1 is already installed in the target directory!\r"
+              "Do you want to install the library Demo 2.0 ?",
+              "&No");
+    app.settle();
+
+    EXPECT_TRUE(app.running());
+    EXPECT_EQ(readFile(target("a.zfb")), "changed since");
+    app.mainWindow().button("Exit").click();
+    EXPECT_EQ(app.waitForExit(), 0u);
+}
+
+TEST_F(InstallE2E, AnUnattendedRunInstallsWithoutABoxAndEnds) {
+    setUnattended(host.usr, "german", "ACTIVATED");
+    Installer app = Installer::start(package);
+    EXPECT_EQ(app.waitForExit(kStartTimeout), 0u);
+    expectInstalledTree();
+}
+
+TEST_F(InstallE2E, ASilentValueWithATrailingBlankIsNoUnattendedRun) {
+    setUnattended(host.usr, "German", "activated ");
+    Installer app = startInteractive();
+    app.settle();
+    EXPECT_FALSE(app.findMessageBox().has_value());
+    EXPECT_EQ(filesIn(host.usr), Names{});
+    app.mainWindow().button("Exit").click();
+    EXPECT_EQ(app.waitForExit(), 0u);
+}
+
+TEST_F(InstallE2E, AFileHeldOpenByAnotherProcessIsReportedAndEverythingElseIsCopied) {
+    writeFile(target("b.zfb"), "old b");
+    // Held open without sharing by this test process until the installer has ended.
+    win32::UniqueHandle held(CreateFileA(target("b.zfb").c_str(), GENERIC_READ | GENERIC_WRITE, 0,
+                                         nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    ASSERT_TRUE(held) << "cannot open " << target("b.zfb") << ": error " << GetLastError();
+    Installer app = startInteractive();
+
+    app.mainWindow().button("Install").click();
+    expectBox(app, "Confirm",
+              "File b.zfb is already exists in the target directory!\rDo you want to continue ?",
+              "&Yes");
+    const MessageBoxView box = app.waitForMessageBox();
+    EXPECT_EQ(box.caption, "Error");
+    EXPECT_EQ(box.icon, BoxIcon::Error);
+    EXPECT_EQ(box.text,
+              "Library installation failed: 1 file(s) could not be copied.\r" + target("b.zfb"));
+    box.answer("OK");
+
+    EXPECT_EQ(app.waitForExit(), 1u);
+    held = win32::UniqueHandle(nullptr);
+    EXPECT_EQ(readFile(target("b.zfb")), "old b");
+    EXPECT_EQ(readFile(target("a.zfb")), "a block");
+    EXPECT_EQ(readFile(target("texts.txt")), "german texts");
+    EXPECT_EQ(filesIn(target("German")), (Names{"extra.txt", "texts.txt"}));
+}
+
+TEST_F(InstallE2E, RemovalAnsweredNoKeepsEverythingAndYesDeletesTheBaseFiles) {
+    setUnattended(host.usr, "", "activated");
+    EXPECT_EQ(Installer::start(package).waitForExit(kStartTimeout), 0u);
+    setUnattended("", "", "");
+    writeFile(target("someone-elses.txt"), "keep");
+    Installer app = startInteractive();
+    const std::string question = "Library Demo 2.0 is already installed in the target directory!\r"
+                                 "Do you want to remove the library Demo 2.0 ?";
+
+    app.mainWindow().button("Remove").click();
+    expectBox(app, "Confirm", question, "&No");
+    app.settle();
+    EXPECT_TRUE(app.running());
+    EXPECT_EQ(filesIn(host.usr),
+              (Names{"Demo.lin", "a.zfb", "b.zfb", "extra.txt", "someone-elses.txt", "texts.txt"}));
+
+    app.mainWindow().button("Remove").click();
+    expectBox(app, "Confirm", question, "&Yes");
+    expectBox(app, "Information", "Library uninstallation was successful.", "OK");
+    EXPECT_EQ(app.waitForExit(), 0u);
+
+    // The default language's own file and the language folders stay.
+    EXPECT_EQ(filesIn(host.usr), (Names{"extra.txt", "someone-elses.txt"}));
+    EXPECT_EQ(filesIn(target("English")), (Names{"texts.txt"}));
+    EXPECT_EQ(filesIn(target("German")), (Names{"extra.txt", "texts.txt"}));
+}
+
+} // namespace
+} // namespace velk::e2e
