@@ -12,6 +12,7 @@
 #include <atomic>
 #include <cstdio>
 #include <cstdlib>
+#include <functional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -67,6 +68,7 @@ double median(std::vector<double> values) {
 
 struct Opened {
     double ms;
+    double positionedMs;  // when the tree reported its new selection; 0 when it did not
     std::string folder;   // eFolder when the picker was shown
     std::string selected; // the tree's selected path
 };
@@ -79,6 +81,12 @@ Opened openPicker(velk::Platform& platform, SilentBoxes& boxes, velk::TFormInsta
     pickerWindow.create();
     main.attachDialogs(nullptr, &picker);
     main.eInstallDir.setText(target);
+    double positionedAt = 0;
+    const std::function<void()> change = picker.ShellTree.onChange;
+    picker.ShellTree.onChange = [&] {
+        positionedAt = nowMs();
+        change();
+    };
 
     std::atomic<double> shownAt{0};
     std::thread watcher(watchPicker, pickerWindow.hwnd(), std::ref(shownAt));
@@ -86,7 +94,8 @@ Opened openPicker(velk::Platform& platform, SilentBoxes& boxes, velk::TFormInsta
     main.btBrowseClick();
     watcher.join();
     main.attachDialogs(nullptr, nullptr);
-    return {shownAt - start, picker.eFolder.text(), picker.ShellTree.selectedPath()};
+    return {shownAt - start, positionedAt > 0 ? positionedAt - start : 0, picker.eFolder.text(),
+            picker.ShellTree.selectedPath()};
 }
 
 } // namespace
@@ -140,8 +149,10 @@ int main(int argc, char** argv) {
         }
         onDesktop.push_back(desktop.ms);
         onDeep.push_back(nested.ms);
-        std::printf("round %d: desktop %.1f ms (\"%s\"), nine levels deep %.1f ms\n", round + 1,
-                    desktop.ms, desktop.selected.c_str(), nested.ms);
+        std::printf("round %d: desktop %.1f ms (\"%s\"), nine levels deep %.1f ms (positioned "
+                    "after %.1f ms)\n",
+                    round + 1, desktop.ms, desktop.selected.c_str(), nested.ms,
+                    nested.positionedMs);
     }
     const double desktopMedian = median(onDesktop);
     const double deepMedian = median(onDeep);

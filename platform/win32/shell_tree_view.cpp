@@ -8,6 +8,7 @@
 #include <shlwapi.h>
 
 #include <algorithm>
+#include <cstring>
 #include <map>
 #include <memory>
 #include <string>
@@ -109,7 +110,8 @@ struct SmallIcons {
     int open = 0;
 };
 
-SmallIcons iconsOf(LPCITEMIDLIST absolute) {
+// The desktop's icons, by its absolute (empty) item ID list.
+SmallIcons desktopIcons(LPCITEMIDLIST absolute) {
     SmallIcons icons;
     SHFILEINFOA info{};
     const UINT flags = SHGFI_PIDL | SHGFI_SYSICONINDEX | SHGFI_SMALLICON;
@@ -123,6 +125,61 @@ SmallIcons iconsOf(LPCITEMIDLIST absolute) {
     }
     return icons;
 }
+
+// The icons of a folder without a look of its own.
+SmallIcons plainFolderIcons() {
+    SmallIcons icons;
+    SHFILEINFOA info{};
+    const UINT flags = SHGFI_USEFILEATTRIBUTES | SHGFI_SYSICONINDEX | SHGFI_SMALLICON;
+    if (SHGetFileInfoA("folder", FILE_ATTRIBUTE_DIRECTORY, &info, sizeof info, flags) != 0) {
+        icons.normal = info.iIcon;
+    }
+    icons.open = icons.normal;
+    if (SHGetFileInfoA("folder", FILE_ATTRIBUTE_DIRECTORY, &info, sizeof info,
+                       flags | SHGFI_OPENICON) != 0) {
+        icons.open = info.iIcon;
+    }
+    return icons;
+}
+
+// A child's icons in the system list. A file system folder can only have a look of its own
+// (desktop.ini) when it is marked read-only or system; every other one has the plain folder
+// icons, which spares the shell reading each folder. The rest are asked of the folder that
+// lists them (no walk from the desktop, unlike SHGetFileInfo on an absolute ID list).
+SmallIcons childIcons(IShellFolder& parent, LPCITEMIDLIST child, const SmallIcons& plain) {
+    WIN32_FIND_DATAW data{};
+    if (SUCCEEDED(SHGetDataFromIDListW(&parent, child, SHGDFIL_FINDDATA, &data, sizeof data)) &&
+        (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0 &&
+        (data.dwFileAttributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_SYSTEM)) == 0) {
+        return plain;
+    }
+    SmallIcons icons;
+    icons.normal = SHMapPIDLToSystemImageListIndex(&parent, child, &icons.open);
+    if (icons.normal < 0) {
+        icons.normal = 0;
+    }
+    if (icons.open < 0) {
+        icons.open = icons.normal;
+    }
+    return icons;
+}
+
+// Turns a window's redrawing off for a while; on again (and the window repainted) at the end.
+class RedrawPause {
+  public:
+    explicit RedrawPause(HWND window) : window_(window) {
+        SendMessageA(window_, WM_SETREDRAW, FALSE, 0);
+    }
+    RedrawPause(const RedrawPause&) = delete;
+    RedrawPause& operator=(const RedrawPause&) = delete;
+    ~RedrawPause() {
+        SendMessageA(window_, WM_SETREDRAW, TRUE, 0);
+        InvalidateRect(window_, nullptr, TRUE);
+    }
+
+  private:
+    HWND window_;
+};
 
 // --- the tree ------------------------------------------------------------------------------
 
@@ -149,6 +206,7 @@ class ShellTreeView : public Win32ControlView, public ShellTreeNavigator {
         if (icons != nullptr) {
             SendMessageA(hwnd_, TVM_SETIMAGELIST, TVSIL_NORMAL, reinterpret_cast<LPARAM>(icons));
         }
+        plainIcons_ = plainFolderIcons();
 
         tree_.bindNavigator(this);
         if (FAILED(SHGetDesktopFolder(desktop_.put())) || !desktop_) {
@@ -161,7 +219,8 @@ class ShellTreeView : public Win32ControlView, public ShellTreeNavigator {
         }
         UniquePidl rootPidl(desktopPidl);
         const std::string name = displayName(*desktop_, rootPidl.get(), SHGDN_NORMAL);
-        root_ = insert(TVI_ROOT, std::move(rootPidl), name, true);
+        const SmallIcons rootIcons = desktopIcons(rootPidl.get());
+        root_ = insert(TVI_ROOT, std::move(rootPidl), name, rootIcons, true, desktop_);
         if (root_ == nullptr) {
             return;
         }
@@ -229,7 +288,9 @@ class ShellTreeView : public Win32ControlView, public ShellTreeNavigator {
         if (!target) {
             return;
         }
-        // Walk the target's item IDs from the desktop down, opening only the ancestors.
+        // Walk the target's item IDs from the desktop down, opening only the ancestors. The tree
+        // lays itself out once at the end, not after every level.
+        const RedrawPause pause(hwnd_);
         HTREEITEM item = root_;
         for (LPCITEMIDLIST step = target.get(); !isEmptyPidl(step); step = ILGetNext(step)) {
             open(item);
@@ -263,7 +324,9 @@ class ShellTreeView : public Win32ControlView, public ShellTreeNavigator {
 
   private:
     struct Node {
-        UniquePidl pidl; // absolute, from the desktop
+        UniquePidl pidl;                   // absolute, from the desktop
+        ComPtr<IShellFolder> parentFolder; // the folder that lists it (the desktop for itself)
+        ComPtr<IShellFolder> folder;       // its own, bound when first needed
         bool filled = false;
     };
 
@@ -296,22 +359,27 @@ class ShellTreeView : public Win32ControlView, public ShellTreeNavigator {
         return path;
     }
 
-    ComPtr<IShellFolder> folderOf(LPCITEMIDLIST absolute) const {
-        ComPtr<IShellFolder> folder;
-        if (isEmptyPidl(absolute)) {
-            folder = desktop_;
-        } else if (FAILED(desktop_->BindToObject(absolute, nullptr, IID_IShellFolder,
-                                                 folder.putVoid()))) {
-            folder.reset();
+    // The entry's own folder, bound once through the folder that lists it, so that no level is
+    // walked from the desktop again.
+    IShellFolder* folderOf(Node& node) const {
+        if (!node.folder) {
+            if (isEmptyPidl(node.pidl.get())) {
+                node.folder = desktop_;
+            } else if (FAILED(node.parentFolder->BindToObject(ILFindLastID(node.pidl.get()),
+                                                              nullptr, IID_IShellFolder,
+                                                              node.folder.putVoid()))) {
+                node.folder.reset();
+            }
         }
-        return folder;
+        return node.folder.get();
     }
 
     HTREEITEM insert(HTREEITEM parent, UniquePidl absolute, const std::string& name,
-                     bool hasChildren) {
+                     const SmallIcons& icons, bool hasChildren,
+                     const ComPtr<IShellFolder>& parentFolder) {
         auto node = std::make_unique<Node>();
-        const SmallIcons icons = iconsOf(absolute.get());
         node->pidl = std::move(absolute);
+        node->parentFolder = parentFolder;
         TVINSERTSTRUCTA insertion{};
         insertion.hParent = parent;
         insertion.hInsertAfter = TVI_LAST;
@@ -349,6 +417,11 @@ class ShellTreeView : public Win32ControlView, public ShellTreeNavigator {
         return reinterpret_cast<HTREEITEM>(SendMessageA(hwnd_, TVM_GETNEXTITEM, TVGN_CARET, 0));
     }
 
+    HTREEITEM nextItem(HTREEITEM item, WPARAM relation) const {
+        return reinterpret_cast<HTREEITEM>(
+            SendMessageA(hwnd_, TVM_GETNEXTITEM, relation, reinterpret_cast<LPARAM>(item)));
+    }
+
     // Enumerates the entry's subfolders once, sorted as the shell sorts them.
     void fill(HTREEITEM item) {
         Node* node = nodeOf(item);
@@ -363,10 +436,10 @@ class ShellTreeView : public Win32ControlView, public ShellTreeNavigator {
             bool hasChildren;
         };
         std::vector<Child> children;
-        ComPtr<IShellFolder> folder = folderOf(node->pidl.get());
+        IShellFolder* folder = folderOf(*node);
         ComPtr<IEnumIDList> entries;
-        if (folder && folder->EnumObjects(hwnd_, SHCONTF_FOLDERS, entries.put()) == S_OK &&
-            entries) {
+        if (folder != nullptr &&
+            folder->EnumObjects(hwnd_, SHCONTF_FOLDERS, entries.put()) == S_OK && entries) {
             LPITEMIDLIST raw = nullptr;
             while (entries->Next(1, &raw, nullptr) == S_OK && raw != nullptr) {
                 UniquePidl relative(std::exchange(raw, nullptr));
@@ -380,7 +453,7 @@ class ShellTreeView : public Win32ControlView, public ShellTreeNavigator {
                     {std::move(relative), std::move(name), (attributes & SFGAO_HASSUBFOLDER) != 0});
             }
             std::stable_sort(
-                children.begin(), children.end(), [&folder](const Child& a, const Child& b) {
+                children.begin(), children.end(), [folder](const Child& a, const Child& b) {
                     const HRESULT hr = folder->CompareIDs(0, a.relative.get(), b.relative.get());
                     return SUCCEEDED(hr) && static_cast<short>(HRESULT_CODE(hr)) < 0;
                 });
@@ -388,7 +461,9 @@ class ShellTreeView : public Win32ControlView, public ShellTreeNavigator {
         for (Child& child : children) {
             UniquePidl absolute(ILCombine(node->pidl.get(), child.relative.get()));
             if (absolute) {
-                insert(item, std::move(absolute), child.name, child.hasChildren);
+                insert(item, std::move(absolute), child.name,
+                       childIcons(*folder, child.relative.get(), plainIcons_), child.hasChildren,
+                       node->folder);
             }
         }
         if (children.empty()) {
@@ -405,25 +480,31 @@ class ShellTreeView : public Win32ControlView, public ShellTreeNavigator {
         SendMessageA(hwnd_, TVM_EXPAND, TVE_EXPAND, reinterpret_cast<LPARAM>(item));
     }
 
-    // The child entry of `parent` whose last item ID is the first one of `step`.
+    // The child entry of `parent` for the first item ID of `step`.
     HTREEITEM childFor(HTREEITEM parent, LPCITEMIDLIST step) {
         Node* parentNode = nodeOf(parent);
-        if (parentNode == nullptr) {
-            return nullptr;
-        }
-        const ComPtr<IShellFolder> folder = folderOf(parentNode->pidl.get());
+        IShellFolder* folder = parentNode != nullptr ? folderOf(*parentNode) : nullptr;
         const UniquePidl wanted(ILCloneFirst(step));
-        if (!folder || !wanted) {
+        if (folder == nullptr || !wanted) {
             return nullptr;
         }
-        for (auto child = reinterpret_cast<HTREEITEM>(SendMessageA(
-                 hwnd_, TVM_GETNEXTITEM, TVGN_CHILD, reinterpret_cast<LPARAM>(parent)));
-             child != nullptr;
-             child = reinterpret_cast<HTREEITEM>(SendMessageA(hwnd_, TVM_GETNEXTITEM, TVGN_NEXT,
-                                                              reinterpret_cast<LPARAM>(child)))) {
-            Node* node = nodeOf(child);
-            if (node != nullptr &&
-                sameItem(*folder, ILFindLastID(node->pidl.get()), wanted.get())) {
+        std::vector<std::pair<HTREEITEM, LPCITEMIDLIST>> children;
+        for (HTREEITEM child = nextItem(parent, TVGN_CHILD); child != nullptr;
+             child = nextItem(child, TVGN_NEXT)) {
+            if (Node* node = nodeOf(child)) {
+                children.emplace_back(child, ILFindLastID(node->pidl.get()));
+            }
+        }
+        // Usually the parsed ID is byte for byte the one the folder listed; else the folder
+        // compares them.
+        const USHORT size = wanted->mkid.cb;
+        for (const auto& [child, last] : children) {
+            if (last->mkid.cb == size && std::memcmp(last, wanted.get(), size) == 0) {
+                return child;
+            }
+        }
+        for (const auto& [child, last] : children) {
+            if (sameItem(*folder, last, wanted.get())) {
                 return child;
             }
         }
@@ -466,6 +547,7 @@ class ShellTreeView : public Win32ControlView, public ShellTreeNavigator {
     ShellTree& tree_;
     ComApartment apartment_;
     ComPtr<IShellFolder> desktop_;
+    SmallIcons plainIcons_;
     std::map<Node*, std::unique_ptr<Node>> nodes_;
     HTREEITEM root_ = nullptr;
     bool destroying_ = false;
