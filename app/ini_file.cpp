@@ -123,22 +123,23 @@ std::optional<int> parseInteger(std::string_view text) {
 
 } // namespace
 
-IniFile IniFile::parse(std::string_view text) {
-    const auto nul = text.find('\0');
+IniFile IniFile::parse(std::string_view input) {
+    const auto nul = input.find('\0');
     if (nul != std::string_view::npos) {
-        text = text.substr(0, nul);
+        input = input.substr(0, nul);
     }
 
     IniFile ini;
+    ini.store_.reserve(input.size());
     Section* current = nullptr;
     std::size_t pos = 0;
-    while (pos < text.size()) {
+    while (pos < input.size()) {
         // A line ends at CR or LF; the LF of a CR LF pair then gives an empty line, skipped.
-        std::size_t end = text.find_first_of("\r\n", pos);
-        if (end == std::string_view::npos) {
-            end = text.size();
+        std::size_t end = pos;
+        while (end < input.size() && input[end] != '\r' && input[end] != '\n') {
+            ++end;
         }
-        const std::string_view line = trim(text.substr(pos, end - pos));
+        const std::string_view line = trim(input.substr(pos, end - pos));
         pos = end + 1;
 
         if (line.empty() || line.front() == ';') {
@@ -162,18 +163,19 @@ IniFile IniFile::parse(std::string_view text) {
         }
 
         Line stored;
+        stored.begin = ini.store_.size();
         const auto equals = line.find('=');
         if (equals == std::string_view::npos) {
-            stored.text = std::string(line);
+            ini.store_.append(line);
         } else {
             const std::string_view key = trim(line.substr(0, equals));
             const std::string_view value = trim(line.substr(equals + 1));
-            stored.text.reserve(key.size() + 1 + value.size());
-            stored.text.append(key).append(1, '=').append(value);
+            ini.store_.append(key).append(1, '=').append(value);
             stored.keyLength = key.size();
             stored.hasValue = true;
         }
-        current->lines.push_back(std::move(stored));
+        stored.length = ini.store_.size() - stored.begin;
+        current->lines.push_back(stored);
     }
     return ini;
 }
@@ -197,7 +199,7 @@ const IniFile::Line* IniFile::findKey(std::string_view section, std::string_view
     }
     // The last occurrence of a key counts.
     for (auto it = found->lines.rbegin(); it != found->lines.rend(); ++it) {
-        if (it->hasValue && sameName(it->key(), key)) {
+        if (it->hasValue && sameName(this->key(*it), key)) {
             return &*it;
         }
     }
@@ -207,7 +209,7 @@ const IniFile::Line* IniFile::findKey(std::string_view section, std::string_view
 std::string IniFile::readString(std::string_view section, std::string_view key,
                                 const std::string& fallback) const {
     const Line* line = findKey(section, key);
-    return line == nullptr ? fallback : std::string(line->value());
+    return line == nullptr ? fallback : std::string(value(*line));
 }
 
 int IniFile::readInteger(std::string_view section, std::string_view key, int fallback) const {
@@ -215,7 +217,7 @@ int IniFile::readInteger(std::string_view section, std::string_view key, int fal
     if (line == nullptr) {
         return fallback;
     }
-    return parseInteger(line->value()).value_or(fallback);
+    return parseInteger(value(*line)).value_or(fallback);
 }
 
 std::vector<std::string> IniFile::sectionLines(std::string_view section) const {
@@ -223,7 +225,7 @@ std::vector<std::string> IniFile::sectionLines(std::string_view section) const {
     if (const Section* found = findSection(section)) {
         lines.reserve(found->lines.size());
         for (const Line& line : found->lines) {
-            lines.push_back(line.text);
+            lines.emplace_back(text(line));
         }
     }
     return lines;
@@ -234,7 +236,7 @@ std::vector<std::string> IniFile::sectionKeys(std::string_view section) const {
     if (const Section* found = findSection(section)) {
         keys.reserve(found->lines.size());
         for (const Line& line : found->lines) {
-            keys.emplace_back(line.key());
+            keys.emplace_back(key(line));
         }
     }
     return keys;

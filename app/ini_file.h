@@ -34,22 +34,29 @@ class IniFile {
     std::vector<std::string> sectionKeys(std::string_view section) const;
 
   private:
+    // A stored line: a slice of `store_` holding its normalised text, key "=" value or the
+    // trimmed line. All lines share the one buffer, so that parsing makes no allocation per line.
     struct Line {
-        std::string text;          // normalised: key "=" value, or the trimmed line
-        std::size_t keyLength = 0; // length of the key at the start of `text`
+        std::size_t begin = 0;
+        std::size_t length = 0;
+        std::size_t keyLength = 0; // length of the key at the start of the text
         bool hasValue = false;     // the line held "="
-        std::string_view key() const { return std::string_view(text).substr(0, keyLength); }
-        std::string_view value() const {
-            return hasValue ? std::string_view(text).substr(keyLength + 1) : std::string_view();
-        }
     };
     struct Section {
         std::string name;
         std::vector<Line> lines;
     };
+    std::string_view text(const Line& line) const {
+        return std::string_view(store_).substr(line.begin, line.length);
+    }
+    std::string_view key(const Line& line) const { return text(line).substr(0, line.keyLength); }
+    std::string_view value(const Line& line) const {
+        return line.hasValue ? text(line).substr(line.keyLength + 1) : std::string_view();
+    }
     const Section* findSection(std::string_view name) const;
     const Line* findKey(std::string_view section, std::string_view key) const;
 
+    std::string store_;
     // One entry per distinct section name (a repeated name reuses its entry, emptied first);
     // `index_` maps the name folded to capitals to its entry.
     std::vector<Section> sections_;

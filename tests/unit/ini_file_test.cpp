@@ -176,7 +176,8 @@ TEST(IniFileRead, AFileThatCannotBeOpenedIsAnError) {
     }
 }
 
-// Garbage must neither crash nor take long; quadratic behaviour would show here as minutes.
+// Garbage must neither crash nor take long. Quadratic behaviour would take minutes here; a linear
+// parse takes about 0.2 s optimised and 2 to 5 s in a sanitizer debug build.
 TEST(IniFileRobustness, ManySectionsAndHugeLinesParseQuickly) {
     std::string text;
     for (int i = 0; i < 100000; ++i) {
@@ -195,7 +196,7 @@ TEST(IniFileRobustness, ManySectionsAndHugeLinesParseQuickly) {
     EXPECT_THAT(ini.sectionLines("Same"), ElementsAre("k=99999"));
     EXPECT_EQ(ini.readString("Big", std::string(1 << 20, 'A'), "-"), "b");
     EXPECT_EQ(ini.sectionLines("Big").size(), 2U);
-    EXPECT_LT(std::chrono::duration_cast<std::chrono::milliseconds>(elapsed).count(), 3000);
+    EXPECT_LT(std::chrono::duration_cast<std::chrono::milliseconds>(elapsed).count(), 15000);
 }
 
 TEST(IniFileRobustness, BinaryBytesAroundASectionLeaveItReadable) {
