@@ -90,6 +90,18 @@ Pixels captureScreen(const RECT& area) {
     return canvas.pixels();
 }
 
+Pixels captureWindow(const Window& window) {
+    if (!window.exists() || !window.visible()) {
+        throw DriverError("cannot take a picture of " + window.describe() + ": it is not shown");
+    }
+    // Paint whatever is pending now, then give Wine a moment to put the window's surface on
+    // the display.
+    RedrawWindow(window.hwnd(), nullptr, nullptr,
+                 RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    Sleep(150);
+    return captureScreen(window.rect());
+}
+
 void writeBitmap(const Pixels& pixels, const std::string& path) {
     const int rowBytes = (pixels.width * 3 + 3) / 4 * 4;
     std::string file(sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER), '\0');
@@ -140,11 +152,8 @@ Pixels drawSystemIcon(LPCSTR icon, std::uint32_t background, int width, int heig
 namespace velk::e2e {
 
 std::string Window::screenshot(const std::string& name) const {
-    if (!exists() || !visible()) {
-        throw DriverError("cannot take a screenshot of " + describe() + ": it is not shown");
-    }
     const std::string path = screenshotFolder() + "\\" + name + ".bmp";
-    detail::writeBitmap(detail::captureScreen(rect()), path);
+    detail::writeBitmap(detail::captureWindow(*this), path);
     return path;
 }
 

@@ -19,6 +19,8 @@ struct Pixels {
 
 // The screen area `area` (screen coordinates).
 Pixels captureScreen(const RECT& area);
+// A shown window as it is on the screen, freshly painted.
+Pixels captureWindow(const Window& window);
 // Writes the pixels as a 24-bit Windows bitmap.
 void writeBitmap(const Pixels& pixels, const std::string& path);
 // Draws a system icon (IDI_ERROR, ...) at its normal size onto a plain background.
