@@ -172,9 +172,12 @@ void Installer::settle(Milliseconds timeout) const {
     if (windows.empty() || !running()) {
         return;
     }
+    // A static text or button leaves WM_SETREDRAW to the default window procedure; list and
+    // tree views handle it themselves and are passed over.
     Window marker = windows.front();
     for (const Window& child : marker.children()) {
-        if ((child.style() & WS_VISIBLE) != 0) {
+        const std::string cls = child.className();
+        if ((child.style() & WS_VISIBLE) != 0 && (cls == "Static" || cls == "Button")) {
             marker = child;
             break;
         }
