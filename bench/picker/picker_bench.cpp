@@ -1,12 +1,15 @@
 // Times opening the folder picker (the "Browse" button's handler, until the picker is shown,
 // painted and waiting for input) on a folder nine levels deep, which makes the tree open every
-// ancestor down to it, against opening it on the desktop, where the tree stays as it was built.
+// ancestor down to it, against opening it on the desktop's folder, which the tree selects as it
+// is built and so leaves as it is.
 // Every round builds a fresh picker for each case, so that no case finds the tree already open;
 // the order of the two cases alternates from round to round:
 //   picker_bench DEEP_FOLDER [ROUNDS]
 // Prints one line per round and a summary with the medians and their ratio (deep / desktop).
 
 #include <windows.h>
+
+#include <shlobj.h>
 
 #include <algorithm>
 #include <atomic>
@@ -60,6 +63,13 @@ void watchPicker(HWND picker, std::atomic<double>& shownAt) {
     PostMessageA(picker, WM_CLOSE, 0, 0);
 }
 
+// The desktop's folder, on which the tree's top entry stands.
+std::string desktopPath() {
+    char path[MAX_PATH] = "";
+    SHGetFolderPathA(nullptr, CSIDL_DESKTOPDIRECTORY, nullptr, 0, path);
+    return path;
+}
+
 double median(std::vector<double> values) {
     std::sort(values.begin(), values.end());
     const std::size_t n = values.size();
@@ -107,7 +117,7 @@ int main(int argc, char** argv) {
     }
     const std::string deep = argv[1];
     const int rounds = argc > 2 ? std::max(1, std::atoi(argv[2])) : 9;
-    const std::string missing = "C:\\velk-bench-no-such-folder";
+    const std::string desktopFolder = desktopPath();
 
     velk::win32::Win32Registry registry;
     velk::win32::Win32FileSystem files;
@@ -125,7 +135,7 @@ int main(int argc, char** argv) {
 
     // One opening of each outside the measurement, so that both find the system's caches warm.
     openPicker(platform, boxes, main, mainWindow, deep);
-    openPicker(platform, boxes, main, mainWindow, missing);
+    openPicker(platform, boxes, main, mainWindow, desktopFolder);
 
     std::vector<double> onDesktop;
     std::vector<double> onDeep;
@@ -133,15 +143,16 @@ int main(int argc, char** argv) {
         Opened desktop;
         Opened nested;
         if (round % 2 == 0) {
-            desktop = openPicker(platform, boxes, main, mainWindow, missing);
+            desktop = openPicker(platform, boxes, main, mainWindow, desktopFolder);
             nested = openPicker(platform, boxes, main, mainWindow, deep);
         } else {
             nested = openPicker(platform, boxes, main, mainWindow, deep);
-            desktop = openPicker(platform, boxes, main, mainWindow, missing);
+            desktop = openPicker(platform, boxes, main, mainWindow, desktopFolder);
         }
         // The deep case must really have found its folder, the desktop case left the tree be.
         if (lstrcmpiA(nested.selected.c_str(), deep.c_str()) != 0 ||
-            nested.folder != nested.selected || desktop.folder != missing) {
+            nested.folder != nested.selected || desktop.folder != desktopFolder ||
+            desktop.positionedMs != 0) {
             std::fprintf(
                 stderr, "round %d: deep picker on \"%s\" (\"%s\"), desktop picker \"%s\"\n",
                 round + 1, nested.selected.c_str(), nested.folder.c_str(), desktop.folder.c_str());

@@ -1,13 +1,15 @@
 // Times, from another process as a user would see it, opening the folder picker: from the
 // click on "Browse" until the picker is shown and its thread waits for input again. Once with
-// the target folder nine levels deep (the tree opens every ancestor down to it), once with a
-// target that does not exist (the tree stays on the desktop, as it was built). Every opening
+// the target folder nine levels deep (the tree opens every ancestor down to it), once with the
+// desktop's folder (which the tree selects as it is built, and so leaves as it is). Every opening
 // runs in a freshly started installer, so that no case finds the tree already open; the order
 // of the two cases alternates from round to round:
 //   picker_open DEEP_FOLDER WORK_FOLDER [ROUNDS]
 // Prints one line per round and a summary with the medians and their ratio (deep / desktop).
 
 #include <windows.h>
+
+#include <shlobj.h>
 
 #include <algorithm>
 #include <chrono>
@@ -41,7 +43,8 @@ double median(std::vector<double> values) {
 
 struct Opened {
     double ms;
-    std::string folder; // the picker's folder field once shown
+    std::string folder;        // the picker's folder field once shown
+    std::size_t treeDepth = 0; // of the tree's selected entry; 1 for the desktop
 };
 
 // Starts the installer, puts `target` into its target field and presses "Browse".
@@ -73,7 +76,9 @@ Opened openPicker(const std::string& package, const std::string& target) {
     SendMessageTimeoutA(picker, WM_NULL, 0, 0, SMTO_NORMAL, 20000, &answer);
     const double ms = nowMs() - start;
 
-    const Opened opened{ms, Window(picker).edit(0).text()};
+    const Window shown(picker);
+    const Opened opened{ms, shown.edit(0).text(),
+                        shown.children("SysTreeView32").at(0).treeSelectionPath().size()};
     app.kill();
     app.waitForExit();
     return opened;
@@ -89,7 +94,9 @@ int main(int argc, char** argv) {
     const std::string deep = argv[1];
     const std::string work = argv[2];
     const int rounds = argc > 3 ? std::max(1, std::atoi(argv[3])) : 9;
-    const std::string missing = work + "\\no such folder";
+    char desktopPath[MAX_PATH] = "";
+    SHGetFolderPathA(nullptr, CSIDL_DESKTOPDIRECTORY, nullptr, 0, desktopPath);
+    const std::string desktopFolder = desktopPath;
     try {
         clearRegistry();
         addHostVersion(work + "\\host", "1.4");
@@ -98,7 +105,7 @@ int main(int argc, char** argv) {
                                                         "Dorvan5_14=Yes\n"});
         // One opening of each outside the measurement, so that both find the caches warm.
         openPicker(package, deep);
-        openPicker(package, missing);
+        openPicker(package, desktopFolder);
 
         std::vector<double> onDesktop;
         std::vector<double> onDeep;
@@ -106,14 +113,15 @@ int main(int argc, char** argv) {
             Opened desktop;
             Opened nested;
             if (round % 2 == 0) {
-                desktop = openPicker(package, missing);
+                desktop = openPicker(package, desktopFolder);
                 nested = openPicker(package, deep);
             } else {
                 nested = openPicker(package, deep);
-                desktop = openPicker(package, missing);
+                desktop = openPicker(package, desktopFolder);
             }
             // The deep case must really have found its folder, the desktop case left the tree.
-            if (lstrcmpiA(nested.folder.c_str(), deep.c_str()) != 0 || desktop.folder != missing) {
+            if (lstrcmpiA(nested.folder.c_str(), deep.c_str()) != 0 ||
+                desktop.folder != desktopFolder || desktop.treeDepth != 1) {
                 std::fprintf(stderr, "round %d: deep picker shows \"%s\", desktop picker \"%s\"\n",
                              round + 1, nested.folder.c_str(), desktop.folder.c_str());
                 clearRegistry();

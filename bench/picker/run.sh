@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Opening the folder picker on a folder nine levels deep against opening it on the desktop,
-# side by side in one process under the same Wine:
+# Opening the folder picker on a folder nine levels deep against opening it on the desktop's
+# folder, side by side under the same Wine:
 #   bench/picker/run.sh [ROUNDS] [SIBLINGS]
 # Environment: BUILD_DIR (default build/win), WINEPREFIX (default build/wineprefix).
 # The deep folder lies in the prefix's drive C:, C:\velk-picker-bench\level2\...\level9 (nine

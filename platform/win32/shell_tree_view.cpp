@@ -284,7 +284,12 @@ class ShellTreeView : public Win32ControlView, public ShellTreeNavigator {
         if (root_ == nullptr) {
             return;
         }
-        const UniquePidl target = parse(folder);
+        // A check of the same text just before has parsed it already.
+        UniquePidl target = std::move(checked_);
+        if (!target || checkedText_ != folder) {
+            target = parse(folder);
+        }
+        checkedText_.clear();
         if (!target) {
             return;
         }
@@ -304,11 +309,13 @@ class ShellTreeView : public Win32ControlView, public ShellTreeNavigator {
     }
 
     bool selectionIs(const std::string& folder) override {
+        checked_.reset();
+        checkedText_.clear();
         Node* selected = nodeOf(selectedItem());
         if (selected == nullptr || !desktop_) {
             return false;
         }
-        const UniquePidl target = parse(folder);
+        UniquePidl target = parse(folder);
         if (!target) {
             return false;
         }
@@ -318,8 +325,14 @@ class ShellTreeView : public Win32ControlView, public ShellTreeNavigator {
         // Two namespace items for one file system folder (the desktop entry and the desktop's
         // folder, for instance) are the same folder when the shell gives them one path.
         const std::string targetPath = pathOf(target.get());
-        return !targetPath.empty() &&
-               lstrcmpiA(targetPath.c_str(), tree_.selectedPath().c_str()) == 0;
+        if (!targetPath.empty() &&
+            lstrcmpiA(targetPath.c_str(), tree_.selectedPath().c_str()) == 0) {
+            return true;
+        }
+        // Positioning on it usually follows at once.
+        checked_ = std::move(target);
+        checkedText_ = folder;
+        return false;
     }
 
   private:
@@ -548,6 +561,8 @@ class ShellTreeView : public Win32ControlView, public ShellTreeNavigator {
     ComApartment apartment_;
     ComPtr<IShellFolder> desktop_;
     SmallIcons plainIcons_;
+    UniquePidl checked_; // the folder that selectionIs found not selected, parsed
+    std::string checkedText_;
     std::map<Node*, std::unique_ptr<Node>> nodes_;
     HTREEITEM root_ = nullptr;
     bool destroying_ = false;
