@@ -89,24 +89,36 @@ bool TFormInstall::readDescription(const std::string& fileName) {
         MemoInfo.add(line);
     }
 
-    // Accepted versions that are installed, each put in front of the earlier ones, so that the
-    // last one in the file comes first.
+    // Accepted versions that are installed, the last one in the file first. They are collected
+    // in file order and handed over reversed, which gives the same lists as putting each in
+    // front of the earlier ones without moving every earlier entry each time.
     acceptedVersions.clear();
     grLocation.clearItems();
+    std::vector<std::string> accepted;
+    const auto handOver = [&] {
+        for (auto it = accepted.rbegin(); it != accepted.rend(); ++it) {
+            acceptedVersions.push_back(*it);
+            grLocation.addItem(hostVersionTitle(*it));
+        }
+    };
     const std::vector<std::string> keys = ini.sectionKeys("Dorvan");
     const std::vector<std::string> lines = ini.sectionLines("Dorvan");
-    for (std::size_t i = 0; i < keys.size(); ++i) {
-        const std::string& key = keys[i];
-        if (key == "Dorvan5Libs" || lines[i].find("Yes") == std::string::npos) {
-            continue;
+    try {
+        for (std::size_t i = 0; i < keys.size(); ++i) {
+            const std::string& key = keys[i];
+            if (key == "Dorvan5Libs" || lines[i].find("Yes") == std::string::npos) {
+                continue;
+            }
+            std::string appsFolder;
+            if (findHostLibraryFolder(platform_.registry, files, key, 3, appsFolder)) {
+                accepted.push_back(key);
+            }
         }
-        std::string appsFolder;
-        if (!findHostLibraryFolder(platform_.registry, files, key, 3, appsFolder)) {
-            continue;
-        }
-        acceptedVersions.insert(acceptedVersions.begin(), key);
-        grLocation.insertItem(hostVersionTitle(key));
+    } catch (...) {
+        handOver(); // an unreadable registry value ends the reading with the versions found so far
+        throw;
     }
+    handOver();
 
     rgLang.clearItems();
     int count = ini.readInteger("Languages", "Count", 0);

@@ -112,12 +112,26 @@ int main() {
     const Summary parse =
         timeRuns([&] { parsedLines = velk::IniFile::parse(text).sectionLines("Licence").size(); });
 
+    // Not a plausible description, but a bound worth knowing: every line accepts an installed
+    // version, so every line costs a registry lookup and a new location at the front.
+    std::string repeated = "[Dorvan]\r\n";
+    for (int i = 0; i < kLines; ++i) {
+        repeated += "Dorvan5_14=Yes\r\n";
+    }
+    fake.files.addFile("C:\\pkg\\Libs\\repeated.lin", repeated);
+    const Summary worst = timeRuns([&] { form.readDescription("repeated.lin"); });
+    const std::size_t worstLocations = form.acceptedVersions.size();
+    form.readDescription("bench.lin");
+
     std::printf("description: %d lines, %zu bytes; %zu locations, %zu languages, %zu info "
                 "lines\n",
                 kLines, text.size(), form.acceptedVersions.size(), form.rgLang.items().size(),
                 parsedLines);
     print("readDescription (file read, parse, window)", description);
     print("IniFile::parse alone", parse);
+    std::printf("%d lines that all accept an installed version (%zu locations):\n", kLines,
+                worstLocations);
+    print("readDescription", worst);
     if (!read || form.acceptedVersions.size() != 3) {
         std::printf("FAILED: the description was not taken over\n");
         return 1;

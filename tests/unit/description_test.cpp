@@ -203,11 +203,16 @@ TEST_F(Description, AVersionIsInstalledOnlyWhenItsApplicationFolderExists) {
     EXPECT_EQ(form.targetLibKind, 2);
 }
 
-TEST_F(Description, AnApplicationFolderOfTheWrongTypeIsAnError) {
-    installSuite(fake, "1.4");
-    fake.registry.setLocalMachine("Software\\Velk-Marden\\dorvan5\\1.4\\global", "AppsDir",
+TEST_F(Description, AnApplicationFolderOfTheWrongTypeEndsTheReadingThere) {
+    for (const char* version : {"1.1", "1.2", "1.4"}) {
+        installSuite(fake, version);
+    }
+    fake.registry.setLocalMachine("Software\\Velk-Marden\\dorvan5\\1.2\\global", "AppsDir",
                                   std::string("\x01\x00\x00\x00", 4), ValueType::Dword);
-    fake.files.addFile(kLibs + "x.lin", "[Dorvan]\nDorvan5_14=Yes\n");
+    fake.files.addFile(kLibs + "x.lin", "[About]\nName=Blocks\n"
+                                        "[Dorvan]\nDorvan5_11=Yes\nDorvan5_14=Yes\n"
+                                        "Dorvan5_12=Yes\nDorvan5_13=Yes\n"
+                                        "[Languages]\nCount=1\nLang0=en\n");
     fake.files.setCurrentFolder(kLibs);
     try {
         form.readDescription("x.lin");
@@ -215,6 +220,11 @@ TEST_F(Description, AnApplicationFolderOfTheWrongTypeIsAnError) {
     } catch (const AppError& error) {
         EXPECT_STREQ(error.what(), "Invalid data type for 'AppsDir'");
     }
+    // What was read up to the error stays; nothing after it was taken over.
+    EXPECT_EQ(form.libName, "Blocks");
+    EXPECT_THAT(form.acceptedVersions, ElementsAre("Dorvan5_14", "Dorvan5_11"));
+    EXPECT_THAT(form.grLocation.items(), ElementsAre("Dorvan5 V1.4", "Dorvan5 V1.1"));
+    EXPECT_THAT(form.rgLang.items(), ElementsAre("English", "France", "German", "Italien"));
 }
 
 TEST_F(Description, ReadingAgainReplacesTheLocationsAndLanguages) {
