@@ -5,7 +5,8 @@
 # Environment: BUILD_DIR (default build/win), WINEPREFIX (default: a prefix of its own,
 # BUILD_DIR/startup-wineprefix, since the run writes host suite keys and ends its wineserver).
 # Each time runs from the process's start to its main window shown and answering messages.
-# Prints one line per round, the medians and their ratio (installer / minimal window).
+# Prints one line per round, the medians, and the median of the rounds' ratios (installer /
+# minimal window; the target is at most 1.2).
 set -euo pipefail
 # Every Wine command of the run, the registry writes included, must see the same display: a
 # wineserver started without one keeps a desktop without one, and windows then fail to open.

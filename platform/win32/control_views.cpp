@@ -58,14 +58,12 @@ HWND createChild(FormWindow& window, DWORD exStyle, const char* className, const
 }
 
 // The size of `text` drawn with `font`, as a label that sizes itself to its text needs it.
-SIZE textSize(HFONT font, const std::string& text) {
-    HDC dc = GetDC(nullptr);
+SIZE textSize(HDC dc, HFONT font, const std::string& text) {
     HGDIOBJ old = SelectObject(dc, font);
     RECT rect{0, 0, 0, 0};
     const char* shown = text.empty() ? " " : text.c_str();
     DrawTextA(dc, shown, -1, &rect, DT_CALCRECT | DT_NOPREFIX | DT_EXPANDTABS);
     SelectObject(dc, old);
-    ReleaseDC(nullptr, dc);
     return {text.empty() ? 0 : rect.right, rect.bottom};
 }
 
@@ -73,32 +71,46 @@ SIZE textSize(HFONT font, const std::string& text) {
 class LabelView : public Win32ControlView {
   public:
     LabelView(FormWindow& window, TextControl& label, const ControlPlace& place, bool bold)
-        : label_(label), place_(place), font_(bold ? window.boldFont() : window.font()) {
+        : label_(label), place_(place), font_(bold ? window.boldFont() : window.font()),
+          measureDc_(window.measureDc()) {
         autoSize_ = place.width == 0 && place.height == 0;
+        const SIZE size = autoSize_ ? fittingSize() : SIZE{place.width, place.height};
+        shownSize_ = size;
         hwnd_ = createChild(window, 0, "STATIC", label.text(), SS_LEFT | SS_NOPREFIX | WS_GROUP,
-                            place.left, place.top, place.width, place.height, font_);
+                            place.left, place.top, size.cx, size.cy, font_);
         window.addChild(hwnd_, this);
-        refresh();
+        setEnabled(hwnd_, label_.enabled());
     }
     void refresh() override {
         setWindowText(hwnd_, label_.text());
         setEnabled(hwnd_, label_.enabled());
         if (autoSize_) {
-            SIZE size = textSize(font_, label_.text());
-            if (place_.clipRight > 0 && place_.left + size.cx > place_.clipRight) {
-                size.cx = place_.clipRight > place_.left ? place_.clipRight - place_.left : 0;
+            const SIZE size = fittingSize();
+            if (size.cx != shownSize_.cx || size.cy != shownSize_.cy) {
+                shownSize_ = size;
+                SetWindowPos(hwnd_, nullptr, 0, 0, size.cx, size.cy,
+                             SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
             }
-            SetWindowPos(hwnd_, nullptr, 0, 0, size.cx, size.cy,
-                         SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
             InvalidateRect(hwnd_, nullptr, TRUE);
         }
     }
 
   private:
+    // The text's size, cut at the right edge of the frame the label sits in.
+    SIZE fittingSize() const {
+        SIZE size = textSize(measureDc_, font_, label_.text());
+        if (place_.clipRight > 0 && place_.left + size.cx > place_.clipRight) {
+            size.cx = place_.clipRight > place_.left ? place_.clipRight - place_.left : 0;
+        }
+        return size;
+    }
+
     TextControl& label_;
     ControlPlace place_;
     HFONT font_;
+    HDC measureDc_;
     bool autoSize_;
+    SIZE shownSize_{0, 0};
 };
 
 // One-line text field. The user's typing goes to Edit::setText; the program's setText shows at
@@ -296,11 +308,10 @@ class RadioGroupView : public Win32ControlView {
             return;
         }
         TEXTMETRICA metrics{};
-        HDC dc = GetDC(nullptr);
+        HDC dc = window_.measureDc();
         HGDIOBJ old = SelectObject(dc, window_.font());
         GetTextMetricsA(dc, &metrics);
         SelectObject(dc, old);
-        ReleaseDC(nullptr, dc);
         const int usable = place_.height - metrics.tmHeight - 5;
         const int buttonHeight = usable > 0 ? usable / count : 0;
         const int topMargin = metrics.tmHeight + 1 + (usable > 0 ? (usable % count) / 2 : 0);

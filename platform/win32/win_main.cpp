@@ -65,9 +65,10 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int showCommand) {
         return 1;
     }
     // The dialogs' windows (the folder picker's shell tree takes most of the start-up time) are
-    // built as soon as the shown main window waits for input, or before the first handler of a
-    // main window control runs, whichever comes first: the user sees the main window without
-    // waiting for them, and every button that opens a dialog finds it ready.
+    // built once the shown main window has had nothing to do for a moment, or before the first
+    // handler of a main window control runs, whichever comes first: the user sees the main
+    // window and can use it without waiting for them, and every button that opens a dialog
+    // finds it ready.
     FormWindow filesWindow(formFiles, boxes, "TFormFiles", &mainWindow);
     FormWindow directoryWindow(directoryForm, boxes, "TDirectoryForm", &mainWindow);
     mainWindow.runWhenIdle([&filesWindow, &directoryWindow] {

@@ -14,8 +14,11 @@ namespace {
 
 // Posted to the main window when it becomes active; handled once the activation is over.
 constexpr UINT kActivated = WM_APP + 1;
-// The timer of runWhenIdle: timer messages come only when no other message is waiting.
+// The timer of runWhenIdle: timer messages come only when no other message is waiting. The
+// delay lets a freshly shown window settle (paint, first activation) and be ready for input
+// first.
 constexpr UINT_PTR kIdleTimer = 1;
+constexpr UINT kIdleDelayMs = 250;
 
 std::vector<FormWindow*>& formWindows() {
     static std::vector<FormWindow*> windows;
@@ -118,9 +121,8 @@ void FormWindow::create() {
     const FormLayout layout = form_.layout();
     registerFormClass(className_.c_str());
 
-    HDC screen = GetDC(nullptr);
-    const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
-    ReleaseDC(nullptr, screen);
+    measureDc_.reset(CreateCompatibleDC(nullptr));
+    const int dpi = GetDeviceCaps(measureDc_.get(), LOGPIXELSY);
     const int height = -MulDiv(8, dpi > 0 ? dpi : 96, 72);
     font_.reset(CreateFontA(height, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
                             OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
@@ -233,7 +235,7 @@ void FormWindow::runWhenIdle(std::function<void()> action) {
         return;
     }
     idleWork_.push_back(std::move(action));
-    SetTimer(hwnd_, kIdleTimer, USER_TIMER_MINIMUM, nullptr);
+    SetTimer(hwnd_, kIdleTimer, kIdleDelayMs, nullptr);
 }
 
 void FormWindow::runIdleWork() {

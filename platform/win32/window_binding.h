@@ -49,10 +49,11 @@ class FormWindow : public FormView {
     // Runs when the main window closes, before it is destroyed (FormClose).
     std::function<void()> onClosing;
 
-    // Runs `action` when the program first waits for input with nothing else to do, or else
-    // right before the next handler of one of this window's controls, whichever comes first:
-    // work that must be done before the user can use it, but need not delay the window's
-    // showing. An error goes to the general error report.
+    // Runs `action` once the window has had nothing else to do for a moment (a timer, whose
+    // message comes only when no other message waits), or right before the next handler of one
+    // of this window's controls, whichever comes first: work that must be done before the user
+    // can use it, but need not delay the window's showing. An error goes to the general error
+    // report.
     void runWhenIdle(std::function<void()> action);
 
     // FormView.
@@ -72,6 +73,8 @@ class FormWindow : public FormView {
     MessageBoxes& boxes() { return boxes_; }
     HFONT font() const { return static_cast<HFONT>(font_.get()); }
     HFONT boldFont() const { return static_cast<HFONT>(boldFont_.get()); }
+    // A memory device context for measuring texts (cheaper than the screen's for every label).
+    HDC measureDc() const { return measureDc_.get(); }
     // Registers `child` as one of the windows of `view` (radio groups have several).
     void addChild(HWND child, Win32ControlView* view);
     void removeChild(HWND child);
@@ -102,6 +105,7 @@ class FormWindow : public FormView {
     HWND hwnd_ = nullptr;
     UniqueGdiObject font_;
     UniqueGdiObject boldFont_;
+    UniqueHdc measureDc_;
     std::vector<std::unique_ptr<Win32ControlView>> views_;
     std::vector<Control*> boundControls_;
     std::vector<Child> children_;
