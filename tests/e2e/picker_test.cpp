@@ -1,5 +1,9 @@
 // End-to-end tests of the folder picker: "Browse" opens it on the target folder, the shell's
 // tree positions itself there, and only OK takes the picker's text over.
+#include <windows.h>
+
+#include <commctrl.h>
+
 #include <algorithm>
 #include <string>
 #include <vector>
@@ -129,6 +133,44 @@ TEST_F(Picker, TheComputerEntryGivesItsDisplayName) {
     picker.button("OK").click();
     waitHidden(app, picker);
     EXPECT_EQ(installDir(main).text(), way[1]);
+    main.button("Exit").click();
+    EXPECT_EQ(app.waitForExit(), 0u);
+}
+
+// A right click with the real mouse selects the entry under the mouse.
+TEST_F(Picker, ARightClickSelectsTheEntryUnderTheMouse) {
+    Installer app = Installer::start(pkg);
+    Window main = app.mainWindow();
+    installDir(main).setText(work() + "\\missing");
+    Window picker = browse(app, main);
+    Window tree = treeOf(picker);
+    const std::vector<std::string> root = tree.treeSelectionPath();
+    ASSERT_EQ(root.size(), 1u); // the desktop, on top, its entries below it one level in
+    const std::vector<std::string> entries = tree.treeChildren(root);
+    ASSERT_GE(entries.size(), 2u);
+
+    // The second entry below the desktop is the third row; its label starts after one level of
+    // indent (19 pixels) and the icon (16).
+    const auto rowHeight = static_cast<int>(SendMessageA(tree.hwnd(), TVM_GETITEMHEIGHT, 0, 0));
+    ASSERT_GT(rowHeight, 0);
+    POINT point{19 + 16 + 8, 2 * rowHeight + rowHeight / 2};
+    ClientToScreen(tree.hwnd(), &point);
+    SetForegroundWindow(picker.hwnd());
+    SetCursorPos(point.x, point.y);
+    INPUT clicks[2]{};
+    clicks[0].type = clicks[1].type = INPUT_MOUSE;
+    clicks[0].mi.dwFlags = MOUSEEVENTF_RIGHTDOWN;
+    clicks[1].mi.dwFlags = MOUSEEVENTF_RIGHTUP;
+    ASSERT_EQ(SendInput(2, clicks, sizeof(INPUT)), 2u);
+    const std::vector<std::string> expected{root[0], entries[1]};
+    waitUntil([&] { return tree.treeSelectionPath() == expected; },
+              "the right click to select \"" + entries[1] + "\"");
+    app.settle();
+    EXPECT_NE(picker.edit(0).text(), work() + "\\missing");
+    EXPECT_TRUE(picker.visible()); // no menu or other window came up in its place
+    picker.screenshot(shotName("right-click"));
+    picker.button("Cancel").click();
+    waitHidden(app, picker);
     main.button("Exit").click();
     EXPECT_EQ(app.waitForExit(), 0u);
 }
