@@ -18,6 +18,8 @@ class Picker : public E2ETest {
     void SetUp() override {
         E2ETest::SetUp();
         v14 = addHostVersion(work() + "\\host", "1.4");
+        makeFolder(v14.usr + "\\inner\\deeper");
+        makeFolder(work() + "\\host\\1.4\\.hidden"); // Wine hides dot names
         pkg = makePackage(work() + "\\pkg",
                           {.description = "[About]\nName=Demo\n[Dorvan]\nDorvan5_14=Yes\n",
                            .files = {{"Libs\\a.zfb", "block"}}});
@@ -67,8 +69,16 @@ TEST_F(Picker, OpensOnTheTargetFolderAndCancelOrEscapeKeepTheTarget) {
     EXPECT_EQ(selected.back(), "Usr");
     EXPECT_EQ(picker.edit(0).text(), v14.usr);
 
-    // Another folder selected, then Cancel: the target stays as typed.
+    // Only the ancestors were opened: the target's own entries are listed when it opens, one
+    // level (its subfolder, not the one below). Hidden folders are not listed.
     std::vector<std::string> parent(selected.begin(), selected.end() - 1);
+    EXPECT_EQ(tree.treeChildren(parent), (std::vector<std::string>{"App", "Apps", "Std", "Usr"}));
+    const auto count = [&] { return SendMessageA(tree.hwnd(), TVM_GETCOUNT, 0, 0); };
+    const LRESULT before = count();
+    EXPECT_EQ(tree.treeChildren(selected), std::vector<std::string>{"inner"});
+    EXPECT_EQ(count(), before + 1);
+
+    // Another folder selected, then Cancel: the target stays as typed.
     tree.treeSelect(parent);
     app.settle();
     EXPECT_EQ(picker.edit(0).text(), v14.usr.substr(0, v14.usr.rfind('\\')));
