@@ -1,0 +1,246 @@
+// End-to-end tests of the file list dialog and of opening documents: the rows and the summary
+// line the real dialog shows, the program a double-click starts and the text editor that the
+// readme button starts, each with the command line it receives.
+#include <windows.h>
+
+#include <algorithm>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "tests/e2e/driver/e2e_fixture.h"
+
+namespace velk::e2e {
+namespace {
+
+using Rows = std::vector<std::vector<std::string>>;
+
+const char* const kDescription = "[About]\nName=Demo\n[Dorvan]\nDorvan5_14=Yes\n";
+
+// The stand-in for associated programs and the text editor, built beside VelkInstall.exe: it
+// appends its command line to %VELK_RECORD_FILE%.
+std::string recorderPath() {
+    const std::string program = programPath();
+    return program.substr(0, program.find_last_of('\\') + 1) + "record_command_line.exe";
+}
+
+// Sets one default value under HKEY_CLASSES_ROOT, creating the key.
+void setClassesRootDefault(const std::string& key, const std::string& value) {
+    HKEY handle = nullptr;
+    ASSERT_EQ(RegCreateKeyExA(HKEY_CLASSES_ROOT, key.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr,
+                              &handle, nullptr),
+              ERROR_SUCCESS)
+        << key;
+    const LSTATUS status =
+        RegSetValueExA(handle, "", 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+                       static_cast<DWORD>(value.size() + 1));
+    RegCloseKey(handle);
+    ASSERT_EQ(status, ERROR_SUCCESS) << key;
+}
+
+// A file type of the test's own under HKEY_CLASSES_ROOT, removed again at the end.
+class Association {
+  public:
+    Association(std::string extension, std::string type, const std::string& command)
+        : extension_(std::move(extension)), type_(std::move(type)) {
+        remove();
+        setClassesRootDefault(extension_, type_);
+        setClassesRootDefault(type_ + "\\Shell\\Open\\Command", command);
+    }
+    Association(const Association&) = delete;
+    Association& operator=(const Association&) = delete;
+    ~Association() { remove(); }
+
+  private:
+    void remove() {
+        RegDeleteTreeA(HKEY_CLASSES_ROOT, extension_.c_str());
+        RegDeleteKeyA(HKEY_CLASSES_ROOT, extension_.c_str());
+        RegDeleteTreeA(HKEY_CLASSES_ROOT, type_.c_str());
+        RegDeleteKeyA(HKEY_CLASSES_ROOT, type_.c_str());
+    }
+    std::string extension_;
+    std::string type_;
+};
+
+// The Windows folder's notepad.exe replaced by the recording program, put back at the end (also
+// after a run that ended before it could put it back).
+class TextEditorStandIn {
+  public:
+    TextEditorStandIn() {
+        char windows[MAX_PATH] = {};
+        GetWindowsDirectoryA(windows, MAX_PATH);
+        notepad_ = std::string(windows) + "\\notepad.exe";
+        saved_ = notepad_ + ".velk-saved";
+        if (fileExists(saved_)) {
+            copyFile(saved_, notepad_);
+        } else {
+            copyFile(notepad_, saved_);
+        }
+        copyFile(recorderPath(), notepad_);
+    }
+    TextEditorStandIn(const TextEditorStandIn&) = delete;
+    TextEditorStandIn& operator=(const TextEditorStandIn&) = delete;
+    ~TextEditorStandIn() {
+        if (CopyFileA(saved_.c_str(), notepad_.c_str(), FALSE)) {
+            DeleteFileA(saved_.c_str());
+        }
+    }
+    const std::string& path() const { return notepad_; }
+
+  private:
+    std::string notepad_;
+    std::string saved_;
+};
+
+class FileListE2E : public E2ETest {
+  protected:
+    void SetUp() override {
+        E2ETest::SetUp();
+        addHostVersion(work() + "\\host", "1.4");
+        record = work() + "\\record.txt";
+        // Inherited by the installer and by every program it starts.
+        SetEnvironmentVariableA("VELK_RECORD_FILE", record.c_str());
+    }
+    void TearDown() override {
+        SetEnvironmentVariableA("VELK_RECORD_FILE", nullptr);
+        E2ETest::TearDown();
+    }
+
+    // Clicks "File List..." and returns the dialog once it is shown.
+    static Window openFileList(const Installer& app, const Window& main) {
+        main.button("File List...").click();
+        Window dialog = app.waitForWindow("File List", "TFormFiles");
+        app.settle();
+        return dialog;
+    }
+    static Window listOf(const Window& dialog) { return dialog.children("SysListView32").at(0); }
+    // The rows in name order: the order of enumeration is the file system's business.
+    static Rows sortedRows(const Window& list) {
+        Rows rows = list.listRows();
+        std::sort(rows.begin(), rows.end());
+        return rows;
+    }
+    static bool shows(const Window& dialog, const std::string& text) {
+        const std::vector<std::string> texts = dialog.staticTexts();
+        return std::find(texts.begin(), texts.end(), text) != texts.end();
+    }
+    // The command lines recorded so far, once there are `count` of them.
+    std::vector<std::string> recorded(std::size_t count) const {
+        std::vector<std::string> lines;
+        waitUntil(
+            [&] {
+                if (!fileExists(record)) {
+                    return false;
+                }
+                lines.clear();
+                const std::string text = readFile(record);
+                for (std::size_t start = 0, end; (end = text.find("\r\n", start)) != text.npos;
+                     start = end + 2) {
+                    lines.push_back(text.substr(start, end - start));
+                }
+                return lines.size() >= count;
+            },
+            "a started program recording its command line in " + record, Milliseconds{15000});
+        return lines;
+    }
+
+    std::string record;
+};
+
+TEST_F(FileListE2E, ListsTheLibraryFilesWithTheirSizesAfreshAtEachShowing) {
+    const std::string pkg =
+        makePackage(work() + "\\pkg", {.description = kDescription,
+                                       .files = {{"Libs\\a.zfb", std::string(100, 'a')},
+                                                 {"Libs\\b.zfb", std::string(2000, 'b')},
+                                                 {"Libs\\empty.zfb", ""},
+                                                 {"Libs\\Docs\\manual.txt", "manual"}}});
+    const std::string descriptionSize = std::to_string(readFile(pkg + "\\Libs\\Demo.lin").size());
+    Installer app = Installer::start(pkg);
+    Window main = app.mainWindow();
+
+    Window dialog = openFileList(app, main);
+    Window list = listOf(dialog);
+    EXPECT_EQ(list.listColumns(), (std::vector<std::string>{"File Name", "Size (bytes)"}));
+    // The description file is one of the library files; the empty file and the folder are not.
+    EXPECT_EQ(sortedRows(list),
+              (Rows{{"Demo.lin", descriptionSize}, {"a.zfb", "100"}, {"b.zfb", "2000"}}));
+    EXPECT_TRUE(shows(dialog, "Total 3 files in 2 KB"))
+        << ::testing::PrintToString(dialog.staticTexts());
+    dialog.screenshot(shotName("file-list"));
+
+    dialog.button("&Close").click();
+    waitUntil([&] { return !dialog.visible(); }, "the file list to be hidden");
+    EXPECT_TRUE(dialog.exists());
+    EXPECT_TRUE(main.visible());
+
+    // Shown again after the folder changed: the same dialog, refilled, no row of the last time.
+    ASSERT_TRUE(DeleteFileA((pkg + "\\Libs\\a.zfb").c_str()));
+    writeFile(pkg + "\\Libs\\c.zfb", std::string(1500, 'c'));
+    Window again = openFileList(app, main);
+    EXPECT_EQ(again.hwnd(), dialog.hwnd());
+    EXPECT_EQ(sortedRows(listOf(again)),
+              (Rows{{"Demo.lin", descriptionSize}, {"b.zfb", "2000"}, {"c.zfb", "1500"}}));
+    EXPECT_TRUE(shows(again, "Total 3 files in 3 KB"))
+        << ::testing::PrintToString(again.staticTexts());
+
+    // The frame's close box hides it as well.
+    again.close();
+    waitUntil([&] { return !again.visible(); }, "the file list to be hidden by its close box");
+    main.button("Exit").click();
+    EXPECT_EQ(app.waitForExit(), 0u);
+}
+
+TEST_F(FileListE2E, ADoubleClickStartsTheProgramAssociatedWithTheFilesExtension) {
+    const Association association(".zfb", "ZullTest.Doc", recorderPath() + " \"%1\"");
+    const std::string pkg =
+        makePackage(work() + "\\pkg", {.description = kDescription,
+                                       .files = {{"Libs\\a.zfb", "a"}, {"Libs\\b.zfb", "b"}}});
+    Installer app = Installer::start(pkg);
+    Window main = app.mainWindow();
+    Window dialog = openFileList(app, main);
+    Window list = listOf(dialog);
+    const Rows rows = list.listRows();
+    const auto b = std::find_if(rows.begin(), rows.end(),
+                                [](const auto& row) { return row.at(0) == "b.zfb"; });
+    ASSERT_NE(b, rows.end());
+
+    list.listDoubleClick(static_cast<int>(b - rows.begin()));
+    // The command already quotes its "%1", and the path comes quoted: doubled quotes.
+    EXPECT_EQ(recorded(1),
+              (std::vector<std::string>{recorderPath() + " \"\"" + pkg + "\\libs\\b.zfb\"\""}));
+    app.settle();
+    EXPECT_TRUE(dialog.visible());
+    dialog.button("&Close").click();
+    main.button("Exit").click();
+    EXPECT_EQ(app.waitForExit(), 0u);
+}
+
+TEST_F(FileListE2E, TheReadmeGoesToTheTextEditorWithItsPathQuoted) {
+    const TextEditorStandIn editor;
+    // Text files associated with a program of their own (unless the prefix already has an
+    // association for them, which is then left as it is): the readme still goes to the editor.
+    std::optional<Association> textFiles;
+    HKEY existing = nullptr;
+    if (RegOpenKeyExA(HKEY_CLASSES_ROOT, ".txt", 0, KEY_READ, &existing) == ERROR_SUCCESS) {
+        RegCloseKey(existing);
+    } else {
+        textFiles.emplace(".txt", "ZullTest.Text", recorderPath() + " /associated %1");
+    }
+    const std::string pkg =
+        makePackage(work() + "\\My Package", {.description = kDescription,
+                                              .files = {{"Libs\\readme.txt", "Read me first."}}});
+    Installer app = Installer::start(pkg);
+    Window main = app.mainWindow();
+    Window readme = main.button("Readme...");
+    ASSERT_TRUE(readme.enabled());
+
+    readme.click();
+    // The blank in the package's folder does not split the path.
+    EXPECT_EQ(recorded(1),
+              (std::vector<std::string>{editor.path() + " \"" + pkg + "\\libs\\readme.txt\""}));
+    main.button("Exit").click();
+    EXPECT_EQ(app.waitForExit(), 0u);
+}
+
+} // namespace
+} // namespace velk::e2e
