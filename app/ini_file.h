@@ -1,8 +1,9 @@
 #pragma once
 // A package description file (INI text) read whole into memory, with the installer's reading
 // rules: trimmed lines, ";" comments, a repeated section replacing the earlier one whole,
-// case-insensitive section and key names, the last duplicate key on read but every line when
-// listing, and integers in decimal or "$", "0x", "0X" or "x" hexadecimal.
+// section and key names compared ignoring the case of the letters A to Z, the last duplicate key
+// on read but every line when listing, and integers in decimal or "$", "0x", "0X" or "x"
+// hexadecimal.
 
 #include <string>
 #include <string_view>
