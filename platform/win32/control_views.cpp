@@ -315,15 +315,22 @@ class RadioGroupView : public Win32ControlView {
         const int usable = place_.height - metrics.tmHeight - 5;
         const int buttonHeight = usable > 0 ? usable / count : 0;
         const int topMargin = metrics.tmHeight + 1 + (usable > 0 ? (usable % count) / 2 : 0);
+        // New windows come last in the window order (= tab order); the buttons must follow the
+        // frame, which they do by themselves while the frame is the last window.
+        const bool frameIsLast = GetWindow(hwnd_, GW_HWNDLAST) == hwnd_;
+        const int selected = group_.itemIndex();
         HWND previous = hwnd_;
         for (int i = 0; i < count; ++i) {
-            HWND button =
-                createChild(window_, 0, "BUTTON", shownItems_[static_cast<std::size_t>(i)],
-                            BS_AUTORADIOBUTTON | (i == 0 ? WS_GROUP : 0), place_.left + 8,
-                            place_.top + topMargin + i * buttonHeight, place_.width - 10,
-                            buttonHeight, window_.font());
-            // Keep the buttons right after the frame in the window order (= tab order).
-            SetWindowPos(button, previous, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+            const bool tabStop = tabStop_ && (i == selected || (selected < 0 && i == 0));
+            HWND button = createChild(
+                window_, 0, "BUTTON", shownItems_[static_cast<std::size_t>(i)],
+                BS_AUTORADIOBUTTON | (i == 0 ? WS_GROUP : 0) | (tabStop ? WS_TABSTOP : 0),
+                place_.left + 8, place_.top + topMargin + i * buttonHeight, place_.width - 10,
+                buttonHeight, window_.font());
+            if (!frameIsLast) {
+                SetWindowPos(button, previous, 0, 0, 0, 0,
+                             SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+            }
             previous = button;
             buttons_.push_back(std::make_unique<RadioButtonView>(*this, i, button));
             window_.addChild(button, buttons_.back().get());
