@@ -2,8 +2,9 @@
 # Start-up time of VelkInstall.exe on a small package against a minimal Win32 program that opens
 # one window, measured side by side under the same Wine (wineserver kept alive), alternating:
 #   bench/startup/run.sh [ROUNDS]
-# Environment: BUILD_DIR (default build/win), WINEPREFIX (default: a prefix of its own,
-# BUILD_DIR/startup-wineprefix, since the run writes host suite keys and ends its wineserver).
+# Environment: BUILD_DIR (default build/win), STARTUP_WINEPREFIX (default
+# BUILD_DIR/startup-wineprefix). The run writes and deletes host suite keys and ends its
+# wineserver, so it always works in a prefix of its own and ignores WINEPREFIX.
 # Each time runs from the process's start to its main window shown and answering messages.
 # Prints one line per round, the medians, and the median of the rounds' ratios (installer /
 # minimal window; the target is at most 1.2).
@@ -16,7 +17,7 @@ fi
 root=$(cd "$(dirname "$0")/../.." && pwd)
 rounds=${1:-15}
 build=${BUILD_DIR:-$root/build/win}
-export WINEPREFIX=${WINEPREFIX:-$build/startup-wineprefix}
+export WINEPREFIX=${STARTUP_WINEPREFIX:-$build/startup-wineprefix}
 export WINEDEBUG=-all
 
 if [ ! -f "$build/CMakeCache.txt" ]; then
