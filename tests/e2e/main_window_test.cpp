@@ -41,6 +41,19 @@ Texts identityOf(const Window& main) {
             main.labelRightOf("Distributed").text(), main.labelRightOf("Author").text()};
 }
 
+// Whether the logo box shows the example logo's blue near its top edge (not the window face).
+bool showsBlueLogo(const Window& main) {
+    const RECT area = main.children("VelkPicture").at(0).rect();
+    const detail::Pixels logo =
+        detail::captureScreen(RECT{area.left, area.top, area.left + 121, area.top + 49});
+    const std::uint32_t pixel = logo.at(60, 1);
+    return (pixel & 0xFF) > ((pixel >> 16) & 0xFF) + 60;
+}
+
+std::string exampleLogo() {
+    return toWinePath(VELK_E2E_SOURCE_DIR "/examples/package/logo.bmp");
+}
+
 Window installPath(const Window& main) {
     return main.edit(1);
 }
@@ -118,12 +131,7 @@ TEST_F(MainWindow, ShowsTheExamplePackage) {
     EXPECT_TRUE(main.button("Install").enabled());
     EXPECT_TRUE(main.button("Remove").enabled());
 
-    // The logo box shows the logo's blue, not the window face.
-    const RECT logoArea = main.children("VelkPicture").at(0).rect();
-    const detail::Pixels logo = detail::captureScreen(
-        RECT{logoArea.left, logoArea.top, logoArea.left + 121, logoArea.top + 49});
-    const std::uint32_t corner = logo.at(60, 1);
-    EXPECT_GT(corner & 0xFF, ((corner >> 16) & 0xFF) + 60) << std::hex << corner;
+    EXPECT_TRUE(showsBlueLogo(main));
 
     main.screenshot(shotName("main-window"));
     main.button("Exit").click();
@@ -232,6 +240,56 @@ TEST_F(MainWindow, ChoosingALanguageReplacesATypedFolder) {
     app.settle();
     EXPECT_TRUE(main.radioItems("Location").at(1).checked());
     EXPECT_EQ(installPath(main).text(), typed);
+    main.button("Exit").click();
+    EXPECT_EQ(app.waitForExit(), 0u);
+}
+
+// [About] Picture names a file of the program's folder, whatever folder it names with it: a
+// logo that lies only in the named folder is not shown, and its absence is not reported.
+TEST_F(MainWindow, LogoComesFromTheProgramFolder) {
+    addHostVersion(work() + "\\host", "1.4");
+    const std::string elsewhere = work() + "\\art\\brand.bmp";
+    copyFile(exampleLogo(), elsewhere);
+    for (const bool beside : {true, false}) {
+        SCOPED_TRACE(beside ? "logo beside the program" : "logo only in the named folder");
+        const std::string pkg = package(
+            {.description = "[About]\nPicture=" + elsewhere + "\n[Dorvan]\nDorvan5_14=Yes\n"});
+        if (beside) {
+            copyFile(exampleLogo(), pkg + "\\brand.bmp");
+        }
+        Installer app = Installer::start(pkg);
+        const Window main = app.mainWindow();
+        app.settle();
+        EXPECT_FALSE(app.findMessageBox().has_value());
+        EXPECT_EQ(showsBlueLogo(main), beside);
+        main.close();
+        EXPECT_EQ(app.waitForExit(), 0u);
+    }
+}
+
+// An error that start-up does not handle (here a logo of a type the logo box cannot show) is
+// shown by the general error report; start-up stops at that step, so no location is chosen
+// and no folder proposed, and the window still opens for the user.
+TEST_F(MainWindow, StartUpErrorIsReportedAndTheWindowOpens) {
+    addHostVersion(work() + "\\host", "1.4");
+    const std::string pkg = package(
+        {.description = "[About]\nName=Broken\nPicture=logo.gif\n[Dorvan]\nDorvan5_14=Yes\n",
+         .files = {{"logo.gif", "GIF89a"}}});
+    Installer app = Installer::start(pkg);
+    const MessageBoxView box = app.waitForMessageBox(kStartTimeout);
+    EXPECT_EQ(box.caption, "VELK Zull Installer");
+    EXPECT_EQ(box.icon, BoxIcon::Error) << toString(box.icon);
+    EXPECT_EQ(box.buttons, Texts{"OK"});
+    EXPECT_NE(box.text.find("logo.gif"), std::string::npos) << box.text;
+    box.window.screenshot(shotName("error-report"));
+    box.answer("OK");
+
+    const Window main = app.mainWindow();
+    EXPECT_EQ(main.labelRightOf("Name").text(), "Broken");
+    EXPECT_EQ(textsOf(main.radioItems("Location")), Texts{"Dorvan5 V1.4"});
+    EXPECT_EQ(checksOf(main.radioItems("Location")), std::vector<bool>{false});
+    EXPECT_EQ(installPath(main).text(), "");
+    EXPECT_TRUE(main.button("Install").enabled());
     main.button("Exit").click();
     EXPECT_EQ(app.waitForExit(), 0u);
 }
