@@ -312,7 +312,7 @@ class RadioGroupView : public Win32ControlView {
         HGDIOBJ old = SelectObject(dc, window_.font());
         GetTextMetricsA(dc, &metrics);
         SelectObject(dc, old);
-        const int usable = place_.height - metrics.tmHeight - 5;
+        const int usable = place_.height - metrics.tmHeight - window_.scale(5);
         const int buttonHeight = usable > 0 ? usable / count : 0;
         const int topMargin = metrics.tmHeight + 1 + (usable > 0 ? (usable % count) / 2 : 0);
         // New windows come last in the window order (= tab order); the buttons must follow the
@@ -325,8 +325,8 @@ class RadioGroupView : public Win32ControlView {
             HWND button = createChild(
                 window_, 0, "BUTTON", shownItems_[static_cast<std::size_t>(i)],
                 BS_AUTORADIOBUTTON | (i == 0 ? WS_GROUP : 0) | (tabStop ? WS_TABSTOP : 0),
-                place_.left + 8, place_.top + topMargin + i * buttonHeight, place_.width - 10,
-                buttonHeight, window_.font());
+                place_.left + window_.scale(8), place_.top + topMargin + i * buttonHeight,
+                place_.width - window_.scale(10), buttonHeight, window_.font());
             if (!frameIsLast) {
                 SetWindowPos(button, previous, 0, 0, 0, 0,
                              SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
@@ -371,7 +371,7 @@ class ListViewView : public Win32ControlView {
             LVCOLUMNA lvColumn{};
             lvColumn.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT | LVCF_SUBITEM;
             lvColumn.fmt = LVCFMT_LEFT;
-            lvColumn.cx = column.width;
+            lvColumn.cx = window.scale(column.width);
             lvColumn.pszText = const_cast<char*>(column.caption.c_str());
             lvColumn.iSubItem = index;
             SendMessageA(hwnd_, LVM_INSERTCOLUMNA, static_cast<WPARAM>(index),

@@ -72,11 +72,13 @@ DWORD frameExStyle(FrameKind frame) {
 
 // The outer size of the window: the layout gives the client size of a fixed dialog and the
 // outer size of a resizable window.
-SIZE outerSize(const FormLayout& layout) {
+SIZE outerSize(const FormLayout& layout, const FormWindow& window) {
+    const int width = window.scale(layout.width);
+    const int height = window.scale(layout.height);
     if (layout.frame == FrameKind::Resizable) {
-        return {layout.width, layout.height};
+        return {width, height};
     }
-    RECT rect{0, 0, layout.width, layout.height};
+    RECT rect{0, 0, width, height};
     AdjustWindowRectEx(&rect, frameStyle(layout.frame), FALSE, frameExStyle(layout.frame));
     return {rect.right - rect.left, rect.bottom - rect.top};
 }
@@ -121,9 +123,12 @@ void FormWindow::create() {
     const FormLayout layout = form_.layout();
     registerFormClass(className_.c_str());
 
+    // The layout is in pixels at 96 pixels per inch; on a screen of another resolution the
+    // window, its controls and the font grow alike, so that texts keep fitting their controls.
     measureDc_.reset(CreateCompatibleDC(nullptr));
     const int dpi = GetDeviceCaps(measureDc_.get(), LOGPIXELSY);
-    const int height = -MulDiv(8, dpi > 0 ? dpi : 96, 72);
+    dpi_ = dpi > 0 ? dpi : 96;
+    const int height = -MulDiv(8, dpi_, 72);
     font_.reset(CreateFontA(height, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
                             OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
                             DEFAULT_PITCH | FF_DONTCARE, "MS Sans Serif"));
@@ -131,7 +136,7 @@ void FormWindow::create() {
                                 OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
                                 DEFAULT_PITCH | FF_DONTCARE, "MS Sans Serif"));
 
-    const SIZE size = outerSize(layout);
+    const SIZE size = outerSize(layout, *this);
     CreateWindowExA(frameExStyle(layout.frame), className_.c_str(), layout.caption.c_str(),
                     frameStyle(layout.frame), layout.left, layout.top, size.cx, size.cy,
                     owner_ != nullptr ? owner_->hwnd() : nullptr, nullptr,
@@ -169,11 +174,15 @@ void FormWindow::buildControls(const FormLayout& layout) {
                 }
             }
         }
+        place = {scale(place.left), scale(place.top), scale(place.width), scale(place.height),
+                 scale(place.clipRight)};
         std::unique_ptr<Win32ControlView> view;
         if (control->kind == ControlKind::ShellTree) {
             ControlLayout placed = *control;
             placed.left = place.left;
             placed.top = place.top;
+            placed.width = place.width;
+            placed.height = place.height;
             view = createShellTreeView(static_cast<ShellTree&>(*control->control), hwnd_, placed,
                                        font());
             if (view != nullptr && view->hwnd() != nullptr) {
@@ -255,7 +264,7 @@ void FormWindow::runIdleWork() {
 void FormWindow::place() {
     placed_ = true;
     const FormLayout layout = form_.layout();
-    const SIZE size = outerSize(layout);
+    const SIZE size = outerSize(layout, *this);
     int left = layout.left;
     int top = layout.top;
     switch (layout.placement) {

@@ -73,6 +73,8 @@ class FormWindow : public FormView {
     MessageBoxes& boxes() { return boxes_; }
     HFONT font() const { return static_cast<HFONT>(font_.get()); }
     HFONT boldFont() const { return static_cast<HFONT>(boldFont_.get()); }
+    // A length of the layout (pixels at 96 pixels per inch) in pixels of the screen.
+    int scale(int length) const { return MulDiv(length, dpi_, 96); }
     // A memory device context for measuring texts (cheaper than the screen's for every label).
     HDC measureDc() const { return measureDc_.get(); }
     // Registers `child` as one of the windows of `view` (radio groups have several).
@@ -106,6 +108,7 @@ class FormWindow : public FormView {
     UniqueGdiObject font_;
     UniqueGdiObject boldFont_;
     UniqueHdc measureDc_;
+    int dpi_ = 96;
     std::vector<std::unique_ptr<Win32ControlView>> views_;
     std::vector<Control*> boundControls_;
     std::vector<Child> children_;

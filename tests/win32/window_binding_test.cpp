@@ -1,6 +1,7 @@
 // The window binding against real windows: every state change of a control shows at once, every
 // user action comes back through the control's setters, and the frames, placement and modal
 // showing behave as the windows of the program need. Also the picture box's loading and scaling.
+// Layout lengths are pixels at 96 pixels per inch, so expected places go through scale().
 
 #include <windows.h>
 
@@ -171,8 +172,8 @@ TEST_F(WindowBinding, BuildsTheLayoutInTabOrderWithClientSizeAndPlaces) {
     EXPECT_EQ(textOf(hwnd), "Sample");
     RECT client;
     GetClientRect(hwnd, &client);
-    EXPECT_EQ(client.right, 400);
-    EXPECT_EQ(client.bottom, 300);
+    EXPECT_EQ(client.right, window.scale(400));
+    EXPECT_EQ(client.bottom, window.scale(300));
     const LONG_PTR style = GetWindowLongPtrA(hwnd, GWL_STYLE);
     EXPECT_EQ(style & (WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX), 0);
     EXPECT_NE(style & WS_SYSMENU, 0);
@@ -191,13 +192,13 @@ TEST_F(WindowBinding, BuildsTheLayoutInTabOrderWithClientSizeAndPlaces) {
     EXPECT_EQ(tabStops, expected);
 
     const RECT edit = placeOf(childWithText(hwnd, "start"));
-    EXPECT_EQ(edit.left, 8);
-    EXPECT_EQ(edit.top, 80);
-    EXPECT_EQ(edit.right - edit.left, 200);
+    EXPECT_EQ(edit.left, window.scale(8));
+    EXPECT_EQ(edit.top, window.scale(80));
+    EXPECT_EQ(edit.right - edit.left, window.scale(200));
     // A label in a frame sits relative to the frame.
     const RECT inside = placeOf(childWithText(hwnd, "Inside"));
-    EXPECT_EQ(inside.left, 210);
-    EXPECT_EQ(inside.top, 28);
+    EXPECT_EQ(inside.left, window.scale(210));
+    EXPECT_EQ(inside.top, window.scale(28));
     // The default button is drawn as such.
     EXPECT_EQ(GetWindowLongPtrA(childWithText(hwnd, "OK"), GWL_STYLE) & BS_TYPEMASK,
               BS_DEFPUSHBUTTON);
@@ -301,8 +302,8 @@ TEST_F(WindowBinding, RadioGroupChecksFollowTheSelectionAndRunTheHandlerOnRealCh
     const RECT b = placeOf(beta);
     EXPECT_EQ(a.left, b.left);
     EXPECT_GT(b.top, a.top);
-    EXPECT_GE(a.top, 80);
-    EXPECT_LE(b.bottom, 80 + 121);
+    EXPECT_GE(a.top, window.scale(80));
+    EXPECT_LE(b.bottom, window.scale(80 + 121));
     EXPECT_EQ(SendMessageA(alpha, BM_GETCHECK, 0, 0), BST_UNCHECKED);
     // The new buttons follow the frame in the window order (= tab order).
     EXPECT_EQ(GetWindow(childWithText(hwnd, "Group"), GW_HWNDNEXT), alpha);
@@ -480,8 +481,8 @@ TEST_F(WindowBinding, ResizableWindowHasTheOuterSizeAtItsDesignedPlace) {
     GetWindowRect(window.hwnd(), &rect);
     EXPECT_EQ(rect.left, 123);
     EXPECT_EQ(rect.top, 77);
-    EXPECT_EQ(rect.right - rect.left, 400);
-    EXPECT_EQ(rect.bottom - rect.top, 300);
+    EXPECT_EQ(rect.right - rect.left, window.scale(400));
+    EXPECT_EQ(rect.bottom - rect.top, window.scale(300));
     EXPECT_NE(GetWindowLongPtrA(window.hwnd(), GWL_STYLE) & WS_THICKFRAME, 0);
 }
 
