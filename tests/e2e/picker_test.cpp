@@ -166,12 +166,17 @@ TEST_F(Picker, ARightClickSelectsTheEntryUnderTheMouse) {
     POINT point{19 + 16 + 8, 2 * rowHeight + rowHeight / 2};
     ClientToScreen(tree.hwnd(), &point);
     SetForegroundWindow(picker.hwnd());
-    SetCursorPos(point.x, point.y);
-    INPUT clicks[2]{};
-    clicks[0].type = clicks[1].type = INPUT_MOUSE;
-    clicks[0].mi.dwFlags = MOUSEEVENTF_RIGHTDOWN;
-    clicks[1].mi.dwFlags = MOUSEEVENTF_RIGHTUP;
-    ASSERT_EQ(SendInput(2, clicks, sizeof(INPUT)), 2u);
+    // Every event carries the position: a separate cursor move may not have arrived yet.
+    INPUT clicks[3]{};
+    for (INPUT& input : clicks) {
+        input.type = INPUT_MOUSE;
+        input.mi.dx = point.x * 65535 / (GetSystemMetrics(SM_CXSCREEN) - 1);
+        input.mi.dy = point.y * 65535 / (GetSystemMetrics(SM_CYSCREEN) - 1);
+        input.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+    }
+    clicks[1].mi.dwFlags |= MOUSEEVENTF_RIGHTDOWN;
+    clicks[2].mi.dwFlags |= MOUSEEVENTF_RIGHTUP;
+    ASSERT_EQ(SendInput(3, clicks, sizeof(INPUT)), 3u);
     const std::vector<std::string> expected{root[0], entries[1]};
     waitUntil([&] { return tree.treeSelectionPath() == expected; },
               "the right click to select \"" + entries[1] + "\"");
