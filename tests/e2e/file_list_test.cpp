@@ -38,6 +38,19 @@ void setClassesRootDefault(const std::string& key, const std::string& value) {
     ASSERT_EQ(status, ERROR_SUCCESS) << key;
 }
 
+// Sets one default value under HKEY_CLASSES_ROOT to a number, which is no text.
+void setClassesRootDword(const std::string& key, DWORD value) {
+    HKEY handle = nullptr;
+    ASSERT_EQ(RegCreateKeyExA(HKEY_CLASSES_ROOT, key.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr,
+                              &handle, nullptr),
+              ERROR_SUCCESS)
+        << key;
+    const LSTATUS status = RegSetValueExA(handle, "", 0, REG_DWORD,
+                                          reinterpret_cast<const BYTE*>(&value), sizeof value);
+    RegCloseKey(handle);
+    ASSERT_EQ(status, ERROR_SUCCESS) << key;
+}
+
 // A file type of the test's own under HKEY_CLASSES_ROOT, removed again at the end.
 class Association {
   public:
@@ -209,6 +222,31 @@ TEST_F(FileListE2E, ADoubleClickStartsTheProgramAssociatedWithTheFilesExtension)
     EXPECT_EQ(recorded(1),
               (std::vector<std::string>{recorderPath() + " \"\"" + pkg + "\\libs\\b.zfb\"\""}));
     app.settle();
+    EXPECT_TRUE(dialog.visible());
+    dialog.button("&Close").click();
+    main.button("Exit").click();
+    EXPECT_EQ(app.waitForExit(), 0u);
+}
+
+TEST_F(FileListE2E, ACommandOfTheWrongValueTypeIsReportedAndStartsNothing) {
+    const Association association(".zfb", "ZullTest.Doc", recorderPath() + " %1");
+    setClassesRootDword("ZullTest.Doc\\Shell\\Open\\Command", 1);
+    const std::string pkg = makePackage(
+        work() + "\\pkg", {.description = kDescription, .files = {{"Libs\\a.zfb", "a"}}});
+    Installer app = Installer::start(pkg);
+    Window main = app.mainWindow();
+    Window dialog = openFileList(app, main);
+    listOf(dialog).listDoubleClick(0);
+
+    const MessageBoxView box = app.waitForMessageBox();
+    EXPECT_EQ(box.caption, "VELK Zull Installer");
+    EXPECT_EQ(box.text, "Invalid data type for ''");
+    EXPECT_EQ(box.icon, BoxIcon::Error);
+    box.answer("OK");
+    app.waitForNoMessageBox();
+    app.settle();
+    EXPECT_FALSE(fileExists(record));
+    // The dialog goes on as before.
     EXPECT_TRUE(dialog.visible());
     dialog.button("&Close").click();
     main.button("Exit").click();
