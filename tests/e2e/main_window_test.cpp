@@ -65,9 +65,9 @@ class MainWindow : public E2ETest {
   protected:
     std::string package(const PackageSpec& spec) { return makePackage(work() + "\\pkg", spec); }
 
-    // Starts the program on a package whose description accepts no installed version: the
-    // error box comes before the main window is shown; it is answered with OK.
-    static Window startThroughNotInstalledBox(const Installer& app) {
+    // The start-up box of a package whose description accepts no installed version: it comes
+    // before the main window is shown, and is answered with OK.
+    static void answerNotInstalledBox(const Installer& app) {
         const MessageBoxView box = app.waitForMessageBox(kStartTimeout);
         EXPECT_EQ(box.caption, "Error");
         EXPECT_EQ(box.text, kNotInstalled);
@@ -76,6 +76,9 @@ class MainWindow : public E2ETest {
         EXPECT_FALSE(app.findWindow(kMainCaption).has_value())
             << "the main window must not be shown before the start-up box is answered";
         box.answer("OK");
+    }
+    static Window startThroughNotInstalledBox(const Installer& app) {
+        answerNotInstalledBox(app);
         return app.mainWindow();
     }
 
@@ -309,6 +312,23 @@ TEST_F(MainWindow, AcceptedVersionNotInstalled) {
     main.screenshot(shotName("main-window"));
     main.button("Exit").click();
     EXPECT_EQ(app.waitForExit(), 0u);
+}
+
+// An unattended run on a machine without an accepted version: the start-up box waits for its
+// OK first; then the first activation installs into the unattended path although "Install"
+// is disabled, asks nothing, and ends the program.
+TEST_F(MainWindow, UnattendedRunGoesOnAfterTheNotInstalledBox) {
+    const std::string target = work() + "\\silent-target";
+    makeFolder(target);
+    setUnattended(target, "German", "activated");
+    const std::string pkg =
+        package({.description = "[Dorvan]\nDorvan5_14=Yes\n[Languages]\nCount=1\nLang0=German\n",
+                 .files = {{"Libs\\a.zfb", "block"}, {"Libs\\German\\texts.txt", "Texte"}}});
+    Installer app = Installer::start(pkg);
+    answerNotInstalledBox(app);
+    EXPECT_EQ(app.waitForExit(), 0u);
+    EXPECT_EQ(filesIn(target), (Texts{"Demo.lin", "a.zfb", "texts.txt"}));
+    EXPECT_EQ(filesIn(target + "\\German"), Texts{"texts.txt"});
 }
 
 // A program folder without "Libs": the same box; nothing of a description is shown, the

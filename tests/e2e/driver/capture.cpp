@@ -159,17 +159,9 @@ std::string Window::screenshot(const std::string& name) const {
 
 namespace detail {
 
-// Which system icon a message box's icon control shows: its pixels are compared with each
-// system icon drawn on the same background; the closest one wins when nearly all pixels match.
-BoxIcon recognizeIcon(const Window& iconControl) {
-    const RECT area = iconControl.rect();
-    const int width = std::min<int>(area.right - area.left, GetSystemMetrics(SM_CXICON));
-    const int height = std::min<int>(area.bottom - area.top, GetSystemMetrics(SM_CYICON));
-    if (width <= 0 || height <= 0) {
-        return BoxIcon::Unknown;
-    }
-    const Pixels shown =
-        captureScreen(RECT{area.left, area.top, area.left + width, area.top + height});
+namespace {
+
+BoxIcon closestSystemIcon(const Pixels& shown) {
     const std::uint32_t background = shown.at(0, 0);
     const std::pair<LPCSTR, BoxIcon> candidates[] = {{IDI_ERROR, BoxIcon::Error},
                                                      {IDI_INFORMATION, BoxIcon::Information},
@@ -178,7 +170,7 @@ BoxIcon recognizeIcon(const Window& iconControl) {
     BoxIcon best = BoxIcon::Unknown;
     size_t fewest = shown.data.size() / 20 + 1; // at most 5% of the pixels may differ
     for (const auto& [id, kind] : candidates) {
-        const Pixels expected = drawSystemIcon(id, background, width, height);
+        const Pixels expected = drawSystemIcon(id, background, shown.width, shown.height);
         size_t differing = 0;
         for (size_t i = 0; i < shown.data.size(); ++i) {
             differing += shown.data[i] != expected.data[i] ? 1 : 0;
@@ -189,6 +181,33 @@ BoxIcon recognizeIcon(const Window& iconControl) {
         }
     }
     return best;
+}
+
+} // namespace
+
+// Which system icon a message box's icon control shows: its pixels are compared with each
+// system icon drawn on the same background; the closest one wins when nearly all pixels match.
+// A box that has just appeared may not be painted yet, so the control is asked to paint and
+// looked at again for a little while before the icon counts as unknown.
+BoxIcon recognizeIcon(const Window& iconControl) {
+    const RECT area = iconControl.rect();
+    const int width = std::min<int>(area.right - area.left, GetSystemMetrics(SM_CXICON));
+    const int height = std::min<int>(area.bottom - area.top, GetSystemMetrics(SM_CYICON));
+    if (width <= 0 || height <= 0) {
+        return BoxIcon::Unknown;
+    }
+    BoxIcon icon = BoxIcon::Unknown;
+    for (int attempt = 0; attempt < 20 && icon == BoxIcon::Unknown && iconControl.exists();
+         ++attempt) {
+        if (attempt > 0) {
+            RedrawWindow(iconControl.hwnd(), nullptr, nullptr,
+                         RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+            Sleep(50);
+        }
+        icon = closestSystemIcon(
+            captureScreen(RECT{area.left, area.top, area.left + width, area.top + height}));
+    }
+    return icon;
 }
 
 } // namespace detail
