@@ -68,6 +68,10 @@ TEST_F(Picker, OpensOnTheTargetFolderAndCancelOrEscapeKeepTheTarget) {
     ASSERT_GE(selected.size(), 3u);
     EXPECT_EQ(selected.back(), "Usr");
     EXPECT_EQ(picker.edit(0).text(), v14.usr);
+    GUITHREADINFO gui{};
+    gui.cbSize = sizeof gui;
+    ASSERT_TRUE(GetGUIThreadInfo(picker.threadId(), &gui));
+    EXPECT_EQ(gui.hwndFocus, tree.hwnd()); // the tree has the focus
 
     // Only the ancestors were opened: the target's own entries are listed when it opens, one
     // level (its subfolder, not the one below). Hidden folders are not listed.
@@ -91,6 +95,13 @@ TEST_F(Picker, OpensOnTheTargetFolderAndCancelOrEscapeKeepTheTarget) {
     EXPECT_EQ(tree.treeSelectionPath(), selected);
     picker.edit(0).setText("C:\\somewhere else");
     tree.pressKey(VK_ESCAPE);
+    waitHidden(app, picker);
+    EXPECT_EQ(installDir(main).text(), typed);
+
+    // And the close box.
+    picker = browse(app, main);
+    picker.edit(0).setText("C:\\closed");
+    picker.close();
     waitHidden(app, picker);
     EXPECT_EQ(installDir(main).text(), typed);
 
