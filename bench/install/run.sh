@@ -2,18 +2,21 @@
 # An unattended installation against `xcopy` of the same package files, under the same Wine with
 # the server kept alive, for two package sizes to show that the time grows linearly:
 #   bench/install/run.sh [ROUNDS] [SIZES]
-# SIZES is a list of BASE:LANG pairs (default "10000:1000 1000:100"): BASE files of 4 KB in
+# SIZES is a list of BASE:LANG pairs (default "10000:1000 1000:100 0:0"): BASE files of 4 KB in
 # Libs and LANG files in each of the two languages English and German (English is the default
-# language). The installer copies BASE + 1 + 3 x LANG files (the default language twice), xcopy
+# language); "0:0", a package of nothing but its description, gives the fixed cost of starting
+# the program under Wine (time and memory) that the larger sizes include. The installer copies BASE + 1 + 3 x LANG files (the default language twice), xcopy
 # copies the Libs tree, BASE + 1 + 2 x LANG files.
 # Environment: BUILD_DIR (default build/win), WINEPREFIX (default build/wineprefix), WORK_DIR
 # (default a fresh temporary folder, removed at the end).
-# Prints, per size, every round and the medians: wall time of each, their ratio
-# (installer / xcopy; the goal is 0.8 or less) and the installer's peak working set.
+# Prints, per size, every round and the medians: wall time of each and their ratio (installer /
+# xcopy; the goal is 0.8 or less), the processor time of each (the program's own plus what the
+# wineserver spent for it, which varies less than wall time on a busy machine) and its ratio, and
+# the installer's peak working set and peak private memory.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
 rounds=${1:-3}
-sizes=${2:-"10000:1000 1000:100"}
+sizes=${2:-"10000:1000 1000:100 0:0"}
 build=${BUILD_DIR:-$root/build/win}
 export WINEPREFIX=${WINEPREFIX:-$root/build/wineprefix}
 export WINEDEBUG=-all
@@ -30,8 +33,39 @@ fi
 cmake --build "$build" --target VelkInstall install_launcher -j2 >/dev/null
 launcher=$(find "$build" -name install_launcher.exe -print -quit)
 "$root/scripts/wine-prefix" "$WINEPREFIX" >/dev/null
-wineserver -p
+wineserver -p 2>/dev/null || true # fails when the server already runs
+# The wineserver of this prefix, for the processor time it spends on each run.
+server_dir=$(printf "server-%x-%x" "$(stat -c %d "$WINEPREFIX")" "$(stat -c %i "$WINEPREFIX")")
+server_pid=""
+for _ in $(seq 50); do
+    for pid in $(pgrep -x wineserver64 || true) $(pgrep -x wineserver || true); do
+        case "$(readlink "/proc/$pid/cwd" 2>/dev/null)" in */"$server_dir") server_pid=$pid ;; esac
+    done
+    [ -n "$server_pid" ] && break
+    sleep 0.1
+done
+[ -n "$server_pid" ] || { echo "no wineserver found for $WINEPREFIX" >&2; exit 1; }
+ticks_per_second=$(getconf CLK_TCK)
+server_cpu_ms() { awk -v hz="$ticks_per_second" '{ printf "%d", ($14 + $15) * 1000 / hz }' "/proc/$server_pid/stat"; }
 trap 'wineserver -k 2>/dev/null || true' EXIT
+
+# Wine reports no processor time for another process, so it is read from Linux: the processor
+# time (user + system) of the Unix process whose command line matches $1, sampled every 20 ms
+# until it ends; prints the last sample in milliseconds.
+watch_cpu_ms() {
+    local pid="" last=0 sample
+    for _ in $(seq 1000); do
+        pid=$(pgrep -f -- "$1" | head -n1 || true)
+        [ -n "$pid" ] && break
+        sleep 0.01
+    done
+    [ -n "$pid" ] || { echo 0; return; }
+    while sample=$(awk -v hz="$ticks_per_second" '{ printf "%d", ($14 + $15) * 1000 / hz }' "/proc/$pid/stat" 2>/dev/null); do
+        last=$sample
+        sleep 0.02
+    done
+    echo "$last"
+}
 
 if [ -n "${WORK_DIR:-}" ]; then
     work=$WORK_DIR
@@ -43,7 +77,7 @@ fi
 winpath() { wine winepath -w "$1" 2>/dev/null | tr -d '\r'; }
 reg() { wine reg add "HKLM\\Software\\Velk-Marden\\dorvan5\\1.4\\$1" /v "$2" /d "$3" /f /reg:32 >/dev/null; }
 median() { sort -n | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
-field() { sed -E "s/.*$1=([0-9]+).*/\\1/"; }
+field() { sed -E "s/(^|.* )$1=([0-9]+).*/\\2/"; }
 
 mkdir -p "$work/apps"
 reg global AppsDir "$(winpath "$work/apps")"
@@ -83,25 +117,40 @@ PY
         reg global UsrLibDir "$(winpath "$target")"
         reg Installer Path "$(winpath "$target")"
         sync
+        before=$(server_cpu_ms)
+        watch_cpu_ms "^[^ ]*$(basename "$pkg").VelkInstall\.exe" >"$work/cpu" &
         installer=$(wine "$launcher" "$(winpath "$pkg/VelkInstall.exe")" | tr -d '\r' | tail -n1)
+        iserver=$(($(server_cpu_ms) - before))
+        wait
+        iown=$(cat "$work/cpu")
         got=$(find "$target" -maxdepth 1 -type f | wc -l)
         if [ "$(field exit <<<"$installer")" != 0 ] || [ "$got" -ne "$expected" ] || [ "$(find "$target/German" -type f | wc -l)" -ne "$lang" ]; then
             echo "installer failed or left $got files in the target, expected $expected: $installer" >&2
             exit 1
         fi
         sync
+        before=$(server_cpu_ms)
+        watch_cpu_ms "^[^ ]*xcopy\.exe .*$(basename "$copy")" >"$work/cpu" &
         xcopy=$(wine "$launcher" xcopy.exe /E /I /Q /Y "$(winpath "$pkg/Libs")" "$(winpath "$copy")" | tr -d '\r' | tail -n1)
+        xserver=$(($(server_cpu_ms) - before))
+        wait
+        xown=$(cat "$work/cpu")
         ims=$(field ms <<<"$installer")
         xms=$(field ms <<<"$xcopy")
+        icpu=$((iown + iserver))
+        xcpu=$((xown + xserver))
         ratio=$(awk -v a="$ims" -v b="$xms" 'BEGIN { printf "%.2f", a / b }')
-        echo "round $round: installer $installer | xcopy $xcopy | ratio $ratio"
-        echo "$ims $xms $(field peak_ws_kib <<<"$installer") $(field peak_private_kib <<<"$installer")" >>"$results"
+        cpu_ratio=$(awk -v a="$icpu" -v b="$xcpu" 'BEGIN { printf "%.2f", a / b }')
+        echo "round $round: installer $installer own_cpu_ms=$iown server_cpu_ms=$iserver | xcopy $xcopy own_cpu_ms=$xown server_cpu_ms=$xserver | ratio $ratio, processor time ratio $cpu_ratio"
+        echo "$ims $xms $(field peak_ws_kib <<<"$installer") $(field peak_private_kib <<<"$installer") $icpu $xcpu" >>"$results"
     done
     ims=$(cut -d' ' -f1 "$results" | median)
     xms=$(cut -d' ' -f2 "$results" | median)
     ws=$(cut -d' ' -f3 "$results" | median)
     private=$(cut -d' ' -f4 "$results" | median)
-    awk -v a="$ims" -v b="$xms" -v ws="$ws" -v private="$private" 'BEGIN {
-        printf "median: installer %d ms, xcopy %d ms, ratio %.2f, installer peak working set %.1f MiB, peak private %.1f MiB\n",
-            a, b, a / b, ws / 1024, private / 1024 }'
+    icpu=$(cut -d' ' -f5 "$results" | median)
+    xcpu=$(cut -d' ' -f6 "$results" | median)
+    awk -v a="$ims" -v b="$xms" -v ca="$icpu" -v cb="$xcpu" -v ws="$ws" -v private="$private" 'BEGIN {
+        printf "median: wall installer %d ms, xcopy %d ms, ratio %.2f; processor installer %d ms, xcopy %d ms, ratio %.2f; installer peak working set %.1f MiB, peak private %.1f MiB\n",
+            a, b, a / b, ca, cb, ca / cb, ws / 1024, private / 1024 }'
 done
