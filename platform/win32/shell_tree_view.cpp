@@ -329,13 +329,23 @@ class ShellTreeView : public Win32ControlView, public ShellTreeNavigator {
         if (!desktop_ || folder.empty()) {
             return nullptr;
         }
+        // A relative path names a folder below the process's current folder, as it does for the
+        // file system; the shell parses full paths only.
+        std::string full = folder;
+        if (const DWORD needed = GetFullPathNameA(folder.c_str(), 0, nullptr, nullptr)) {
+            std::vector<char> buffer(needed);
+            const DWORD written = GetFullPathNameA(folder.c_str(), needed, buffer.data(), nullptr);
+            if (written > 0 && written < needed) {
+                full.assign(buffer.data(), written);
+            }
+        }
         // ParseDisplayName wants a writable wide string.
-        const int length = MultiByteToWideChar(CP_ACP, 0, folder.c_str(), -1, nullptr, 0);
+        const int length = MultiByteToWideChar(CP_ACP, 0, full.c_str(), -1, nullptr, 0);
         if (length <= 0) {
             return nullptr;
         }
         std::vector<wchar_t> wide(static_cast<std::size_t>(length));
-        MultiByteToWideChar(CP_ACP, 0, folder.c_str(), -1, wide.data(), length);
+        MultiByteToWideChar(CP_ACP, 0, full.c_str(), -1, wide.data(), length);
         LPITEMIDLIST pidl = nullptr;
         if (FAILED(
                 desktop_->ParseDisplayName(hwnd_, nullptr, wide.data(), nullptr, &pidl, nullptr))) {

@@ -158,6 +158,22 @@ TEST_F(Picker, TheComputerEntryGivesItsDisplayName) {
     EXPECT_EQ(app.waitForExit(), 0u);
 }
 
+// A relative target is taken from the program's current folder (the package's Libs), as the
+// installation takes it; the tree then shows where that is.
+TEST_F(Picker, ARelativeTargetOpensOnTheFolderItNames) {
+    Installer app = Installer::start(pkg);
+    Window main = app.mainWindow();
+    installDir(main).setText("..\\..\\host\\1.4\\Std");
+    Window picker = browse(app, main);
+    EXPECT_EQ(treeOf(picker).treeSelectionPath().back(), "Std");
+    EXPECT_EQ(picker.edit(0).text(), v14.std);
+    picker.button("Cancel").click();
+    waitHidden(app, picker);
+    EXPECT_EQ(installDir(main).text(), "..\\..\\host\\1.4\\Std");
+    main.button("Exit").click();
+    EXPECT_EQ(app.waitForExit(), 0u);
+}
+
 // A right click with the real mouse selects the entry under the mouse.
 TEST_F(Picker, ARightClickSelectsTheEntryUnderTheMouse) {
     Installer app = Installer::start(pkg);
