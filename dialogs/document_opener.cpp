@@ -52,7 +52,11 @@ void DocumentOpener::openDocument(const std::string& path) {
         runCommand(command, quoted(path));
         return;
     }
-    command.replace(placeholder, 2, quoted(path));
+    // A "%1" that the command already encloses in quotes takes the bare path: quoting it again
+    // would leave the path outside any quotes and split it at its blanks.
+    const bool alreadyQuoted = command[placeholder - 1] == '"' &&
+                               placeholder + 2 < command.size() && command[placeholder + 2] == '"';
+    command.replace(placeholder, 2, alreadyQuoted ? path : quoted(path));
     if (command.starts_with(kSystemRoot)) {
         command.replace(0, std::char_traits<char>::length(kSystemRoot), files_.windowsFolder());
     }

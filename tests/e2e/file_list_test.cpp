@@ -218,9 +218,9 @@ TEST_F(FileListE2E, ADoubleClickStartsTheProgramAssociatedWithTheFilesExtension)
     ASSERT_NE(b, rows.end());
 
     list.listDoubleClick(static_cast<int>(b - rows.begin()));
-    // The command already quotes its "%1", and the path comes quoted: doubled quotes.
+    // The command already quotes its "%1": the path is put in as it is, quoted once.
     EXPECT_EQ(recorded(1),
-              (std::vector<std::string>{recorderPath() + " \"\"" + pkg + "\\libs\\b.zfb\"\""}));
+              (std::vector<std::string>{recorderPath() + " \"" + pkg + "\\libs\\b.zfb\""}));
     app.settle();
     EXPECT_TRUE(dialog.visible());
     dialog.button("&Close").click();

@@ -61,9 +61,13 @@ TEST_F(DocumentOpenerTest, AppendsTheQuotedPathWhenTheCommandHasNoPlaceForIt) {
     EXPECT_EQ(opened("C:\\pkg\\libs\\a.zfb"), "%1 /open \"C:\\pkg\\libs\\a.zfb\"");
 }
 
-TEST_F(DocumentOpenerTest, ReplacesOnlyTheFirstPlaceholderAndKeepsQuotesAroundIt) {
-    associate(".zfb", "viewer.exe \"%1\"");
-    EXPECT_EQ(opened("C:\\pkg\\libs\\a.zfb"), "viewer.exe \"\"C:\\pkg\\libs\\a.zfb\"\"");
+TEST_F(DocumentOpenerTest, ReplacesOnlyTheFirstPlaceholderAndQuotesThePathOnce) {
+    // A "%1" already in quotes gets the bare path, so a path with blanks stays one argument.
+    associate(".zfb", "\"C:\\Program Files\\viewer.exe\" \"%1\"");
+    EXPECT_EQ(opened("C:\\My pkg\\libs\\a.zfb"),
+              "\"C:\\Program Files\\viewer.exe\" \"C:\\My pkg\\libs\\a.zfb\"");
+    associate(".zfb", "viewer.exe \"%1");
+    EXPECT_EQ(opened("C:\\pkg\\libs\\a.zfb"), "viewer.exe \"\"C:\\pkg\\libs\\a.zfb\"");
     associate(".zfb", "viewer.exe %1 /copy %1");
     EXPECT_EQ(opened("C:\\pkg\\libs\\a.zfb"), "viewer.exe \"C:\\pkg\\libs\\a.zfb\" /copy %1");
 }
