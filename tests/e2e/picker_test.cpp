@@ -174,6 +174,23 @@ TEST_F(Picker, ARelativeTargetOpensOnTheFolderItNames) {
     EXPECT_EQ(app.waitForExit(), 0u);
 }
 
+// A hidden folder has no entry in the tree: the tree stays where it was and the text as typed.
+TEST_F(Picker, AHiddenTargetLeavesTheSelectionAndTheText) {
+    Installer app = Installer::start(pkg);
+    Window main = app.mainWindow();
+    const std::string hidden = work() + "\\host\\1.4\\.hidden";
+    ASSERT_TRUE(folderExists(hidden));
+    installDir(main).setText(hidden);
+    Window picker = browse(app, main);
+    EXPECT_EQ(treeOf(picker).treeSelectionPath().size(), 1u);
+    EXPECT_EQ(picker.edit(0).text(), hidden);
+    picker.button("OK").click();
+    waitHidden(app, picker);
+    EXPECT_EQ(installDir(main).text(), hidden);
+    main.button("Exit").click();
+    EXPECT_EQ(app.waitForExit(), 0u);
+}
+
 // A right click with the real mouse selects the entry under the mouse.
 TEST_F(Picker, ARightClickSelectsTheEntryUnderTheMouse) {
     Installer app = Installer::start(pkg);
