@@ -63,7 +63,9 @@ Window memoInfo(const Window& main) {
 
 class MainWindow : public E2ETest {
   protected:
-    std::string package(const PackageSpec& spec) { return makePackage(work() + "\\pkg", spec); }
+    std::string package(const PackageContents& contents) {
+        return makePackage(work() + "\\pkg", contents);
+    }
 
     // The start-up box of a package whose description accepts no installed version: it comes
     // before the main window is shown, and is answered with OK.

@@ -102,7 +102,7 @@ std::vector<std::string> foldersIn(const std::string& folder);
 void setReadOnly(const std::string& path, bool readOnly);
 
 // A package folder: VelkInstall.exe, "Libs" with the description, and the given files.
-struct PackageSpec {
+struct PackageContents {
     std::optional<std::string> description{}; // written to Libs\<descriptionName> when given
     std::string descriptionName = "Demo.lin";
     // Path relative to the package -> contents; a path ending in "\\" makes an empty folder.
@@ -111,7 +111,7 @@ struct PackageSpec {
     bool copyProgram = true;
 };
 // Builds a fresh package in `folder` (removed first) and returns `folder`.
-std::string makePackage(const std::string& folder, const PackageSpec& spec);
+std::string makePackage(const std::string& folder, const PackageContents& contents);
 
 // ---- Registry (HKLM, 32-bit view, as the program reads it) --------------------------------
 

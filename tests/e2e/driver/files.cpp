@@ -184,19 +184,19 @@ void setReadOnly(const std::string& path, bool readOnly) {
     }
 }
 
-std::string makePackage(const std::string& folder, const PackageSpec& spec) {
+std::string makePackage(const std::string& folder, const PackageContents& contents) {
     removeTree(folder);
     makeFolder(folder);
-    if (spec.copyProgram) {
+    if (contents.copyProgram) {
         copyFile(programPath(), folder + "\\VelkInstall.exe");
     }
-    if (spec.libsFolder || spec.description) {
+    if (contents.libsFolder || contents.description) {
         makeFolder(folder + "\\Libs");
     }
-    if (spec.description) {
-        writeFile(folder + "\\Libs\\" + spec.descriptionName, *spec.description);
+    if (contents.description) {
+        writeFile(folder + "\\Libs\\" + contents.descriptionName, *contents.description);
     }
-    for (const auto& [relative, contents] : spec.files) {
+    for (const auto& [relative, contents] : contents.files) {
         if (!relative.empty() && relative.back() == '\\') {
             makeFolder(folder + "\\" + relative.substr(0, relative.size() - 1)); // a folder
         } else {
