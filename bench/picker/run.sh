@@ -2,7 +2,8 @@
 # Opening the folder picker on a folder nine levels deep against opening it on the desktop's
 # folder, side by side under the same Wine:
 #   bench/picker/run.sh [ROUNDS] [SIBLINGS]
-# Environment: BUILD_DIR (default build/win), WINEPREFIX (default build/wineprefix).
+# Environment: BUILD_DIR (default build/win), WINEPREFIX (default BUILD_DIR/picker-wineprefix,
+# a prefix of its own, since the run writes host suite keys and folders into it).
 # The deep folder lies in the prefix's drive C:, C:\velk-picker-bench\level2\...\level9 (nine
 # levels below the drive), with SIBLINGS (default 25) sibling folders at every level, each
 # holding a subfolder, so that each opened level has entries to list.
@@ -19,12 +20,12 @@ root=$(cd "$(dirname "$0")/../.." && pwd)
 rounds=${1:-9}
 siblings=${2:-25}
 build=${BUILD_DIR:-$root/build/win}
-export WINEPREFIX=${WINEPREFIX:-$root/build/wineprefix}
+export WINEPREFIX=${WINEPREFIX:-$build/picker-wineprefix}
 export WINEDEBUG=-all
 
 if [ ! -f "$build/CMakeCache.txt" ]; then
     cmake -S "$root" -B "$build" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64.cmake" \
-        -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVELK_WINEPREFIX="$WINEPREFIX" >/dev/null
+        -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 fi
 cmake --build "$build" --target picker_bench picker_open -j2 >/dev/null
 bench=$(find "$build" -name picker_bench.exe -print -quit)
