@@ -24,11 +24,15 @@ void TFormInstall::FormActivate() {
     installLibrary();
 }
 
-void TFormInstall::btExitClick() { close(); }
+void TFormInstall::btExitClick() {
+    close();
+}
 
 // Closing the main window ends the program; nothing to add here.
 void TFormInstall::FormClose() {}
 
-void TFormInstall::FormDestroy() { acceptedVersions.clear(); }
+void TFormInstall::FormDestroy() {
+    acceptedVersions.clear();
+}
 
 } // namespace velk

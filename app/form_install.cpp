@@ -16,7 +16,9 @@ TFormInstall::TFormInstall(Platform& platform) : platform_(platform) {
     runReportingErrors(platform_.boxes, [this] { FormCreate(); });
 }
 
-TFormInstall::~TFormInstall() { FormDestroy(); }
+TFormInstall::~TFormInstall() {
+    FormDestroy();
+}
 
 void TFormInstall::attachDialogs(TFormFiles* files, TDirectoryForm* directory) {
     formFiles_ = files;

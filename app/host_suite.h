@@ -12,8 +12,8 @@ class FileSystem;
 // 2 "UsrLibDir", anything else "AppsDir". When the version's key opens, `folder` receives the
 // value read (empty when absent); otherwise it is left as passed. True when the key opened and
 // `folder` names an existing folder. A value of another type than text throws AppError.
-bool findHostLibraryFolder(Registry& registry, FileSystem& files,
-                           const std::string& versionKey, int folderKind, std::string& folder);
+bool findHostLibraryFolder(Registry& registry, FileSystem& files, const std::string& versionKey,
+                           int folderKind, std::string& folder);
 
 // The title under which a version key is shown in the location list.
 std::string hostVersionTitle(const std::string& versionKey);

@@ -277,8 +277,7 @@ class FakeFileSystem : public FileSystem {
         }
         return wildcard(key(mask), key(name), 0, 0);
     }
-    static bool wildcard(const std::string& m, const std::string& n, std::size_t i,
-                         std::size_t j) {
+    static bool wildcard(const std::string& m, const std::string& n, std::size_t i, std::size_t j) {
         if (i == m.size()) {
             return j == n.size();
         }

@@ -30,12 +30,12 @@ class FakeRegistry : public Registry {
     std::map<std::string, Key> classesRoot;
     int opened = 0;
 
-    void setLocalMachine(const std::string& path, const std::string& name,
-                         const std::string& data, ValueType type = ValueType::Sz) {
+    void setLocalMachine(const std::string& path, const std::string& name, const std::string& data,
+                         ValueType type = ValueType::Sz) {
         localMachine[lower(path)].values[lower(name)] = Value{type, data};
     }
-    void setClassesRoot(const std::string& path, const std::string& name,
-                        const std::string& data, ValueType type = ValueType::Sz) {
+    void setClassesRoot(const std::string& path, const std::string& name, const std::string& data,
+                        ValueType type = ValueType::Sz) {
         classesRoot[lower(path)].values[lower(name)] = Value{type, data};
     }
 
