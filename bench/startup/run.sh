@@ -59,6 +59,6 @@ trap cleanup EXIT
 
 installer=$(wine winepath -w "$work/pkg/VelkInstall.exe" 2>/dev/null | tr -d '\r')
 baseline=$(wine winepath -w "$work/minimal_window.exe" 2>/dev/null | tr -d '\r')
-wineserver -p 2>/dev/null || true  # keep the server alive between the runs
+wineserver -p >/dev/null 2>&1 || true # keep the server alive between the runs
 echo "A = VelkInstall.exe on a package, B = minimal one-window program, $rounds rounds"
 wine "$launcher" "$rounds" "$installer" "$baseline" TFormInstall MinimalWindow
