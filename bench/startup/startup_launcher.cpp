@@ -48,16 +48,8 @@ double now() {
     return static_cast<double>(counter.QuadPart) * 1000.0 / static_cast<double>(frequency.QuadPart);
 }
 
-double milliseconds(const FILETIME& time) {
-    ULARGE_INTEGER value;
-    value.LowPart = time.dwLowDateTime;
-    value.HighPart = time.dwHighDateTime;
-    return static_cast<double>(value.QuadPart) / 10000.0;
-}
-
 struct Measurement {
     double elapsed; // ms from the start to the shown, idle main window; negative on failure
-    double cpu;     // ms of processor time the process had used by then (user and kernel)
 };
 
 Measurement measure(const std::string& program, const char* className) {
@@ -70,7 +62,7 @@ Measurement measure(const std::string& program, const char* className) {
     if (!CreateProcessA(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
                         folder.empty() ? nullptr : folder.c_str(), &startup, &process)) {
         std::fprintf(stderr, "cannot start %s: error %lu\n", program.c_str(), GetLastError());
-        return {-1, 0};
+        return {-1};
     }
     // Advisory only: under Wine it may fail at once.
     WaitForInputIdle(process.hProcess, 10000);
@@ -90,19 +82,11 @@ Measurement measure(const std::string& program, const char* className) {
         }
         Sleep(1);
     }
-    double cpu = 0;
-    FILETIME created;
-    FILETIME ended;
-    FILETIME kernel;
-    FILETIME user;
-    if (GetProcessTimes(process.hProcess, &created, &ended, &kernel, &user)) {
-        cpu = milliseconds(kernel) + milliseconds(user);
-    }
     TerminateProcess(process.hProcess, 0);
     WaitForSingleObject(process.hProcess, 10000);
     CloseHandle(process.hThread);
     CloseHandle(process.hProcess);
-    return {elapsed, cpu};
+    return {elapsed};
 }
 
 double median(std::vector<double> values) {
@@ -130,8 +114,6 @@ int main(int argc, char** argv) {
     std::vector<double> timesA;
     std::vector<double> timesB;
     std::vector<double> ratios;
-    std::vector<double> cpuA;
-    std::vector<double> cpuB;
     for (int round = 1; round <= rounds; ++round) {
         const Measurement a = measure(programA, classA);
         const Measurement b = measure(programB, classB);
@@ -141,10 +123,7 @@ int main(int argc, char** argv) {
         timesA.push_back(a.elapsed);
         timesB.push_back(b.elapsed);
         ratios.push_back(a.elapsed / b.elapsed);
-        cpuA.push_back(a.cpu);
-        cpuB.push_back(b.cpu);
-        std::printf("round %2d: A %8.1f ms (cpu %6.1f)   B %8.1f ms (cpu %6.1f)\n", round,
-                    a.elapsed, a.cpu, b.elapsed, b.cpu);
+        std::printf("round %2d: A %8.1f ms   B %8.1f ms\n", round, a.elapsed, b.elapsed);
         std::fflush(stdout);
     }
     const double medianA = median(timesA);
@@ -153,10 +132,6 @@ int main(int argc, char** argv) {
     // steadier figure, and is the one to compare with the target.
     std::printf("median A %.1f ms, median B %.1f ms, ratio of medians %.3f\n", medianA, medianB,
                 medianA / medianB);
-    // Processor time of the program's own process, less disturbed by the machine's load (work
-    // done for it by the wineserver and the X server is not in it).
-    std::printf("median processor time A %.1f ms, B %.1f ms, ratio %.3f\n", median(cpuA),
-                median(cpuB), median(cpuA) / median(cpuB));
     std::printf("median ratio A/B %.3f\n", median(ratios));
     return 0;
 }
