@@ -117,6 +117,8 @@ FormWindow::~FormWindow() {
         hwnd_ = nullptr;
         DestroyWindow(hwnd);
     }
+    // The views tell this window when they go (removeChild): let them go while it is whole.
+    views_.clear();
 }
 
 void FormWindow::create() {
