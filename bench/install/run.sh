@@ -7,8 +7,9 @@
 # language); "0:0", a package of nothing but its description, gives the fixed cost of starting
 # the program under Wine (time and memory) that the larger sizes include. The installer copies BASE + 1 + 3 x LANG files (the default language twice), xcopy
 # copies the Libs tree, BASE + 1 + 2 x LANG files.
-# Environment: BUILD_DIR (default build/win), WINEPREFIX (default build/wineprefix), WORK_DIR
-# (default a fresh temporary folder, removed at the end).
+# Environment: BUILD_DIR (default build/win), WINEPREFIX (default build/wineprefix-bench, a
+# prefix of its own: the run writes the host suite and unattended-install keys there, and the
+# end-to-end tests clear them), WORK_DIR (default a fresh temporary folder, removed at the end).
 # Prints, per size, every round and the medians: wall time of each and their ratio (installer /
 # xcopy; the goal is 0.8 or less), the processor time of each (the program's own plus what the
 # wineserver spent for it, which varies less than wall time on a busy machine) and its ratio, and
@@ -18,7 +19,7 @@ root=$(cd "$(dirname "$0")/../.." && pwd)
 rounds=${1:-3}
 sizes=${2:-"10000:1000 1000:100 0:0"}
 build=${BUILD_DIR:-$root/build/win}
-export WINEPREFIX=${WINEPREFIX:-$root/build/wineprefix}
+export WINEPREFIX=${WINEPREFIX:-$root/build/wineprefix-bench}
 export WINEDEBUG=-all
 
 # The installer opens its window: without a display, run under a virtual one.
@@ -47,7 +48,12 @@ done
 [ -n "$server_pid" ] || { echo "no wineserver found for $WINEPREFIX" >&2; exit 1; }
 ticks_per_second=$(getconf CLK_TCK)
 server_cpu_ms() { awk -v hz="$ticks_per_second" '{ printf "%d", ($14 + $15) * 1000 / hz }' "/proc/$server_pid/stat"; }
-trap 'wineserver -k 2>/dev/null || true' EXIT
+# At the end: no unattended run left behind for the next start of the program in this prefix.
+cleanup() {
+    wine reg delete 'HKLM\Software\Velk-Marden\dorvan5\1.4\Installer' /f /reg:32 >/dev/null 2>&1 || true
+    wineserver -k 2>/dev/null || true
+}
+trap cleanup EXIT
 
 # Wine reports no processor time for another process, so it is read from Linux: the processor
 # time (user + system) of the Unix process whose command line matches $1, sampled every 20 ms
@@ -72,7 +78,7 @@ if [ -n "${WORK_DIR:-}" ]; then
     mkdir -p "$work"
 else
     work=$(mktemp -d)
-    trap 'wineserver -k 2>/dev/null || true; rm -rf "$work"' EXIT
+    trap 'cleanup; rm -rf "$work"' EXIT
 fi
 winpath() { wine winepath -w "$1" 2>/dev/null | tr -d '\r'; }
 reg() { wine reg add "HKLM\\Software\\Velk-Marden\\dorvan5\\1.4\\$1" /v "$2" /d "$3" /f /reg:32 >/dev/null; }
