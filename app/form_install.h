@@ -97,6 +97,10 @@ class TFormInstall : public Form {
     Platform& platform() { return platform_; }
 
   private:
+    // Installation and removal start alike: the target folder must exist (else the user is told)
+    // and so must the package's "Libs" folder (else they stop without a word).
+    bool targetAndPackageExist(const std::string& target, const std::string& libsFolder);
+
     Platform& platform_;
     TFormFiles* formFiles_ = nullptr;
     TDirectoryForm* directoryForm_ = nullptr;

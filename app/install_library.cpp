@@ -24,6 +24,14 @@ std::string languageKey(int index) {
 
 } // namespace
 
+bool TFormInstall::targetAndPackageExist(const std::string& target, const std::string& libsFolder) {
+    if (!platform_.files.folderExists(target)) {
+        platform_.boxes.error("Target Path not exist, cannot be installed.");
+        return false;
+    }
+    return platform_.files.folderExists(libsFolder);
+}
+
 void TFormInstall::btInstallClick() {
     installLibrary();
 }
@@ -37,12 +45,8 @@ void TFormInstall::installLibrary() {
     MessageBoxes& boxes = platform_.boxes;
 
     const std::string target = eInstallDir.text();
-    if (!files.folderExists(target)) {
-        boxes.error("Target Path not exist, cannot be installed.");
-        return;
-    }
     const std::string libsFolder = packageFolder + "Libs";
-    if (!files.folderExists(libsFolder)) {
+    if (!targetAndPackageExist(target, libsFolder)) {
         return;
     }
 

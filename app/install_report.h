@@ -27,10 +27,6 @@ class FailureList {
     std::vector<std::string> shown_;
 };
 
-} // namespace velk
-
-namespace velk {
-
 class FileSystem;
 
 // The title of the library installed where `installedDescription` lies: its [About] "Name", one

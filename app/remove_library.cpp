@@ -16,12 +16,8 @@ void TFormInstall::btRemoveClick() {
     MessageBoxes& boxes = platform_.boxes;
 
     const std::string target = eInstallDir.text();
-    if (!files.folderExists(target)) {
-        boxes.error("Target Path not exist, cannot be installed.");
-        return;
-    }
     const std::string libsFolder = packageFolder + "Libs";
-    if (!files.folderExists(libsFolder)) {
+    if (!targetAndPackageExist(target, libsFolder)) {
         return;
     }
     const std::string installedDescription = target + "\\" + descriptionFile;
