@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <functional>
 #include <map>
 #include <optional>
 #include <string>
@@ -190,6 +191,9 @@ class FakeFileSystem : public FileSystem {
 
     bool copyFile(const std::string& from, const std::string& to) override {
         log.push_back("copy " + from + " -> " + to);
+        if (beforeCopy) {
+            beforeCopy(from, to);
+        }
         Node* source = find(from);
         if (source == nullptr || source->folder || source->locked ||
             !folderExists(parentOf(normalise(to)))) {
@@ -245,6 +249,10 @@ class FakeFileSystem : public FileSystem {
         }
         return node->content;
     }
+
+    // Run at the start of every copy, after it is logged: lets a test change the file system
+    // between enumeration and copy (a source another process deletes, for instance).
+    std::function<void(const std::string& from, const std::string& to)> beforeCopy;
 
     // Copies to these targets fail as on a full disk (keys as made by key(normalise(path))).
     void failCopiesTo(const std::string& path) { failingCopies[key(normalise(path))] = true; }
