@@ -1,0 +1,112 @@
+// End-to-end tests of installations whose copies fail: a read-only file in the target folder and
+// a target folder on a full disk. The failed files are named in the error box, the program ends
+// with exit code 1, and every other file is copied.
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "tests/e2e/driver/e2e_fixture.h"
+
+namespace velk::e2e {
+namespace {
+
+using Names = std::vector<std::string>;
+
+const char* const kDescription = "[About]\nName=Demo\nVersion=2.0\n"
+                                 "[Dorvan]\nDorvan5_14=Yes\n"
+                                 "[Languages]\nCount=1\nLang0=English\nSelected=0\n";
+
+class InstallFaultsE2E : public E2ETest {
+  protected:
+    // The host suite's folders in the work folder; its user library folder at `usr` when given.
+    void addHost(const std::string& usr = {}) {
+        host = addHostVersion(work() + "\\host", "1.4");
+        if (!usr.empty()) {
+            makeFolder(usr);
+            setHostValue("1.4", "UsrLibDir", usr);
+            host.usr = usr;
+        }
+    }
+
+    std::string target(const std::string& name) const { return host.usr + "\\" + name; }
+
+    // Waits for the error box, checks it names exactly the `failed` paths, and closes it.
+    static void expectFailureBox(const Installer& app, const Names& failed) {
+        std::string text = "Library installation failed: " + std::to_string(failed.size()) +
+                           " file(s) could not be copied.";
+        for (const std::string& path : failed) {
+            text += "\r" + path;
+        }
+        const MessageBoxView box = app.waitForMessageBox();
+        EXPECT_EQ(box.caption, "Error");
+        EXPECT_EQ(box.icon, BoxIcon::Error);
+        EXPECT_EQ(box.text, text);
+        box.answer("OK");
+    }
+
+    HostFolders host;
+};
+
+TEST_F(InstallFaultsE2E, AReadOnlyFileInTheTargetIsReportedAndKeptAndEverythingElseIsCopied) {
+    addHost();
+    const std::string package =
+        makePackage(work() + "\\pkg", {.description = kDescription,
+                                       .files = {{"Libs\\a.zfb", "a block"},
+                                                 {"Libs\\b.zfb", "b block"},
+                                                 {"Libs\\texts.txt", "base texts"},
+                                                 {"Libs\\English\\texts.txt", "english texts"}}});
+    writeFile(target("a.zfb"), "old a");
+    setReadOnly(target("a.zfb"), true);
+    Installer app = Installer::start(package);
+    app.mainWindow().button("Install").click();
+    const MessageBoxView question = app.waitForMessageBox();
+    EXPECT_EQ(question.text,
+              "File a.zfb is already exists in the target directory!\rDo you want to continue ?");
+    question.answer("&Yes");
+
+    expectFailureBox(app, {target("a.zfb")});
+
+    EXPECT_EQ(app.waitForExit(), 1u);
+    EXPECT_EQ(readFile(target("a.zfb")), "old a");
+    EXPECT_EQ(filesIn(host.usr), (Names{"Demo.lin", "a.zfb", "b.zfb", "texts.txt"}));
+    EXPECT_EQ(readFile(target("b.zfb")), "b block");
+    EXPECT_EQ(readFile(target("texts.txt")), "english texts");
+    EXPECT_EQ(readFile(target("English\\texts.txt")), "english texts");
+}
+
+// Needs a small file system of its own, mounted by tests/e2e/full_disk_test.sh, which names it
+// (as a Unix path) in VELK_E2E_FULL_DISK; skipped without it.
+TEST_F(InstallFaultsE2E, AFullDiskFailsTheCopiesOfAFileTooBigAndTheBaseFilesAreCopied) {
+    const char* mounted = std::getenv("VELK_E2E_FULL_DISK");
+    if (mounted == nullptr || *mounted == '\0') {
+        GTEST_SKIP() << "VELK_E2E_FULL_DISK names no small file system (full_disk_test.sh)";
+    }
+    const std::string usr = toWinePath(mounted) + "\\usr";
+    removeTree(usr);
+    addHost(usr);
+    // The default language's only file is larger than the whole file system (256 KiB) and is
+    // copied after every base file, twice: into the English folder, then into the target.
+    // Everything else is a few bytes.
+    const std::string big(1024 * 1024, 'x');
+    const std::string package =
+        makePackage(work() + "\\pkg", {.description = kDescription,
+                                       .files = {{"Libs\\a.zfb", "a block"},
+                                                 {"Libs\\b.zfb", "b block"},
+                                                 {"Libs\\texts.txt", "base texts"},
+                                                 {"Libs\\English\\big.zfb", big}}});
+    Installer app = Installer::start(package);
+    app.mainWindow().button("Install").click();
+
+    expectFailureBox(app, {target("English\\big.zfb"), target("big.zfb")});
+
+    EXPECT_EQ(app.waitForExit(), 1u);
+    EXPECT_EQ(readFile(target("a.zfb")), "a block");
+    EXPECT_EQ(readFile(target("b.zfb")), "b block");
+    EXPECT_EQ(readFile(target("texts.txt")), "base texts");
+    EXPECT_EQ(readFile(target("Demo.lin")), kDescription);
+    EXPECT_TRUE(folderExists(target("English")));
+    removeTree(usr);
+}
+
+} // namespace
+} // namespace velk::e2e
