@@ -15,6 +15,8 @@
 #include <vector>
 
 #include "app/form_install.h"
+#include "bench/common/bench_timing.h"
+#include "bench/common/silent_boxes.h"
 #include "dialogs/form_files.h"
 #include "platform/win32/unique_handles.h"
 #include "platform/win32/win32_file_system.h"
@@ -24,29 +26,11 @@
 
 namespace {
 
+using velk::bench::median;
+using velk::bench::nowMs;
+using velk::bench::SilentBoxes;
+
 using velk::win32::UniqueFindHandle;
-
-double nowMs() {
-    static const double ticksPerMs = [] {
-        LARGE_INTEGER frequency;
-        QueryPerformanceFrequency(&frequency);
-        return static_cast<double>(frequency.QuadPart) / 1000.0;
-    }();
-    LARGE_INTEGER counter;
-    QueryPerformanceCounter(&counter);
-    return static_cast<double>(counter.QuadPart) / ticksPerMs;
-}
-
-// The message boxes of a run that nobody watches: nothing is shown, every question says No.
-class SilentBoxes : public velk::MessageBoxes {
-  public:
-    void error(const std::string&) override {}
-    void information(const std::string&) override {}
-    bool confirm(const std::string&) override { return false; }
-    void errorReport(const std::string& text) override {
-        std::fprintf(stderr, "error report: %s\n", text.c_str());
-    }
-};
 
 // The baseline: every entry of the folder, as the system yields them.
 long enumerate(const std::string& folder) {
@@ -74,12 +58,6 @@ void watchDialog(HWND dialog, std::atomic<double>& shownAt) {
     SendMessageA(dialog, WM_NULL, 0, 0);
     shownAt = nowMs();
     PostMessageA(dialog, WM_CLOSE, 0, 0);
-}
-
-double median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    const std::size_t n = values.size();
-    return n % 2 == 1 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
 }
 
 } // namespace

@@ -21,6 +21,8 @@
 #include <vector>
 
 #include "app/form_install.h"
+#include "bench/common/bench_timing.h"
+#include "bench/common/silent_boxes.h"
 #include "dialogs/directory_form.h"
 #include "platform/win32/win32_file_system.h"
 #include "platform/win32/win32_process_starter.h"
@@ -29,27 +31,9 @@
 
 namespace {
 
-double nowMs() {
-    static const double ticksPerMs = [] {
-        LARGE_INTEGER frequency;
-        QueryPerformanceFrequency(&frequency);
-        return static_cast<double>(frequency.QuadPart) / 1000.0;
-    }();
-    LARGE_INTEGER counter;
-    QueryPerformanceCounter(&counter);
-    return static_cast<double>(counter.QuadPart) / ticksPerMs;
-}
-
-// The message boxes of a run that nobody watches: nothing is shown, every question says No.
-class SilentBoxes : public velk::MessageBoxes {
-  public:
-    void error(const std::string&) override {}
-    void information(const std::string&) override {}
-    bool confirm(const std::string&) override { return false; }
-    void errorReport(const std::string& text) override {
-        std::fprintf(stderr, "error report: %s\n", text.c_str());
-    }
-};
+using velk::bench::median;
+using velk::bench::nowMs;
+using velk::bench::SilentBoxes;
 
 // Waits, on its own thread, until the picker is visible, has painted everything and its thread
 // waits for input again; then records the time and closes the picker as its close box would.
@@ -68,12 +52,6 @@ std::string desktopPath() {
     char path[MAX_PATH] = "";
     SHGetFolderPathA(nullptr, CSIDL_DESKTOPDIRECTORY, nullptr, 0, path);
     return path;
-}
-
-double median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    const std::size_t n = values.size();
-    return n % 2 == 1 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
 }
 
 struct Opened {

@@ -18,28 +18,15 @@
 #include <string>
 #include <vector>
 
+#include "bench/common/bench_timing.h"
 #include "tests/e2e/driver/driver.h"
 
 namespace {
 
+using velk::bench::median;
+using velk::bench::nowMs;
+
 using namespace velk::e2e;
-
-double nowMs() {
-    static const double ticksPerMs = [] {
-        LARGE_INTEGER frequency;
-        QueryPerformanceFrequency(&frequency);
-        return static_cast<double>(frequency.QuadPart) / 1000.0;
-    }();
-    LARGE_INTEGER counter;
-    QueryPerformanceCounter(&counter);
-    return static_cast<double>(counter.QuadPart) / ticksPerMs;
-}
-
-double median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    const std::size_t n = values.size();
-    return n % 2 == 1 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
-}
 
 struct Opened {
     double ms;

@@ -14,7 +14,11 @@
 #include <string>
 #include <vector>
 
+#include "bench/common/bench_timing.h"
+
 namespace {
+
+using velk::bench::median;
 
 struct Search {
     DWORD processId;
@@ -87,12 +91,6 @@ Measurement measure(const std::string& program, const char* className) {
     CloseHandle(process.hThread);
     CloseHandle(process.hProcess);
     return {elapsed};
-}
-
-double median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    const std::size_t n = values.size();
-    return n % 2 == 1 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
 }
 
 } // namespace
