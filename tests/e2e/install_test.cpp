@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "platform/win32/unique_handles.h"
-#include "tests/e2e/driver/e2e_test.h"
+#include "tests/e2e/driver/e2e_fixture.h"
 
 namespace velk::e2e {
 namespace {
