@@ -3,6 +3,7 @@
 // named after what they do (start-up, description reading, host suite lookup, installation,
 // removal, the buttons that open the dialogs).
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -97,9 +98,13 @@ class TFormInstall : public Form {
     Platform& platform() { return platform_; }
 
   private:
-    // Installation and removal start alike: the target folder must exist (else the user is told)
-    // and so must the package's "Libs" folder (else they stop without a word).
-    bool targetAndPackageExist(const std::string& target, const std::string& libsFolder);
+    // Installation and removal start alike. The target folder typed in eInstallDir must exist
+    // (else the user is told), must not be the package's "Libs" folder nor lie below it (else
+    // the user is told `insideLibs`), and the "Libs" folder must exist (else they stop without a
+    // word). Gives the target to work on, made absolute when it was typed relative, because the
+    // work moves the current folder; nothing when the operation must stop.
+    std::optional<std::string> usableTarget(const std::string& libsFolder,
+                                            const std::string& insideLibs);
 
     Platform& platform_;
     TFormFiles* formFiles_ = nullptr;

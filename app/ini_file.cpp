@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <limits>
+#include <map>
 #include <optional>
 
 #include "platform/file_system.h"
@@ -121,6 +122,24 @@ std::optional<int> parseInteger(std::string_view text) {
     return static_cast<int>(value);
 }
 
+// The index that "%d" prints as exactly `digits`, when it is below `count`.
+std::optional<int> printedIndex(std::string_view digits, int count) {
+    if (digits.empty() || digits.size() > 10 || (digits[0] == '0' && digits.size() > 1)) {
+        return std::nullopt;
+    }
+    std::int64_t value = 0;
+    for (char c : digits) {
+        if (c < '0' || c > '9') {
+            return std::nullopt;
+        }
+        value = value * 10 + (c - '0');
+    }
+    if (value >= count) {
+        return std::nullopt;
+    }
+    return static_cast<int>(value);
+}
+
 } // namespace
 
 IniFile IniFile::parse(std::string_view input) {
@@ -218,6 +237,29 @@ int IniFile::readInteger(std::string_view section, std::string_view key, int fal
         return fallback;
     }
     return parseInteger(value(*line)).value_or(fallback);
+}
+
+std::vector<std::pair<int, std::string>>
+IniFile::numberedValues(std::string_view section, std::string_view prefix, int count) const {
+    std::map<int, std::string_view> found;
+    if (const Section* stored = findSection(section)) {
+        for (const Line& line : stored->lines) {
+            const std::string_view name = key(line);
+            if (!line.hasValue || name.size() <= prefix.size() ||
+                !sameName(name.substr(0, prefix.size()), prefix)) {
+                continue;
+            }
+            if (const auto index = printedIndex(name.substr(prefix.size()), count)) {
+                found[*index] = value(line); // a later line of the key replaces an earlier one
+            }
+        }
+    }
+    std::vector<std::pair<int, std::string>> values;
+    values.reserve(found.size());
+    for (const auto& [index, text] : found) {
+        values.emplace_back(index, text);
+    }
+    return values;
 }
 
 std::vector<std::string> IniFile::sectionLines(std::string_view section) const {

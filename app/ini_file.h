@@ -8,6 +8,7 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 namespace velk {
@@ -29,6 +30,12 @@ class IniFile {
                            const std::string& fallback) const;
     // The key's text converted as a signed 32-bit integer; `fallback` for anything else.
     int readInteger(std::string_view section, std::string_view key, int fallback) const;
+    // The values of the keys named `prefix` followed by an index from 0 to count - 1 in decimal
+    // (as "Lang%d" makes them: no sign, no leading zero), each from its key's last occurrence,
+    // ordered by index. Indexes without a key are left out, so the cost follows the section's
+    // lines, not `count`.
+    std::vector<std::pair<int, std::string>>
+    numberedValues(std::string_view section, std::string_view prefix, int count) const;
     // The stored lines of the section in file order ("key=value", or the line without "=").
     std::vector<std::string> sectionLines(std::string_view section) const;
     // The key of each stored line, same order and count ("" for a line without "=").

@@ -1,4 +1,6 @@
+#include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "app/form_install.h"
@@ -18,19 +20,38 @@ bool leavesItsFolder(const std::string& language) {
            language == "..";
 }
 
-std::string languageKey(int index) {
-    return "Lang" + std::to_string(index);
+// The languages the description lists in [Languages], "Lang0" to "Lang<Count - 1>" with a
+// missing key reading as "", each distinct name (compared as file names) once, at its first
+// listing. Only the keys present are visited, so a huge Count costs nothing.
+std::vector<std::string> distinctLanguages(FileSystem& files, const IniFile& description) {
+    const int count = description.readInteger("Languages", "Count", 0);
+    std::vector<std::string> listed; // in listing order, a run of missing keys as one ""
+    int next = 0;
+    for (auto& [index, name] : description.numberedValues("Languages", "Lang", count)) {
+        if (index > next) {
+            listed.emplace_back();
+        }
+        listed.push_back(std::move(name));
+        next = index + 1;
+    }
+    if (next < count) {
+        listed.emplace_back();
+    }
+
+    const auto before = [&files](const std::string& a, const std::string& b) {
+        return files.compareFileNames(a, b) < 0;
+    };
+    std::set<std::string, decltype(before)> seen(before);
+    std::vector<std::string> distinct;
+    for (std::string& name : listed) {
+        if (seen.insert(name).second) {
+            distinct.push_back(std::move(name));
+        }
+    }
+    return distinct;
 }
 
 } // namespace
-
-bool TFormInstall::targetAndPackageExist(const std::string& target, const std::string& libsFolder) {
-    if (!platform_.files.folderExists(target)) {
-        platform_.boxes.error("Target Path not exist, cannot be installed.");
-        return false;
-    }
-    return platform_.files.folderExists(libsFolder);
-}
 
 void TFormInstall::btInstallClick() {
     installLibrary();
@@ -44,18 +65,22 @@ void TFormInstall::installLibrary() {
     FileSystem& files = platform_.files;
     MessageBoxes& boxes = platform_.boxes;
 
-    const std::string target = eInstallDir.text();
     const std::string libsFolder = packageFolder + "Libs";
-    if (!targetAndPackageExist(target, libsFolder)) {
+    const std::optional<std::string> usable =
+        usableTarget(libsFolder, "The target folder lies in the package's own \"Libs\" folder: "
+                                 "the library cannot be installed there.");
+    if (!usable) {
         return;
     }
+    const std::string& target = *usable;
 
     // The language list is read once, so that the names checked here are the names installed
-    // below. A name that would reach outside the target or the package stops everything.
+    // below. A name that would reach outside the target or the package stops everything. A name
+    // listed again (in any letter case) is one folder, installed once: the first bad name of the
+    // listing is the first bad one here too, since its other spellings are just as bad.
     const IniFile description = IniFile::read(files, libsFolder + "\\" + descriptionFile);
-    const int languageCount = description.readInteger("Languages", "Count", 0);
-    for (int i = 0; i < languageCount; ++i) {
-        const std::string language = description.readString("Languages", languageKey(i), "");
+    const std::vector<std::string> languages = distinctLanguages(files, description);
+    for (const std::string& language : languages) {
         if (leavesItsFolder(language)) {
             boxes.error("Invalid language name \"" + language + "\" in the package description.");
             return;
@@ -108,8 +133,7 @@ void TFormInstall::installLibrary() {
 
     // Every listed language into its own subfolder. A folder that cannot be created makes its
     // copies fail, and they are counted like any other.
-    for (int i = 0; i < languageCount; ++i) {
-        const std::string language = description.readString("Languages", languageKey(i), "");
+    for (const std::string& language : languages) {
         const std::string languageTarget = target + "\\" + language;
         if (!files.folderExists(languageTarget)) {
             files.createFolder(languageTarget);

@@ -1,3 +1,4 @@
+#include <optional>
 #include <string>
 
 #include "app/form_install.h"
@@ -15,11 +16,14 @@ void TFormInstall::btRemoveClick() {
     FileSystem& files = platform_.files;
     MessageBoxes& boxes = platform_.boxes;
 
-    const std::string target = eInstallDir.text();
     const std::string libsFolder = packageFolder + "Libs";
-    if (!targetAndPackageExist(target, libsFolder)) {
+    const std::optional<std::string> usable =
+        usableTarget(libsFolder, "The target folder lies in the package's own \"Libs\" folder: "
+                                 "the library cannot be removed there.");
+    if (!usable) {
         return;
     }
+    const std::string& target = *usable;
     const std::string installedDescription = target + "\\" + descriptionFile;
     if (!files.fileExists(installedDescription)) {
         boxes.error("Library is not installed in the target directory!");

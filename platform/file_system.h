@@ -6,8 +6,16 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 namespace velk {
+
+// Which folder a path leads to, whatever way it is spelled: its volume and its file ID there.
+struct FolderId {
+    std::uint64_t volume = 0;
+    std::uint64_t file = 0;
+    bool operator==(const FolderId&) const = default;
+};
 
 struct DirEntry {
     std::string name;       // bare name, no folder
@@ -43,6 +51,17 @@ class FileSystem {
     // Reads a whole file, opened for reading and shared for reading only. Throws
     // AppError("Cannot open file \"<full path>\". <system's reason>") when it cannot be opened.
     virtual std::string readFile(const std::string& path) = 0;
+
+    // The path made absolute against the current folder (".", ".." and doubled separators
+    // resolved as the system resolves them when it opens a path).
+    virtual std::string fullPath(const std::string& path) = 0;
+    // The identities of the folder and of every folder above the place it really lies in (links
+    // and junctions followed), the folder first and its volume's root last. Empty when the path
+    // is no folder or cannot be opened.
+    virtual std::vector<FolderId> folderLineage(const std::string& path) = 0;
+    // Compares two file names as the file system does, ignoring case: negative, zero or positive
+    // as `a` sorts before, with or after `b`.
+    virtual int compareFileNames(const std::string& a, const std::string& b) = 0;
 };
 
 } // namespace velk

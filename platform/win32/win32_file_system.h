@@ -18,6 +18,10 @@ class Win32FileSystem : public FileSystem {
     bool deleteFile(const std::string& path) override;
     std::string windowsFolder() override;
     std::string readFile(const std::string& path) override;
+    // In win32_folder_identity.cpp, through the wide functions.
+    std::string fullPath(const std::string& path) override;
+    std::vector<FolderId> folderLineage(const std::string& path) override;
+    int compareFileNames(const std::string& a, const std::string& b) override;
 };
 
 // The system's text for an error code, without the trailing line break and full stop.

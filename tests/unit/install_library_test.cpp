@@ -1,6 +1,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <map>
 #include <string>
 #include <vector>
 
@@ -338,6 +339,77 @@ TEST_P(InvalidLanguageName, IsRefusedBeforeAnyQuestionOrCopy) {
 
 INSTANTIATE_TEST_SUITE_P(InstallLibrary, InvalidLanguageName,
                          ::testing::Values("..", ".", "a\\b", "c:", "/x", "..\\..\\Windows"));
+
+struct LanguageListing {
+    const char* name;
+    const char* languages; // the [Languages] section
+    Strings madeFolders;
+    std::map<std::string, int> copies; // "from folder -> to folder" and how many files
+};
+
+void PrintTo(const LanguageListing& listing, std::ostream* out) {
+    *out << listing.name;
+}
+
+class DistinctLanguages : public InstallFixture,
+                          public ::testing::WithParamInterface<LanguageListing> {
+  protected:
+    // The folders of every copy, shortened to what follows "C:\pkg\" and "C:\dorvan\".
+    std::map<std::string, int> copiedFolders() const {
+        const auto folderOf = [](std::string path) {
+            path.erase(0, path.find('\\', 3) + 1);
+            return path.substr(0, path.find_last_of('\\'));
+        };
+        std::map<std::string, int> folders;
+        for (const std::string& copy : logged("copy")) {
+            const auto arrow = copy.find(" -> ");
+            ++folders[folderOf(copy.substr(0, arrow)) + " -> " + folderOf(copy.substr(arrow + 4))];
+        }
+        return folders;
+    }
+};
+
+// Every distinct name (letter case aside) is made and copied once, where it is first listed;
+// every missing key reads as "", which copies the base files into the target once more.
+TEST_P(DistinctLanguages, AreEachInstalledOnce) {
+    writeDescription(GetParam().languages);
+    start().btInstall.click();
+    EXPECT_THAT(fake.boxes.shown, ElementsAre(Box{"information", kSuccess}));
+    EXPECT_EQ(logged("mkdir"), GetParam().madeFolders);
+    EXPECT_EQ(copiedFolders(), GetParam().copies);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    InstallLibrary, DistinctLanguages,
+    ::testing::Values(
+        LanguageListing{"Repeated",
+                        "[Languages]\nCount=3\nLang0=German\nLang1=English\nLang2=German\n",
+                        {"C:\\dorvan\\usr\\German", "C:\\dorvan\\usr\\English"},
+                        {{"Libs -> usr", 4},
+                         {"Libs\\German -> usr\\German", 2},
+                         {"Libs\\English -> usr\\English", 1},
+                         {"Libs\\German -> usr", 2}}},
+        LanguageListing{
+            "DifferingInCase",
+            "[Languages]\nCount=3\nLang0=german\nLang1=GERMAN\nlang2=German\n",
+            {"C:\\dorvan\\usr\\german"},
+            {{"Libs -> usr", 4}, {"Libs\\german -> usr\\german", 2}, {"Libs\\german -> usr", 2}}},
+        LanguageListing{"Empty",
+                        "[Languages]\nCount=5\nLang0=\nLang1=German\nLang3=\nSelected=1\n",
+                        {"C:\\dorvan\\usr\\German"},
+                        {{"Libs -> usr", 4},
+                         {"Libs\\ -> usr\\", 4},
+                         {"Libs\\German -> usr\\German", 2},
+                         {"Libs\\German -> usr", 2}}},
+        LanguageListing{"HugeCount",
+                        "[Languages]\nCount=2147483647\nLang0=English\nLang1=German\n"
+                        "Selected=1\nLang1=english\nLang2000000000=German\n",
+                        {"C:\\dorvan\\usr\\English", "C:\\dorvan\\usr\\German"},
+                        {{"Libs -> usr", 4},
+                         {"Libs\\English -> usr\\English", 1},
+                         {"Libs\\ -> usr\\", 4},
+                         {"Libs\\German -> usr\\German", 2},
+                         {"Libs\\english -> usr", 1}}}));
 
 TEST_F(InstallLibrary, AnInstalledDescriptionThatCannotBeOpenedEndsTheHandlerBeforeAnyCopy) {
     fake.files.addFile(target("demo.lin"), "[About]\nName=Old\n").unreadable = true;

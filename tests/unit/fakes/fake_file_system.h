@@ -99,24 +99,31 @@ class FakeFileSystem : public FileSystem {
         return names;
     }
 
-    // Absolute, with single backslashes and no trailing backslash (but for a drive's root).
+    // Absolute, with single backslashes, "." and ".." resolved and no trailing backslash (but
+    // for a drive's root).
     std::string normalise(const std::string& path) const {
         std::string p = path;
         std::replace(p.begin(), p.end(), '/', '\\');
-        if (!(p.size() >= 2 && p[1] == ':')) {
+        if (!p.empty() && p[0] == '\\') {
+            p = current.substr(0, 2) + p;
+        } else if (!(p.size() >= 2 && p[1] == ':')) {
             p = current + "\\" + p;
         }
-        std::string out;
-        for (char c : p) {
-            if (c == '\\' && !out.empty() && out.back() == '\\') {
-                continue;
+        std::string out = p.substr(0, 2) + "\\";
+        std::size_t begin = 2;
+        while (begin < p.size()) {
+            std::size_t end = p.find('\\', begin);
+            end = end == std::string::npos ? p.size() : end;
+            const std::string part = p.substr(begin, end - begin);
+            begin = end + 1;
+            if (part == "..") {
+                out = parentOf(out.size() > 3 ? out.substr(0, out.size() - 1) : out);
+                out += out.size() > 3 ? "\\" : "";
+            } else if (!part.empty() && part != ".") {
+                out += part + "\\";
             }
-            out += c;
         }
-        if (out.size() == 2) {
-            out += '\\';
-        }
-        while (out.size() > 3 && out.back() == '\\') {
+        if (out.size() > 3) {
             out.pop_back();
         }
         return out;
@@ -248,6 +255,29 @@ class FakeFileSystem : public FileSystem {
                            "another process");
         }
         return node->content;
+    }
+
+    std::string fullPath(const std::string& path) override { return normalise(path); }
+
+    // The folder and its ancestors by creation number, on a volume per drive letter.
+    std::vector<FolderId> folderLineage(const std::string& path) override {
+        std::vector<FolderId> lineage;
+        if (!folderExists(path)) {
+            return lineage;
+        }
+        std::string full = normalise(path);
+        const auto volume = static_cast<std::uint64_t>(std::tolower(full[0]));
+        for (;;) {
+            lineage.push_back(FolderId{volume, static_cast<std::uint64_t>(find(full)->sequence)});
+            if (full.size() <= 3) {
+                return lineage;
+            }
+            full = parentOf(full);
+        }
+    }
+
+    int compareFileNames(const std::string& a, const std::string& b) override {
+        return key(a).compare(key(b));
     }
 
     // Run at the start of every copy, after it is logged: lets a test change the file system

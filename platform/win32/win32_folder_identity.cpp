@@ -1,0 +1,143 @@
+// Where a path really leads: its full form, the identities of a folder and its ancestors, and
+// file names compared as the file system compares them.
+
+#include <windows.h>
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/win32/unique_handles.h"
+#include "platform/win32/wide_text.h"
+#include "platform/win32/win32_file_system.h"
+
+namespace velk::win32 {
+
+namespace {
+
+// Calls `get(buffer, size)`, a function that returns the length it wrote or, when the buffer is
+// too small, the size it needs (0 on failure), until the text fits.
+template <typename Get> std::wstring grownText(Get get) {
+    std::wstring text(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD length = get(text.data(), static_cast<DWORD>(text.size()));
+        if (length == 0) {
+            return std::wstring();
+        }
+        if (length < text.size()) {
+            text.resize(length);
+            return text;
+        }
+        text.resize(length);
+    }
+}
+
+std::wstring fullPathOf(const std::wstring& path) {
+    if (path.empty()) {
+        return std::wstring();
+    }
+    return grownText([&path](wchar_t* buffer, DWORD size) {
+        return GetFullPathNameW(path.c_str(), size, buffer, nullptr);
+    });
+}
+
+// The form of a full path that no length limit applies to.
+std::wstring extendedPath(const std::wstring& full) {
+    if (full.rfind(L"\\\\?\\", 0) == 0 || full.rfind(L"\\\\.\\", 0) == 0) {
+        return full;
+    }
+    if (full.rfind(L"\\\\", 0) == 0) {
+        return L"\\\\?\\UNC\\" + full.substr(2);
+    }
+    return L"\\\\?\\" + full;
+}
+
+// Opened for reading its attributes only, shared with everyone, following links and junctions
+// to the folder they lead to.
+UniqueHandle openFolder(const std::wstring& path) {
+    return UniqueHandle(CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES,
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                    OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+}
+
+std::optional<FolderId> folderIdOf(HANDLE folder) {
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (!GetFileInformationByHandle(folder, &info) ||
+        (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
+        return std::nullopt;
+    }
+    return FolderId{info.dwVolumeSerialNumber,
+                    (static_cast<std::uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow};
+}
+
+// The length of the root of a final path, its closing backslash included: "\\?\C:\",
+// "\\?\UNC\server\share\" or "\\?\Volume{...}\".
+std::size_t rootLength(const std::wstring& path) {
+    std::size_t start = 4; // behind "\\?\"
+    int parts = 1;
+    if (path.rfind(L"\\\\?\\UNC\\", 0) == 0) {
+        start = 8;
+        parts = 2;
+    }
+    std::size_t end = start;
+    for (; parts > 0; --parts) {
+        end = path.find(L'\\', end);
+        if (end == std::wstring::npos) {
+            return path.size();
+        }
+        ++end;
+    }
+    return end;
+}
+
+} // namespace
+
+std::string Win32FileSystem::fullPath(const std::string& path) {
+    return toUtf8(fullPathOf(toWide(path)));
+}
+
+std::vector<FolderId> Win32FileSystem::folderLineage(const std::string& path) {
+    std::vector<FolderId> lineage;
+    const std::wstring full = fullPathOf(toWide(path));
+    if (full.empty()) {
+        return lineage;
+    }
+    const UniqueHandle folder = openFolder(extendedPath(full));
+    const std::optional<FolderId> id = folder ? folderIdOf(folder.get()) : std::nullopt;
+    if (!id) {
+        return lineage;
+    }
+    lineage.push_back(*id);
+
+    // The place the folder really lies in, links resolved, and from there up to the root.
+    std::wstring place = grownText([&folder](wchar_t* buffer, DWORD size) {
+        return GetFinalPathNameByHandleW(folder.get(), buffer, size,
+                                         FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+    });
+    const std::size_t root = rootLength(place);
+    while (place.size() > root) {
+        const std::size_t cut = place.find_last_of(L'\\');
+        if (cut == std::wstring::npos || cut + 1 < root) {
+            break;
+        }
+        place.resize(cut + 1 == root ? root : cut);
+        const UniqueHandle parent = openFolder(place);
+        const std::optional<FolderId> parentId = parent ? folderIdOf(parent.get()) : std::nullopt;
+        if (!parentId) {
+            break;
+        }
+        lineage.push_back(*parentId);
+    }
+    return lineage;
+}
+
+int Win32FileSystem::compareFileNames(const std::string& a, const std::string& b) {
+    const std::wstring wideA = toWide(a);
+    const std::wstring wideB = toWide(b);
+    // CSTR_LESS_THAN, CSTR_EQUAL and CSTR_GREATER are 1, 2 and 3; upper-cased as file names are.
+    return CompareStringOrdinal(wideA.c_str(), static_cast<int>(wideA.size()), wideB.c_str(),
+                                static_cast<int>(wideB.size()), TRUE) -
+           CSTR_EQUAL;
+}
+
+} // namespace velk::win32

@@ -1,0 +1,73 @@
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "tests/unit/install_fixture.h"
+
+namespace velk::testing {
+namespace {
+
+using ::testing::ElementsAre;
+using ::testing::IsEmpty;
+
+using Box = FakeMessageBoxes::Shown;
+
+struct TypedTarget {
+    const char* typed;
+    bool insideLibs;
+};
+
+void PrintTo(const TypedTarget& target, std::ostream* out) {
+    *out << target.typed;
+}
+
+class PackageAsTarget : public InstallFixture, public ::testing::WithParamInterface<TypedTarget> {};
+
+// A target in the package's own "Libs" folder is refused before anything is asked, in an
+// unattended run too; folders beside it and above it are ordinary targets, whose installation
+// leaves the package as it was. The current folder is "Libs" here, as after start-up.
+TEST_P(PackageAsTarget, IsRefusedWhenItIsLibsOrBelowIt) {
+    const TypedTarget& target = GetParam();
+    fake.files.addFolder("C:\\pkg\\Libs2");
+    TFormInstall& window = start();
+    window.eInstallDir.setText(target.typed);
+    const std::string folder = fake.files.normalise(target.typed);
+
+    window.btInstall.click();
+
+    if (target.insideLibs) {
+        window.silentMode = true;
+        window.btInstall.click();
+        window.btRemove.click();
+        const std::string refusal =
+            "The target folder lies in the package's own \"Libs\" folder: the library cannot be ";
+        EXPECT_THAT(fake.boxes.shown, ElementsAre(Box{"error", refusal + "installed there."},
+                                                  Box{"error", refusal + "installed there."},
+                                                  Box{"error", refusal + "removed there."}));
+        EXPECT_THAT(logged("copy"), IsEmpty());
+        EXPECT_THAT(logged("mkdir"), IsEmpty());
+        EXPECT_THAT(logged("delete"), IsEmpty());
+        EXPECT_FALSE(window.closed());
+        EXPECT_EQ(window.exitCode, 0);
+    } else {
+        EXPECT_THAT(fake.boxes.shown,
+                    ElementsAre(Box{"information", "Library installation was successful."}));
+        EXPECT_EQ(fake.files.content(folder + "\\texts.txt"), "german texts");
+        EXPECT_EQ(fake.files.content(std::string(kLibs) + "texts.txt"), "base texts");
+        EXPECT_THAT(fake.files.filesIn(kLibs),
+                    ElementsAre("a.zlb", "b.zlb", "demo.lin", "texts.txt"));
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(InstallAndRemove, PackageAsTarget,
+                         ::testing::Values(TypedTarget{"C:\\PKG\\libs\\", true},
+                                           TypedTarget{"c:\\pkg\\Libs\\German", true},
+                                           TypedTarget{"C:\\pkg\\.\\Libs", true},
+                                           TypedTarget{".", true},
+                                           TypedTarget{"C:\\pkg\\Libs2", false},
+                                           TypedTarget{"C:\\pkg", false},
+                                           TypedTarget{"..", false}));
+
+} // namespace
+} // namespace velk::testing
