@@ -1,0 +1,110 @@
+// End-to-end tests of what installation and removal refuse to touch and copy only once: the
+// package's own "Libs" folder is no target however it is typed, and a language count far beyond
+// the listed languages installs the same tree as the languages themselves.
+#include <map>
+#include <string>
+#include <vector>
+
+#include "tests/e2e/driver/e2e_fixture.h"
+
+namespace velk::e2e {
+namespace {
+
+using Names = std::vector<std::string>;
+
+std::string description(const std::string& count) {
+    return "[About]\nName=Demo\nVersion=2.0\n[Dorvan]\nDorvan5_14=Yes\n"
+           "[Languages]\nCount=" +
+           count + "\nLang0=English\nLang1=German\nSelected=1\n";
+}
+
+class TargetAndLanguagesE2E : public E2ETest {
+  protected:
+    void SetUp() override {
+        E2ETest::SetUp();
+        host = addHostVersion(work() + "\\host", "1.4");
+        package =
+            makePackage(work() + "\\pkg", {.description = description("2"),
+                                           .files = {{"Libs\\a.zfb", "a block"},
+                                                     {"Libs\\texts.txt", "base texts"},
+                                                     {"Libs\\English\\texts.txt", "english texts"},
+                                                     {"Libs\\German\\texts.txt", "german texts"},
+                                                     {"Libs\\German\\extra.txt", "german extra"}}});
+    }
+
+    // Every file below `folder` with its contents, by path relative to it.
+    static std::map<std::string, std::string> tree(const std::string& folder) {
+        std::map<std::string, std::string> files;
+        for (const std::string& name : filesIn(folder)) {
+            files[name] = readFile(folder + "\\" + name);
+        }
+        for (const std::string& sub : foldersIn(folder)) {
+            for (const auto& [name, contents] : tree(folder + "\\" + sub)) {
+                files[sub + "\\" + name] = contents;
+            }
+        }
+        return files;
+    }
+
+    static void expectRefusal(const Installer& app, const std::string& work) {
+        const MessageBoxView box = app.waitForMessageBox();
+        EXPECT_EQ(box.caption, "Error");
+        EXPECT_EQ(box.text, "The target folder lies in the package's own \"Libs\" folder: the "
+                            "library cannot be " +
+                                work + " there.");
+        box.answer("OK");
+        app.waitForNoMessageBox();
+        app.settle();
+        EXPECT_TRUE(app.running());
+    }
+
+    HostFolders host;
+    std::string package;
+};
+
+TEST_F(TargetAndLanguagesE2E, TheLibsFolderIsNoTargetHoweverItIsTyped) {
+    const std::map<std::string, std::string> before = tree(package);
+    ASSERT_EQ(before.size(), 7u);
+
+    for (const std::string& typed :
+         {work() + "\\PKG\\libs\\", work() + "\\pkg\\Libs\\German", work() + "\\pkg\\.\\Libs"}) {
+        SCOPED_TRACE(typed);
+        Installer app = Installer::start(package);
+        const Window main = app.mainWindow();
+        main.edit(1).setText(typed);
+        main.button("Install").click();
+        expectRefusal(app, "installed");
+        main.button("Remove").click();
+        expectRefusal(app, "removed");
+        main.button("Exit").click();
+        EXPECT_EQ(app.waitForExit(), 0u);
+    }
+
+    // An unattended installation shows the refusal too and leaves the window open.
+    setUnattended(work() + "\\pkg\\.\\Libs", "German", "activated");
+    Installer app = Installer::start(package);
+    expectRefusal(app, "installed");
+    app.mainWindow().button("Exit").click();
+    EXPECT_EQ(app.waitForExit(), 0u);
+
+    EXPECT_EQ(tree(package), before);
+}
+
+TEST_F(TargetAndLanguagesE2E, AHugeLanguageCountInstallsEachLanguageOnce) {
+    writeFile(package + "\\Libs\\Demo.lin", description("3000000"));
+    setUnattended(host.usr, "German", "activated");
+    Installer app = Installer::start(package);
+    EXPECT_EQ(app.waitForExit(kStartTimeout), 0u);
+
+    EXPECT_EQ(tree(host.usr),
+              (std::map<std::string, std::string>{{"Demo.lin", description("3000000")},
+                                                  {"a.zfb", "a block"},
+                                                  {"extra.txt", "german extra"},
+                                                  {"texts.txt", "german texts"},
+                                                  {"English\\texts.txt", "english texts"},
+                                                  {"German\\extra.txt", "german extra"},
+                                                  {"German\\texts.txt", "german texts"}}));
+}
+
+} // namespace
+} // namespace velk::e2e
