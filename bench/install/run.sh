@@ -7,7 +7,9 @@
 # language); "0:0", a package of nothing but its description, gives the fixed cost of starting
 # the program under Wine (time and memory) that the larger sizes include. The installer copies BASE + 1 + 3 x LANG files (the default language twice), xcopy
 # copies the Libs tree, BASE + 1 + 2 x LANG files.
-# Environment: BUILD_DIR (default build/win), WINEPREFIX (default build/wineprefix-bench, a
+# Environment: LANGUAGE_COUNT (default 2), the description's [Languages] Count: above 2 every
+# further language reads as "" and copies the base files into the target once more, however large
+# the count; BUILD_DIR (default build/win), WINEPREFIX (default build/wineprefix-bench, a
 # prefix of its own: the run writes the host suite and unattended-install keys there, and the
 # end-to-end tests clear them), WORK_DIR (default a fresh temporary folder, removed at the end).
 # Prints, per size, every round and the medians: wall time of each and their ratio (installer /
@@ -97,8 +99,8 @@ for size in $sizes; do
     rm -rf "$pkg"
     mkdir -p "$pkg/Libs/English" "$pkg/Libs/German"
     cp "$build/VelkInstall.exe" "$pkg/"
-    printf '[About]\r\nName=Bench\r\nVersion=1.0\r\n[Dorvan]\r\nDorvan5_14=Yes\r\n[Languages]\r\nCount=2\r\nLang0=English\r\nLang1=German\r\nSelected=0\r\n' \
-        >"$pkg/Libs/bench.lin"
+    printf '[About]\r\nName=Bench\r\nVersion=1.0\r\n[Dorvan]\r\nDorvan5_14=Yes\r\n[Languages]\r\nCount=%s\r\nLang0=English\r\nLang1=German\r\nSelected=0\r\n' \
+        "${LANGUAGE_COUNT:-2}" >"$pkg/Libs/bench.lin"
     python3 - "$pkg/Libs" "$base" "$lang" <<'PY'
 import os, sys
 libs, base, lang = sys.argv[1], int(sys.argv[2]), int(sys.argv[3])
@@ -112,7 +114,9 @@ for language in ("English", "German"):
             f.write(block)
 PY
     expected=$((base + 1 + lang))
-    echo "== $base base files, 2 languages x $lang files (installer copies $((base + 1 + 3 * lang)), xcopy $((base + 1 + 2 * lang)))"
+    copies=$((base + 1 + 3 * lang))
+    [ "${LANGUAGE_COUNT:-2}" -le 2 ] || copies=$((copies + base + 1))
+    echo "== $base base files, 2 languages x $lang files, Count=${LANGUAGE_COUNT:-2} (installer copies $copies, xcopy $((base + 1 + 2 * lang)))"
     results="$work/results-$base"
     : >"$results"
     for round in $(seq "$rounds"); do
