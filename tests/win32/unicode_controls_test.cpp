@@ -56,8 +56,8 @@ class UnicodeForm : public Form {
 
 std::wstring wideText(HWND hwnd) {
     std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(hwnd)) + 1, L'\0');
-    text.resize(static_cast<std::size_t>(
-        GetWindowTextW(hwnd, text.data(), static_cast<int>(text.size()))));
+    text.resize(
+        static_cast<std::size_t>(GetWindowTextW(hwnd, text.data(), static_cast<int>(text.size()))));
     return text;
 }
 
@@ -160,8 +160,8 @@ TEST(UnicodePictures, LoadFromAFolderNamedInOtherScripts) {
     bytes.append(4, '\x40');
     const std::string bitmap = folder + "\\λογότυπο.bmp";
     {
-        UniqueHandle out(CreateFileW(toWide(bitmap).c_str(), GENERIC_WRITE, 0, nullptr,
-                                     CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+        UniqueHandle out(CreateFileW(toWide(bitmap).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                     FILE_ATTRIBUTE_NORMAL, nullptr));
         ASSERT_TRUE(out);
         DWORD written = 0;
         ASSERT_TRUE(WriteFile(out.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written,
@@ -170,8 +170,8 @@ TEST(UnicodePictures, LoadFromAFolderNamedInOtherScripts) {
     const std::string emf = folder + "\\логотип.emf";
     const std::string wmf = folder + "\\标志.wmf";
     RECT frame{0, 0, 2540, 2540};
-    DeleteEnhMetaFile(CloseEnhMetaFile(
-        CreateEnhMetaFileW(nullptr, toWide(emf).c_str(), &frame, nullptr)));
+    DeleteEnhMetaFile(
+        CloseEnhMetaFile(CreateEnhMetaFileW(nullptr, toWide(emf).c_str(), &frame, nullptr)));
     HDC dc = CreateMetaFileW(toWide(wmf).c_str());
     ASSERT_NE(dc, nullptr);
     Rectangle(dc, 0, 0, 100, 100);
