@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/long_path.h"
 #include "platform/win32/unique_handles.h"
 #include "platform/win32/wide_text.h"
 #include "platform/win32/win32_file_system.h"
@@ -30,26 +31,6 @@ template <typename Get> std::wstring grownText(Get get) {
         }
         text.resize(length);
     }
-}
-
-std::wstring fullPathOf(const std::wstring& path) {
-    if (path.empty()) {
-        return std::wstring();
-    }
-    return grownText([&path](wchar_t* buffer, DWORD size) {
-        return GetFullPathNameW(path.c_str(), size, buffer, nullptr);
-    });
-}
-
-// The form of a full path that no length limit applies to.
-std::wstring extendedPath(const std::wstring& full) {
-    if (full.rfind(L"\\\\?\\", 0) == 0 || full.rfind(L"\\\\.\\", 0) == 0) {
-        return full;
-    }
-    if (full.rfind(L"\\\\", 0) == 0) {
-        return L"\\\\?\\UNC\\" + full.substr(2);
-    }
-    return L"\\\\?\\" + full;
 }
 
 // Opened for reading its attributes only, shared with everyone, following links and junctions
@@ -93,16 +74,15 @@ std::size_t rootLength(const std::wstring& path) {
 } // namespace
 
 std::string Win32FileSystem::fullPath(const std::string& path) {
-    return toUtf8(fullPathOf(toWide(path)));
+    return path.empty() ? std::string() : fullPathOf(path);
 }
 
 std::vector<FolderId> Win32FileSystem::folderLineage(const std::string& path) {
     std::vector<FolderId> lineage;
-    const std::wstring full = fullPathOf(toWide(path));
-    if (full.empty()) {
+    if (path.empty()) {
         return lineage;
     }
-    const UniqueHandle folder = openFolder(extendedPath(full));
+    const UniqueHandle folder = openFolder(toWide(velk::extendedPath(fullPathOf(path), {})));
     const std::optional<FolderId> id = folder ? folderIdOf(folder.get()) : std::nullopt;
     if (!id) {
         return lineage;
