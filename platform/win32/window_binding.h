@@ -95,7 +95,18 @@ class FormWindow : public FormView {
     };
 
     void buildControls(const FormLayout& layout);
+    // Where a control of the layout goes at the window's resolution.
+    ControlPlace controlPlace(const FormLayout& layout, const ControlLayout& control) const;
+    SIZE outerSize(const FormLayout& layout) const;
     void place();
+    void placeAtSize();
+    // Fonts for the window's resolution.
+    void makeFonts();
+    // Takes the resolution of the monitor the window is on, if it differs from the one it has.
+    void followWindowDpi();
+    // Goes to `dpi` pixels per inch: new fonts, the window to `windowRect` (or its layout size
+    // at its place, when null) and every control to its place in the layout table.
+    void rescale(int dpi, const RECT* windowRect);
     void focusFirstControl();
     // Runs a message loop until `stop` is true or WM_QUIT arrives (then reposted).
     static void pumpMessages(const bool* stop);
