@@ -2,11 +2,13 @@
 
 #include <algorithm>
 #include <climits>
+#include <iterator>
+#include <utility>
 
-#include "app/error_report.h"
 #include "platform/shell_tree.h"
 #include "platform/win32/control_views.h"
 #include "platform/win32/shell_tree_view.h"
+#include "platform/win32/wide_text.h"
 #include "platform/win32/window_dpi.h"
 
 namespace velk::win32 {
@@ -37,29 +39,33 @@ FormWindow* formWindowOf(HWND hwnd) {
 
 LRESULT CALLBACK formWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_NCCREATE) {
-        const auto* create = reinterpret_cast<const CREATESTRUCTA*>(lParam);
-        SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+        const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lParam);
+        SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
     }
-    auto* window = reinterpret_cast<FormWindow*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+    auto* window = reinterpret_cast<FormWindow*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
     if (window == nullptr) {
-        return DefWindowProcA(hwnd, message, wParam, lParam);
+        return DefWindowProcW(hwnd, message, wParam, lParam);
     }
     return window->handleMessage(hwnd, message, wParam, lParam);
 }
 
-void registerFormClass(const char* className) {
-    WNDCLASSA existing{};
-    if (GetClassInfoA(GetModuleHandleA(nullptr), className, &existing)) {
+// A Unicode window class: its windows get and give text as UTF-16, and the common controls in
+// them send their notifications in the wide form.
+void registerFormClass(const std::wstring& className) {
+    WNDCLASSEXW existing{};
+    existing.cbSize = sizeof existing;
+    if (GetClassInfoExW(GetModuleHandleW(nullptr), className.c_str(), &existing)) {
         return;
     }
-    WNDCLASSA windowClass{};
+    WNDCLASSEXW windowClass{};
+    windowClass.cbSize = sizeof windowClass;
     windowClass.lpfnWndProc = &formWindowProc;
-    windowClass.hInstance = GetModuleHandleA(nullptr);
-    windowClass.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
-    windowClass.hIcon = LoadIconA(nullptr, reinterpret_cast<LPCSTR>(IDI_APPLICATION));
+    windowClass.hInstance = GetModuleHandleW(nullptr);
+    windowClass.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
+    windowClass.hIcon = LoadIconW(nullptr, reinterpret_cast<LPCWSTR>(IDI_APPLICATION));
     windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    windowClass.lpszClassName = className;
-    RegisterClassA(&windowClass);
+    windowClass.lpszClassName = className.c_str();
+    RegisterClassExW(&windowClass);
 }
 
 DWORD frameStyle(FrameKind frame) {
@@ -72,12 +78,12 @@ DWORD frameExStyle(FrameKind frame) {
 }
 
 bool isPushButton(HWND hwnd) {
-    char className[16] = {};
-    GetClassNameA(hwnd, className, sizeof className);
-    if (lstrcmpiA(className, "Button") != 0) {
+    wchar_t className[16] = {};
+    GetClassNameW(hwnd, className, static_cast<int>(std::size(className)));
+    if (lstrcmpiW(className, L"Button") != 0) {
         return false;
     }
-    const LONG_PTR type = GetWindowLongPtrA(hwnd, GWL_STYLE) & BS_TYPEMASK;
+    const LONG_PTR type = GetWindowLongPtrW(hwnd, GWL_STYLE) & BS_TYPEMASK;
     return type == BS_PUSHBUTTON || type == BS_DEFPUSHBUTTON;
 }
 
@@ -100,8 +106,10 @@ SIZE FormWindow::outerSize(const FormLayout& layout) const {
     return {rect.right - rect.left, rect.bottom - rect.top};
 }
 
-FormWindow::FormWindow(Form& form, MessageBoxes& boxes, const char* className, FormWindow* owner)
-    : form_(form), boxes_(boxes), className_(className), owner_(owner) {
+FormWindow::FormWindow(Form& form, RunReportingErrors runReportingErrors, const char* className,
+                       FormWindow* owner)
+    : form_(form), runReportingErrors_(std::move(runReportingErrors)), className_(className),
+      owner_(owner) {
     formWindows().push_back(this);
 }
 
@@ -114,7 +122,7 @@ FormWindow::~FormWindow() {
     windows.erase(std::remove(windows.begin(), windows.end(), this), windows.end());
     if (hwnd_ != nullptr) {
         HWND hwnd = hwnd_;
-        SetWindowLongPtrA(hwnd, GWLP_USERDATA, 0);
+        SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
         hwnd_ = nullptr;
         DestroyWindow(hwnd);
     }
@@ -124,7 +132,8 @@ FormWindow::~FormWindow() {
 
 void FormWindow::create() {
     const FormLayout layout = form_.layout();
-    registerFormClass(className_.c_str());
+    const std::wstring className = toWide(className_);
+    registerFormClass(className);
 
     // The layout is in pixels at 96 pixels per inch; on a screen of another resolution the
     // window, its controls and the font grow alike, so that texts keep fitting their controls.
@@ -133,10 +142,10 @@ void FormWindow::create() {
     makeFonts();
 
     const SIZE size = outerSize(layout);
-    CreateWindowExA(frameExStyle(layout.frame), className_.c_str(), layout.caption.c_str(),
+    CreateWindowExW(frameExStyle(layout.frame), className.c_str(), toWide(layout.caption).c_str(),
                     frameStyle(layout.frame), layout.left, layout.top, size.cx, size.cy,
                     owner_ != nullptr ? owner_->hwnd() : nullptr, nullptr,
-                    GetModuleHandleA(nullptr), this);
+                    GetModuleHandleW(nullptr), this);
     if (hwnd_ == nullptr) {
         return;
     }
@@ -173,8 +182,8 @@ void FormWindow::buildControls(const FormLayout& layout) {
                                        font());
             if (view != nullptr && view->hwnd() != nullptr) {
                 HWND tree = view->hwnd();
-                const LONG_PTR style = GetWindowLongPtrA(tree, GWL_STYLE);
-                SetWindowLongPtrA(tree, GWL_STYLE,
+                const LONG_PTR style = GetWindowLongPtrW(tree, GWL_STYLE);
+                SetWindowLongPtrW(tree, GWL_STYLE,
                                   ((style | WS_GROUP) & ~LONG_PTR{WS_TABSTOP}) |
                                       (control->tabOrder >= 0 ? WS_TABSTOP : 0));
                 addChild(tree, view.get());
@@ -222,7 +231,7 @@ Win32ControlView* FormWindow::viewOf(HWND child) const {
 void FormWindow::runReporting(const std::function<void()>& action) {
     runIdleWork();
     if (action) {
-        runReportingErrors(boxes_, action);
+        runReportingErrors_(action);
     }
 }
 
@@ -244,7 +253,7 @@ void FormWindow::runIdleWork() {
     std::vector<std::function<void()>> work = std::move(idleWork_);
     idleWork_.clear();
     for (const auto& action : work) {
-        runReportingErrors(boxes_, action);
+        runReportingErrors_(action);
     }
 }
 
@@ -303,7 +312,7 @@ void FormWindow::show() {
 void FormWindow::focusFirstControl() {
     for (HWND child = GetWindow(hwnd_, GW_CHILD); child != nullptr;
          child = GetWindow(child, GW_HWNDNEXT)) {
-        if ((GetWindowLongPtrA(child, GWL_STYLE) & WS_TABSTOP) != 0 && canTakeFocus(child)) {
+        if ((GetWindowLongPtrW(child, GWL_STYLE) & WS_TABSTOP) != 0 && canTakeFocus(child)) {
             SetFocus(child);
             return;
         }
@@ -360,7 +369,7 @@ void FormWindow::close(ModalResult result) {
 void FormWindow::pumpMessages(const bool* stop) {
     MSG msg;
     while (stop == nullptr || !*stop) {
-        const BOOL got = GetMessageA(&msg, nullptr, 0, 0);
+        const BOOL got = GetMessageW(&msg, nullptr, 0, 0);
         if (got == -1) {
             return;
         }
@@ -372,11 +381,11 @@ void FormWindow::pumpMessages(const bool* stop) {
             return;
         }
         HWND root = msg.hwnd != nullptr ? GetAncestor(msg.hwnd, GA_ROOT) : nullptr;
-        if (root != nullptr && formWindowOf(root) != nullptr && IsDialogMessageA(root, &msg)) {
+        if (root != nullptr && formWindowOf(root) != nullptr && IsDialogMessageW(root, &msg)) {
             continue;
         }
         TranslateMessage(&msg);
-        DispatchMessageA(&msg);
+        DispatchMessageW(&msg);
     }
 }
 
@@ -459,7 +468,7 @@ LRESULT FormWindow::handleMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM
                 }
             }
             if (isMainWindow()) {
-                PostMessageA(hwnd_, kActivated, 0, 0);
+                PostMessageW(hwnd_, kActivated, 0, 0);
             }
         }
         return 0;
@@ -468,7 +477,7 @@ LRESULT FormWindow::handleMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM
         // Not through runReporting: the first activation does not wait for the idle work.
         if (IsWindowVisible(hwnd_) && onActivate) {
             UpdateWindow(hwnd_);
-            runReportingErrors(boxes_, onActivate);
+            runReportingErrors_(onActivate);
         }
         return 0;
     case WM_DPICHANGED:
@@ -505,7 +514,7 @@ LRESULT FormWindow::handleMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM
     default:
         break;
     }
-    return DefWindowProcA(hwnd, message, wParam, lParam);
+    return DefWindowProcW(hwnd, message, wParam, lParam);
 }
 
 } // namespace velk::win32
