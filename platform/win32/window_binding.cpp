@@ -480,6 +480,9 @@ LRESULT FormWindow::handleMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM
             runReportingErrors_(onActivate);
         }
         return 0;
+    case WM_GETDPISCALEDSIZE:
+        return scaledSize(static_cast<int>(wParam), *reinterpret_cast<SIZE*>(lParam)) ? TRUE
+                                                                                      : FALSE;
     case WM_DPICHANGED:
         rescale(HIWORD(wParam), reinterpret_cast<const RECT*>(lParam));
         return 0;

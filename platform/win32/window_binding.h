@@ -110,6 +110,9 @@ class FormWindow : public FormView {
     // Goes to `dpi` pixels per inch: new fonts, the window to `windowRect` (or its layout size
     // at its place, when null) and every control to its place in the layout table.
     void rescale(int dpi, const RECT* windowRect);
+    // The size of a fixed-size window at `dpi`, from its layout table, for the rectangle Windows
+    // suggests on a move; false for a resizable one, whose size Windows scales itself.
+    bool scaledSize(int dpi, SIZE& size) const;
     void focusFirstControl();
     // Runs a message loop until `stop` is true or WM_QUIT arrives (then reposted).
     static void pumpMessages(const bool* stop);

@@ -87,6 +87,18 @@ void FormWindow::followWindowDpi() {
     }
 }
 
+bool FormWindow::scaledSize(int dpi, SIZE& size) const {
+    const FormLayout layout = form_.layout();
+    if (hwnd_ == nullptr || dpi <= 0 || layout.frame != FrameKind::FixedDialog) {
+        return false;
+    }
+    RECT rect{0, 0, MulDiv(layout.width, dpi, kLayoutDpi), MulDiv(layout.height, dpi, kLayoutDpi)};
+    adjustWindowRectForDpi(rect, static_cast<DWORD>(GetWindowLongPtrW(hwnd_, GWL_STYLE)),
+                           static_cast<DWORD>(GetWindowLongPtrW(hwnd_, GWL_EXSTYLE)), dpi);
+    size = {rect.right - rect.left, rect.bottom - rect.top};
+    return true;
+}
+
 void FormWindow::rescale(int dpi, const RECT* windowRect) {
     if (hwnd_ == nullptr || dpi <= 0) {
         return;
