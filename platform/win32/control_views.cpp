@@ -83,8 +83,8 @@ SIZE textSize(HDC dc, HFONT font, const std::string& text) {
 class LabelView : public Win32ControlView {
   public:
     LabelView(FormWindow& window, TextControl& label, const ControlPlace& place, bool bold)
-        : label_(label), place_(place), font_(bold ? window.boldFont() : window.font()),
-          measureDc_(window.measureDc()) {
+        : window_(window), label_(label), place_(place), bold_(bold),
+          font_(bold ? window.boldFont() : window.font()), measureDc_(window.measureDc()) {
         autoSize_ = place.width == 0 && place.height == 0;
         const SIZE size = autoSize_ ? fittingSize() : SIZE{place.width, place.height};
         shownSize_ = size;
@@ -106,6 +106,13 @@ class LabelView : public Win32ControlView {
             InvalidateRect(hwnd_, nullptr, TRUE);
         }
     }
+    void rescale(const ControlPlace& place, HFONT font, int dpi) override {
+        place_ = place;
+        font_ = bold_ ? window_.boldFont() : font;
+        shownSize_ = autoSize_ ? fittingSize() : SIZE{place.width, place.height};
+        Win32ControlView::rescale({place.left, place.top, shownSize_.cx, shownSize_.cy, 0}, font_,
+                                  dpi);
+    }
 
   private:
     // The text's size, cut at the right edge of the frame the label sits in.
@@ -117,8 +124,10 @@ class LabelView : public Win32ControlView {
         return size;
     }
 
+    FormWindow& window_;
     TextControl& label_;
     ControlPlace place_;
+    bool bold_;
     HFONT font_;
     HDC measureDc_;
     bool autoSize_;
@@ -298,6 +307,17 @@ class RadioGroupView : public Win32ControlView {
             setEnabled(button, group_.enabled());
         }
     }
+    void rescale(const ControlPlace& place, HFONT font, int dpi) override {
+        place_ = place;
+        Win32ControlView::rescale(place, font, dpi);
+        const int count = static_cast<int>(buttons_.size());
+        for (int i = 0; i < count; ++i) {
+            const RECT rect = buttonRect(i, count);
+            buttons_[static_cast<std::size_t>(i)]->rescale(
+                {rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top, 0}, font,
+                dpi);
+        }
+    }
     void clicked(int index) {
         window_.runReporting([this, index] { group_.setItemIndex(index); });
         // Whatever the handler did, the checks show the group's state.
@@ -319,14 +339,6 @@ class RadioGroupView : public Win32ControlView {
         if (count == 0) {
             return;
         }
-        TEXTMETRICW metrics{};
-        HDC dc = window_.measureDc();
-        HGDIOBJ old = SelectObject(dc, window_.font());
-        GetTextMetricsW(dc, &metrics);
-        SelectObject(dc, old);
-        const int usable = place_.height - metrics.tmHeight - window_.scale(5);
-        const int buttonHeight = usable > 0 ? usable / count : 0;
-        const int topMargin = metrics.tmHeight + 1 + (usable > 0 ? (usable % count) / 2 : 0);
         // New windows come last in the window order (= tab order); the buttons must follow the
         // frame, which they do by themselves while the frame is the last window.
         const bool frameIsLast = GetWindow(hwnd_, GW_HWNDLAST) == hwnd_;
@@ -334,11 +346,12 @@ class RadioGroupView : public Win32ControlView {
         HWND previous = hwnd_;
         for (int i = 0; i < count; ++i) {
             const bool tabStop = tabStop_ && (i == selected || (selected < 0 && i == 0));
+            const RECT rect = buttonRect(i, count);
             HWND button = createChild(
                 window_, 0, L"BUTTON", shownItems_[static_cast<std::size_t>(i)],
                 BS_AUTORADIOBUTTON | (i == 0 ? WS_GROUP : 0) | (tabStop ? WS_TABSTOP : 0),
-                place_.left + window_.scale(8), place_.top + topMargin + i * buttonHeight,
-                place_.width - window_.scale(10), buttonHeight, window_.font());
+                rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top,
+                window_.font());
             if (!frameIsLast) {
                 SetWindowPos(button, previous, 0, 0, 0, 0,
                              SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
@@ -350,6 +363,22 @@ class RadioGroupView : public Win32ControlView {
         if (hadFocus) {
             SetFocus(buttons_.front()->hwnd());
         }
+    }
+
+    // Where button `index` of `count` goes: in one column, spaced evenly over the frame's
+    // height below its caption.
+    RECT buttonRect(int index, int count) const {
+        TEXTMETRICW metrics{};
+        HDC dc = window_.measureDc();
+        HGDIOBJ old = SelectObject(dc, window_.font());
+        GetTextMetricsW(dc, &metrics);
+        SelectObject(dc, old);
+        const int usable = place_.height - metrics.tmHeight - window_.scale(5);
+        const int buttonHeight = usable > 0 ? usable / count : 0;
+        const int topMargin = metrics.tmHeight + 1 + (usable > 0 ? (usable % count) / 2 : 0);
+        const int left = place_.left + window_.scale(8);
+        const int top = place_.top + topMargin + index * buttonHeight;
+        return {left, top, left + place_.width - window_.scale(10), top + buttonHeight};
     }
 
     FormWindow& window_;
@@ -419,6 +448,14 @@ class ListViewView : public Win32ControlView {
         setEnabled(hwnd_, list_.enabled());
         InvalidateRect(hwnd_, nullptr, TRUE);
         syncing_ = false;
+    }
+    void rescale(const ControlPlace& place, HFONT font, int dpi) override {
+        Win32ControlView::rescale(place, font, dpi);
+        int index = 0;
+        for (const auto& column : list_.columns()) {
+            SendMessageW(hwnd_, LVM_SETCOLUMNWIDTH, static_cast<WPARAM>(index++),
+                         MAKELPARAM(window_.scale(column.width), 0));
+        }
     }
     bool onNotify(NMHDR& header, LRESULT& result) override {
         switch (header.code) {

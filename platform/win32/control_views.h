@@ -12,13 +12,6 @@ namespace velk::win32 {
 
 class FormWindow;
 
-// Where a control sits in the form window's client area: its layout position, moved by the
-// group frame it sits in (if any), and the right edge that it must not cross (0: none).
-struct ControlPlace {
-    int left, top, width, height;
-    int clipRight;
-};
-
 // Creates the view (and its windows) of one control. Not for ShellTree, which has its own
 // factory (platform/win32/shell_tree_view.h).
 std::unique_ptr<Win32ControlView> createControlView(FormWindow& window, const ControlLayout& layout,

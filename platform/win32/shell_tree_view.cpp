@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "platform/win32/wide_text.h"
+#include "platform/win32/window_dpi.h"
 
 namespace velk::win32 {
 
@@ -170,6 +171,9 @@ SmallIcons childIcons(IShellFolder& parent, LPCITEMIDLIST child, const SmallIcon
 
 class ShellTreeView : public Win32ControlView, public ShellTreeNavigator {
   public:
+    // Pixels at 96 pixels per inch.
+    static constexpr int kIndent = 19;
+
     ShellTreeView(ShellTree& tree, HWND parent, const ControlLayout& layout, HFONT font)
         : tree_(tree) {
         // A Unicode window: it sends its notifications in the wide form.
@@ -182,7 +186,7 @@ class ShellTreeView : public Win32ControlView, public ShellTreeNavigator {
             return;
         }
         SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
-        SendMessageW(hwnd_, TVM_SETINDENT, 19, 0);
+        SendMessageW(hwnd_, TVM_SETINDENT, kIndent, 0);
         SendMessageW(hwnd_, TVM_SETBKCOLOR, 0, static_cast<LPARAM>(-1)); // the window colour
 
         // The system's small icon list belongs to the shell: the tree only borrows it.
@@ -228,6 +232,22 @@ class ShellTreeView : public Win32ControlView, public ShellTreeNavigator {
     void refresh() override {
         if (hwnd_ != nullptr) {
             EnableWindow(hwnd_, tree_.enabled() ? TRUE : FALSE);
+        }
+    }
+
+    // The indent grows with the resolution; the icons come from the system's small list, or
+    // from its large one once that is no larger than small icons at this resolution would be
+    // (the lists share their indexes).
+    void rescale(const ControlPlace& place, HFONT font, int dpi) override {
+        Win32ControlView::rescale(place, font, dpi);
+        SendMessageW(hwnd_, TVM_SETINDENT, static_cast<WPARAM>(MulDiv(kIndent, dpi, 96)), 0);
+        const int wanted = MulDiv(GetSystemMetrics(SM_CXSMICON), dpi, systemDpi());
+        const UINT size = GetSystemMetrics(SM_CXICON) <= wanted ? SHGFI_LARGEICON : SHGFI_SMALLICON;
+        SHFILEINFOW info{};
+        const auto icons = reinterpret_cast<HIMAGELIST>(
+            SHGetFileInfoW(L"C:\\", 0, &info, sizeof info, SHGFI_SYSICONINDEX | size));
+        if (icons != nullptr) {
+            SendMessageW(hwnd_, TVM_SETIMAGELIST, TVSIL_NORMAL, reinterpret_cast<LPARAM>(icons));
         }
     }
 

@@ -8,6 +8,7 @@
 #include "app/form_install.h"
 #include "dialogs/directory_form.h"
 #include "dialogs/form_files.h"
+#include "platform/win32/dll_search.h"
 #include "platform/win32/win32_file_system.h"
 #include "platform/win32/win32_message_boxes.h"
 #include "platform/win32/win32_process_starter.h"
@@ -37,6 +38,9 @@ class ComApartment {
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int showCommand) {
     using namespace velk;
     using namespace velk::win32;
+
+    // Before anything can load a DLL by name: only from the system folder.
+    restrictDllSearch();
 
     // The program title "VELK Zull Installer" is the caption of the general error report
     // (Win32MessageBoxes::errorReport).

@@ -9,6 +9,7 @@
 #include "platform/win32/control_views.h"
 #include "platform/win32/shell_tree_view.h"
 #include "platform/win32/wide_text.h"
+#include "platform/win32/window_dpi.h"
 
 namespace velk::win32 {
 
@@ -76,19 +77,6 @@ DWORD frameExStyle(FrameKind frame) {
     return WS_EX_CONTROLPARENT | (frame == FrameKind::FixedDialog ? WS_EX_DLGMODALFRAME : 0);
 }
 
-// The outer size of the window: the layout gives the client size of a fixed dialog and the
-// outer size of a resizable window.
-SIZE outerSize(const FormLayout& layout, const FormWindow& window) {
-    const int width = window.scale(layout.width);
-    const int height = window.scale(layout.height);
-    if (layout.frame == FrameKind::Resizable) {
-        return {width, height};
-    }
-    RECT rect{0, 0, width, height};
-    AdjustWindowRectEx(&rect, frameStyle(layout.frame), FALSE, frameExStyle(layout.frame));
-    return {rect.right - rect.left, rect.bottom - rect.top};
-}
-
 bool isPushButton(HWND hwnd) {
     wchar_t className[16] = {};
     GetClassNameW(hwnd, className, static_cast<int>(std::size(className)));
@@ -104,6 +92,19 @@ bool canTakeFocus(HWND hwnd) {
 }
 
 } // namespace
+
+// The outer size of the window: the layout gives the client size of a fixed dialog and the
+// outer size of a resizable window.
+SIZE FormWindow::outerSize(const FormLayout& layout) const {
+    const int width = scale(layout.width);
+    const int height = scale(layout.height);
+    if (layout.frame == FrameKind::Resizable) {
+        return {width, height};
+    }
+    RECT rect{0, 0, width, height};
+    adjustWindowRectForDpi(rect, frameStyle(layout.frame), frameExStyle(layout.frame), dpi_);
+    return {rect.right - rect.left, rect.bottom - rect.top};
+}
 
 FormWindow::FormWindow(Form& form, RunReportingErrors runReportingErrors, const char* className,
                        FormWindow* owner)
@@ -137,19 +138,10 @@ void FormWindow::create() {
     // The layout is in pixels at 96 pixels per inch; on a screen of another resolution the
     // window, its controls and the font grow alike, so that texts keep fitting their controls.
     measureDc_.reset(CreateCompatibleDC(nullptr));
-    const int dpi = GetDeviceCaps(measureDc_.get(), LOGPIXELSY);
-    dpi_ = dpi > 0 ? dpi : 96;
-    LOGFONTW logFont{};
-    logFont.lfHeight = -MulDiv(8, dpi_, 72);
-    logFont.lfWeight = FW_NORMAL;
-    logFont.lfCharSet = DEFAULT_CHARSET;
-    logFont.lfPitchAndFamily = DEFAULT_PITCH | FF_DONTCARE;
-    lstrcpynW(logFont.lfFaceName, L"MS Sans Serif", LF_FACESIZE);
-    font_.reset(CreateFontIndirectW(&logFont));
-    logFont.lfWeight = FW_BOLD;
-    boldFont_.reset(CreateFontIndirectW(&logFont));
+    dpi_ = systemDpi();
+    makeFonts();
 
-    const SIZE size = outerSize(layout, *this);
+    const SIZE size = outerSize(layout);
     CreateWindowExW(frameExStyle(layout.frame), className.c_str(), toWide(layout.caption).c_str(),
                     frameStyle(layout.frame), layout.left, layout.top, size.cx, size.cy,
                     owner_ != nullptr ? owner_->hwnd() : nullptr, nullptr,
@@ -157,6 +149,7 @@ void FormWindow::create() {
     if (hwnd_ == nullptr) {
         return;
     }
+    followWindowDpi();
     defaultButton_ = layout.defaultButton;
     cancelButton_ = layout.cancelButton;
     buildControls(layout);
@@ -177,18 +170,7 @@ void FormWindow::buildControls(const FormLayout& layout) {
         return keyA < keyB;
     });
     for (const ControlLayout* control : order) {
-        ControlPlace place{control->left, control->top, control->width, control->height, 0};
-        if (control->parent != nullptr) {
-            for (const auto& frame : layout.controls) {
-                if (frame.control == control->parent) {
-                    place.left += frame.left;
-                    place.top += frame.top;
-                    place.clipRight = frame.left + frame.width;
-                }
-            }
-        }
-        place = {scale(place.left), scale(place.top), scale(place.width), scale(place.height),
-                 scale(place.clipRight)};
+        const ControlPlace place = controlPlace(layout, *control);
         std::unique_ptr<Win32ControlView> view;
         if (control->kind == ControlKind::ShellTree) {
             ControlLayout placed = *control;
@@ -205,6 +187,7 @@ void FormWindow::buildControls(const FormLayout& layout) {
                                   ((style | WS_GROUP) & ~LONG_PTR{WS_TABSTOP}) |
                                       (control->tabOrder >= 0 ? WS_TABSTOP : 0));
                 addChild(tree, view.get());
+                view->rescale(place, font(), dpi_); // its indent and icons
             }
         } else {
             view = createControlView(*this, *control, place);
@@ -274,10 +257,23 @@ void FormWindow::runIdleWork() {
     }
 }
 
+// Placed at the resolution of the monitor it lands on: when that differs from the one it was
+// built for, it is scaled and placed once more.
 void FormWindow::place() {
     placed_ = true;
+    for (int pass = 0; pass < 2; ++pass) {
+        const int builtFor = dpi_;
+        placeAtSize();
+        followWindowDpi();
+        if (dpi_ == builtFor) {
+            break;
+        }
+    }
+}
+
+void FormWindow::placeAtSize() {
     const FormLayout layout = form_.layout();
-    const SIZE size = outerSize(layout, *this);
+    const SIZE size = outerSize(layout);
     int left = layout.left;
     int top = layout.top;
     switch (layout.placement) {
@@ -483,6 +479,12 @@ LRESULT FormWindow::handleMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM
             UpdateWindow(hwnd_);
             runReportingErrors_(onActivate);
         }
+        return 0;
+    case WM_GETDPISCALEDSIZE:
+        return scaledSize(static_cast<int>(wParam), *reinterpret_cast<SIZE*>(lParam)) ? TRUE
+                                                                                      : FALSE;
+    case WM_DPICHANGED:
+        rescale(HIWORD(wParam), reinterpret_cast<const RECT*>(lParam));
         return 0;
     case WM_TIMER:
         if (wParam == kIdleTimer) {

@@ -98,7 +98,21 @@ class FormWindow : public FormView {
     };
 
     void buildControls(const FormLayout& layout);
+    // Where a control of the layout goes at the window's resolution.
+    ControlPlace controlPlace(const FormLayout& layout, const ControlLayout& control) const;
+    SIZE outerSize(const FormLayout& layout) const;
     void place();
+    void placeAtSize();
+    // Fonts for the window's resolution.
+    void makeFonts();
+    // Takes the resolution of the monitor the window is on, if it differs from the one it has.
+    void followWindowDpi();
+    // Goes to `dpi` pixels per inch: new fonts, the window to `windowRect` (or its layout size
+    // at its place, when null) and every control to its place in the layout table.
+    void rescale(int dpi, const RECT* windowRect);
+    // The size of a fixed-size window at `dpi`, from its layout table, for the rectangle Windows
+    // suggests on a move; false for a resizable one, whose size Windows scales itself.
+    bool scaledSize(int dpi, SIZE& size) const;
     void focusFirstControl();
     // Runs a message loop until `stop` is true or WM_QUIT arrives (then reposted).
     static void pumpMessages(const bool* stop);

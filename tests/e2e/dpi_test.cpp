@@ -1,0 +1,121 @@
+// End-to-end tests of a move to a monitor of another resolution: a window lays itself out again
+// from its layout table at the new scale, and comes back to exactly its first sizes.
+#include <windows.h>
+
+#include <algorithm>
+#include <array>
+#include <string>
+#include <vector>
+
+#include "tests/e2e/driver/dpi_change.h"
+#include "tests/e2e/driver/e2e_fixture.h"
+
+namespace velk::e2e {
+namespace {
+
+// The window rectangle Windows suggests for a client area of `client`: at the window's place,
+// moved left and up as far as it needs to stay on the screen (the desktop under Wine). Wine keeps
+// a frame at its size at every resolution (Windows scales it too), so the frame is the one the
+// window has now.
+RECT suggestedRect(const Window& window, SIZE client) {
+    const RECT outer = window.rect();
+    const SIZE now = window.clientSize();
+    const LONG width = outer.right - outer.left + client.cx - now.cx;
+    const LONG height = outer.bottom - outer.top + client.cy - now.cy;
+    const LONG left = std::max(0L, std::min(outer.left, GetSystemMetrics(SM_CXSCREEN) - width));
+    const LONG top = std::max(0L, std::min(outer.top, GetSystemMetrics(SM_CYSCREEN) - height));
+    return {left, top, left + width, top + height};
+}
+
+SIZE sizeOf(const Window& window) {
+    const RECT rect = window.rect();
+    return {rect.right - rect.left, rect.bottom - rect.top};
+}
+
+using Rects = std::vector<std::array<LONG, 4>>;
+
+// Every control's rectangle (left, top, right, bottom) relative to the window, in reading order.
+Rects controlRects(const Window& window) {
+    const RECT outer = window.rect();
+    Rects rects;
+    for (const Window& child : window.children()) {
+        const RECT rect = child.rect();
+        rects.push_back({rect.left - outer.left, rect.top - outer.top, rect.right - outer.left,
+                         rect.bottom - outer.top});
+    }
+    return rects;
+}
+
+struct Scale {
+    int dpi;
+    SIZE client;
+    SIZE button;
+};
+
+// Sends each move in turn and checks the client area and the button after it.
+void expectScales(const Installer& app, const Window& window, const Window& button,
+                  const std::vector<Scale>& moves) {
+    for (const Scale& move : moves) {
+        const RECT suggested = suggestedRect(window, move.client);
+        sendDpiChanged(window, move.dpi, suggested);
+        app.settle();
+        const RECT taken = window.rect();
+        EXPECT_EQ(taken.left, suggested.left) << move.dpi;
+        EXPECT_EQ(taken.top, suggested.top) << move.dpi;
+        EXPECT_EQ(window.clientSize().cx, move.client.cx) << move.dpi;
+        EXPECT_EQ(window.clientSize().cy, move.client.cy) << move.dpi;
+        EXPECT_EQ(sizeOf(button).cx, move.button.cx) << move.dpi;
+        EXPECT_EQ(sizeOf(button).cy, move.button.cy) << move.dpi;
+    }
+}
+
+class DpiE2E : public E2ETest {
+  protected:
+    std::string examplePackage() {
+        addHostVersion(work() + "\\host", "1.4");
+        const std::string pkg = work() + "\\example";
+        copyTree(toWinePath(VELK_E2E_SOURCE_DIR "/examples/package"), pkg);
+        copyFile(programPath(), pkg + "\\VelkInstall.exe");
+        return pkg;
+    }
+};
+
+TEST_F(DpiE2E, MainWindowScalesTo144DpiAndBackExactly) {
+    Installer app = Installer::start(examplePackage());
+    const Window main = app.mainWindow();
+    app.settle();
+    const Rects first = controlRects(main);
+    const Window install = main.button("Install");
+    const Window name = main.labelRightOf("Name"); // sized to its text
+    const SIZE nameAt96 = sizeOf(name);
+
+    expectScales(app, main, install, {{144, {818, 392}, {113, 38}}});
+    main.screenshot(shotName("main-144dpi"));
+    // The text, and so the font, grew by half (within the rounding of the font's
+    // metrics).
+    EXPECT_NEAR(sizeOf(name).cx, nameAt96.cx * 3 / 2, nameAt96.cx / 8);
+    EXPECT_NEAR(sizeOf(name).cy, nameAt96.cy * 3 / 2, 2);
+
+    expectScales(app, main, install, {{96, {545, 261}, {75, 25}}});
+    EXPECT_EQ(controlRects(main), first);
+}
+
+// The file list: a client area of 374 x 293 and a Close button of 75 x 25 at 96 pixels per
+// inch.
+TEST_F(DpiE2E, FileListScalesTo144DpiAndBackExactly) {
+    Installer app = Installer::start(examplePackage());
+    const Window main = app.mainWindow();
+    main.button("File List...").click();
+    const Window dialog = app.waitForWindow("File List", "TFormFiles");
+    app.settle();
+    const Rects first = controlRects(dialog);
+    const Window close = dialog.button("&Close");
+
+    expectScales(app, dialog, close, {{144, {561, 440}, {113, 38}}});
+    dialog.screenshot(shotName("file-list-144dpi"));
+    expectScales(app, dialog, close, {{96, {374, 293}, {75, 25}}});
+    EXPECT_EQ(controlRects(dialog), first);
+}
+
+} // namespace
+} // namespace velk::e2e
