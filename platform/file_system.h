@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <string_view>
 
 namespace velk {
 
@@ -43,6 +44,9 @@ class FileSystem {
     // Reads a whole file, opened for reading and shared for reading only. Throws
     // AppError("Cannot open file \"<full path>\". <system's reason>") when it cannot be opened.
     virtual std::string readFile(const std::string& path) = 0;
+    // Turns text in the system's ANSI code page, as programs that know no Unicode write it, into
+    // UTF-8.
+    virtual std::string ansiToUtf8(std::string_view text) = 0;
 };
 
 } // namespace velk

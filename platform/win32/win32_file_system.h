@@ -18,6 +18,7 @@ class Win32FileSystem : public FileSystem {
     bool deleteFile(const std::string& path) override;
     std::string windowsFolder() override;
     std::string readFile(const std::string& path) override;
+    std::string ansiToUtf8(std::string_view text) override; // in win32_ansi_text.cpp
 };
 
 // The system's text for an error code, without the trailing line break and full stop.

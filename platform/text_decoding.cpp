@@ -1,0 +1,174 @@
+#include "platform/text_decoding.h"
+
+#include <cstdint>
+#include <cstring>
+#include <string_view>
+
+#include "platform/file_system.h"
+
+namespace velk {
+
+namespace {
+
+constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
+constexpr std::string_view kUtf16LeMark = "\xFF\xFE";
+constexpr std::string_view kUtf16BeMark = "\xFE\xFF";
+constexpr std::string_view kReplacement = "\xEF\xBF\xBD"; // U+FFFD in UTF-8
+
+// One UTF-8 sequence at the start of `text`: its length when it is well formed, else the length
+// of its longest malformed beginning (at least 1), which one U+FFFD replaces.
+struct Sequence {
+    std::size_t length;
+    bool valid;
+};
+
+Sequence utf8Sequence(std::string_view text) {
+    const auto lead = static_cast<unsigned char>(text[0]);
+    if (lead < 0x80) {
+        return {1, true};
+    }
+    // The second byte's range rules out overlong forms, surrogates and code points above
+    // U+10FFFF; every later byte lies in 80..BF.
+    std::size_t trailing = 0;
+    unsigned char low = 0x80;
+    unsigned char high = 0xBF;
+    if (lead >= 0xC2 && lead <= 0xDF) {
+        trailing = 1;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+        trailing = 2;
+        low = lead == 0xE0 ? 0xA0 : 0x80;
+        high = lead == 0xED ? 0x9F : 0xBF;
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+        trailing = 3;
+        low = lead == 0xF0 ? 0x90 : 0x80;
+        high = lead == 0xF4 ? 0x8F : 0xBF;
+    } else {
+        return {1, false};
+    }
+    for (std::size_t i = 1; i <= trailing; ++i) {
+        if (i >= text.size()) {
+            return {i, false};
+        }
+        const auto next = static_cast<unsigned char>(text[i]);
+        if (next < low || next > high) {
+            return {i, false};
+        }
+        low = 0x80;
+        high = 0xBF;
+    }
+    return {trailing + 1, true};
+}
+
+bool isValidUtf8(std::string_view text) {
+    std::size_t pos = 0;
+    while (pos < text.size()) {
+        // Runs of ASCII, which most descriptions are, eight bytes at a time.
+        while (pos + 8 <= text.size()) {
+            std::uint64_t word = 0;
+            std::memcpy(&word, text.data() + pos, 8);
+            if ((word & 0x8080808080808080u) != 0) {
+                break;
+            }
+            pos += 8;
+        }
+        if (pos == text.size()) {
+            break;
+        }
+        const Sequence sequence = utf8Sequence(text.substr(pos));
+        if (!sequence.valid) {
+            return false;
+        }
+        pos += sequence.length;
+    }
+    return true;
+}
+
+std::string repairedUtf8(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    std::size_t pos = 0;
+    while (pos < text.size()) {
+        const Sequence sequence = utf8Sequence(text.substr(pos));
+        out.append(sequence.valid ? text.substr(pos, sequence.length) : kReplacement);
+        pos += sequence.length;
+    }
+    return out;
+}
+
+void appendUtf8(std::string& out, char32_t c) {
+    if (c < 0x80) {
+        out += static_cast<char>(c);
+    } else if (c < 0x800) {
+        out += static_cast<char>(0xC0 | (c >> 6));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    } else if (c < 0x10000) {
+        out += static_cast<char>(0xE0 | (c >> 12));
+        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (c >> 18));
+        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    }
+}
+
+std::string fromUtf16(std::string_view bytes, bool bigEndian) {
+    const auto unitAt = [&](std::size_t pos) {
+        const auto first = static_cast<unsigned char>(bytes[pos]);
+        const auto second = static_cast<unsigned char>(bytes[pos + 1]);
+        return static_cast<char32_t>(bigEndian ? (first << 8) | second : (second << 8) | first);
+    };
+    std::string out;
+    out.reserve(bytes.size() / 2 * 3); // at most three UTF-8 bytes per unit
+    std::size_t pos = 0;
+    for (; pos + 2 <= bytes.size(); pos += 2) {
+        char32_t c = unitAt(pos);
+        if (c == 0) {
+            return out;
+        }
+        if (c >= 0xD800 && c <= 0xDBFF && pos + 4 <= bytes.size()) {
+            const char32_t low = unitAt(pos + 2);
+            if (low >= 0xDC00 && low <= 0xDFFF) {
+                c = 0x10000 + ((c - 0xD800) << 10) + (low - 0xDC00);
+                pos += 2;
+            }
+        }
+        appendUtf8(out, c >= 0xD800 && c <= 0xDFFF ? 0xFFFD : c);
+    }
+    if (pos < bytes.size()) {
+        out.append(kReplacement); // half a unit at the end
+    }
+    return out;
+}
+
+// The text up to its first NUL byte.
+void cutAtNul(std::string& text) {
+    const auto nul = text.find('\0');
+    if (nul != std::string::npos) {
+        text.resize(nul);
+    }
+}
+
+} // namespace
+
+std::string decodeText(std::string bytes, FileSystem& files) {
+    const std::string_view view(bytes);
+    if (view.starts_with(kUtf16LeMark)) {
+        return fromUtf16(view.substr(kUtf16LeMark.size()), false);
+    }
+    if (view.starts_with(kUtf16BeMark)) {
+        return fromUtf16(view.substr(kUtf16BeMark.size()), true);
+    }
+    const bool marked = view.starts_with(kUtf8Mark);
+    if (marked) {
+        bytes.erase(0, kUtf8Mark.size());
+    }
+    cutAtNul(bytes);
+    if (isValidUtf8(bytes)) {
+        return bytes;
+    }
+    return marked ? repairedUtf8(bytes) : files.ansiToUtf8(bytes);
+}
+
+} // namespace velk
