@@ -1,5 +1,6 @@
 #include "platform/text_decoding.h"
 
+#include <bit>
 #include <cstdint>
 #include <cstring>
 #include <string_view>
@@ -62,14 +63,14 @@ Sequence utf8Sequence(std::string_view text) {
 bool isValidUtf8(std::string_view text) {
     std::size_t pos = 0;
     while (pos < text.size()) {
-        // Runs of ASCII, which most descriptions are, eight bytes at a time.
-        while (pos + 8 <= text.size()) {
-            std::uint64_t word = 0;
-            std::memcpy(&word, text.data() + pos, 8);
-            if ((word & 0x8080808080808080u) != 0) {
+        // Runs of ASCII, which most descriptions are, 32 bytes at a time.
+        while (pos + 32 <= text.size()) {
+            std::uint64_t words[4];
+            std::memcpy(words, text.data() + pos, 32);
+            if (((words[0] | words[1] | words[2] | words[3]) & 0x8080808080808080u) != 0) {
                 break;
             }
-            pos += 8;
+            pos += 32;
         }
         if (pos == text.size()) {
             break;
@@ -95,51 +96,88 @@ std::string repairedUtf8(std::string_view text) {
     return out;
 }
 
-void appendUtf8(std::string& out, char32_t c) {
+// Writes the character's UTF-8 form at `out` and returns the position after it.
+char* putUtf8(char* out, char32_t c) {
     if (c < 0x80) {
-        out += static_cast<char>(c);
+        *out++ = static_cast<char>(c);
     } else if (c < 0x800) {
-        out += static_cast<char>(0xC0 | (c >> 6));
-        out += static_cast<char>(0x80 | (c & 0x3F));
+        *out++ = static_cast<char>(0xC0 | (c >> 6));
+        *out++ = static_cast<char>(0x80 | (c & 0x3F));
     } else if (c < 0x10000) {
-        out += static_cast<char>(0xE0 | (c >> 12));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
+        *out++ = static_cast<char>(0xE0 | (c >> 12));
+        *out++ = static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        *out++ = static_cast<char>(0x80 | (c & 0x3F));
     } else {
-        out += static_cast<char>(0xF0 | (c >> 18));
-        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
+        *out++ = static_cast<char>(0xF0 | (c >> 18));
+        *out++ = static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+        *out++ = static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        *out++ = static_cast<char>(0x80 | (c & 0x3F));
     }
+    return out;
 }
 
 std::string fromUtf16(std::string_view bytes, bool bigEndian) {
-    const auto unitAt = [&](std::size_t pos) {
-        const auto first = static_cast<unsigned char>(bytes[pos]);
-        const auto second = static_cast<unsigned char>(bytes[pos + 1]);
-        return static_cast<char32_t>(bigEndian ? (first << 8) | second : (second << 8) | first);
-    };
-    std::string out;
-    out.reserve(bytes.size() / 2 * 3); // at most three UTF-8 bytes per unit
-    std::size_t pos = 0;
-    for (; pos + 2 <= bytes.size(); pos += 2) {
-        char32_t c = unitAt(pos);
-        if (c == 0) {
-            return out;
-        }
-        if (c >= 0xD800 && c <= 0xDBFF && pos + 4 <= bytes.size()) {
-            const char32_t low = unitAt(pos + 2);
-            if (low >= 0xDC00 && low <= 0xDFFF) {
-                c = 0x10000 + ((c - 0xD800) << 10) + (low - 0xDC00);
-                pos += 2;
+    const auto* in = reinterpret_cast<const unsigned char*>(bytes.data());
+    const auto* const end = in + (bytes.size() & ~std::size_t{1});
+    const int high = bigEndian ? 0 : 1; // index of the high byte within a unit
+    const int low = 1 - high;
+    // At most three UTF-8 bytes per unit (a pair of units gives four), and three for the
+    // replacement of an odd byte at the end.
+    std::string text(bytes.size() / 2 * 3 + 3, '\0');
+    char* const begin = text.data();
+    char* out = begin;
+    bool ended = false; // by a NUL
+    while (in != end) {
+        // Runs of ASCII, four units at a time (the words are read as this machine stores them).
+        if constexpr (std::endian::native == std::endian::little) {
+            while (end - in >= 8) {
+                std::uint64_t units = 0;
+                std::memcpy(&units, in, 8);
+                if (bigEndian) {
+                    units =
+                        ((units & 0x00FF00FF00FF00FFu) << 8) | ((units >> 8) & 0x00FF00FF00FF00FFu);
+                }
+                const bool allAscii = (units & 0xFF80FF80FF80FF80u) == 0;
+                const bool anyNul =
+                    ((units - 0x0001000100010001u) & ~units & 0x8000800080008000u) != 0;
+                if (!allAscii || anyNul) {
+                    break;
+                }
+                out[0] = static_cast<char>(units);
+                out[1] = static_cast<char>(units >> 16);
+                out[2] = static_cast<char>(units >> 32);
+                out[3] = static_cast<char>(units >> 48);
+                out += 4;
+                in += 8;
+            }
+            if (in == end) {
+                break;
             }
         }
-        appendUtf8(out, c >= 0xD800 && c <= 0xDFFF ? 0xFFFD : c);
+        char32_t c = static_cast<char32_t>((in[high] << 8) | in[low]);
+        in += 2;
+        if (c < 0x80) {
+            if (c == 0) {
+                ended = true;
+                break;
+            }
+            *out++ = static_cast<char>(c);
+            continue;
+        }
+        if (c >= 0xD800 && c <= 0xDBFF && in != end) {
+            const auto next = static_cast<char32_t>((in[high] << 8) | in[low]);
+            if (next >= 0xDC00 && next <= 0xDFFF) {
+                c = 0x10000 + ((c - 0xD800) << 10) + (next - 0xDC00);
+                in += 2;
+            }
+        }
+        out = putUtf8(out, c >= 0xD800 && c <= 0xDFFF ? 0xFFFD : c);
     }
-    if (pos < bytes.size()) {
-        out.append(kReplacement); // half a unit at the end
+    if (!ended && bytes.size() % 2 != 0) {
+        out = putUtf8(out, 0xFFFD); // half a unit at the end
     }
-    return out;
+    text.resize(static_cast<std::size_t>(out - begin));
+    return text;
 }
 
 // The text up to its first NUL byte.

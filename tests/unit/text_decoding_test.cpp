@@ -4,6 +4,7 @@
 #include <string>
 
 #include "platform/text_decoding.h"
+#include "tests/unit/encoded_text.h"
 #include "tests/unit/fakes/fake_file_system.h"
 
 namespace velk {
@@ -37,6 +38,10 @@ const std::string kPaket = "\xD0\x9F\xD0\xB0\xD0\xBA\xD0\xB5\xD1\x82";
 const std::string kPaketLe = "\x1F\x04\x30\x04\x3A\x04\x35\x04\x42\x04";
 const std::string kPaketBe = "\x04\x1F\x04\x30\x04\x3A\x04\x35\x04\x42";
 const std::string kFffd = "\xEF\xBF\xBD";
+const std::string kLong = "[About]\r\nName=" + kPaket +
+                          " Bl\xC3\xB6"
+                          "cke\r\nAuthor=x\r\n" +
+                          kPaket;
 
 INSTANTIATE_TEST_SUITE_P(
     Marks, TextDecoding,
@@ -45,6 +50,9 @@ INSTANTIATE_TEST_SUITE_P(
         DecodingCase{"utf16le_mark", "\xFF\xFE[\0A\0]\0\n\0"s + kPaketLe, "[A]\n" + kPaket},
         DecodingCase{"utf16be_mark", "\xFE\xFF\0[\0A\0]\0\n"s + kPaketBe, "[A]\n" + kPaket},
         DecodingCase{"mark_alone", "\xEF\xBB\xBF", ""},
+        // Longer runs of ASCII between other characters.
+        DecodingCase{"utf16le_long", testing::utf16(kLong, false), kLong},
+        DecodingCase{"utf16be_long", testing::utf16(kLong, true), kLong},
         // A pair of surrogates is one character; G clef U+1D11E.
         DecodingCase{"utf16le_pair", "\xFF\xFE\x34\xD8\x1E\xDD"s, "\xF0\x9D\x84\x9E"}),
     caseName);
@@ -99,6 +107,10 @@ INSTANTIATE_TEST_SUITE_P(
         DecodingCase{"nul_before_1252", "k=" + kPaket + "\0\xE4"s, "k=" + kPaket},
         DecodingCase{"nul_in_1252", "k=\xE4\0\xE4"s, "k=\xC3\xA4"},
         DecodingCase{"nul_after_utf8_mark", "\xEF\xBB\xBFk\0\xFF"s, "k"},
+        DecodingCase{"nul_in_a_utf16le_run",
+                     "\xFF\xFE"
+                     "a\0b\0c\0\0\0d\0e\0f\0g\0h\0"s,
+                     "abc"},
         DecodingCase{"nul_in_utf16le", "\xFF\xFEk\0\0\0v\0"s, "k"},
         DecodingCase{"nul_in_utf16be_odd", "\xFE\xFF\0k\0\0\0"s, "k"}),
     caseName);
