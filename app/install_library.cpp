@@ -4,7 +4,7 @@
 #include "app/form_install.h"
 #include "app/ini_file.h"
 #include "app/install_report.h"
-#include "app/package_files.h"
+#include "dialogs/package_files.h"
 
 namespace velk {
 

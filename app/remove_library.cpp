@@ -2,7 +2,7 @@
 
 #include "app/form_install.h"
 #include "app/install_report.h"
-#include "app/package_files.h"
+#include "dialogs/package_files.h"
 
 namespace velk {
 

@@ -3,13 +3,13 @@
 #include <cstdint>
 #include <utility>
 
-#include "app/form_install.h"
-#include "app/package_files.h"
 #include "dialogs/document_opener.h"
+#include "dialogs/package_files.h"
 
 namespace velk {
 
-TFormFiles::TFormFiles(Platform& platform, TFormInstall& main) : platform_(platform), main_(main) {
+TFormFiles::TFormFiles(Platform& platform, const std::string& packageFolder)
+    : platform_(platform), packageFolder_(packageFolder) {
     lvFiles.onDblClick = [this] { lvFilesDblClick(); };
     btClose.onClick = [this] { btCloseClick(); };
 }
@@ -60,7 +60,7 @@ void TFormFiles::lvFilesDblClick() {
     if (row < 0) {
         return;
     }
-    DocumentOpener(platform_).openDocument(main_.packageFolder + "libs\\" +
+    DocumentOpener(platform_).openDocument(packageFolder_ + "libs\\" +
                                            lvFiles.rows()[static_cast<std::size_t>(row)].caption);
 }
 

@@ -10,11 +10,11 @@
 
 namespace velk {
 
-class TFormInstall;
-
 class TFormFiles : public Form {
   public:
-    TFormFiles(Platform& platform, TFormInstall& main);
+    // `packageFolder` is the main window's package folder (ending with a backslash), read at each
+    // double-click: the file opened is the one in the package folder of that moment.
+    TFormFiles(Platform& platform, const std::string& packageFolder);
 
     FormLayout layout() override;
 
@@ -32,7 +32,7 @@ class TFormFiles : public Form {
 
   private:
     Platform& platform_;
-    TFormInstall& main_;
+    const std::string& packageFolder_;
 };
 
 } // namespace velk

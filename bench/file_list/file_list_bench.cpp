@@ -10,10 +10,12 @@
 #include <atomic>
 #include <cstdio>
 #include <cstdlib>
+#include <functional>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "app/error_report.h"
 #include "app/form_install.h"
 #include "bench/common/bench_timing.h"
 #include "bench/common/silent_boxes.h"
@@ -80,12 +82,14 @@ int main(int argc, char** argv) {
     velk::Platform platform{registry, files, boxes, processes};
 
     velk::TFormInstall main(platform);
-    velk::TFormFiles formFiles(platform, main);
+    velk::TFormFiles formFiles(platform, main.packageFolder);
     main.attachDialogs(&formFiles, nullptr);
     main.packageFolder = packageFolder;
-    velk::win32::FormWindow mainWindow(main, boxes, "TFormInstall");
+    const velk::win32::RunReportingErrors reporting =
+        [&boxes](const std::function<void()>& action) { velk::runReportingErrors(boxes, action); };
+    velk::win32::FormWindow mainWindow(main, reporting, "TFormInstall");
     mainWindow.create();
-    velk::win32::FormWindow filesWindow(formFiles, boxes, "TFormFiles", &mainWindow);
+    velk::win32::FormWindow filesWindow(formFiles, reporting, "TFormFiles", &mainWindow);
     filesWindow.create();
 
     // Warm the caches the same way for both.

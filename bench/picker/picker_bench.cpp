@@ -20,6 +20,7 @@
 #include <thread>
 #include <vector>
 
+#include "app/error_report.h"
 #include "app/form_install.h"
 #include "bench/common/bench_timing.h"
 #include "bench/common/silent_boxes.h"
@@ -61,11 +62,16 @@ struct Opened {
     std::string selected; // the tree's selected path
 };
 
+velk::win32::RunReportingErrors reportingTo(SilentBoxes& boxes) {
+    return
+        [&boxes](const std::function<void()>& action) { velk::runReportingErrors(boxes, action); };
+}
+
 // Builds a fresh picker, puts `target` into the target field and presses "Browse".
 Opened openPicker(velk::Platform& platform, SilentBoxes& boxes, velk::TFormInstall& main,
                   velk::win32::FormWindow& mainWindow, const std::string& target) {
     velk::TDirectoryForm picker(platform);
-    velk::win32::FormWindow pickerWindow(picker, boxes, "TDirectoryForm", &mainWindow);
+    velk::win32::FormWindow pickerWindow(picker, reportingTo(boxes), "TDirectoryForm", &mainWindow);
     pickerWindow.create();
     main.attachDialogs(nullptr, &picker);
     main.eInstallDir.setText(target);
@@ -108,7 +114,7 @@ int main(int argc, char** argv) {
     }
 
     velk::TFormInstall main(platform);
-    velk::win32::FormWindow mainWindow(main, boxes, "TFormInstall");
+    velk::win32::FormWindow mainWindow(main, reportingTo(boxes), "TFormInstall");
     mainWindow.create();
 
     // One opening of each outside the measurement, so that both find the system's caches warm.

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "platform/win32/picture_view.h"
+#include "platform/win32/wide_text.h"
 #include "platform/win32/window_binding.h"
 
 namespace velk::win32 {
@@ -13,21 +14,28 @@ namespace velk::win32 {
 namespace {
 
 HINSTANCE instance() {
-    return GetModuleHandleA(nullptr);
+    return GetModuleHandleW(nullptr);
 }
 
+// The window's whole text, however long. Its length is only a hint, so the buffer has room for
+// one more character than that and the terminator: a text that fills it may have been cut, and
+// is read again into a larger one.
 std::string windowText(HWND hwnd) {
-    const int length = GetWindowTextLengthA(hwnd);
-    std::string text(static_cast<std::size_t>(length) + 1, '\0');
-    const int copied = GetWindowTextA(hwnd, text.data(), length + 1);
-    text.resize(static_cast<std::size_t>(copied > 0 ? copied : 0));
-    return text;
+    std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(hwnd)) + 2, L'\0');
+    for (;;) {
+        const int copied = GetWindowTextW(hwnd, text.data(), static_cast<int>(text.size()));
+        if (copied < 0 || static_cast<std::size_t>(copied) + 1 < text.size()) {
+            text.resize(static_cast<std::size_t>(copied > 0 ? copied : 0));
+            return toUtf8(text);
+        }
+        text.resize(text.size() * 2);
+    }
 }
 
 // Sets the window's text only when it differs, so that no change notification echoes back.
 void setWindowText(HWND hwnd, const std::string& text) {
     if (windowText(hwnd) != text) {
-        SetWindowTextA(hwnd, text.c_str());
+        SetWindowTextW(hwnd, toWide(text).c_str());
     }
 }
 
@@ -38,21 +46,24 @@ void setEnabled(HWND hwnd, bool enabled) {
 }
 
 void setTabStop(HWND hwnd, bool tabStop) {
-    const LONG_PTR style = GetWindowLongPtrA(hwnd, GWL_STYLE);
+    const LONG_PTR style = GetWindowLongPtrW(hwnd, GWL_STYLE);
     const LONG_PTR wanted = tabStop ? (style | WS_TABSTOP) : (style & ~LONG_PTR{WS_TABSTOP});
     if (wanted != style) {
-        SetWindowLongPtrA(hwnd, GWL_STYLE, wanted);
+        SetWindowLongPtrW(hwnd, GWL_STYLE, wanted);
     }
 }
 
-HWND createChild(FormWindow& window, DWORD exStyle, const char* className, const std::string& text,
-                 DWORD style, int left, int top, int width, int height, HFONT font) {
-    HWND hwnd = CreateWindowExA(exStyle, className, text.c_str(), WS_CHILD | WS_VISIBLE | style,
-                                left, top, width, height, window.hwnd(),
-                                reinterpret_cast<HMENU>(static_cast<INT_PTR>(window.nextId())),
-                                instance(), nullptr);
+// Creates a control as a Unicode window, so that it takes and gives its text as UTF-16 and
+// sends its notifications in the wide form.
+HWND createChild(FormWindow& window, DWORD exStyle, const wchar_t* className,
+                 const std::string& text, DWORD style, int left, int top, int width, int height,
+                 HFONT font) {
+    HWND hwnd = CreateWindowExW(
+        exStyle, className, toWide(text).c_str(), WS_CHILD | WS_VISIBLE | style, left, top, width,
+        height, window.hwnd(), reinterpret_cast<HMENU>(static_cast<INT_PTR>(window.nextId())),
+        instance(), nullptr);
     if (hwnd != nullptr) {
-        SendMessageA(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+        SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
     }
     return hwnd;
 }
@@ -61,8 +72,9 @@ HWND createChild(FormWindow& window, DWORD exStyle, const char* className, const
 SIZE textSize(HDC dc, HFONT font, const std::string& text) {
     HGDIOBJ old = SelectObject(dc, font);
     RECT rect{0, 0, 0, 0};
-    const char* shown = text.empty() ? " " : text.c_str();
-    DrawTextA(dc, shown, -1, &rect, DT_CALCRECT | DT_NOPREFIX | DT_EXPANDTABS);
+    const std::wstring shown = text.empty() ? std::wstring(L" ") : toWide(text);
+    DrawTextW(dc, shown.c_str(), static_cast<int>(shown.size()), &rect,
+              DT_CALCRECT | DT_NOPREFIX | DT_EXPANDTABS);
     SelectObject(dc, old);
     return {text.empty() ? 0 : rect.right, rect.bottom};
 }
@@ -76,7 +88,7 @@ class LabelView : public Win32ControlView {
         autoSize_ = place.width == 0 && place.height == 0;
         const SIZE size = autoSize_ ? fittingSize() : SIZE{place.width, place.height};
         shownSize_ = size;
-        hwnd_ = createChild(window, 0, "STATIC", label.text(), SS_LEFT | SS_NOPREFIX | WS_GROUP,
+        hwnd_ = createChild(window, 0, L"STATIC", label.text(), SS_LEFT | SS_NOPREFIX | WS_GROUP,
                             place.left, place.top, size.cx, size.cy, font_);
         window.addChild(hwnd_, this);
         setEnabled(hwnd_, label_.enabled());
@@ -119,7 +131,7 @@ class EditView : public Win32ControlView {
   public:
     EditView(FormWindow& window, Edit& edit, const ControlPlace& place, bool tabStop)
         : window_(window), edit_(edit) {
-        hwnd_ = createChild(window, WS_EX_CLIENTEDGE, "EDIT", edit.text(),
+        hwnd_ = createChild(window, WS_EX_CLIENTEDGE, L"EDIT", edit.text(),
                             ES_LEFT | ES_AUTOHSCROLL | WS_GROUP | (tabStop ? WS_TABSTOP : 0),
                             place.left, place.top, place.width, place.height, window.font());
         window.addChild(hwnd_, this);
@@ -128,7 +140,7 @@ class EditView : public Win32ControlView {
     void refresh() override {
         if (windowText(hwnd_) != edit_.text()) {
             settingText_ = true;
-            SetWindowTextA(hwnd_, edit_.text().c_str());
+            SetWindowTextW(hwnd_, toWide(edit_.text()).c_str());
             settingText_ = false;
         }
         setEnabled(hwnd_, edit_.enabled());
@@ -164,7 +176,7 @@ class MemoView : public Win32ControlView {
   public:
     MemoView(FormWindow& window, Memo& memo, const ControlPlace& place, bool tabStop)
         : memo_(memo) {
-        hwnd_ = createChild(window, 0, "EDIT", "",
+        hwnd_ = createChild(window, 0, L"EDIT", "",
                             ES_LEFT | ES_MULTILINE | ES_READONLY | WS_GROUP |
                                 (tabStop ? WS_TABSTOP : 0),
                             place.left, place.top, place.width, place.height, window.font());
@@ -198,7 +210,7 @@ class ButtonView : public Win32ControlView {
     ButtonView(FormWindow& window, Button& button, const ControlPlace& place, bool tabStop,
                bool isDefault)
         : window_(window), button_(button) {
-        hwnd_ = createChild(window, 0, "BUTTON", button.text(),
+        hwnd_ = createChild(window, 0, L"BUTTON", button.text(),
                             (isDefault ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON) | WS_GROUP |
                                 (tabStop ? WS_TABSTOP : 0),
                             place.left, place.top, place.width, place.height, window.font());
@@ -223,7 +235,7 @@ class ButtonView : public Win32ControlView {
 class GroupBoxView : public Win32ControlView {
   public:
     GroupBoxView(FormWindow& window, GroupBox& group, const ControlPlace& place) : group_(group) {
-        hwnd_ = createChild(window, 0, "BUTTON", group.text(), BS_GROUPBOX | WS_GROUP, place.left,
+        hwnd_ = createChild(window, 0, L"BUTTON", group.text(), BS_GROUPBOX | WS_GROUP, place.left,
                             place.top, place.width, place.height, window.font());
         window.addChild(hwnd_, this);
         refresh();
@@ -261,7 +273,7 @@ class RadioGroupView : public Win32ControlView {
   public:
     RadioGroupView(FormWindow& window, RadioGroup& group, const ControlPlace& place, bool tabStop)
         : window_(window), group_(group), place_(place), tabStop_(tabStop) {
-        hwnd_ = createChild(window, 0, "BUTTON", group.caption(), BS_GROUPBOX | WS_GROUP,
+        hwnd_ = createChild(window, 0, L"BUTTON", group.caption(), BS_GROUPBOX | WS_GROUP,
                             place.left, place.top, place.width, place.height, window.font());
         window.addChild(hwnd_, this);
         refresh();
@@ -281,7 +293,7 @@ class RadioGroupView : public Win32ControlView {
         for (std::size_t i = 0; i < buttons_.size(); ++i) {
             HWND button = buttons_[i]->hwnd();
             const bool checked = static_cast<int>(i) == selected;
-            SendMessageA(button, BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
+            SendMessageW(button, BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
             setTabStop(button, tabStop_ && (checked || (selected < 0 && i == 0)));
             setEnabled(button, group_.enabled());
         }
@@ -307,10 +319,10 @@ class RadioGroupView : public Win32ControlView {
         if (count == 0) {
             return;
         }
-        TEXTMETRICA metrics{};
+        TEXTMETRICW metrics{};
         HDC dc = window_.measureDc();
         HGDIOBJ old = SelectObject(dc, window_.font());
-        GetTextMetricsA(dc, &metrics);
+        GetTextMetricsW(dc, &metrics);
         SelectObject(dc, old);
         const int usable = place_.height - metrics.tmHeight - window_.scale(5);
         const int buttonHeight = usable > 0 ? usable / count : 0;
@@ -323,7 +335,7 @@ class RadioGroupView : public Win32ControlView {
         for (int i = 0; i < count; ++i) {
             const bool tabStop = tabStop_ && (i == selected || (selected < 0 && i == 0));
             HWND button = createChild(
-                window_, 0, "BUTTON", shownItems_[static_cast<std::size_t>(i)],
+                window_, 0, L"BUTTON", shownItems_[static_cast<std::size_t>(i)],
                 BS_AUTORADIOBUTTON | (i == 0 ? WS_GROUP : 0) | (tabStop ? WS_TABSTOP : 0),
                 place_.left + window_.scale(8), place_.top + topMargin + i * buttonHeight,
                 place_.width - window_.scale(10), buttonHeight, window_.font());
@@ -360,21 +372,22 @@ class ListViewView : public Win32ControlView {
   public:
     ListViewView(FormWindow& window, ListView& list, const ControlPlace& place, bool tabStop)
         : window_(window), list_(list) {
-        hwnd_ = createChild(window, WS_EX_CLIENTEDGE, WC_LISTVIEWA, "",
+        hwnd_ = createChild(window, WS_EX_CLIENTEDGE, WC_LISTVIEWW, "",
                             LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS | LVS_NOSORTHEADER |
                                 LVS_OWNERDATA | WS_GROUP | (tabStop ? WS_TABSTOP : 0),
                             place.left, place.top, place.width, place.height, window.font());
-        SendMessageA(hwnd_, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT,
+        SendMessageW(hwnd_, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT,
                      LVS_EX_FULLROWSELECT);
         int index = 0;
         for (const auto& column : list.columns()) {
-            LVCOLUMNA lvColumn{};
+            std::wstring caption = toWide(column.caption);
+            LVCOLUMNW lvColumn{};
             lvColumn.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT | LVCF_SUBITEM;
             lvColumn.fmt = LVCFMT_LEFT;
             lvColumn.cx = window.scale(column.width);
-            lvColumn.pszText = const_cast<char*>(column.caption.c_str());
+            lvColumn.pszText = caption.data();
             lvColumn.iSubItem = index;
-            SendMessageA(hwnd_, LVM_INSERTCOLUMNA, static_cast<WPARAM>(index),
+            SendMessageW(hwnd_, LVM_INSERTCOLUMNW, static_cast<WPARAM>(index),
                          reinterpret_cast<LPARAM>(&lvColumn));
             ++index;
         }
@@ -385,22 +398,22 @@ class ListViewView : public Win32ControlView {
         syncing_ = true;
         const int count = static_cast<int>(list_.rows().size());
         if (count != shownCount_) {
-            SendMessageA(hwnd_, LVM_SETITEMCOUNT, static_cast<WPARAM>(count), LVSICF_NOSCROLL);
+            SendMessageW(hwnd_, LVM_SETITEMCOUNT, static_cast<WPARAM>(count), LVSICF_NOSCROLL);
             shownCount_ = count;
         }
         const int selected = list_.selected();
         if (selectedInControl() != selected) {
-            LVITEMA none{};
+            LVITEMW none{};
             none.stateMask = LVIS_SELECTED;
-            SendMessageA(hwnd_, LVM_SETITEMSTATE, static_cast<WPARAM>(-1),
+            SendMessageW(hwnd_, LVM_SETITEMSTATE, static_cast<WPARAM>(-1),
                          reinterpret_cast<LPARAM>(&none));
             if (selected >= 0) {
-                LVITEMA item{};
+                LVITEMW item{};
                 item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
                 item.state = LVIS_SELECTED | LVIS_FOCUSED;
-                SendMessageA(hwnd_, LVM_SETITEMSTATE, static_cast<WPARAM>(selected),
+                SendMessageW(hwnd_, LVM_SETITEMSTATE, static_cast<WPARAM>(selected),
                              reinterpret_cast<LPARAM>(&item));
-                SendMessageA(hwnd_, LVM_ENSUREVISIBLE, static_cast<WPARAM>(selected), FALSE);
+                SendMessageW(hwnd_, LVM_ENSUREVISIBLE, static_cast<WPARAM>(selected), FALSE);
             }
         }
         setEnabled(hwnd_, list_.enabled());
@@ -409,28 +422,15 @@ class ListViewView : public Win32ControlView {
     }
     bool onNotify(NMHDR& header, LRESULT& result) override {
         switch (header.code) {
-        case LVN_GETDISPINFOA: {
-            auto& info = reinterpret_cast<NMLVDISPINFOA&>(header);
-            const std::string* text = cellText(info.item.iItem, info.item.iSubItem);
-            if ((info.item.mask & LVIF_TEXT) != 0 && info.item.pszText != nullptr &&
-                info.item.cchTextMax > 0) {
-                lstrcpynA(info.item.pszText, text != nullptr ? text->c_str() : "",
-                          info.item.cchTextMax);
-            }
-            result = 0;
-            return true;
-        }
         case LVN_GETDISPINFOW: {
+            // The list and its parent are Unicode windows, so the list asks in the wide form.
             auto& info = reinterpret_cast<NMLVDISPINFOW&>(header);
-            const std::string* text = cellText(info.item.iItem, info.item.iSubItem);
             if ((info.item.mask & LVIF_TEXT) != 0 && info.item.pszText != nullptr &&
                 info.item.cchTextMax > 0) {
-                const int written =
-                    MultiByteToWideChar(CP_ACP, 0, text != nullptr ? text->c_str() : "", -1,
-                                        info.item.pszText, info.item.cchTextMax);
-                if (written == 0) {
-                    info.item.pszText[info.item.cchTextMax - 1] = L'\0';
-                }
+                const std::string* text = cellText(info.item.iItem, info.item.iSubItem);
+                const std::wstring wide = text != nullptr ? toWide(*text) : std::wstring();
+                // lstrcpyn cuts to the buffer (the list draws what fits) and always ends it.
+                lstrcpynW(info.item.pszText, wide.c_str(), info.item.cchTextMax);
             }
             result = 0;
             return true;
@@ -462,7 +462,7 @@ class ListViewView : public Win32ControlView {
 
   private:
     int selectedInControl() const {
-        return static_cast<int>(SendMessageA(hwnd_, LVM_GETNEXTITEM, static_cast<WPARAM>(-1),
+        return static_cast<int>(SendMessageW(hwnd_, LVM_GETNEXTITEM, static_cast<WPARAM>(-1),
                                              MAKELPARAM(LVNI_SELECTED, 0)));
     }
     const std::string* cellText(int row, int column) const {

@@ -4,11 +4,13 @@
 #include <cstring>
 #include <vector>
 
+#include "platform/win32/wide_text.h"
+
 namespace velk::win32 {
 
 namespace {
 
-const char* const kPictureClass = "VelkPicture";
+const wchar_t* const kPictureClass = L"VelkPicture";
 
 struct MetaFileTraits {
     using pointer = HMETAFILE;
@@ -38,8 +40,8 @@ int screenDpi() {
     return dpi > 0 ? dpi : 96;
 }
 
-bool readWholeFile(const std::string& path, std::vector<unsigned char>& bytes) {
-    UniqueHandle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+bool readWholeFile(const std::wstring& path, std::vector<unsigned char>& bytes) {
+    UniqueHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
                                   OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) {
         return false;
@@ -91,38 +93,39 @@ LoadedPicture LoadedPicture::load(const std::string& path) {
         return picture;
     }
     const std::string extension = lowerExtension(path);
+    const std::wstring widePath = toWide(path);
     if (extension == ".bmp") {
-        picture.bitmap_.reset(LoadImageA(nullptr, path.c_str(), IMAGE_BITMAP, 0, 0,
+        picture.bitmap_.reset(LoadImageW(nullptr, widePath.c_str(), IMAGE_BITMAP, 0, 0,
                                          LR_LOADFROMFILE | LR_CREATEDIBSECTION));
         BITMAP info{};
-        if (picture.bitmap_ && GetObjectA(picture.bitmap_.get(), sizeof info, &info) != 0) {
+        if (picture.bitmap_ && GetObjectW(picture.bitmap_.get(), sizeof info, &info) != 0) {
             picture.kind_ = Kind::Bitmap;
             picture.size_ = {info.bmWidth, info.bmHeight < 0 ? -info.bmHeight : info.bmHeight};
         }
     } else if (extension == ".ico") {
         picture.icon_.reset(static_cast<HICON>(
-            LoadImageA(nullptr, path.c_str(), IMAGE_ICON, 0, 0, LR_LOADFROMFILE)));
+            LoadImageW(nullptr, widePath.c_str(), IMAGE_ICON, 0, 0, LR_LOADFROMFILE)));
         ICONINFO info{};
         if (picture.icon_ && GetIconInfo(picture.icon_.get(), &info)) {
             UniqueGdiObject color(info.hbmColor);
             UniqueGdiObject mask(info.hbmMask);
             BITMAP bits{};
-            if (color && GetObjectA(color.get(), sizeof bits, &bits) != 0) {
+            if (color && GetObjectW(color.get(), sizeof bits, &bits) != 0) {
                 picture.size_ = {bits.bmWidth, bits.bmHeight};
-            } else if (mask && GetObjectA(mask.get(), sizeof bits, &bits) != 0) {
+            } else if (mask && GetObjectW(mask.get(), sizeof bits, &bits) != 0) {
                 picture.size_ = {bits.bmWidth, bits.bmHeight / 2};
             }
             picture.kind_ = Kind::Icon;
         }
     } else if (extension == ".emf") {
-        picture.metafile_.reset(GetEnhMetaFileA(path.c_str()));
+        picture.metafile_.reset(GetEnhMetaFileW(widePath.c_str()));
         if (picture.metafile_) {
             picture.kind_ = Kind::Metafile;
             picture.size_ = metafileSize(picture.metafile_.get());
         }
     } else if (extension == ".wmf") {
         std::vector<unsigned char> bytes;
-        if (!readWholeFile(path, bytes)) {
+        if (!readWholeFile(widePath, bytes)) {
             return picture;
         }
         const bool placeable = bytes.size() > 22 && bytes[0] == 0xD7 && bytes[1] == 0xCD &&
@@ -148,7 +151,7 @@ LoadedPicture LoadedPicture::load(const std::string& path) {
                 picture.size_ = {MulDiv(width, dpi, inch), MulDiv(height, dpi, inch)};
             }
         } else {
-            UniqueMetaFile plain(GetMetaFileA(path.c_str()));
+            UniqueMetaFile plain(GetMetaFileW(widePath.c_str()));
             if (!plain) {
                 return picture;
             }
@@ -223,27 +226,28 @@ RECT fitPicture(SIZE picture, SIZE box) {
 PictureView::PictureView(Picture& picture, HWND parent, int left, int top, int width, int height)
     : picture_(picture) {
     static const ATOM registered = [] {
-        WNDCLASSA windowClass{};
+        WNDCLASSEXW windowClass{};
+        windowClass.cbSize = sizeof windowClass;
         windowClass.style = CS_HREDRAW | CS_VREDRAW;
         windowClass.lpfnWndProc = &PictureView::windowProc;
-        windowClass.hInstance = GetModuleHandleA(nullptr);
-        windowClass.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
+        windowClass.hInstance = GetModuleHandleW(nullptr);
+        windowClass.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
         windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
         windowClass.lpszClassName = kPictureClass;
-        return RegisterClassA(&windowClass);
+        return RegisterClassExW(&windowClass);
     }();
     (void)registered;
-    hwnd_ = CreateWindowExA(0, kPictureClass, "", WS_CHILD | WS_VISIBLE | WS_GROUP, left, top,
-                            width, height, parent, nullptr, GetModuleHandleA(nullptr), nullptr);
+    hwnd_ = CreateWindowExW(0, kPictureClass, L"", WS_CHILD | WS_VISIBLE | WS_GROUP, left, top,
+                            width, height, parent, nullptr, GetModuleHandleW(nullptr), nullptr);
     if (hwnd_ != nullptr) {
-        SetWindowLongPtrA(hwnd_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+        SetWindowLongPtrW(hwnd_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
     }
     refresh();
 }
 
 PictureView::~PictureView() {
     if (hwnd_ != nullptr && IsWindow(hwnd_)) {
-        SetWindowLongPtrA(hwnd_, GWLP_USERDATA, 0);
+        SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
     }
 }
 
@@ -270,12 +274,12 @@ void PictureView::paint() {
 }
 
 LRESULT CALLBACK PictureView::windowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-    auto* view = reinterpret_cast<PictureView*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+    auto* view = reinterpret_cast<PictureView*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
     if (view != nullptr && message == WM_PAINT) {
         view->paint();
         return 0;
     }
-    return DefWindowProcA(hwnd, message, wParam, lParam);
+    return DefWindowProcW(hwnd, message, wParam, lParam);
 }
 
 } // namespace velk::win32

@@ -15,6 +15,8 @@
 #include <utility>
 #include <vector>
 
+#include "platform/win32/wide_text.h"
+
 namespace velk::win32 {
 
 namespace {
@@ -26,7 +28,7 @@ struct TaskMemFree {
 };
 // An item ID list (absolute or relative) allocated by the shell.
 using UniquePidl = std::unique_ptr<ITEMIDLIST, TaskMemFree>;
-using UniqueTaskString = std::unique_ptr<char, TaskMemFree>;
+using UniqueTaskString = std::unique_ptr<wchar_t, TaskMemFree>;
 
 template <typename T> class ComPtr {
   public:
@@ -83,12 +85,12 @@ bool isEmptyPidl(LPCITEMIDLIST pidl) {
 
 // The text of a STRRET as the shell returns it (it frees what the STRRET held).
 std::string strretText(STRRET& strret, LPCITEMIDLIST pidl) {
-    char* raw = nullptr;
-    if (FAILED(StrRetToStrA(&strret, pidl, &raw)) || raw == nullptr) {
+    wchar_t* raw = nullptr;
+    if (FAILED(StrRetToStrW(&strret, pidl, &raw)) || raw == nullptr) {
         return {};
     }
     const UniqueTaskString text(raw);
-    return text.get();
+    return toUtf8(text.get());
 }
 
 std::string displayName(IShellFolder& folder, LPCITEMIDLIST pidl, SHGDNF flags) {
@@ -113,13 +115,13 @@ struct SmallIcons {
 // The desktop's icons, by its absolute (empty) item ID list.
 SmallIcons desktopIcons(LPCITEMIDLIST absolute) {
     SmallIcons icons;
-    SHFILEINFOA info{};
+    SHFILEINFOW info{};
     const UINT flags = SHGFI_PIDL | SHGFI_SYSICONINDEX | SHGFI_SMALLICON;
-    if (SHGetFileInfoA(reinterpret_cast<LPCSTR>(absolute), 0, &info, sizeof info, flags) != 0) {
+    if (SHGetFileInfoW(reinterpret_cast<LPCWSTR>(absolute), 0, &info, sizeof info, flags) != 0) {
         icons.normal = info.iIcon;
     }
     icons.open = icons.normal;
-    if (SHGetFileInfoA(reinterpret_cast<LPCSTR>(absolute), 0, &info, sizeof info,
+    if (SHGetFileInfoW(reinterpret_cast<LPCWSTR>(absolute), 0, &info, sizeof info,
                        flags | SHGFI_OPENICON) != 0) {
         icons.open = info.iIcon;
     }
@@ -129,13 +131,13 @@ SmallIcons desktopIcons(LPCITEMIDLIST absolute) {
 // The icons of a folder without a look of its own.
 SmallIcons plainFolderIcons() {
     SmallIcons icons;
-    SHFILEINFOA info{};
+    SHFILEINFOW info{};
     const UINT flags = SHGFI_USEFILEATTRIBUTES | SHGFI_SYSICONINDEX | SHGFI_SMALLICON;
-    if (SHGetFileInfoA("folder", FILE_ATTRIBUTE_DIRECTORY, &info, sizeof info, flags) != 0) {
+    if (SHGetFileInfoW(L"folder", FILE_ATTRIBUTE_DIRECTORY, &info, sizeof info, flags) != 0) {
         icons.normal = info.iIcon;
     }
     icons.open = icons.normal;
-    if (SHGetFileInfoA("folder", FILE_ATTRIBUTE_DIRECTORY, &info, sizeof info,
+    if (SHGetFileInfoW(L"folder", FILE_ATTRIBUTE_DIRECTORY, &info, sizeof info,
                        flags | SHGFI_OPENICON) != 0) {
         icons.open = info.iIcon;
     }
@@ -170,24 +172,25 @@ class ShellTreeView : public Win32ControlView, public ShellTreeNavigator {
   public:
     ShellTreeView(ShellTree& tree, HWND parent, const ControlLayout& layout, HFONT font)
         : tree_(tree) {
-        hwnd_ = CreateWindowExA(WS_EX_CLIENTEDGE, WC_TREEVIEWA, "",
+        // A Unicode window: it sends its notifications in the wide form.
+        hwnd_ = CreateWindowExW(WS_EX_CLIENTEDGE, WC_TREEVIEWW, L"",
                                 WS_CHILD | WS_VISIBLE | WS_TABSTOP | TVS_HASBUTTONS | TVS_HASLINES |
                                     TVS_SHOWSELALWAYS,
                                 layout.left, layout.top, layout.width, layout.height, parent,
-                                nullptr, GetModuleHandleA(nullptr), nullptr);
+                                nullptr, GetModuleHandleW(nullptr), nullptr);
         if (hwnd_ == nullptr) {
             return;
         }
-        SendMessageA(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
-        SendMessageA(hwnd_, TVM_SETINDENT, 19, 0);
-        SendMessageA(hwnd_, TVM_SETBKCOLOR, 0, static_cast<LPARAM>(-1)); // the window colour
+        SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+        SendMessageW(hwnd_, TVM_SETINDENT, 19, 0);
+        SendMessageW(hwnd_, TVM_SETBKCOLOR, 0, static_cast<LPARAM>(-1)); // the window colour
 
         // The system's small icon list belongs to the shell: the tree only borrows it.
-        SHFILEINFOA info{};
+        SHFILEINFOW info{};
         const auto icons = reinterpret_cast<HIMAGELIST>(
-            SHGetFileInfoA("C:\\", 0, &info, sizeof info, SHGFI_SYSICONINDEX | SHGFI_SMALLICON));
+            SHGetFileInfoW(L"C:\\", 0, &info, sizeof info, SHGFI_SYSICONINDEX | SHGFI_SMALLICON));
         if (icons != nullptr) {
-            SendMessageA(hwnd_, TVM_SETIMAGELIST, TVSIL_NORMAL, reinterpret_cast<LPARAM>(icons));
+            SendMessageW(hwnd_, TVM_SETIMAGELIST, TVSIL_NORMAL, reinterpret_cast<LPARAM>(icons));
         }
         plainIcons_ = plainFolderIcons();
 
@@ -232,22 +235,18 @@ class ShellTreeView : public Win32ControlView, public ShellTreeNavigator {
         if (destroying_) {
             return false;
         }
-        // The layouts of the ANSI and wide notification records agree in the fields used here.
-        auto& notice = reinterpret_cast<NMTREEVIEWA&>(header);
+        auto& notice = reinterpret_cast<NMTREEVIEWW&>(header);
         switch (header.code) {
-        case TVN_ITEMEXPANDINGA:
         case TVN_ITEMEXPANDINGW:
             if ((notice.action & TVE_EXPAND) != 0) {
                 fill(notice.itemNew.hItem);
             }
             result = FALSE; // let it open
             return true;
-        case TVN_SELCHANGEDA:
         case TVN_SELCHANGEDW:
             reportSelection();
             result = 0;
             return true;
-        case TVN_DELETEITEMA:
         case TVN_DELETEITEMW:
             nodes_.erase(reinterpret_cast<Node*>(notice.itemOld.lParam));
             result = 0;
@@ -308,7 +307,7 @@ class ShellTreeView : public Win32ControlView, public ShellTreeNavigator {
         // folder, for instance) are the same folder when the shell gives them one path.
         const std::string targetPath = pathOf(target.get());
         if (!targetPath.empty() &&
-            lstrcmpiA(targetPath.c_str(), tree_.selectedPath().c_str()) == 0) {
+            lstrcmpiW(toWide(targetPath).c_str(), toWide(tree_.selectedPath()).c_str()) == 0) {
             return true;
         }
         // Positioning on it usually follows at once.
@@ -331,24 +330,19 @@ class ShellTreeView : public Win32ControlView, public ShellTreeNavigator {
         }
         // A relative path names a folder below the process's current folder, as it does for the
         // file system; the shell parses full paths only.
-        std::string full = folder;
-        if (const DWORD needed = GetFullPathNameA(folder.c_str(), 0, nullptr, nullptr)) {
-            std::vector<char> buffer(needed);
-            const DWORD written = GetFullPathNameA(folder.c_str(), needed, buffer.data(), nullptr);
+        // ParseDisplayName wants a writable string.
+        std::wstring full = toWide(folder);
+        if (const DWORD needed = GetFullPathNameW(full.c_str(), 0, nullptr, nullptr)) {
+            std::wstring buffer(needed, L'\0');
+            const DWORD written = GetFullPathNameW(full.c_str(), needed, buffer.data(), nullptr);
             if (written > 0 && written < needed) {
-                full.assign(buffer.data(), written);
+                buffer.resize(written);
+                full = std::move(buffer);
             }
         }
-        // ParseDisplayName wants a writable wide string.
-        const int length = MultiByteToWideChar(CP_ACP, 0, full.c_str(), -1, nullptr, 0);
-        if (length <= 0) {
-            return nullptr;
-        }
-        std::vector<wchar_t> wide(static_cast<std::size_t>(length));
-        MultiByteToWideChar(CP_ACP, 0, full.c_str(), -1, wide.data(), length);
         LPITEMIDLIST pidl = nullptr;
         if (FAILED(
-                desktop_->ParseDisplayName(hwnd_, nullptr, wide.data(), nullptr, &pidl, nullptr))) {
+                desktop_->ParseDisplayName(hwnd_, nullptr, full.data(), nullptr, &pidl, nullptr))) {
             return nullptr;
         }
         return UniquePidl(pidl);
@@ -385,18 +379,19 @@ class ShellTreeView : public Win32ControlView, public ShellTreeNavigator {
         auto node = std::make_unique<Node>();
         node->pidl = std::move(absolute);
         node->parentFolder = parentFolder;
-        TVINSERTSTRUCTA insertion{};
+        std::wstring text = toWide(name);
+        TVINSERTSTRUCTW insertion{};
         insertion.hParent = parent;
         insertion.hInsertAfter = TVI_LAST;
         insertion.item.mask =
             TVIF_TEXT | TVIF_IMAGE | TVIF_SELECTEDIMAGE | TVIF_PARAM | TVIF_CHILDREN;
-        insertion.item.pszText = const_cast<char*>(name.c_str());
+        insertion.item.pszText = text.data();
         insertion.item.iImage = icons.normal;
         insertion.item.iSelectedImage = icons.open;
         insertion.item.cChildren = hasChildren ? 1 : 0;
         insertion.item.lParam = reinterpret_cast<LPARAM>(node.get());
         const auto item = reinterpret_cast<HTREEITEM>(
-            SendMessageA(hwnd_, TVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&insertion)));
+            SendMessageW(hwnd_, TVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&insertion)));
         if (item != nullptr) {
             Node* key = node.get();
             nodes_.emplace(key, std::move(node));
@@ -408,10 +403,10 @@ class ShellTreeView : public Win32ControlView, public ShellTreeNavigator {
         if (item == nullptr) {
             return nullptr;
         }
-        TVITEMA query{};
+        TVITEMW query{};
         query.mask = TVIF_HANDLE | TVIF_PARAM;
         query.hItem = item;
-        if (SendMessageA(hwnd_, TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&query)) == FALSE) {
+        if (SendMessageW(hwnd_, TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&query)) == FALSE) {
             return nullptr;
         }
         const auto found = nodes_.find(reinterpret_cast<Node*>(query.lParam));
@@ -419,12 +414,12 @@ class ShellTreeView : public Win32ControlView, public ShellTreeNavigator {
     }
 
     HTREEITEM selectedItem() const {
-        return reinterpret_cast<HTREEITEM>(SendMessageA(hwnd_, TVM_GETNEXTITEM, TVGN_CARET, 0));
+        return reinterpret_cast<HTREEITEM>(SendMessageW(hwnd_, TVM_GETNEXTITEM, TVGN_CARET, 0));
     }
 
     HTREEITEM nextItem(HTREEITEM item, WPARAM relation) const {
         return reinterpret_cast<HTREEITEM>(
-            SendMessageA(hwnd_, TVM_GETNEXTITEM, relation, reinterpret_cast<LPARAM>(item)));
+            SendMessageW(hwnd_, TVM_GETNEXTITEM, relation, reinterpret_cast<LPARAM>(item)));
     }
 
     // Enumerates the entry's subfolders once, sorted as the shell sorts them.
@@ -472,17 +467,17 @@ class ShellTreeView : public Win32ControlView, public ShellTreeNavigator {
             }
         }
         if (children.empty()) {
-            TVITEMA update{};
+            TVITEMW update{};
             update.mask = TVIF_HANDLE | TVIF_CHILDREN;
             update.hItem = item;
             update.cChildren = 0;
-            SendMessageA(hwnd_, TVM_SETITEMA, 0, reinterpret_cast<LPARAM>(&update));
+            SendMessageW(hwnd_, TVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&update));
         }
     }
 
     void open(HTREEITEM item) {
         fill(item);
-        SendMessageA(hwnd_, TVM_EXPAND, TVE_EXPAND, reinterpret_cast<LPARAM>(item));
+        SendMessageW(hwnd_, TVM_EXPAND, TVE_EXPAND, reinterpret_cast<LPARAM>(item));
     }
 
     // The child entry of `parent` for the first item ID of `step`.
@@ -519,8 +514,8 @@ class ShellTreeView : public Win32ControlView, public ShellTreeNavigator {
     // Selects the entry and tells the control; the notification that the tree sends as well
     // finds the selection already reported.
     void select(HTREEITEM item) {
-        SendMessageA(hwnd_, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(item));
-        SendMessageA(hwnd_, TVM_ENSUREVISIBLE, 0, reinterpret_cast<LPARAM>(item));
+        SendMessageW(hwnd_, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(item));
+        SendMessageW(hwnd_, TVM_ENSUREVISIBLE, 0, reinterpret_cast<LPARAM>(item));
         reportSelection();
     }
 
@@ -543,7 +538,7 @@ class ShellTreeView : public Win32ControlView, public ShellTreeNavigator {
         hit.pt.y = static_cast<short>(HIWORD(position));
         ScreenToClient(hwnd_, &hit.pt);
         const auto item = reinterpret_cast<HTREEITEM>(
-            SendMessageA(hwnd_, TVM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit)));
+            SendMessageW(hwnd_, TVM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit)));
         if (item != nullptr && (hit.flags & TVHT_ONITEM) != 0) {
             select(item);
         }

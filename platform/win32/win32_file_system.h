@@ -1,5 +1,26 @@
 #pragma once
-// The file system through the ANSI functions of kernel32.
+// The file system through the wide functions of kernel32: UTF-8 paths in, UTF-8 names out.
+//
+// Paths of any length. A path too long for the plain form (MAX_PATH, 260 characters, as a full
+// path; 248 for a folder to be created) goes to Windows in the extended form "\\?\C:\..." or
+// "\\?\UNC\server\share\...", made from its full path (platform/long_path.h), so it works
+// whether or not long paths are enabled. Shorter paths go to Windows exactly as given.
+//
+// The current folder. Windows cannot make a folder current whose full path, with a backslash
+// and NUL added, exceeds MAX_PATH unless long paths are enabled, and the extended form does not
+// help there. So setCurrentFolder hands only folders short enough to Windows (as given, as
+// before). A longer one it remembers itself, when it is an existing folder, and from then on
+// resolves relative paths against it before handing them to Windows (in the extended form, being
+// that long); the process's own current folder stays where it was. The next setCurrentFolder
+// that succeeds replaces it. Only this object's functions see the remembered folder: a program
+// started meanwhile inherits the process's one, so documents are handed to programs by full
+// path.
+//
+// `maxPath` is MAX_PATH except in tests, which pass a smaller limit to see this handling at
+// work against a system that has no such limit (Wine).
+
+#include <cstddef>
+#include <string>
 
 #include "platform/file_system.h"
 
@@ -7,6 +28,10 @@ namespace velk::win32 {
 
 class Win32FileSystem : public FileSystem {
   public:
+    static constexpr std::size_t kMaxPath = 260; // MAX_PATH
+
+    explicit Win32FileSystem(std::size_t maxPath = kMaxPath) : maxPath_(maxPath) {}
+
     bool folderExists(const std::string& path) override;
     bool fileExists(const std::string& path) override;
     void enumerate(const std::string& pattern,
@@ -19,6 +44,16 @@ class Win32FileSystem : public FileSystem {
     std::string windowsFolder() override;
     std::string readFile(const std::string& path) override;
     std::string ansiToUtf8(std::string_view text) override; // in win32_ansi_text.cpp
+
+  private:
+    // The path as Windows is to get it: as given, or in the extended form when the full path
+    // would reach maxPath_ - `reserve` characters or is relative to a remembered folder.
+    std::wstring systemPath(const std::string& path, std::size_t reserve = 0) const;
+    // The full path, for messages.
+    std::string fullPathOf(const std::string& path) const;
+
+    std::size_t maxPath_;
+    std::string currentFolder_; // remembered when too long for Windows; empty otherwise
 };
 
 // The system's text for an error code, without the trailing line break and full stop.

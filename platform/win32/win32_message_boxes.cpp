@@ -3,16 +3,17 @@
 #include <windows.h>
 
 #include "platform/win32/unique_handles.h"
+#include "platform/win32/wide_text.h"
 
 namespace velk::win32 {
 namespace {
 
-int showBox(const std::string& text, const char* title, UINT style) {
+int showBox(const std::string& text, const wchar_t* title, UINT style) {
     HWND owner = GetActiveWindow();
     if (owner == nullptr) {
         style |= MB_TASKMODAL; // no window of ours to disable: block the thread's windows
     }
-    return MessageBoxA(owner, text.c_str(), title, style);
+    return MessageBoxW(owner, toWide(text).c_str(), title, style);
 }
 
 // Sees the messages of this thread's modal dialog loops before the dialog does.
@@ -23,7 +24,7 @@ LRESULT CALLBACK escapeAnswersNo(int code, WPARAM wParam, LPARAM lParam) {
             HWND box = GetAncestor(msg->hwnd, GA_ROOT);
             HWND no = box ? GetDlgItem(box, IDNO) : nullptr;
             if (no != nullptr) {
-                PostMessageA(box, WM_COMMAND, MAKEWPARAM(IDNO, BN_CLICKED),
+                PostMessageW(box, WM_COMMAND, MAKEWPARAM(IDNO, BN_CLICKED),
                              reinterpret_cast<LPARAM>(no));
                 return TRUE; // handled: the box does not see the key
             }
@@ -35,25 +36,25 @@ LRESULT CALLBACK escapeAnswersNo(int code, WPARAM wParam, LPARAM lParam) {
 } // namespace
 
 EscapeAnswersNo::EscapeAnswersNo()
-    : filter_(SetWindowsHookExA(WH_MSGFILTER, escapeAnswersNo, nullptr, GetCurrentThreadId())) {}
+    : filter_(SetWindowsHookExW(WH_MSGFILTER, escapeAnswersNo, nullptr, GetCurrentThreadId())) {}
 
 void Win32MessageBoxes::error(const std::string& text) {
-    showBox(text, "Error", MB_ICONERROR | MB_OK);
+    showBox(text, L"Error", MB_ICONERROR | MB_OK);
 }
 
 void Win32MessageBoxes::information(const std::string& text) {
-    showBox(text, "Information", MB_ICONINFORMATION | MB_OK);
+    showBox(text, L"Information", MB_ICONINFORMATION | MB_OK);
 }
 
 bool Win32MessageBoxes::confirm(const std::string& text) {
     // Under Wine, Escape and the close box give IDCANCEL; Windows offers neither, and with the
     // filter Escape gives IDNO. Only an explicit Yes goes on.
     EscapeAnswersNo escape;
-    return showBox(text, "Confirm", MB_ICONQUESTION | MB_YESNO | MB_DEFBUTTON1) == IDYES;
+    return showBox(text, L"Confirm", MB_ICONQUESTION | MB_YESNO | MB_DEFBUTTON1) == IDYES;
 }
 
 void Win32MessageBoxes::errorReport(const std::string& text) {
-    showBox(text, "VELK Zull Installer", MB_ICONERROR | MB_OK);
+    showBox(text, L"VELK Zull Installer", MB_ICONERROR | MB_OK);
 }
 
 } // namespace velk::win32

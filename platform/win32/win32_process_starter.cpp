@@ -2,21 +2,19 @@
 
 #include <windows.h>
 
-#include <vector>
-
 #include "platform/win32/unique_handles.h"
+#include "platform/win32/wide_text.h"
 
 namespace velk::win32 {
 
 void Win32ProcessStarter::startProgram(const std::string& commandLine) {
     // The new program chooses how to show itself; no standard handles are passed.
-    STARTUPINFOA startup{};
+    STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION info{};
-    // CreateProcessA may write into the command line, so it gets its own copy.
-    std::vector<char> line(commandLine.begin(), commandLine.end());
-    line.push_back('\0');
-    if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE,
+    // CreateProcessW may write into the command line, so it gets a copy of its own.
+    std::wstring line = toWide(commandLine);
+    if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE,
                         DETACHED_PROCESS | NORMAL_PRIORITY_CLASS, nullptr, nullptr, &startup,
                         &info)) {
         return; // nothing is reported

@@ -1,5 +1,5 @@
 #pragma once
-// Starts programs with CreateProcessA.
+// Starts programs with CreateProcessW; the command line is UTF-8.
 
 #include "platform/process_starter.h"
 

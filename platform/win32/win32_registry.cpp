@@ -4,6 +4,7 @@
 
 #include "platform/app_error.h"
 #include "platform/win32/unique_handles.h"
+#include "platform/win32/wide_text.h"
 
 namespace velk::win32 {
 namespace {
@@ -13,13 +14,13 @@ class Win32RegistryKey : public RegistryKey {
     explicit Win32RegistryKey(UniqueHkey key) : key_(std::move(key)) {}
 
     std::string readString(const std::string& valueName) override {
+        const std::wstring name = toWide(valueName);
         DWORD type = REG_NONE;
         DWORD size = 0;
-        LONG status =
-            RegQueryValueExA(key_.get(), valueName.c_str(), nullptr, &type, nullptr, &size);
+        LONG status = RegQueryValueExW(key_.get(), name.c_str(), nullptr, &type, nullptr, &size);
         // The value may change between the calls: ask again with the size it now reports
         // until the data fits.
-        std::string data;
+        std::wstring data;
         for (;;) {
             if (status != ERROR_SUCCESS && status != ERROR_MORE_DATA) {
                 return ""; // absent (or unreadable): no text
@@ -30,10 +31,11 @@ class Win32RegistryKey : public RegistryKey {
             if (type != REG_SZ && type != REG_EXPAND_SZ) {
                 throw AppError("Invalid data type for '" + valueName + "'");
             }
-            // One spare byte, so that data stored without its terminating NUL still ends in one.
-            data.assign(static_cast<std::size_t>(size) + 1, '\0');
+            // Room for the data rounded up to whole characters and one spare NUL, so that data
+            // stored without its terminating NUL (or with an odd byte count) still ends in one.
+            data.assign(size / sizeof(wchar_t) + 2, L'\0');
             DWORD got = size;
-            status = RegQueryValueExA(key_.get(), valueName.c_str(), nullptr, &type,
+            status = RegQueryValueExW(key_.get(), name.c_str(), nullptr, &type,
                                       reinterpret_cast<BYTE*>(data.data()), &got);
             if (status == ERROR_SUCCESS) {
                 if (got == 0) {
@@ -42,16 +44,17 @@ class Win32RegistryKey : public RegistryKey {
                 if (type != REG_SZ && type != REG_EXPAND_SZ) {
                     throw AppError("Invalid data type for '" + valueName + "'");
                 }
-                data.resize(got < size ? got : size);
+                // Whole characters only: a stray last byte is half of one, not a character.
+                data.resize((got < size ? got : size) / sizeof(wchar_t));
                 break;
             }
             size = got; // ERROR_MORE_DATA: grown meanwhile; other errors end the loop above
         }
-        const auto nul = data.find('\0');
-        if (nul != std::string::npos) {
+        const auto nul = data.find(L'\0');
+        if (nul != std::wstring::npos) {
             data.resize(nul);
         }
-        return data;
+        return toUtf8(data);
     }
 
   private:
@@ -60,7 +63,7 @@ class Win32RegistryKey : public RegistryKey {
 
 std::unique_ptr<RegistryKey> openKey(HKEY root, const std::string& path, REGSAM access) {
     UniqueHkey key;
-    if (RegOpenKeyExA(root, path.c_str(), 0, access, key.put()) != ERROR_SUCCESS || !key) {
+    if (RegOpenKeyExW(root, toWide(path).c_str(), 0, access, key.put()) != ERROR_SUCCESS || !key) {
         return nullptr;
     }
     return std::make_unique<Win32RegistryKey>(std::move(key));

@@ -1,5 +1,6 @@
 #pragma once
-// The registry through advapi32: HKLM in the 32-bit view, HKCR, text values.
+// The registry through the wide functions of advapi32: HKLM in the 32-bit view, HKCR, text
+// values as UTF-8.
 
 #include "platform/registry.h"
 

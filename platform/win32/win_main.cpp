@@ -4,6 +4,7 @@
 #include <commctrl.h>
 #include <objbase.h>
 
+#include "app/error_report.h"
 #include "app/form_install.h"
 #include "dialogs/directory_form.h"
 #include "dialogs/form_files.h"
@@ -52,11 +53,15 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int showCommand) {
 
     // The main window's FormCreate runs here, so its message boxes come before any window.
     TFormInstall main(platform);
-    TFormFiles formFiles(platform, main);
+    TFormFiles formFiles(platform, main.packageFolder);
     TDirectoryForm directoryForm(platform);
     main.attachDialogs(&formFiles, &directoryForm);
 
-    FormWindow mainWindow(main, boxes, "TFormInstall");
+    // Every window reports the errors its handlers do not handle in the general error report.
+    const RunReportingErrors reporting = [&boxes](const std::function<void()>& action) {
+        runReportingErrors(boxes, action);
+    };
+    FormWindow mainWindow(main, reporting, "TFormInstall");
     mainWindow.onCloseBox = [&main] { main.btExitClick(); };
     mainWindow.onClosing = [&main] { main.FormClose(); };
     mainWindow.onActivate = [&main] { main.FormActivate(); };
@@ -69,8 +74,8 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int showCommand) {
     // handler of a main window control runs, whichever comes first: the user sees the main
     // window and can use it without waiting for them, and every button that opens a dialog
     // finds it ready.
-    FormWindow filesWindow(formFiles, boxes, "TFormFiles", &mainWindow);
-    FormWindow directoryWindow(directoryForm, boxes, "TDirectoryForm", &mainWindow);
+    FormWindow filesWindow(formFiles, reporting, "TFormFiles", &mainWindow);
+    FormWindow directoryWindow(directoryForm, reporting, "TDirectoryForm", &mainWindow);
     mainWindow.runWhenIdle([&filesWindow, &directoryWindow] {
         filesWindow.create();
         directoryWindow.create();

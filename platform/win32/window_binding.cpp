@@ -2,11 +2,13 @@
 
 #include <algorithm>
 #include <climits>
+#include <iterator>
+#include <utility>
 
-#include "app/error_report.h"
 #include "platform/shell_tree.h"
 #include "platform/win32/control_views.h"
 #include "platform/win32/shell_tree_view.h"
+#include "platform/win32/wide_text.h"
 
 namespace velk::win32 {
 
@@ -36,29 +38,33 @@ FormWindow* formWindowOf(HWND hwnd) {
 
 LRESULT CALLBACK formWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_NCCREATE) {
-        const auto* create = reinterpret_cast<const CREATESTRUCTA*>(lParam);
-        SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+        const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lParam);
+        SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
     }
-    auto* window = reinterpret_cast<FormWindow*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+    auto* window = reinterpret_cast<FormWindow*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
     if (window == nullptr) {
-        return DefWindowProcA(hwnd, message, wParam, lParam);
+        return DefWindowProcW(hwnd, message, wParam, lParam);
     }
     return window->handleMessage(hwnd, message, wParam, lParam);
 }
 
-void registerFormClass(const char* className) {
-    WNDCLASSA existing{};
-    if (GetClassInfoA(GetModuleHandleA(nullptr), className, &existing)) {
+// A Unicode window class: its windows get and give text as UTF-16, and the common controls in
+// them send their notifications in the wide form.
+void registerFormClass(const std::wstring& className) {
+    WNDCLASSEXW existing{};
+    existing.cbSize = sizeof existing;
+    if (GetClassInfoExW(GetModuleHandleW(nullptr), className.c_str(), &existing)) {
         return;
     }
-    WNDCLASSA windowClass{};
+    WNDCLASSEXW windowClass{};
+    windowClass.cbSize = sizeof windowClass;
     windowClass.lpfnWndProc = &formWindowProc;
-    windowClass.hInstance = GetModuleHandleA(nullptr);
-    windowClass.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
-    windowClass.hIcon = LoadIconA(nullptr, reinterpret_cast<LPCSTR>(IDI_APPLICATION));
+    windowClass.hInstance = GetModuleHandleW(nullptr);
+    windowClass.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
+    windowClass.hIcon = LoadIconW(nullptr, reinterpret_cast<LPCWSTR>(IDI_APPLICATION));
     windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    windowClass.lpszClassName = className;
-    RegisterClassA(&windowClass);
+    windowClass.lpszClassName = className.c_str();
+    RegisterClassExW(&windowClass);
 }
 
 DWORD frameStyle(FrameKind frame) {
@@ -84,12 +90,12 @@ SIZE outerSize(const FormLayout& layout, const FormWindow& window) {
 }
 
 bool isPushButton(HWND hwnd) {
-    char className[16] = {};
-    GetClassNameA(hwnd, className, sizeof className);
-    if (lstrcmpiA(className, "Button") != 0) {
+    wchar_t className[16] = {};
+    GetClassNameW(hwnd, className, static_cast<int>(std::size(className)));
+    if (lstrcmpiW(className, L"Button") != 0) {
         return false;
     }
-    const LONG_PTR type = GetWindowLongPtrA(hwnd, GWL_STYLE) & BS_TYPEMASK;
+    const LONG_PTR type = GetWindowLongPtrW(hwnd, GWL_STYLE) & BS_TYPEMASK;
     return type == BS_PUSHBUTTON || type == BS_DEFPUSHBUTTON;
 }
 
@@ -99,8 +105,10 @@ bool canTakeFocus(HWND hwnd) {
 
 } // namespace
 
-FormWindow::FormWindow(Form& form, MessageBoxes& boxes, const char* className, FormWindow* owner)
-    : form_(form), boxes_(boxes), className_(className), owner_(owner) {
+FormWindow::FormWindow(Form& form, RunReportingErrors runReportingErrors, const char* className,
+                       FormWindow* owner)
+    : form_(form), runReportingErrors_(std::move(runReportingErrors)), className_(className),
+      owner_(owner) {
     formWindows().push_back(this);
 }
 
@@ -113,7 +121,7 @@ FormWindow::~FormWindow() {
     windows.erase(std::remove(windows.begin(), windows.end(), this), windows.end());
     if (hwnd_ != nullptr) {
         HWND hwnd = hwnd_;
-        SetWindowLongPtrA(hwnd, GWLP_USERDATA, 0);
+        SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
         hwnd_ = nullptr;
         DestroyWindow(hwnd);
     }
@@ -123,26 +131,29 @@ FormWindow::~FormWindow() {
 
 void FormWindow::create() {
     const FormLayout layout = form_.layout();
-    registerFormClass(className_.c_str());
+    const std::wstring className = toWide(className_);
+    registerFormClass(className);
 
     // The layout is in pixels at 96 pixels per inch; on a screen of another resolution the
     // window, its controls and the font grow alike, so that texts keep fitting their controls.
     measureDc_.reset(CreateCompatibleDC(nullptr));
     const int dpi = GetDeviceCaps(measureDc_.get(), LOGPIXELSY);
     dpi_ = dpi > 0 ? dpi : 96;
-    const int height = -MulDiv(8, dpi_, 72);
-    font_.reset(CreateFontA(height, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
-                            OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                            DEFAULT_PITCH | FF_DONTCARE, "MS Sans Serif"));
-    boldFont_.reset(CreateFontA(height, 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
-                                OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                                DEFAULT_PITCH | FF_DONTCARE, "MS Sans Serif"));
+    LOGFONTW logFont{};
+    logFont.lfHeight = -MulDiv(8, dpi_, 72);
+    logFont.lfWeight = FW_NORMAL;
+    logFont.lfCharSet = DEFAULT_CHARSET;
+    logFont.lfPitchAndFamily = DEFAULT_PITCH | FF_DONTCARE;
+    lstrcpynW(logFont.lfFaceName, L"MS Sans Serif", LF_FACESIZE);
+    font_.reset(CreateFontIndirectW(&logFont));
+    logFont.lfWeight = FW_BOLD;
+    boldFont_.reset(CreateFontIndirectW(&logFont));
 
     const SIZE size = outerSize(layout, *this);
-    CreateWindowExA(frameExStyle(layout.frame), className_.c_str(), layout.caption.c_str(),
+    CreateWindowExW(frameExStyle(layout.frame), className.c_str(), toWide(layout.caption).c_str(),
                     frameStyle(layout.frame), layout.left, layout.top, size.cx, size.cy,
                     owner_ != nullptr ? owner_->hwnd() : nullptr, nullptr,
-                    GetModuleHandleA(nullptr), this);
+                    GetModuleHandleW(nullptr), this);
     if (hwnd_ == nullptr) {
         return;
     }
@@ -189,8 +200,8 @@ void FormWindow::buildControls(const FormLayout& layout) {
                                        font());
             if (view != nullptr && view->hwnd() != nullptr) {
                 HWND tree = view->hwnd();
-                const LONG_PTR style = GetWindowLongPtrA(tree, GWL_STYLE);
-                SetWindowLongPtrA(tree, GWL_STYLE,
+                const LONG_PTR style = GetWindowLongPtrW(tree, GWL_STYLE);
+                SetWindowLongPtrW(tree, GWL_STYLE,
                                   ((style | WS_GROUP) & ~LONG_PTR{WS_TABSTOP}) |
                                       (control->tabOrder >= 0 ? WS_TABSTOP : 0));
                 addChild(tree, view.get());
@@ -237,7 +248,7 @@ Win32ControlView* FormWindow::viewOf(HWND child) const {
 void FormWindow::runReporting(const std::function<void()>& action) {
     runIdleWork();
     if (action) {
-        runReportingErrors(boxes_, action);
+        runReportingErrors_(action);
     }
 }
 
@@ -259,7 +270,7 @@ void FormWindow::runIdleWork() {
     std::vector<std::function<void()>> work = std::move(idleWork_);
     idleWork_.clear();
     for (const auto& action : work) {
-        runReportingErrors(boxes_, action);
+        runReportingErrors_(action);
     }
 }
 
@@ -305,7 +316,7 @@ void FormWindow::show() {
 void FormWindow::focusFirstControl() {
     for (HWND child = GetWindow(hwnd_, GW_CHILD); child != nullptr;
          child = GetWindow(child, GW_HWNDNEXT)) {
-        if ((GetWindowLongPtrA(child, GWL_STYLE) & WS_TABSTOP) != 0 && canTakeFocus(child)) {
+        if ((GetWindowLongPtrW(child, GWL_STYLE) & WS_TABSTOP) != 0 && canTakeFocus(child)) {
             SetFocus(child);
             return;
         }
@@ -362,7 +373,7 @@ void FormWindow::close(ModalResult result) {
 void FormWindow::pumpMessages(const bool* stop) {
     MSG msg;
     while (stop == nullptr || !*stop) {
-        const BOOL got = GetMessageA(&msg, nullptr, 0, 0);
+        const BOOL got = GetMessageW(&msg, nullptr, 0, 0);
         if (got == -1) {
             return;
         }
@@ -374,11 +385,11 @@ void FormWindow::pumpMessages(const bool* stop) {
             return;
         }
         HWND root = msg.hwnd != nullptr ? GetAncestor(msg.hwnd, GA_ROOT) : nullptr;
-        if (root != nullptr && formWindowOf(root) != nullptr && IsDialogMessageA(root, &msg)) {
+        if (root != nullptr && formWindowOf(root) != nullptr && IsDialogMessageW(root, &msg)) {
             continue;
         }
         TranslateMessage(&msg);
-        DispatchMessageA(&msg);
+        DispatchMessageW(&msg);
     }
 }
 
@@ -461,7 +472,7 @@ LRESULT FormWindow::handleMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM
                 }
             }
             if (isMainWindow()) {
-                PostMessageA(hwnd_, kActivated, 0, 0);
+                PostMessageW(hwnd_, kActivated, 0, 0);
             }
         }
         return 0;
@@ -470,7 +481,7 @@ LRESULT FormWindow::handleMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM
         // Not through runReporting: the first activation does not wait for the idle work.
         if (IsWindowVisible(hwnd_) && onActivate) {
             UpdateWindow(hwnd_);
-            runReportingErrors(boxes_, onActivate);
+            runReportingErrors_(onActivate);
         }
         return 0;
     case WM_TIMER:
@@ -504,7 +515,7 @@ LRESULT FormWindow::handleMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM
     default:
         break;
     }
-    return DefWindowProcA(hwnd, message, wParam, lParam);
+    return DefWindowProcW(hwnd, message, wParam, lParam);
 }
 
 } // namespace velk::win32

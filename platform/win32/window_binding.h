@@ -18,17 +18,21 @@
 #include <vector>
 
 #include "platform/form.h"
-#include "platform/message_boxes.h"
 #include "platform/win32/unique_handles.h"
 #include "platform/win32/win32_control_view.h"
 
 namespace velk::win32 {
 
+// Runs a handler on behalf of the user; an error that the handler does not handle goes to the
+// program's general error report. The program's entry hands it to every form window.
+using RunReportingErrors = std::function<void(const std::function<void()>&)>;
+
 class FormWindow : public FormView {
   public:
     // `owner` is the main window for a dialog; a window without owner is the main window, whose
     // closing ends the program's message loop.
-    FormWindow(Form& form, MessageBoxes& boxes, const char* className, FormWindow* owner = nullptr);
+    FormWindow(Form& form, RunReportingErrors runReportingErrors, const char* className,
+               FormWindow* owner = nullptr);
     FormWindow(const FormWindow&) = delete;
     FormWindow& operator=(const FormWindow&) = delete;
     ~FormWindow() override;
@@ -70,7 +74,6 @@ class FormWindow : public FormView {
     // The control view behind one child window of this form, or null.
     Win32ControlView* viewOf(HWND child) const;
     bool alive() const { return hwnd_ != nullptr; }
-    MessageBoxes& boxes() { return boxes_; }
     HFONT font() const { return static_cast<HFONT>(font_.get()); }
     HFONT boldFont() const { return static_cast<HFONT>(boldFont_.get()); }
     // A length of the layout (pixels at 96 pixels per inch) in pixels of the screen.
@@ -101,7 +104,7 @@ class FormWindow : public FormView {
     static void pumpMessages(const bool* stop);
 
     Form& form_;
-    MessageBoxes& boxes_;
+    RunReportingErrors runReportingErrors_;
     std::string className_;
     FormWindow* owner_;
     HWND hwnd_ = nullptr;

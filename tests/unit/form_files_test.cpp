@@ -69,7 +69,7 @@ class FormFilesTest : public ::testing::Test {
 
     FakePlatform p;
     TFormInstall main{p.platform};
-    TFormFiles files{p.platform, main};
+    TFormFiles files{p.platform, main.packageFolder};
     RecordingFormView view{files};
 };
 

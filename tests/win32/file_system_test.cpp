@@ -6,8 +6,10 @@
 #include <gtest/gtest.h>
 
 #include <map>
+#include <vector>
 
 #include "platform/app_error.h"
+#include "platform/win32/wide_text.h"
 #include "platform/win32/win32_file_system.h"
 #include "test_support.h"
 
@@ -276,6 +278,88 @@ TEST_F(FileSystemTest, ReadErrorsNameTheFullPathAndTheSystemsReason) {
     EXPECT_NE(notFound, reason);
     EXPECT_EQ(readError(temp / "missing.ini"),
               "Cannot open file \"" + temp.path() + "\\missing.ini\". " + notFound);
+}
+
+TEST_F(FileSystemTest, NamesInAnyScriptAreCopiedListedReadAndDeleted) {
+    ASSERT_TRUE(writeFile(temp / "plain.zlb", "plain"));
+    for (const std::string name : {"Пакет", "库 目标", "Größe λ"}) {
+        const std::string folder = temp / name;
+        ASSERT_TRUE(files.createFolder(folder)) << name;
+        EXPECT_TRUE(files.folderExists(folder)) << name;
+        const std::string source = temp / (name + ".zlb");
+        ASSERT_TRUE(writeFile(source, name, FILE_ATTRIBUTE_READONLY)) << name;
+        const std::string target = folder + "\\" + name + ".zlb";
+        EXPECT_TRUE(files.copyFile(source, target)) << name;
+        EXPECT_TRUE(files.copyFile(temp / "plain.zlb", folder + "\\plain.zlb")) << name;
+        EXPECT_TRUE(files.fileExists(target)) << name;
+        EXPECT_EQ(contentOf(target), name);
+
+        auto entries = listing(folder + "\\*.zlb");
+        ASSERT_EQ(entries.count(name + ".zlb"), 1u) << name;
+        EXPECT_EQ(entries[name + ".zlb"].size, name.size());
+        EXPECT_NE(entries[name + ".zlb"].attributes & FILE_ATTRIBUTE_READONLY, 0u) << name;
+        EXPECT_EQ(entries.size(), 2u) << name;
+
+        ASSERT_TRUE(files.setCurrentFolder(folder)) << name;
+        EXPECT_EQ(files.readFile(name + ".zlb"), name);
+        EXPECT_EQ(readError("missing " + name), "Cannot open file \"" + folder + "\\missing " +
+                                                    name + "\". " +
+                                                    systemErrorText(ERROR_FILE_NOT_FOUND));
+        EXPECT_FALSE(files.deleteFile(target)) << name; // read-only
+        ASSERT_TRUE(SetFileAttributesW(testing::systemPath(target).c_str(), FILE_ATTRIBUTE_NORMAL));
+        EXPECT_TRUE(files.deleteFile(target)) << name;
+        EXPECT_FALSE(files.fileExists(target)) << name;
+    }
+}
+
+// Windows refuses the plain form of such paths where long paths are not enabled, and cannot
+// make such a folder current there. Wine has neither limit: a file system that assumes a limit
+// of 80 characters runs the same steps through the extended forms and the remembered folder.
+TEST_F(FileSystemTest, WorksInAFolderDeeperThanThreeHundredCharacters) {
+    ASSERT_TRUE(writeFile(temp / "a.zlb", "long way"));
+    for (const std::size_t maxPath : {Win32FileSystem::kMaxPath, std::size_t{80}}) {
+        SCOPED_TRACE(maxPath);
+        files = Win32FileSystem(maxPath);
+        const std::string top = temp / std::to_string(maxPath);
+        std::string deep = top;
+        std::vector<std::string> levels;
+        ASSERT_TRUE(files.createFolder(top));
+        while (toWide(deep).size() <= 300) {
+            levels.push_back("Ziel ü 目标 " + std::to_string(levels.size()) + std::string(40, 'x'));
+            deep += "\\" + levels.back();
+            ASSERT_TRUE(files.createFolder(deep)) << deep.size();
+        }
+        EXPECT_TRUE(files.folderExists(deep));
+        EXPECT_TRUE(files.copyFile(temp / "a.zlb", deep + "\\a.zlb"));
+        EXPECT_TRUE(files.copyFile(temp / "a.zlb", deep + "\\a.zlb")); // replacing
+        EXPECT_TRUE(files.fileExists(deep + "\\a.zlb"));
+        EXPECT_TRUE(files.fileExists("\\\\?\\" + deep + "\\a.zlb")); // extended already
+        EXPECT_EQ(files.readFile(deep + "\\a.zlb"), "long way");
+        EXPECT_EQ(listing(deep + "\\*.*").size(), 3u);
+
+        // Made current, relative names work as in any other folder.
+        ASSERT_TRUE(files.setCurrentFolder(deep));
+        auto entries = listing("*.*");
+        EXPECT_EQ(entries.size(), 3u);
+        EXPECT_EQ(entries["a.zlb"].size, 8u);
+        EXPECT_TRUE(files.fileExists("a.zlb"));
+        EXPECT_TRUE(files.copyFile("a.zlb", "b.zlb"));
+        EXPECT_EQ(files.readFile(".\\b.zlb"), "long way");
+        EXPECT_EQ(readError("missing.ini"), "Cannot open file \"" + deep + "\\missing.ini\". " +
+                                                systemErrorText(ERROR_FILE_NOT_FOUND));
+        EXPECT_TRUE(files.createFolder("English"));
+        EXPECT_TRUE(files.folderExists(deep + "\\English"));
+        EXPECT_TRUE(files.deleteFile("b.zlb"));
+        EXPECT_FALSE(files.fileExists(deep + "\\b.zlb"));
+
+        // Relative to the deep folder, and back to a short one.
+        ASSERT_TRUE(files.setCurrentFolder(".."));
+        EXPECT_TRUE(files.folderExists(levels.back()));
+        EXPECT_FALSE(files.setCurrentFolder("missing"));
+        ASSERT_TRUE(files.setCurrentFolder(temp.path()));
+        EXPECT_EQ(listing("*.zlb").size(), 1u);
+        EXPECT_TRUE(files.folderExists(std::to_string(maxPath)));
+    }
 }
 
 TEST_F(FileSystemTest, KnowsItsOwnAndTheWindowsFolder) {

@@ -50,14 +50,15 @@ class ProcessStarterTest : public ::testing::Test {
 };
 
 TEST_F(ProcessStarterTest, TheProgramReceivesTheCommandLineExactly) {
-    const std::string record = temp / "record.txt";
-    ASSERT_TRUE(SetEnvironmentVariableA("VELK_RECORD_FILE", record.c_str()));
+    const std::string record = temp / "record Пакет.txt";
+    ASSERT_TRUE(SetEnvironmentVariableW(L"VELK_RECORD_FILE", testing::systemPath(record).c_str()));
     const std::string lines[] = {
         quoted(toolPath("record_command_line")) + " " + quoted(temp / "my docs\\read me.txt"),
+        quoted(toolPath("record_command_line")) + " " + quoted(temp / "Пакет 库\\Größe λ.zlb"),
         quoted(toolPath("record_command_line")) + "  plain   \"two  blanks\" \"\" end ",
     };
     for (const std::string& line : lines) {
-        DeleteFileA(record.c_str());
+        DeleteFileW(testing::systemPath(record).c_str());
         starter.startProgram(line);
         EXPECT_EQ(recorded(record), line + "\r\n");
     }

@@ -10,6 +10,7 @@
 #include <thread>
 
 #include "platform/app_error.h"
+#include "platform/win32/wide_text.h"
 #include "platform/win32/win32_registry.h"
 #include "test_support.h"
 
@@ -23,7 +24,7 @@ class TestKey {
   public:
     TestKey(HKEY root, std::string path, REGSAM view = 0)
         : root_(root), path_(std::move(path)), view_(view) {
-        const LONG status = RegCreateKeyExA(root_, path_.c_str(), 0, nullptr, 0,
+        const LONG status = RegCreateKeyExW(root_, toWide(path_).c_str(), 0, nullptr, 0,
                                             KEY_ALL_ACCESS | view_, nullptr, key_.put(), nullptr);
         EXPECT_EQ(status, ERROR_SUCCESS) << path_;
     }
@@ -32,12 +33,12 @@ class TestKey {
     ~TestKey() {
         key_.reset();
         UniqueHkey key;
-        if (RegOpenKeyExA(root_, path_.c_str(), 0, KEY_ALL_ACCESS | view_, key.put()) ==
+        if (RegOpenKeyExW(root_, toWide(path_).c_str(), 0, KEY_ALL_ACCESS | view_, key.put()) ==
             ERROR_SUCCESS) {
-            RegDeleteTreeA(key.get(), nullptr);
+            RegDeleteTreeW(key.get(), nullptr);
         }
         key.reset();
-        EXPECT_EQ(RegDeleteKeyExA(root_, path_.c_str(), view_, 0), ERROR_SUCCESS) << path_;
+        EXPECT_EQ(RegDeleteKeyExW(root_, toWide(path_).c_str(), view_, 0), ERROR_SUCCESS) << path_;
     }
 
     const std::string& path() const { return path_; }
@@ -46,6 +47,13 @@ class TestKey {
         ASSERT_EQ(
             RegSetValueExA(key_.get(), name.c_str(), 0, type, static_cast<const BYTE*>(data), size),
             ERROR_SUCCESS)
+            << name;
+    }
+    // UTF-16 data of `bytes` bytes under a name in any script.
+    void setWide(const std::string& name, const std::wstring& data, DWORD bytes, DWORD type) {
+        ASSERT_EQ(RegSetValueExW(key_.get(), toWide(name).c_str(), 0, type,
+                                 reinterpret_cast<const BYTE*>(data.c_str()), bytes),
+                  ERROR_SUCCESS)
             << name;
     }
     // Text stored with its terminating NUL, as programs normally write it.
@@ -99,6 +107,39 @@ TEST_F(RegistryTest, ReadsTextValuesOfTheThirtyTwoBitViewLiterally) {
     EXPECT_EQ(opened->readString("EmptyDword"), "");
     EXPECT_EQ(opened->readString("Missing"), "");
     EXPECT_EQ(opened->readString("Long"), longText);
+}
+
+TEST_F(RegistryTest, ReadsNamesInAnyScriptAsUtf8) {
+    TestKey key(HKEY_LOCAL_MACHINE, hklmTestPath() + "\\Ключ 键", KEY_WOW64_32KEY);
+    struct Case {
+        std::string name;
+        std::wstring data;
+        DWORD bytes; // 0: the text with its NUL
+        std::string expected;
+    };
+    const Case cases[] = {
+        {"UsrLibDir", L"C:\\Ziel ü\\目标 std", 0, "C:\\Ziel ü\\目标 std"},
+        {"Όνομα λ", L"Πακέτο Пакет 库", 0, "Πακέτο Пакет 库"},
+        {"Expand", L"%ProgramFiles%\\库", 0, "%ProgramFiles%\\库"},
+        {"OddWithNul", L"Пакет", 11, "Пакет"}, // half of the NUL
+        {"OddCut", L"Пакет", 9, "Паке"},       // half of the last character
+        {"LoneSurrogate",
+         L"a\xD800"
+         L"b",
+         0,
+         "a\xEF\xBF\xBD"
+         "b"}, // U+FFFD
+    };
+    for (const Case& c : cases) {
+        const DWORD bytes =
+            c.bytes != 0 ? c.bytes : static_cast<DWORD>((c.data.size() + 1) * sizeof(wchar_t));
+        key.setWide(c.name, c.data, bytes, c.name == "Expand" ? REG_EXPAND_SZ : REG_SZ);
+    }
+    auto opened = registry.openLocalMachine(key.path());
+    ASSERT_NE(opened, nullptr);
+    for (const Case& c : cases) {
+        EXPECT_EQ(opened->readString(c.name), c.expected) << c.name;
+    }
 }
 
 TEST_F(RegistryTest, OtherTypesAreErrorsNamingTheValue) {

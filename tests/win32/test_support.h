@@ -9,8 +9,16 @@
 #include <string>
 
 #include "platform/win32/unique_handles.h"
+#include "platform/win32/wide_text.h"
 
 namespace velk::win32::testing {
+
+// A full path of the tests' making as Windows takes it: UTF-16, and in the extended form from
+// 248 characters on, where the plain form may be refused.
+inline std::wstring systemPath(const std::string& path) {
+    const std::wstring wide = toWide(path);
+    return wide.size() < 248 || wide.rfind(L"\\\\?\\", 0) == 0 ? wide : L"\\\\?\\" + wide;
+}
 
 // The folder of the helper programs (tests/tools), ending in a backslash.
 inline std::string toolsFolder() {
@@ -43,10 +51,10 @@ inline std::string uniqueName(const std::string& stem) {
 class TempFolder {
   public:
     TempFolder() {
-        char temp[MAX_PATH + 1] = {};
-        const DWORD length = GetTempPathA(sizeof temp, temp);
-        path_ = std::string(temp, length) + uniqueName("velk_win32_test");
-        if (!CreateDirectoryA(path_.c_str(), nullptr)) {
+        wchar_t temp[MAX_PATH + 1] = {};
+        const DWORD length = GetTempPathW(MAX_PATH + 1, temp);
+        path_ = toUtf8(std::wstring_view(temp, length)) + uniqueName("velk_win32_test");
+        if (!CreateDirectoryW(systemPath(path_).c_str(), nullptr)) {
             ADD_FAILURE() << "cannot create " << path_ << ": " << GetLastError();
         }
     }
@@ -59,25 +67,25 @@ class TempFolder {
 
   private:
     static void removeTree(const std::string& folder) {
-        WIN32_FIND_DATAA data;
-        UniqueFindHandle find(FindFirstFileA((folder + "\\*").c_str(), &data));
+        WIN32_FIND_DATAW data;
+        UniqueFindHandle find(FindFirstFileW(systemPath(folder + "\\*").c_str(), &data));
         if (find) {
             do {
-                const std::string name = data.cFileName;
+                const std::string name = toUtf8(data.cFileName);
                 if (name == "." || name == "..") {
                     continue;
                 }
                 const std::string path = folder + "\\" + name;
-                SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+                SetFileAttributesW(systemPath(path).c_str(), FILE_ATTRIBUTE_NORMAL);
                 if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
                     removeTree(path);
-                } else if (!DeleteFileA(path.c_str())) {
+                } else if (!DeleteFileW(systemPath(path).c_str())) {
                     ADD_FAILURE() << "cannot delete " << path << ": " << GetLastError();
                 }
-            } while (FindNextFileA(find.get(), &data));
+            } while (FindNextFileW(find.get(), &data));
         }
         find.reset();
-        if (!RemoveDirectoryA(folder.c_str())) {
+        if (!RemoveDirectoryW(systemPath(folder).c_str())) {
             ADD_FAILURE() << "cannot remove " << folder << ": " << GetLastError();
         }
     }
@@ -87,8 +95,8 @@ class TempFolder {
 
 inline bool writeFile(const std::string& path, const std::string& content,
                       DWORD attributes = FILE_ATTRIBUTE_NORMAL) {
-    UniqueHandle file(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                  FILE_ATTRIBUTE_NORMAL, nullptr));
+    UniqueHandle file(CreateFileW(systemPath(path).c_str(), GENERIC_WRITE, 0, nullptr,
+                                  CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) {
         return false;
     }
@@ -98,13 +106,14 @@ inline bool writeFile(const std::string& path, const std::string& content,
         return false;
     }
     file.reset();
-    return written == content.size() && SetFileAttributesA(path.c_str(), attributes);
+    return written == content.size() && SetFileAttributesW(systemPath(path).c_str(), attributes);
 }
 
 // The file's content as read by plain Win32 calls ("<unreadable>" when it cannot be opened).
 inline std::string contentOf(const std::string& path) {
-    UniqueHandle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                  nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    UniqueHandle file(CreateFileW(systemPath(path).c_str(), GENERIC_READ,
+                                  FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) {
         return "<unreadable>";
     }
@@ -118,7 +127,7 @@ inline std::string contentOf(const std::string& path) {
 }
 
 inline DWORD attributesOf(const std::string& path) {
-    return GetFileAttributesA(path.c_str());
+    return GetFileAttributesW(systemPath(path).c_str());
 }
 
 // A named manual-reset event created by the test for a helper program to open.
@@ -131,11 +140,11 @@ struct NamedEvent {
 
 // Starts a helper program directly (not through the code under test).
 inline UniqueHandle startHelper(const std::string& commandLine) {
-    STARTUPINFOA startup{};
+    STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION info{};
-    std::string line = commandLine;
-    if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, DETACHED_PROCESS, nullptr,
+    std::wstring line = toWide(commandLine);
+    if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, DETACHED_PROCESS, nullptr,
                         nullptr, &startup, &info)) {
         ADD_FAILURE() << "cannot start " << commandLine << ": " << GetLastError();
         return UniqueHandle();

@@ -14,7 +14,9 @@
 #include <string>
 #include <vector>
 
+#include "app/error_report.h"
 #include "platform/app_error.h"
+#include "platform/message_boxes.h"
 #include "platform/win32/picture_view.h"
 #include "platform/win32/window_binding.h"
 #include "test_support.h"
@@ -161,11 +163,15 @@ class WindowBinding : public ::testing::Test {
         InitCommonControlsEx(&controls);
     }
     RecordingBoxes boxes;
+    // As the program's entry wires it: errors go to the general error report.
+    const RunReportingErrors reporting = [this](const std::function<void()>& action) {
+        runReportingErrors(boxes, action);
+    };
 };
 
 TEST_F(WindowBinding, BuildsTheLayoutInTabOrderWithClientSizeAndPlaces) {
     SampleForm form;
-    FormWindow window(form, boxes, "VelkTestForm");
+    FormWindow window(form, reporting, "VelkTestForm");
     window.create();
     HWND hwnd = window.hwnd();
     ASSERT_NE(hwnd, nullptr);
@@ -208,7 +214,7 @@ TEST_F(WindowBinding, BuildsTheLayoutInTabOrderWithClientSizeAndPlaces) {
 
 TEST_F(WindowBinding, ProgramChangesShowAtOnce) {
     SampleForm form;
-    FormWindow window(form, boxes, "VelkTestForm");
+    FormWindow window(form, reporting, "VelkTestForm");
     window.create();
     HWND hwnd = window.hwnd();
     ASSERT_NE(hwnd, nullptr);
@@ -243,7 +249,7 @@ TEST_F(WindowBinding, ProgramChangesShowAtOnce) {
 
 TEST_F(WindowBinding, UserChangesComeBackThroughTheControls) {
     SampleForm form;
-    FormWindow window(form, boxes, "VelkTestForm");
+    FormWindow window(form, reporting, "VelkTestForm");
     window.create();
     HWND hwnd = window.hwnd();
     ASSERT_NE(hwnd, nullptr);
@@ -266,7 +272,7 @@ TEST_F(WindowBinding, UserChangesComeBackThroughTheControls) {
 
 TEST_F(WindowBinding, RadioGroupChecksFollowTheSelectionAndRunTheHandlerOnRealChanges) {
     SampleForm form;
-    FormWindow window(form, boxes, "VelkTestForm");
+    FormWindow window(form, reporting, "VelkTestForm");
     window.create();
     HWND hwnd = window.hwnd();
     ASSERT_NE(hwnd, nullptr);
@@ -315,7 +321,7 @@ TEST_F(WindowBinding, RadioGroupChecksFollowTheSelectionAndRunTheHandlerOnRealCh
 
 TEST_F(WindowBinding, VirtualListShowsManyRowsAndKeepsTheSelectionInStep) {
     SampleForm form;
-    FormWindow window(form, boxes, "VelkTestForm");
+    FormWindow window(form, reporting, "VelkTestForm");
     window.create();
     HWND list = childOfClass(window.hwnd(), WC_LISTVIEWA);
     ASSERT_NE(list, nullptr);
@@ -362,7 +368,7 @@ TEST_F(WindowBinding, VirtualListShowsManyRowsAndKeepsTheSelectionInStep) {
 
 TEST_F(WindowBinding, EnterAndEscapeGoToTheDefaultAndCancelButtons) {
     SampleForm form;
-    FormWindow window(form, boxes, "VelkTestForm");
+    FormWindow window(form, reporting, "VelkTestForm");
     window.create();
     HWND hwnd = window.hwnd();
     int oks = 0;
@@ -396,7 +402,7 @@ TEST_F(WindowBinding, EnterAndEscapeGoToTheDefaultAndCancelButtons) {
     } bare;
     int onlyClicks = 0;
     bare.only.onClick = [&onlyClicks] { ++onlyClicks; };
-    FormWindow bareWindow(bare, boxes, "VelkTestForm");
+    FormWindow bareWindow(bare, reporting, "VelkTestForm");
     bareWindow.create();
     SendMessageA(bareWindow.hwnd(), WM_COMMAND, IDCANCEL, 0);
     SendMessageA(bareWindow.hwnd(), WM_COMMAND, IDOK, 0);
@@ -407,12 +413,12 @@ TEST_F(WindowBinding, EnterAndEscapeGoToTheDefaultAndCancelButtons) {
 TEST_F(WindowBinding, ModalShowingDisablesTheOwnerAndReturnsTheResult) {
     SampleForm mainForm;
     mainForm.placement = Placement::ScreenCenter;
-    FormWindow mainWindow(mainForm, boxes, "VelkTestMain");
+    FormWindow mainWindow(mainForm, reporting, "VelkTestMain");
     mainWindow.create();
     mainWindow.show();
     SampleForm dialog;
     dialog.placement = Placement::OwnerCenter;
-    FormWindow dialogWindow(dialog, boxes, "VelkTestForm", &mainWindow);
+    FormWindow dialogWindow(dialog, reporting, "VelkTestForm", &mainWindow);
     dialogWindow.create();
     ASSERT_NE(dialogWindow.hwnd(), nullptr);
     EXPECT_FALSE(IsWindowVisible(dialogWindow.hwnd()));
@@ -454,12 +460,12 @@ TEST_F(WindowBinding, OwnerCenteredDialogNeverStartsAtNegativeCoordinates) {
     SampleForm mainForm;
     mainForm.left = -300;
     mainForm.top = -250;
-    FormWindow mainWindow(mainForm, boxes, "VelkTestMain");
+    FormWindow mainWindow(mainForm, reporting, "VelkTestMain");
     mainWindow.create();
     mainWindow.show();
     SampleForm dialog;
     dialog.placement = Placement::OwnerCenter;
-    FormWindow dialogWindow(dialog, boxes, "VelkTestForm", &mainWindow);
+    FormWindow dialogWindow(dialog, reporting, "VelkTestForm", &mainWindow);
     dialogWindow.create();
     PostMessageA(dialogWindow.hwnd(), WM_CLOSE, 0, 0);
     dialog.showModal();
@@ -474,7 +480,7 @@ TEST_F(WindowBinding, ResizableWindowHasTheOuterSizeAtItsDesignedPlace) {
     form.frameKind = FrameKind::Resizable;
     form.left = 123;
     form.top = 77;
-    FormWindow window(form, boxes, "VelkTestForm");
+    FormWindow window(form, reporting, "VelkTestForm");
     window.create();
     window.show();
     RECT rect;
@@ -488,7 +494,7 @@ TEST_F(WindowBinding, ResizableWindowHasTheOuterSizeAtItsDesignedPlace) {
 
 TEST_F(WindowBinding, ClosingTheMainWindowRunsFormCloseAndEndsTheLoop) {
     SampleForm form;
-    FormWindow window(form, boxes, "VelkTestMain");
+    FormWindow window(form, reporting, "VelkTestMain");
     int closing = 0;
     window.onClosing = [&closing] { ++closing; };
     window.onCloseBox = [&form] { form.close(); };
@@ -507,7 +513,7 @@ TEST_F(WindowBinding, ClosingTheMainWindowRunsFormCloseAndEndsTheLoop) {
 
 TEST_F(WindowBinding, IdleWorkRunsBeforeTheNextHandlerOrWhenNothingElseWaits) {
     SampleForm form;
-    FormWindow window(form, boxes, "VelkTestForm");
+    FormWindow window(form, reporting, "VelkTestForm");
     window.create();
     std::vector<std::string> order;
     window.runWhenIdle([&order] { order.push_back("idle"); });

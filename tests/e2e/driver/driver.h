@@ -46,6 +46,9 @@
 //   radioItems(caption)    the radio buttons inside the frame with that caption, top to bottom
 //   labelRightOf(caption)  the static text on the same line right of a caption label
 // Paths are Windows paths as the program sees them (Wine maps "/" to "Z:\").
+// Every text the driver takes or gives (paths, registry values, window and control texts) is
+// UTF-8; it speaks to Windows through the wide functions only, so names in any script work, and
+// file functions take full paths of any length.
 
 #include <windows.h>
 

@@ -18,8 +18,7 @@ std::string currentTestName() {
 } // namespace
 
 void E2ETest::SetUp() {
-    char display[256] = {};
-    if (GetEnvironmentVariableA("DISPLAY", display, sizeof display) == 0) {
+    if (GetEnvironmentVariableW(L"DISPLAY", nullptr, 0) == 0) {
         GTEST_FAIL() << "No DISPLAY: the end-to-end tests drive real windows and need a display "
                         "(run them inside xvfb-run, as scripts/test does).";
     }

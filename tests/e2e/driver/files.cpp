@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "platform/win32/unique_handles.h"
+#include "platform/win32/wide_text.h"
 #include "tests/e2e/driver/driver.h"
 
 #ifndef VELK_E2E_PROGRAM
@@ -15,17 +16,34 @@
 
 namespace velk::e2e {
 
+using win32::toUtf8;
+
 namespace {
 
 std::string lastErrorText(DWORD error) {
-    char buffer[512] = {};
-    DWORD length = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-                                  nullptr, error, 0, buffer, sizeof buffer, nullptr);
-    while (length > 0 && (buffer[length - 1] == '\r' || buffer[length - 1] == '\n' ||
-                          buffer[length - 1] == '.')) {
-        buffer[--length] = '\0';
+    wchar_t buffer[512] = {};
+    DWORD length = FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                                  nullptr, error, 0, buffer, 512, nullptr);
+    while (length > 0 && (buffer[length - 1] == L'\r' || buffer[length - 1] == L'\n' ||
+                          buffer[length - 1] == L'.')) {
+        buffer[--length] = L'\0';
     }
-    return "error " + std::to_string(error) + (length > 0 ? " (" + std::string(buffer) + ")" : "");
+    return "error " + std::to_string(error) +
+           (length > 0 ? " (" + toUtf8(std::wstring_view(buffer, length)) + ")" : "");
+}
+
+// The wide form that Windows takes for a path of the tests' making (always a full path). From
+// a folder's length of 248 characters on, the plain form is refused where long paths are not
+// enabled, so longer paths go in the extended form.
+std::wstring wide(const std::string& path) {
+    std::wstring text = win32::toWide(path);
+    if (text.size() < 248 || text.rfind(L"\\\\?\\", 0) == 0) {
+        return text;
+    }
+    if (text.rfind(L"\\\\", 0) == 0) {
+        return L"\\\\?\\UNC\\" + text.substr(2);
+    }
+    return L"\\\\?\\" + text;
 }
 
 [[noreturn]] void fail(const std::string& what) {
@@ -39,22 +57,22 @@ std::string parentOf(const std::string& path) {
 
 template <typename Keep> std::vector<std::string> namesIn(const std::string& folder, Keep keep) {
     std::vector<std::string> names;
-    WIN32_FIND_DATAA entry{};
-    win32::UniqueFindHandle find(FindFirstFileA((folder + "\\*").c_str(), &entry));
+    WIN32_FIND_DATAW entry{};
+    win32::UniqueFindHandle find(FindFirstFileW(wide(folder + "\\*").c_str(), &entry));
     if (!find) {
         return names;
     }
     do {
-        const std::string name = entry.cFileName;
+        const std::string name = toUtf8(entry.cFileName);
         if (name != "." && name != ".." && keep(entry)) {
             names.push_back(name);
         }
-    } while (FindNextFileA(find.get(), &entry));
+    } while (FindNextFileW(find.get(), &entry));
     std::sort(names.begin(), names.end());
     return names;
 }
 
-bool isFolder(const WIN32_FIND_DATAA& entry) {
+bool isFolder(const WIN32_FIND_DATAW& entry) {
     return (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
@@ -81,36 +99,36 @@ void makeFolder(const std::string& path) {
         return;
     }
     makeFolder(parentOf(path));
-    if (!CreateDirectoryA(path.c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS) {
+    if (!CreateDirectoryW(wide(path).c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS) {
         fail("cannot create folder " + path);
     }
 }
 
 void removeTree(const std::string& path) {
-    const DWORD attributes = GetFileAttributesA(path.c_str());
+    const DWORD attributes = GetFileAttributesW(wide(path).c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES) {
         return;
     }
-    SetFileAttributesA(path.c_str(),
+    SetFileAttributesW(wide(path).c_str(),
                        FILE_ATTRIBUTE_NORMAL | (attributes & FILE_ATTRIBUTE_DIRECTORY));
     if ((attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
-        if (!DeleteFileA(path.c_str())) {
+        if (!DeleteFileW(wide(path).c_str())) {
             fail("cannot delete " + path);
         }
         return;
     }
-    for (const std::string& name : namesIn(path, [](const WIN32_FIND_DATAA&) { return true; })) {
+    for (const std::string& name : namesIn(path, [](const WIN32_FIND_DATAW&) { return true; })) {
         removeTree(path + "\\" + name);
     }
-    if (!RemoveDirectoryA(path.c_str())) {
+    if (!RemoveDirectoryW(wide(path).c_str())) {
         fail("cannot remove folder " + path);
     }
 }
 
 void writeFile(const std::string& path, const std::string& contents) {
     makeFolder(parentOf(path));
-    win32::UniqueHandle file(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                         FILE_ATTRIBUTE_NORMAL, nullptr));
+    win32::UniqueHandle file(CreateFileW(wide(path).c_str(), GENERIC_WRITE, 0, nullptr,
+                                         CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) {
         fail("cannot create " + path);
     }
@@ -123,7 +141,7 @@ void writeFile(const std::string& path, const std::string& contents) {
 }
 
 std::string readFile(const std::string& path) {
-    win32::UniqueHandle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+    win32::UniqueHandle file(CreateFileW(wide(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
                                          OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) {
         fail("cannot open " + path);
@@ -139,7 +157,7 @@ std::string readFile(const std::string& path) {
 
 void copyFile(const std::string& from, const std::string& to) {
     makeFolder(parentOf(to));
-    if (!CopyFileA(from.c_str(), to.c_str(), FALSE)) {
+    if (!CopyFileW(wide(from).c_str(), wide(to).c_str(), FALSE)) {
         fail("cannot copy " + from + " to " + to);
     }
 }
@@ -155,31 +173,31 @@ void copyTree(const std::string& from, const std::string& to) {
 }
 
 bool fileExists(const std::string& path) {
-    const DWORD attributes = GetFileAttributesA(path.c_str());
+    const DWORD attributes = GetFileAttributesW(wide(path).c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
 }
 
 bool folderExists(const std::string& path) {
-    const DWORD attributes = GetFileAttributesA(path.c_str());
+    const DWORD attributes = GetFileAttributesW(wide(path).c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
 std::vector<std::string> filesIn(const std::string& folder) {
-    return namesIn(folder, [](const WIN32_FIND_DATAA& entry) { return !isFolder(entry); });
+    return namesIn(folder, [](const WIN32_FIND_DATAW& entry) { return !isFolder(entry); });
 }
 
 std::vector<std::string> foldersIn(const std::string& folder) {
-    return namesIn(folder, [](const WIN32_FIND_DATAA& entry) { return isFolder(entry); });
+    return namesIn(folder, [](const WIN32_FIND_DATAW& entry) { return isFolder(entry); });
 }
 
 void setReadOnly(const std::string& path, bool readOnly) {
-    const DWORD attributes = GetFileAttributesA(path.c_str());
+    const DWORD attributes = GetFileAttributesW(wide(path).c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES) {
         fail("no such file " + path);
     }
     const DWORD wanted = readOnly ? (attributes | FILE_ATTRIBUTE_READONLY)
                                   : (attributes & ~DWORD{FILE_ATTRIBUTE_READONLY});
-    if (!SetFileAttributesA(path.c_str(), wanted)) {
+    if (!SetFileAttributesW(wide(path).c_str(), wanted)) {
         fail("cannot change the attributes of " + path);
     }
 }

@@ -2,6 +2,7 @@
 // leaves it running.
 #include <windows.h>
 
+#include "platform/win32/wide_text.h"
 #include "tests/e2e/driver/driver.h"
 
 namespace velk::e2e {
@@ -52,12 +53,13 @@ Installer Installer::start(const std::string& packageFolder) {
 }
 
 Installer Installer::startProgram(const std::string& path, const std::string& folder) {
-    STARTUPINFOA startup{};
+    STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION info{};
-    std::string commandLine = "\"" + path + "\"";
-    if (!CreateProcessA(path.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                        folder.c_str(), &startup, &info)) {
+    const std::wstring program = win32::toWide(path);
+    std::wstring commandLine = L"\"" + program + L"\""; // writable, as CreateProcessW wants
+    if (!CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                        win32::toWide(folder).c_str(), &startup, &info)) {
         throw DriverError("cannot start " + path + ": error " + std::to_string(GetLastError()));
     }
     CloseHandle(info.hThread);
@@ -184,10 +186,10 @@ void Installer::settle(Milliseconds timeout) const {
     }
     const HWND target = marker.hwnd();
     const auto shown = [target] {
-        return (GetWindowLongPtrA(target, GWL_STYLE) & WS_VISIBLE) != 0;
+        return (GetWindowLongPtrW(target, GWL_STYLE) & WS_VISIBLE) != 0;
     };
     for (const BOOL redraw : {FALSE, TRUE}) {
-        if (!PostMessageA(target, WM_SETREDRAW, redraw, 0)) {
+        if (!PostMessageW(target, WM_SETREDRAW, redraw, 0)) {
             return; // the window is gone, and with it the thread's queue
         }
         waitUntil([&] { return !IsWindow(target) || !running() || shown() == (redraw != FALSE); },

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "platform/win32/unique_handles.h"
+#include "platform/win32/wide_text.h"
 #include "tests/e2e/driver/driver.h"
 
 namespace velk::e2e {
@@ -17,9 +18,9 @@ std::string globalKey(const std::string& version) {
 
 win32::UniqueHkey createKey(const std::string& path) {
     win32::UniqueHkey key;
-    const LONG result =
-        RegCreateKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
-                        KEY_WRITE | KEY_WOW64_32KEY, nullptr, key.put(), nullptr);
+    const LONG result = RegCreateKeyExW(HKEY_LOCAL_MACHINE, win32::toWide(path).c_str(), 0, nullptr,
+                                        REG_OPTION_NON_VOLATILE, KEY_WRITE | KEY_WOW64_32KEY,
+                                        nullptr, key.put(), nullptr);
     if (result != ERROR_SUCCESS) {
         throw DriverError("cannot create HKLM\\" + path + ": error " + std::to_string(result));
     }
@@ -28,9 +29,10 @@ win32::UniqueHkey createKey(const std::string& path) {
 
 void setString(const std::string& path, const std::string& name, const std::string& value) {
     win32::UniqueHkey key = createKey(path);
-    const LONG result = RegSetValueExA(key.get(), name.c_str(), 0, REG_SZ,
-                                       reinterpret_cast<const BYTE*>(value.c_str()),
-                                       static_cast<DWORD>(value.size() + 1));
+    const std::wstring data = win32::toWide(value);
+    const LONG result = RegSetValueExW(key.get(), win32::toWide(name).c_str(), 0, REG_SZ,
+                                       reinterpret_cast<const BYTE*>(data.c_str()),
+                                       static_cast<DWORD>((data.size() + 1) * sizeof(wchar_t)));
     if (result != ERROR_SUCCESS) {
         throw DriverError("cannot write " + name + " in HKLM\\" + path + ": error " +
                           std::to_string(result));
@@ -39,13 +41,14 @@ void setString(const std::string& path, const std::string& name, const std::stri
 
 void deleteTree(const std::string& path, REGSAM view) {
     win32::UniqueHkey key;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_ALL_ACCESS | view, key.put()) !=
+    const std::wstring widePath = win32::toWide(path);
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, widePath.c_str(), 0, KEY_ALL_ACCESS | view, key.put()) !=
         ERROR_SUCCESS) {
         return;
     }
-    RegDeleteTreeA(key.get(), nullptr);
+    RegDeleteTreeW(key.get(), nullptr);
     key.reset();
-    const LONG result = RegDeleteKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), view, 0);
+    const LONG result = RegDeleteKeyExW(HKEY_LOCAL_MACHINE, widePath.c_str(), view, 0);
     if (result != ERROR_SUCCESS && result != ERROR_FILE_NOT_FOUND) {
         throw DriverError("cannot delete HKLM\\" + path + ": error " + std::to_string(result));
     }
@@ -72,7 +75,7 @@ void setHostValue(const std::string& version, const std::string& name, const std
 
 void setHostDword(const std::string& version, const std::string& name, DWORD value) {
     win32::UniqueHkey key = createKey(globalKey(version));
-    const LONG result = RegSetValueExA(key.get(), name.c_str(), 0, REG_DWORD,
+    const LONG result = RegSetValueExW(key.get(), win32::toWide(name).c_str(), 0, REG_DWORD,
                                        reinterpret_cast<const BYTE*>(&value), sizeof value);
     if (result != ERROR_SUCCESS) {
         throw DriverError("cannot write " + name + ": error " + std::to_string(result));

@@ -6,6 +6,7 @@
 #include <commctrl.h>
 
 #include "platform/win32/unique_handles.h"
+#include "platform/win32/wide_text.h"
 #include "tests/e2e/driver/driver.h"
 
 namespace velk::e2e {
@@ -17,7 +18,7 @@ constexpr size_t kTextCapacity = 1024;
 
 LRESULT sendTo(const Window& window, UINT message, WPARAM wParam, LPARAM lParam) {
     DWORD_PTR result = 0;
-    if (!SendMessageTimeoutA(window.hwnd(), message, wParam, lParam, SMTO_ABORTIFHUNG | SMTO_BLOCK,
+    if (!SendMessageTimeoutW(window.hwnd(), message, wParam, lParam, SMTO_ABORTIFHUNG | SMTO_BLOCK,
                              kSendTimeoutMs, &result)) {
         throw DriverError(window.describe() + " did not answer message " + std::to_string(message));
     }
@@ -62,11 +63,12 @@ class RemoteBlock {
             throw DriverError("cannot read from the target process");
         }
     }
+    // A text of at most `capacity` UTF-16 units, ended by a NUL or by the capacity.
     std::string readText(size_t offset, size_t capacity) const {
-        std::string text(capacity, '\0');
-        read(offset, text.data(), capacity);
-        text.resize(text.find('\0') == std::string::npos ? capacity : text.find('\0'));
-        return text;
+        std::wstring text(capacity, L'\0');
+        read(offset, text.data(), capacity * sizeof(wchar_t));
+        text.resize(std::min(text.find(L'\0'), capacity));
+        return win32::toUtf8(text);
     }
 
   private:
@@ -75,25 +77,26 @@ class RemoteBlock {
     size_t size_;
 };
 
-// A structure of type T at offset 0 and a text buffer behind it.
+// A structure of type T at offset 0 and a buffer of kTextCapacity UTF-16 units behind it.
 template <typename T> struct RemoteItem {
     static constexpr size_t kTextOffset = (sizeof(T) + 15) / 16 * 16;
-    explicit RemoteItem(const Window& window) : block(window, kTextOffset + kTextCapacity) {}
+    explicit RemoteItem(const Window& window)
+        : block(window, kTextOffset + kTextCapacity * sizeof(wchar_t)) {}
     RemoteBlock block;
-    char* text() const { return block.at(kTextOffset); }
+    wchar_t* text() const { return reinterpret_cast<wchar_t*>(block.at(kTextOffset)); }
     std::string readText() const { return block.readText(kTextOffset, kTextCapacity); }
 };
 
 std::string listText(const Window& list, int row, int column) {
-    RemoteItem<LVITEMA> remote(list);
-    LVITEMA item{};
+    RemoteItem<LVITEMW> remote(list);
+    LVITEMW item{};
     item.iSubItem = column;
     item.pszText = remote.text();
     item.cchTextMax = static_cast<int>(kTextCapacity);
     remote.block.write(0, &item, sizeof item);
-    const char none = '\0';
-    remote.block.write(RemoteItem<LVITEMA>::kTextOffset, &none, 1);
-    sendTo(list, LVM_GETITEMTEXTA, static_cast<WPARAM>(row), remote.block.param());
+    const wchar_t none = L'\0';
+    remote.block.write(RemoteItem<LVITEMW>::kTextOffset, &none, sizeof none);
+    sendTo(list, LVM_GETITEMTEXTW, static_cast<WPARAM>(row), remote.block.param());
     return remote.readText();
 }
 
@@ -103,8 +106,8 @@ int columnCount(const Window& list) {
 }
 
 void setItemState(const Window& list, int row, UINT state, UINT mask) {
-    RemoteBlock block(list, sizeof(LVITEMA));
-    LVITEMA item{};
+    RemoteBlock block(list, sizeof(LVITEMW));
+    LVITEMW item{};
     item.state = state;
     item.stateMask = mask;
     block.write(0, &item, sizeof item);
@@ -112,16 +115,16 @@ void setItemState(const Window& list, int row, UINT state, UINT mask) {
 }
 
 std::string treeText(const Window& tree, HTREEITEM handle) {
-    RemoteItem<TVITEMA> remote(tree);
-    TVITEMA item{};
+    RemoteItem<TVITEMW> remote(tree);
+    TVITEMW item{};
     item.mask = TVIF_TEXT | TVIF_HANDLE;
     item.hItem = handle;
     item.pszText = remote.text();
     item.cchTextMax = static_cast<int>(kTextCapacity);
     remote.block.write(0, &item, sizeof item);
-    const char none = '\0';
-    remote.block.write(RemoteItem<TVITEMA>::kTextOffset, &none, 1);
-    if (!sendTo(tree, TVM_GETITEMA, 0, remote.block.param())) {
+    const wchar_t none = L'\0';
+    remote.block.write(RemoteItem<TVITEMW>::kTextOffset, &none, sizeof none);
+    if (!sendTo(tree, TVM_GETITEMW, 0, remote.block.param())) {
         throw DriverError("cannot read a tree item of " + tree.describe());
     }
     return remote.readText();
@@ -186,13 +189,13 @@ std::vector<std::string> Window::listColumns() const {
     std::vector<std::string> captions;
     const int count = columnCount(*this);
     for (int column = 0; column < count; ++column) {
-        RemoteItem<LVCOLUMNA> remote(*this);
-        LVCOLUMNA header{};
+        RemoteItem<LVCOLUMNW> remote(*this);
+        LVCOLUMNW header{};
         header.mask = LVCF_TEXT;
         header.pszText = remote.text();
         header.cchTextMax = static_cast<int>(kTextCapacity);
         remote.block.write(0, &header, sizeof header);
-        if (!sendTo(*this, LVM_GETCOLUMNA, static_cast<WPARAM>(column), remote.block.param())) {
+        if (!sendTo(*this, LVM_GETCOLUMNW, static_cast<WPARAM>(column), remote.block.param())) {
             break;
         }
         captions.push_back(remote.readText());
@@ -241,11 +244,11 @@ void Window::listDoubleClick(int row) const {
         MAKELPARAM((bounds.left + bounds.right) / 2, (bounds.top + bounds.bottom) / 2);
     for (UINT message : {WM_LBUTTONDOWN, WM_LBUTTONUP, WM_LBUTTONDBLCLK, WM_LBUTTONUP}) {
         const WPARAM keys = message == WM_LBUTTONUP ? 0 : MK_LBUTTON;
-        if (!PostMessageA(hwnd(), message, keys, at)) {
+        if (!PostMessageW(hwnd(), message, keys, at)) {
             throw DriverError("cannot post a click to " + describe());
         }
     }
-    PostMessageA(hwnd(), WM_NULL, 0, 0);
+    PostMessageW(hwnd(), WM_NULL, 0, 0);
 }
 
 std::vector<std::string> Window::treeSelectionPath() const {

@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <thread>
 
+#include "platform/win32/wide_text.h"
 #include "tests/e2e/driver/capture.h"
 #include "tests/e2e/driver/driver.h"
 
@@ -17,7 +18,7 @@ constexpr UINT kSendTimeoutMs = 3000;
 
 LRESULT sendTo(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     DWORD_PTR result = 0;
-    if (!SendMessageTimeoutA(hwnd, message, wParam, lParam, SMTO_ABORTIFHUNG | SMTO_BLOCK,
+    if (!SendMessageTimeoutW(hwnd, message, wParam, lParam, SMTO_ABORTIFHUNG | SMTO_BLOCK,
                              kSendTimeoutMs, &result)) {
         throw DriverError("window " + Window(hwnd).describe() + " did not answer message " +
                           std::to_string(message) + " within " + std::to_string(kSendTimeoutMs) +
@@ -27,7 +28,7 @@ LRESULT sendTo(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
 }
 
 void post(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (!PostMessageA(hwnd, message, wParam, lParam)) {
+    if (!PostMessageW(hwnd, message, wParam, lParam)) {
         throw DriverError("cannot post message " + std::to_string(message) + " to " +
                           Window(hwnd).describe());
     }
@@ -36,7 +37,7 @@ void post(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
 // A modal loop waiting in GetMessage does not notice input from another process until some
 // message arrives: a null message wakes it.
 void wake(HWND hwnd) {
-    PostMessageA(hwnd, WM_NULL, 0, 0);
+    PostMessageW(hwnd, WM_NULL, 0, 0);
 }
 
 bool sameText(const std::string& a, const std::string& b) {
@@ -98,18 +99,18 @@ bool Window::exists() const {
 }
 
 std::string Window::className() const {
-    char name[256] = {};
-    GetClassNameA(hwnd_, name, sizeof name);
-    return name;
+    wchar_t name[256] = {}; // a class name has at most 256 characters with its NUL
+    const int length = GetClassNameW(hwnd_, name, 256);
+    return win32::toUtf8(std::wstring_view(name, length > 0 ? static_cast<size_t>(length) : 0));
 }
 
 std::string Window::text() const {
     const auto length = static_cast<size_t>(sendTo(hwnd_, WM_GETTEXTLENGTH, 0, 0));
-    std::string text(length + 1, '\0');
+    std::wstring text(length + 1, L'\0');
     const auto got = static_cast<size_t>(
         sendTo(hwnd_, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data())));
     text.resize(std::min(got, length));
-    return text;
+    return win32::toUtf8(text);
 }
 
 bool Window::enabled() const {
@@ -122,7 +123,7 @@ bool Window::checked() const {
     return sendTo(hwnd_, BM_GETCHECK, 0, 0) == BST_CHECKED;
 }
 LONG_PTR Window::style() const {
-    return GetWindowLongPtrA(hwnd_, GWL_STYLE);
+    return GetWindowLongPtrW(hwnd_, GWL_STYLE);
 }
 
 RECT Window::rect() const {
@@ -301,7 +302,7 @@ void Window::pressKey(WORD virtualKey) const {
     if (GetGUIThreadInfo(threadId(), &info) && info.hwndFocus != nullptr) {
         target = info.hwndFocus;
     }
-    const LPARAM scan = static_cast<LPARAM>(MapVirtualKeyA(virtualKey, MAPVK_VK_TO_VSC)) << 16;
+    const LPARAM scan = static_cast<LPARAM>(MapVirtualKeyW(virtualKey, MAPVK_VK_TO_VSC)) << 16;
     post(target, WM_KEYDOWN, virtualKey, scan | 1);
     post(target, WM_KEYUP, virtualKey, scan | 1 | (LPARAM{1} << 30) | (LPARAM{1} << 31));
     wake(target);
@@ -311,7 +312,8 @@ void Window::setText(const std::string& text) const {
     if (!enabled() || !visible()) {
         throw DriverError("cannot type into " + describe() + ": a user could not either");
     }
-    sendTo(hwnd_, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
+    const std::wstring wide = win32::toWide(text);
+    sendTo(hwnd_, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(wide.c_str()));
 }
 
 // ---- Message boxes ---------------------------------------------------------------------------

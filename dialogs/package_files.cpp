@@ -1,4 +1,4 @@
-#include "app/package_files.h"
+#include "dialogs/package_files.h"
 
 namespace velk {
 
