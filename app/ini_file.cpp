@@ -6,6 +6,7 @@
 #include <optional>
 
 #include "platform/file_system.h"
+#include "platform/text_decoding.h"
 
 namespace velk {
 
@@ -203,7 +204,7 @@ IniFile IniFile::read(FileSystem& files, const std::string& path) {
     if (!files.fileExists(path)) {
         return IniFile();
     }
-    return parse(files.readFile(path));
+    return parse(decodeText(files.readFile(path), files));
 }
 
 const IniFile::Section* IniFile::findSection(std::string_view name) const {

@@ -18,10 +18,11 @@ class FileSystem;
 class IniFile {
   public:
     IniFile() = default;
-    // Parses INI text (single-byte; CR, LF or CR LF line ends; a NUL ends the text).
+    // Parses INI text (UTF-8; CR, LF or CR LF line ends; a NUL ends the text).
     static IniFile parse(std::string_view text);
-    // Reads a file: a missing file (or a folder) reads as empty; a file that exists but cannot
-    // be opened throws AppError("Cannot open file ...") from FileSystem::readFile.
+    // Reads a file, decoded by decodeText (platform/text_decoding.h): a missing file (or a
+    // folder) reads as empty; a file that exists but cannot be opened throws
+    // AppError("Cannot open file ...") from FileSystem::readFile.
     static IniFile read(FileSystem& files, const std::string& path);
 
     // The value of the key's last occurrence in the section; `fallback` when the section or key

@@ -1,5 +1,6 @@
-// Feeds arbitrary bytes to the INI reader and, as the package description, to the main window's
-// start-up, and checks the invariants that the rest of the program relies on.
+// Feeds arbitrary bytes to the text decoder, to the INI reader (raw and decoded) and, as the
+// package description, to the main window's start-up, and checks the invariants that the rest of
+// the program relies on.
 
 #include <cstddef>
 #include <cstdint>
@@ -11,10 +12,12 @@
 
 #include "app/form_install.h"
 #include "app/ini_file.h"
+#include "platform/text_decoding.h"
 #include "tests/unit/fakes/fake_platform.h"
 
 namespace {
 
+using velk::decodeText;
 using velk::IniFile;
 using velk::TFormInstall;
 using velk::testing::FakePlatform;
@@ -89,15 +92,35 @@ void startUp(const std::string& description) {
     }
 }
 
+// The decoded text is well-formed UTF-8 without NUL: decoding it again (as unmarked text) keeps
+// it as it is.
+void checkDecoded(const std::string& decoded) {
+    check(decoded.find('\0') == std::string::npos, "no NUL in decoded text");
+    if (decoded.starts_with("\xEF\xBB\xBF")) {
+        return; // a second mark behind the first stays as text, but would be read as a mark
+    }
+    velk::testing::FakeFileSystem files;
+    check(decodeText(decoded, files) == decoded, "decoded text is valid UTF-8");
+}
+
+void checkSections(const IniFile& ini) {
+    for (std::string_view section : {"About", "Licence", "Dorvan", "Languages", "", "["}) {
+        checkSection(ini, section);
+    }
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string text(reinterpret_cast<const char*>(data), size);
 
+    velk::testing::FakeFileSystem files;
+    const std::string decoded = decodeText(text, files);
+    checkDecoded(decoded);
+    checkSections(IniFile::parse(decoded));
+
     const IniFile ini = IniFile::parse(text);
-    for (std::string_view section : {"About", "Licence", "Dorvan", "Languages", "", "["}) {
-        checkSection(ini, section);
-    }
+    checkSections(ini);
     // Section names taken from the input itself (the first few, to keep each run short).
     int names = 0;
     for (std::size_t open = text.find('['); open != std::string::npos && names < 16;

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace velk {
@@ -62,6 +63,9 @@ class FileSystem {
     // Compares two file names as the file system does, ignoring case: negative, zero or positive
     // as `a` sorts before, with or after `b`.
     virtual int compareFileNames(const std::string& a, const std::string& b) = 0;
+    // Turns text in the system's ANSI code page, as programs that know no Unicode write it, into
+    // UTF-8.
+    virtual std::string ansiToUtf8(std::string_view text) = 0;
 };
 
 } // namespace velk

@@ -82,9 +82,9 @@ Parts rootOf(std::string_view& path) {
             path.remove_prefix(1);
         }
         const std::string_view share = takeName(path);
-        parts.root = "\\\\" + std::string(server);
+        parts.root.assign("\\\\").append(server);
         if (!share.empty()) {
-            parts.root += "\\" + std::string(share);
+            parts.root.append("\\").append(share);
         }
     } else if (hasDrive(path)) {
         parts.root = path.substr(0, 2);

@@ -48,6 +48,7 @@ class Win32FileSystem : public FileSystem {
     std::string fullPath(const std::string& path) override;
     std::vector<FolderId> folderLineage(const std::string& path) override;
     int compareFileNames(const std::string& a, const std::string& b) override;
+    std::string ansiToUtf8(std::string_view text) override; // in win32_ansi_text.cpp
 
   private:
     // The path as Windows is to get it: as given, or in the extended form when the full path

@@ -3,10 +3,12 @@
 
 #include <ostream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "app/form_install.h"
 #include "platform/app_error.h"
+#include "tests/unit/encoded_text.h"
 #include "tests/unit/fakes/fake_platform.h"
 
 namespace velk {
@@ -128,6 +130,28 @@ TEST_F(Description, AboutTakesTheLastKeyOfTheLastSectionAndItsDefaults) {
     ASSERT_TRUE(readText("[About]\nVersion=\nPicture=art\\pic.ico\n"));
     EXPECT_EQ(form.libVersion, "");
     EXPECT_EQ(form.logoFile, "art\\pic.ico");
+}
+
+TEST_F(Description, ReadsEveryEncodingAlike) {
+    const std::string text = "[About]\r\nName=Блоки управления\r\nAuthor=Zoë 库\r\n"
+                             "[Languages]\r\nCount=2\r\nLang0=English\r\nLang1=Français\r\n";
+    const std::pair<const char*, std::string> files[] = {{"UTF-8 with mark", "\xEF\xBB\xBF" + text},
+                                                         {"UTF-16 LE", testing::utf16(text, false)},
+                                                         {"UTF-16 BE", testing::utf16(text, true)},
+                                                         {"UTF-8", text}};
+    for (const auto& [encoding, bytes] : files) {
+        SCOPED_TRACE(encoding);
+        ASSERT_TRUE(readText(bytes));
+        EXPECT_EQ(form.libName, "Блоки управления");
+        EXPECT_EQ(form.libAuthor, "Zoë 库");
+        EXPECT_THAT(form.rgLang.items(), ElementsAre("English", "Français"));
+    }
+    // Written in the ANSI code page (Windows-1252 here) by an editor without Unicode.
+    ASSERT_TRUE(readText("[About]\nName=Regelung f\xFCr Anf\xE4nger\n"
+                         "[Languages]\nCount=1\nLang0=Fran\xE7"
+                         "ais\n"));
+    EXPECT_EQ(form.libName, "Regelung für Anfänger");
+    EXPECT_THAT(form.rgLang.items(), ElementsAre("Français"));
 }
 
 struct InfoCase {

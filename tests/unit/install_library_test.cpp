@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "platform/app_error.h"
+#include "tests/unit/encoded_text.h"
 #include "tests/unit/install_fixture.h"
 
 namespace velk::testing {
@@ -411,6 +412,26 @@ INSTANTIATE_TEST_SUITE_P(
                          {"Libs\\ -> usr\\", 4},
                          {"Libs\\German -> usr\\German", 2},
                          {"Libs\\english -> usr", 1}}}));
+
+TEST_F(InstallLibrary, LanguageNamesAreCheckedAndInstalledAsDecoded) {
+    // In UTF-16, "ќ" (U+045C) holds the byte of a backslash, which its decoded name does not.
+    const std::string description = "[About]\nName=Demo\nVersion=2.0\n[Dorvan]\nDorvan5_14=Yes\n"
+                                    "[Languages]\nCount=2\nLang0=ќ\nLang1=Français\n";
+    fake.files.addFile(kDescription, utf16(description, false));
+    fake.files.addFile(std::string(kLibs) + "ќ\\texts.txt", "kje texts");
+    fake.files.addFile(std::string(kLibs) + "Français\\texts.txt", "french texts");
+    start().btInstall.click();
+    EXPECT_THAT(fake.boxes.shown, ElementsAre(Box{"information", kSuccess}));
+    EXPECT_EQ(fake.files.content(target("ќ\\texts.txt")), "kje texts");
+    EXPECT_EQ(fake.files.content(target("Français\\texts.txt")), "french texts");
+
+    fake.files.addFile(kDescription, utf16(description + "Count=3\nLang2=..\n", true));
+    start().btInstall.click();
+    EXPECT_THAT(
+        fake.boxes.shown,
+        ElementsAre(Box{"error", "Invalid language name \"..\" in the package description."}));
+    EXPECT_THAT(logged("copy"), IsEmpty());
+}
 
 TEST_F(InstallLibrary, AnInstalledDescriptionThatCannotBeOpenedEndsTheHandlerBeforeAnyCopy) {
     fake.files.addFile(target("demo.lin"), "[About]\nName=Old\n").unreadable = true;

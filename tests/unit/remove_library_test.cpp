@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "platform/app_error.h"
+#include "tests/unit/encoded_text.h"
 #include "tests/unit/install_fixture.h"
 
 namespace velk::testing {
@@ -74,6 +75,14 @@ TEST_F(RemoveLibrary, TheTitleOfADescriptionWithoutAboutIsABlankAndTheDefaultVer
     fake.boxes.answers = {false};
     window.btRemove.click();
     EXPECT_THAT(fake.boxes.shown, ElementsAre(question(" 1.0.0")));
+}
+
+TEST_F(RemoveLibrary, TheTitleComesFromTheDecodedInstalledDescription) {
+    fake.files.addFile(target("demo.lin"), utf16("[About]\nName=Демо\nVersion=1.9\n", true));
+    TFormInstall& window = start();
+    fake.boxes.answers = {false};
+    window.btRemove.click();
+    EXPECT_THAT(fake.boxes.shown, ElementsAre(question("Демо 1.9")));
 }
 
 TEST_F(RemoveLibrary, RefusesAMissingTargetAndATargetWithoutTheLibrary) {

@@ -1,0 +1,212 @@
+#include "platform/text_decoding.h"
+
+#include <bit>
+#include <cstdint>
+#include <cstring>
+#include <string_view>
+
+#include "platform/file_system.h"
+
+namespace velk {
+
+namespace {
+
+constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
+constexpr std::string_view kUtf16LeMark = "\xFF\xFE";
+constexpr std::string_view kUtf16BeMark = "\xFE\xFF";
+constexpr std::string_view kReplacement = "\xEF\xBF\xBD"; // U+FFFD in UTF-8
+
+// One UTF-8 sequence at the start of `text`: its length when it is well formed, else the length
+// of its longest malformed beginning (at least 1), which one U+FFFD replaces.
+struct Sequence {
+    std::size_t length;
+    bool valid;
+};
+
+Sequence utf8Sequence(std::string_view text) {
+    const auto lead = static_cast<unsigned char>(text[0]);
+    if (lead < 0x80) {
+        return {1, true};
+    }
+    // The second byte's range rules out overlong forms, surrogates and code points above
+    // U+10FFFF; every later byte lies in 80..BF.
+    std::size_t trailing = 0;
+    unsigned char low = 0x80;
+    unsigned char high = 0xBF;
+    if (lead >= 0xC2 && lead <= 0xDF) {
+        trailing = 1;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+        trailing = 2;
+        low = lead == 0xE0 ? 0xA0 : 0x80;
+        high = lead == 0xED ? 0x9F : 0xBF;
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+        trailing = 3;
+        low = lead == 0xF0 ? 0x90 : 0x80;
+        high = lead == 0xF4 ? 0x8F : 0xBF;
+    } else {
+        return {1, false};
+    }
+    for (std::size_t i = 1; i <= trailing; ++i) {
+        if (i >= text.size()) {
+            return {i, false};
+        }
+        const auto next = static_cast<unsigned char>(text[i]);
+        if (next < low || next > high) {
+            return {i, false};
+        }
+        low = 0x80;
+        high = 0xBF;
+    }
+    return {trailing + 1, true};
+}
+
+bool isValidUtf8(std::string_view text) {
+    std::size_t pos = 0;
+    while (pos < text.size()) {
+        // Runs of ASCII, which most descriptions are, 32 bytes at a time.
+        while (pos + 32 <= text.size()) {
+            std::uint64_t words[4];
+            std::memcpy(words, text.data() + pos, 32);
+            if (((words[0] | words[1] | words[2] | words[3]) & 0x8080808080808080u) != 0) {
+                break;
+            }
+            pos += 32;
+        }
+        if (pos == text.size()) {
+            break;
+        }
+        const Sequence sequence = utf8Sequence(text.substr(pos));
+        if (!sequence.valid) {
+            return false;
+        }
+        pos += sequence.length;
+    }
+    return true;
+}
+
+std::string repairedUtf8(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    std::size_t pos = 0;
+    while (pos < text.size()) {
+        const Sequence sequence = utf8Sequence(text.substr(pos));
+        out.append(sequence.valid ? text.substr(pos, sequence.length) : kReplacement);
+        pos += sequence.length;
+    }
+    return out;
+}
+
+// Writes the character's UTF-8 form at `out` and returns the position after it.
+char* putUtf8(char* out, char32_t c) {
+    if (c < 0x80) {
+        *out++ = static_cast<char>(c);
+    } else if (c < 0x800) {
+        *out++ = static_cast<char>(0xC0 | (c >> 6));
+        *out++ = static_cast<char>(0x80 | (c & 0x3F));
+    } else if (c < 0x10000) {
+        *out++ = static_cast<char>(0xE0 | (c >> 12));
+        *out++ = static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        *out++ = static_cast<char>(0x80 | (c & 0x3F));
+    } else {
+        *out++ = static_cast<char>(0xF0 | (c >> 18));
+        *out++ = static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+        *out++ = static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        *out++ = static_cast<char>(0x80 | (c & 0x3F));
+    }
+    return out;
+}
+
+std::string fromUtf16(std::string_view bytes, bool bigEndian) {
+    const auto* in = reinterpret_cast<const unsigned char*>(bytes.data());
+    const auto* const end = in + (bytes.size() & ~std::size_t{1});
+    const int high = bigEndian ? 0 : 1; // index of the high byte within a unit
+    const int low = 1 - high;
+    // At most three UTF-8 bytes per unit (a pair of units gives four), and three for the
+    // replacement of an odd byte at the end.
+    std::string text(bytes.size() / 2 * 3 + 3, '\0');
+    char* const begin = text.data();
+    char* out = begin;
+    bool ended = false; // by a NUL
+    while (in != end) {
+        // Runs of ASCII, four units at a time (the words are read as this machine stores them).
+        if constexpr (std::endian::native == std::endian::little) {
+            while (end - in >= 8) {
+                std::uint64_t units = 0;
+                std::memcpy(&units, in, 8);
+                if (bigEndian) {
+                    units =
+                        ((units & 0x00FF00FF00FF00FFu) << 8) | ((units >> 8) & 0x00FF00FF00FF00FFu);
+                }
+                const bool allAscii = (units & 0xFF80FF80FF80FF80u) == 0;
+                const bool anyNul =
+                    ((units - 0x0001000100010001u) & ~units & 0x8000800080008000u) != 0;
+                if (!allAscii || anyNul) {
+                    break;
+                }
+                out[0] = static_cast<char>(units);
+                out[1] = static_cast<char>(units >> 16);
+                out[2] = static_cast<char>(units >> 32);
+                out[3] = static_cast<char>(units >> 48);
+                out += 4;
+                in += 8;
+            }
+            if (in == end) {
+                break;
+            }
+        }
+        char32_t c = static_cast<char32_t>((in[high] << 8) | in[low]);
+        in += 2;
+        if (c < 0x80) {
+            if (c == 0) {
+                ended = true;
+                break;
+            }
+            *out++ = static_cast<char>(c);
+            continue;
+        }
+        if (c >= 0xD800 && c <= 0xDBFF && in != end) {
+            const auto next = static_cast<char32_t>((in[high] << 8) | in[low]);
+            if (next >= 0xDC00 && next <= 0xDFFF) {
+                c = 0x10000 + ((c - 0xD800) << 10) + (next - 0xDC00);
+                in += 2;
+            }
+        }
+        out = putUtf8(out, c >= 0xD800 && c <= 0xDFFF ? 0xFFFD : c);
+    }
+    if (!ended && bytes.size() % 2 != 0) {
+        out = putUtf8(out, 0xFFFD); // half a unit at the end
+    }
+    text.resize(static_cast<std::size_t>(out - begin));
+    return text;
+}
+
+// The text up to its first NUL byte.
+void cutAtNul(std::string& text) {
+    const auto nul = text.find('\0');
+    if (nul != std::string::npos) {
+        text.resize(nul);
+    }
+}
+
+} // namespace
+
+std::string decodeText(std::string bytes, FileSystem& files) {
+    const std::string_view view(bytes);
+    if (view.starts_with(kUtf16LeMark)) {
+        return fromUtf16(view.substr(kUtf16LeMark.size()), false);
+    }
+    if (view.starts_with(kUtf16BeMark)) {
+        return fromUtf16(view.substr(kUtf16BeMark.size()), true);
+    }
+    const bool marked = view.starts_with(kUtf8Mark);
+    if (marked) {
+        bytes.erase(0, kUtf8Mark.size());
+    }
+    cutAtNul(bytes);
+    if (isValidUtf8(bytes)) {
+        return bytes;
+    }
+    return marked ? repairedUtf8(bytes) : files.ansiToUtf8(bytes);
+}
+
+} // namespace velk
