@@ -55,7 +55,10 @@ void registerFormClass(const char* className) {
     windowClass.lpfnWndProc = &formWindowProc;
     windowClass.hInstance = GetModuleHandleA(nullptr);
     windowClass.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
-    windowClass.hIcon = LoadIconA(nullptr, reinterpret_cast<LPCSTR>(IDI_APPLICATION));
+    // The program's icon (its first icon resource); Windows takes the small one from it too.
+    windowClass.hIcon =
+        static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(1), IMAGE_ICON, 0,
+                                      0, LR_DEFAULTSIZE | LR_SHARED));
     windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
     windowClass.lpszClassName = className;
     RegisterClassA(&windowClass);
