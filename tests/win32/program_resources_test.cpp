@@ -11,20 +11,14 @@
 #include <string>
 #include <vector>
 
+#include "platform/win32/wide_text.h"
 #include "platform/win32/window_binding.h"
 #include "test_support.h"
 
 namespace velk::win32 {
 namespace {
 
-const std::wstring kProgram = [] {
-    const std::string path = testing::toolPath("VelkInstall");
-    return std::wstring(path.begin(), path.end());
-}();
-
-std::wstring widen(const char* text) {
-    return std::wstring(text, text + std::strlen(text));
-}
+const std::wstring kProgram = toWide(testing::toolPath("VelkInstall"));
 
 TEST(ProgramResources, VersionInformationCarriesTheProjectVersion) {
     DWORD ignored = 0;
@@ -48,7 +42,7 @@ TEST(ProgramResources, VersionInformationCarriesTheProjectVersion) {
         wchar_t* text = nullptr;
         ASSERT_TRUE(
             VerQueryValueW(data.data(), path.c_str(), reinterpret_cast<void**>(&text), &length));
-        EXPECT_EQ(std::wstring(text), widen(VELK_VERSION_STRING));
+        EXPECT_EQ(toUtf8(text), VELK_VERSION_STRING);
     }
 }
 
