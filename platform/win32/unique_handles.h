@@ -98,6 +98,9 @@ inline void deleteDc(HDC dc) noexcept {
 inline void unhook(HHOOK hook) noexcept {
     UnhookWindowsHookEx(hook);
 }
+inline void freeLibrary(HMODULE module) noexcept {
+    FreeLibrary(module);
+}
 
 } // namespace detail
 
@@ -116,5 +119,7 @@ using UniqueEnhMetaFile = UniqueAny<detail::NullTraits<HENHMETAFILE, detail::del
 // A device context made with CreateDC or CreateCompatibleDC (not one from GetDC).
 using UniqueHdc = UniqueAny<detail::NullTraits<HDC, detail::deleteDc>>;
 using UniqueHhook = UniqueAny<detail::NullTraits<HHOOK, detail::unhook>>;
+// A module loaded with LoadLibrary or LoadLibraryEx.
+using UniqueHmodule = UniqueAny<detail::NullTraits<HMODULE, detail::freeLibrary>>;
 
 } // namespace velk::win32

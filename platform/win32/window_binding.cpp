@@ -62,7 +62,10 @@ void registerFormClass(const std::wstring& className) {
     windowClass.lpfnWndProc = &formWindowProc;
     windowClass.hInstance = GetModuleHandleW(nullptr);
     windowClass.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
-    windowClass.hIcon = LoadIconW(nullptr, reinterpret_cast<LPCWSTR>(IDI_APPLICATION));
+    // The program's icon (its first icon resource); Windows takes the small one from it too.
+    windowClass.hIcon =
+        static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(1), IMAGE_ICON, 0,
+                                      0, LR_DEFAULTSIZE | LR_SHARED));
     windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
     windowClass.lpszClassName = className.c_str();
     RegisterClassExW(&windowClass);
