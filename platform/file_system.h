@@ -1,7 +1,7 @@
 #pragma once
-// The file system as the installer uses it. Paths are used exactly as given (plain
-// concatenation, nothing normalised); relative paths are resolved against the process's current
-// folder.
+// The file system as the installer uses it. Paths are UTF-8 and used as given (plain
+// concatenation, nothing normalised by the program); relative paths are resolved against the
+// current folder that setCurrentFolder made. Paths may be of any length.
 
 #include <cstdint>
 #include <functional>

@@ -3,7 +3,6 @@
 #include <windows.h>
 
 #include <algorithm>
-#include <vector>
 
 #include "platform/app_error.h"
 #include "platform/long_path.h"
