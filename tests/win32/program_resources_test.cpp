@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <cstring>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -133,18 +134,10 @@ class NoControls : public Form {
     }
 };
 
-class SilentBoxes : public MessageBoxes {
-  public:
-    void error(const std::string&) override {}
-    void information(const std::string&) override {}
-    bool confirm(const std::string&) override { return false; }
-    void errorReport(const std::string&) override {}
-};
-
 TEST(ProgramResources, FormWindowsShowTheProgramIconLargeAndSmall) {
     NoControls form;
-    SilentBoxes boxes;
-    FormWindow window(form, boxes, "VelkIconTestForm");
+    FormWindow window(
+        form, [](const std::function<void()>& action) { action(); }, "VelkIconTestForm");
     window.create();
     ASSERT_NE(window.hwnd(), nullptr);
     const struct {
