@@ -3,7 +3,7 @@
 // function that belongs to the handle's kind, when it is reset, reassigned or destroyed.
 //
 //   UniqueHkey key;
-//   if (RegOpenKeyExA(root, path, 0, KEY_READ, key.put()) == ERROR_SUCCESS) use(key.get());
+//   if (RegOpenKeyExW(root, path, 0, KEY_READ, key.put()) == ERROR_SUCCESS) use(key.get());
 
 #include <windows.h>
 
