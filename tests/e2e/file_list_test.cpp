@@ -8,6 +8,9 @@
 #include <string>
 #include <vector>
 
+#include "platform/win32/unique_handles.h"
+#include "platform/win32/wide_text.h"
+#include "tests/e2e/driver/associations.h"
 #include "tests/e2e/driver/e2e_fixture.h"
 
 namespace velk::e2e {
@@ -17,72 +20,14 @@ using Rows = std::vector<std::vector<std::string>>;
 
 const char* const kDescription = "[About]\nName=Demo\n[Dorvan]\nDorvan5_14=Yes\n";
 
-// The stand-in for associated programs and the text editor, built beside VelkInstall.exe: it
-// appends its command line to %VELK_RECORD_FILE%.
-std::string recorderPath() {
-    const std::string program = programPath();
-    return program.substr(0, program.find_last_of('\\') + 1) + "record_command_line.exe";
-}
-
-// Sets one default value under HKEY_CLASSES_ROOT, creating the key.
-void setClassesRootDefault(const std::string& key, const std::string& value) {
-    HKEY handle = nullptr;
-    ASSERT_EQ(RegCreateKeyExA(HKEY_CLASSES_ROOT, key.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr,
-                              &handle, nullptr),
-              ERROR_SUCCESS)
-        << key;
-    const LSTATUS status =
-        RegSetValueExA(handle, "", 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
-                       static_cast<DWORD>(value.size() + 1));
-    RegCloseKey(handle);
-    ASSERT_EQ(status, ERROR_SUCCESS) << key;
-}
-
-// Sets one default value under HKEY_CLASSES_ROOT to a number, which is no text.
-void setClassesRootDword(const std::string& key, DWORD value) {
-    HKEY handle = nullptr;
-    ASSERT_EQ(RegCreateKeyExA(HKEY_CLASSES_ROOT, key.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr,
-                              &handle, nullptr),
-              ERROR_SUCCESS)
-        << key;
-    const LSTATUS status = RegSetValueExA(handle, "", 0, REG_DWORD,
-                                          reinterpret_cast<const BYTE*>(&value), sizeof value);
-    RegCloseKey(handle);
-    ASSERT_EQ(status, ERROR_SUCCESS) << key;
-}
-
-// A file type of the test's own under HKEY_CLASSES_ROOT, removed again at the end.
-class Association {
-  public:
-    Association(std::string extension, std::string type, const std::string& command)
-        : extension_(std::move(extension)), type_(std::move(type)) {
-        remove();
-        setClassesRootDefault(extension_, type_);
-        setClassesRootDefault(type_ + "\\Shell\\Open\\Command", command);
-    }
-    Association(const Association&) = delete;
-    Association& operator=(const Association&) = delete;
-    ~Association() { remove(); }
-
-  private:
-    void remove() {
-        RegDeleteTreeA(HKEY_CLASSES_ROOT, extension_.c_str());
-        RegDeleteKeyA(HKEY_CLASSES_ROOT, extension_.c_str());
-        RegDeleteTreeA(HKEY_CLASSES_ROOT, type_.c_str());
-        RegDeleteKeyA(HKEY_CLASSES_ROOT, type_.c_str());
-    }
-    std::string extension_;
-    std::string type_;
-};
-
 // The Windows folder's notepad.exe replaced by the recording program, put back at the end (also
 // after a run that ended before it could put it back).
 class TextEditorStandIn {
   public:
     TextEditorStandIn() {
-        char windows[MAX_PATH] = {};
-        GetWindowsDirectoryA(windows, MAX_PATH);
-        notepad_ = std::string(windows) + "\\notepad.exe";
+        wchar_t windows[MAX_PATH] = {};
+        GetWindowsDirectoryW(windows, MAX_PATH);
+        notepad_ = win32::toUtf8(windows) + "\\notepad.exe";
         saved_ = notepad_ + ".velk-saved";
         if (fileExists(saved_)) {
             copyFile(saved_, notepad_);
@@ -94,8 +39,9 @@ class TextEditorStandIn {
     TextEditorStandIn(const TextEditorStandIn&) = delete;
     TextEditorStandIn& operator=(const TextEditorStandIn&) = delete;
     ~TextEditorStandIn() {
-        if (CopyFileA(saved_.c_str(), notepad_.c_str(), FALSE)) {
-            DeleteFileA(saved_.c_str());
+        const std::wstring saved = win32::toWide(saved_);
+        if (CopyFileW(saved.c_str(), win32::toWide(notepad_).c_str(), FALSE)) {
+            DeleteFileW(saved.c_str());
         }
     }
     const std::string& path() const { return notepad_; }
@@ -110,12 +56,11 @@ class FileListE2E : public E2ETest {
     void SetUp() override {
         E2ETest::SetUp();
         addHostVersion(work() + "\\host", "1.4");
-        record = work() + "\\record.txt";
-        // Inherited by the installer and by every program it starts.
-        SetEnvironmentVariableA("VELK_RECORD_FILE", record.c_str());
+        recording.emplace(work() + "\\record.txt");
+        record = recording->path();
     }
     void TearDown() override {
-        SetEnvironmentVariableA("VELK_RECORD_FILE", nullptr);
+        recording.reset();
         E2ETest::TearDown();
     }
 
@@ -157,6 +102,7 @@ class FileListE2E : public E2ETest {
         return lines;
     }
 
+    std::optional<RecordFile> recording;
     std::string record;
 };
 
@@ -187,7 +133,7 @@ TEST_F(FileListE2E, ListsTheLibraryFilesWithTheirSizesAfreshAtEachShowing) {
     EXPECT_TRUE(main.visible());
 
     // Shown again after the folder changed: the same dialog, refilled, no row of the last time.
-    ASSERT_TRUE(DeleteFileA((pkg + "\\Libs\\a.zfb").c_str()));
+    ASSERT_TRUE(DeleteFileW(win32::toWide(pkg + "\\Libs\\a.zfb").c_str()));
     writeFile(pkg + "\\Libs\\c.zfb", std::string(1500, 'c'));
     Window again = openFileList(app, main);
     EXPECT_EQ(again.hwnd(), dialog.hwnd());
@@ -204,7 +150,7 @@ TEST_F(FileListE2E, ListsTheLibraryFilesWithTheirSizesAfreshAtEachShowing) {
 }
 
 TEST_F(FileListE2E, ADoubleClickStartsTheProgramAssociatedWithTheFilesExtension) {
-    const Association association(".zfb", "ZullTest.Doc", recorderPath() + " \"%1\"");
+    const FileAssociation association(".zfb", "ZullTest.Doc", recorderPath() + " \"%1\"");
     const std::string pkg =
         makePackage(work() + "\\pkg", {.description = kDescription,
                                        .files = {{"Libs\\a.zfb", "a"}, {"Libs\\b.zfb", "b"}}});
@@ -229,7 +175,7 @@ TEST_F(FileListE2E, ADoubleClickStartsTheProgramAssociatedWithTheFilesExtension)
 }
 
 TEST_F(FileListE2E, ACommandOfTheWrongValueTypeIsReportedAndStartsNothing) {
-    const Association association(".zfb", "ZullTest.Doc", recorderPath() + " %1");
+    const FileAssociation association(".zfb", "ZullTest.Doc", recorderPath() + " %1");
     setClassesRootDword("ZullTest.Doc\\Shell\\Open\\Command", 1);
     const std::string pkg = makePackage(
         work() + "\\pkg", {.description = kDescription, .files = {{"Libs\\a.zfb", "a"}}});
@@ -257,11 +203,9 @@ TEST_F(FileListE2E, TheReadmeGoesToTheTextEditorWithItsPathQuoted) {
     const TextEditorStandIn editor;
     // Text files associated with a program of their own (unless the prefix already has an
     // association for them, which is then left as it is): the readme still goes to the editor.
-    std::optional<Association> textFiles;
-    HKEY existing = nullptr;
-    if (RegOpenKeyExA(HKEY_CLASSES_ROOT, ".txt", 0, KEY_READ, &existing) == ERROR_SUCCESS) {
-        RegCloseKey(existing);
-    } else {
+    std::optional<FileAssociation> textFiles;
+    win32::UniqueHkey existing;
+    if (RegOpenKeyExW(HKEY_CLASSES_ROOT, L".txt", 0, KEY_READ, existing.put()) != ERROR_SUCCESS) {
         textFiles.emplace(".txt", "ZullTest.Text", recorderPath() + " /associated %1");
     }
     const std::string pkg =

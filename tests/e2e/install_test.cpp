@@ -45,15 +45,6 @@ class InstallE2E : public E2ETest {
         return app;
     }
 
-    // Expects the next message box to be of this kind with this text, and answers it.
-    static void expectBox(const Installer& app, const std::string& caption, const std::string& text,
-                          const std::string& answer) {
-        const MessageBoxView box = app.waitForMessageBox();
-        EXPECT_EQ(box.caption, caption);
-        EXPECT_EQ(box.text, text);
-        box.answer(answer);
-    }
-
     // The tree an installation of the package leaves (English and German folders, German as
     // the default language over the base files); the description is one of the base files.
     void expectInstalledTree() {

@@ -50,14 +50,6 @@ class UnicodePathsE2E : public E2ETest {
         EXPECT_EQ(readFile(folder + "\\English\\texts.txt"), "english texts");
     }
 
-    static void expectBox(const Installer& app, const std::string& caption, const std::string& text,
-                          const std::string& answer) {
-        const MessageBoxView box = app.waitForMessageBox();
-        EXPECT_EQ(box.caption, caption);
-        EXPECT_EQ(box.text, text);
-        box.answer(answer);
-    }
-
     std::string target;
     std::string package;
 };

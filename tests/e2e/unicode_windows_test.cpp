@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/e2e/driver/associations.h"
 #include "tests/e2e/driver/e2e_fixture.h"
 
 namespace velk::e2e {
@@ -17,30 +18,8 @@ using Rows = std::vector<std::vector<std::string>>;
 
 const char* const kDescription = "[About]\nName=Demo\n[Dorvan]\nDorvan5_14=Yes\n";
 
-// Sets the default value of a key under HKEY_CLASSES_ROOT, creating the key.
-void setClassesRootDefault(const std::string& key, const std::string& value) {
-    HKEY handle = nullptr;
-    ASSERT_EQ(RegCreateKeyExA(HKEY_CLASSES_ROOT, key.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr,
-                              &handle, nullptr),
-              ERROR_SUCCESS)
-        << key;
-    const LSTATUS status =
-        RegSetValueExA(handle, "", 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
-                       static_cast<DWORD>(value.size() + 1));
-    RegCloseKey(handle);
-    ASSERT_EQ(status, ERROR_SUCCESS) << key;
-}
-
 class UnicodeWindows : public E2ETest {
   protected:
-    void TearDown() override {
-        RegDeleteTreeA(HKEY_CLASSES_ROOT, ".zlb");
-        RegDeleteKeyA(HKEY_CLASSES_ROOT, ".zlb");
-        RegDeleteTreeA(HKEY_CLASSES_ROOT, "VelkUnicode.Doc");
-        RegDeleteKeyA(HKEY_CLASSES_ROOT, "VelkUnicode.Doc");
-        SetEnvironmentVariableA("VELK_RECORD_FILE", nullptr);
-        E2ETest::TearDown();
-    }
     static Window installDir(const Window& main) { return main.edit(1); }
 };
 
@@ -72,13 +51,10 @@ TEST_F(UnicodeWindows, TheMainWindowShowsALibraryNamedInOtherScripts) {
 
 TEST_F(UnicodeWindows, TheFileListShowsAndOpensFilesNamedInOtherScripts) {
     addHostVersion(work() + "\\host", "1.4");
-    const std::string program = programPath();
-    const std::string recorder =
-        program.substr(0, program.find_last_of('\\') + 1) + "record_command_line.exe";
-    setClassesRootDefault(".zlb", "VelkUnicode.Doc");
-    setClassesRootDefault("VelkUnicode.Doc\\Shell\\Open\\Command", recorder + " \"%1\"");
-    const std::string record = work() + "\\record.txt";
-    SetEnvironmentVariableA("VELK_RECORD_FILE", record.c_str());
+    const std::string recorder = recorderPath();
+    const FileAssociation zlb(".zlb", "VelkUnicode.Doc", recorder + " \"%1\"");
+    const RecordFile recording(work() + "\\record.txt");
+    const std::string& record = recording.path();
 
     const std::string pkg =
         makePackage(work() + "\\pkg", {.description = kDescription,

@@ -214,7 +214,8 @@ struct MessageBoxView {
     std::vector<std::string> buttons; // captions, left to right, e.g. "&Yes", "&No"
     BoxIcon icon = BoxIcon::None;
 
-    // Clicks the button with this caption; throws when there is none.
+    // Clicks the button with this caption and waits until the box has closed; throws when there
+    // is no such button.
     void answer(const std::string& buttonCaption) const;
 };
 bool isMessageBox(const Window& window);

@@ -36,4 +36,12 @@ std::string E2ETest::shotName(const std::string& what) const {
     return currentTestName() + "-" + what;
 }
 
+void expectBox(const Installer& app, const std::string& caption, const std::string& text,
+               const std::string& answer) {
+    const MessageBoxView box = app.waitForMessageBox();
+    EXPECT_EQ(box.caption, caption);
+    EXPECT_EQ(box.text, text);
+    box.answer(answer);
+}
+
 } // namespace velk::e2e

@@ -29,4 +29,8 @@ class E2ETest : public ::testing::Test {
     std::string work_;
 };
 
+// Expects the next message box of `app` to be of this kind with this text, and answers it.
+void expectBox(const Installer& app, const std::string& caption, const std::string& text,
+               const std::string& answer);
+
 } // namespace velk::e2e

@@ -365,6 +365,10 @@ MessageBoxView readMessageBox(const Window& window) {
 
 void MessageBoxView::answer(const std::string& buttonCaption) const {
     window.button(buttonCaption).click();
+    // The click is posted: until the box has closed, a search for the next box would find this
+    // one again, half torn down.
+    waitUntil([this] { return !window.exists() || !window.visible(); },
+              "the message box \"" + caption + "\" to close after \"" + buttonCaption + "\"");
 }
 
 const char* toString(BoxIcon icon) {
