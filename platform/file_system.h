@@ -58,7 +58,8 @@ class FileSystem {
     virtual std::string fullPath(const std::string& path) = 0;
     // The identities of the folder and of every folder above the place it really lies in (links
     // and junctions followed), the folder first and its volume's root last. Empty when the path
-    // is no folder or cannot be opened.
+    // is no folder, cannot be opened or has no identity (a file server that gives none); ends
+    // early at the first folder above that has none.
     virtual std::vector<FolderId> folderLineage(const std::string& path) = 0;
     // Compares two file names as the file system does, ignoring case: negative, zero or positive
     // as `a` sorts before, with or after `b`.

@@ -47,8 +47,14 @@ std::optional<FolderId> folderIdOf(HANDLE folder) {
         (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
         return std::nullopt;
     }
-    return FolderId{info.dwVolumeSerialNumber,
-                    (static_cast<std::uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow};
+    const std::uint64_t fileIndex =
+        (static_cast<std::uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
+    // Some network file servers give every file the index 0. Such a folder has no identity to
+    // compare: counting it as one would make every folder of the share the same folder.
+    if (fileIndex == 0) {
+        return std::nullopt;
+    }
+    return FolderId{info.dwVolumeSerialNumber, fileIndex};
 }
 
 // The length of the root of a final path, its closing backslash included: "\\?\C:\",
