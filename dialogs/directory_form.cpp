@@ -32,8 +32,14 @@ FormLayout TDirectoryForm::layout() {
 
 void TDirectoryForm::SetFolder(const std::string& folder) {
     eFolder.setText(folder);
-    if (platform_.files.folderExists(folder) && !ShellTree.selects(folder)) {
-        ShellTree.selectFolder(folder);
+    if (!platform_.files.folderExists(folder)) {
+        return;
+    }
+    // The shell knows only the process's current folder, which is not the file system's when
+    // that is too long for Windows to make current: the tree gets the folder's full path.
+    const std::string full = platform_.files.fullPath(folder);
+    if (!ShellTree.selects(full)) {
+        ShellTree.selectFolder(full);
     }
 }
 

@@ -28,9 +28,11 @@ class FakeShell : public ShellTreeNavigator {
     FakeShell(const FakeShell&) = delete;
     FakeShell& operator=(const FakeShell&) = delete;
 
-    int positioned = 0; // times the tree was positioned on a folder
+    int positioned = 0;             // times the tree was positioned on a folder
+    std::vector<std::string> asked; // every folder text the shell was handed
 
     void selectFolder(const std::string& folder) override {
+        asked.push_back(folder);
         const FakeFileSystem::Node* node = files_.find(folder);
         if (node == nullptr || !node->folder) {
             return;
@@ -39,6 +41,7 @@ class FakeShell : public ShellTreeNavigator {
         userSelects(node->path);
     }
     bool selectionIs(const std::string& folder) override {
+        asked.push_back(folder);
         const FakeFileSystem::Node* node = files_.find(folder);
         return node != nullptr && tree_.hasSelection() &&
                FakeFileSystem::key(node->path) == FakeFileSystem::key(tree_.selectedPath());
@@ -169,6 +172,19 @@ TEST_F(Browse, TheSameFolderPickedAgainKeepsTheTypedTextExactly) {
     EXPECT_EQ(shell->positioned, 1); // the tree already selected that folder: left alone
     EXPECT_EQ(again.folder, "C:\\DORVAN\\1.4\\usr\\");
     EXPECT_EQ(main->eInstallDir.text(), "C:\\DORVAN\\1.4\\usr\\");
+}
+
+// The shell resolves a relative path against the process's current folder, which is not the
+// file system's when that one is too long to be made current.
+TEST_F(Browse, ARelativeTargetReachesTheShellAsTheFileSystemsFullPath) {
+    fake.files.addFolder("C:\\pkg\\Libs\\German");
+    ASSERT_TRUE(fake.files.setCurrentFolder("C:\\pkg\\Libs"));
+    main->eInstallDir.setText("German");
+    const Opened opened = browse([&] { picker->btOK.click(); });
+
+    EXPECT_THAT(shell->asked, ::testing::Each(std::string("C:\\pkg\\Libs\\German")));
+    EXPECT_FALSE(shell->asked.empty());
+    EXPECT_EQ(opened.selected, "C:\\pkg\\Libs\\German");
 }
 
 TEST_F(Browse, ATextNamingNoFolderLeavesTheTreeAndComesBackUnchanged) {

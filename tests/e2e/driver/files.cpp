@@ -141,8 +141,11 @@ void writeFile(const std::string& path, const std::string& contents) {
 }
 
 std::string readFile(const std::string& path) {
-    win32::UniqueHandle file(CreateFileW(wide(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                         OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    // Shared for writing too: a file that a started program still has open for appending (the
+    // recorder of command lines) can be read while it does.
+    win32::UniqueHandle file(CreateFileW(wide(path).c_str(), GENERIC_READ,
+                                         FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                         FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) {
         fail("cannot open " + path);
     }
