@@ -4,22 +4,9 @@
 #include <vector>
 
 #include "app/form_install.h"
+#include "platform/long_path.h"
 
 namespace velk {
-
-namespace {
-
-// A path that names its drive and starts at its root, or a network path: the current folder
-// plays no part in where it leads.
-bool fullyQualified(const std::string& path) {
-    const auto separator = [](char c) { return c == '\\' || c == '/'; };
-    if (path.size() >= 2 && separator(path[0]) && separator(path[1])) {
-        return true;
-    }
-    return path.size() >= 3 && path[1] == ':' && separator(path[2]);
-}
-
-} // namespace
 
 std::optional<std::string> TFormInstall::usableTarget(const std::string& libsFolder,
                                                       const std::string& insideLibs) {
@@ -44,7 +31,7 @@ std::optional<std::string> TFormInstall::usableTarget(const std::string& libsFol
     }
     // Listing a package folder makes it the current folder, which would move a relative target
     // (".." would lead into "Libs" once a language folder is current).
-    return fullyQualified(target) ? target : files.fullPath(target);
+    return isFullPath(target) ? target : files.fullPath(target);
 }
 
 } // namespace velk

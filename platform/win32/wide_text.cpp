@@ -16,17 +16,25 @@ int checkedLength(std::size_t length) {
     return static_cast<int>(length);
 }
 
+std::wstring multiByteToWide(UINT codePage, std::string_view text) {
+    if (text.empty()) {
+        return {};
+    }
+    const int length = checkedLength(text.size());
+    const int needed = MultiByteToWideChar(codePage, 0, text.data(), length, nullptr, 0);
+    std::wstring wide(static_cast<std::size_t>(needed), L'\0');
+    MultiByteToWideChar(codePage, 0, text.data(), length, wide.data(), needed);
+    return wide;
+}
+
 } // namespace
 
 std::wstring toWide(std::string_view utf8) {
-    if (utf8.empty()) {
-        return {};
-    }
-    const int length = checkedLength(utf8.size());
-    const int needed = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), length, nullptr, 0);
-    std::wstring wide(static_cast<std::size_t>(needed), L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, utf8.data(), length, wide.data(), needed);
-    return wide;
+    return multiByteToWide(CP_UTF8, utf8);
+}
+
+std::wstring ansiToWide(std::string_view ansi) {
+    return multiByteToWide(CP_ACP, ansi);
 }
 
 std::string toUtf8(std::wstring_view utf16) {

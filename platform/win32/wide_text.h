@@ -15,5 +15,7 @@ namespace velk::win32 {
 
 std::wstring toWide(std::string_view utf8);
 std::string toUtf8(std::wstring_view utf16);
+// Text in the system's ANSI code page, as programs that know no Unicode write it.
+std::wstring ansiToWide(std::string_view ansi);
 
 } // namespace velk::win32

@@ -6,6 +6,7 @@
 
 #include "platform/app_error.h"
 #include "platform/long_path.h"
+#include "platform/win32/growing_call.h"
 #include "platform/win32/unique_handles.h"
 #include "platform/win32/wide_text.h"
 
@@ -15,29 +16,6 @@ namespace {
 constexpr DWORD invalidAttributes = INVALID_FILE_ATTRIBUTES;
 // CreateDirectory keeps room for an 8.3 name below the new folder.
 constexpr std::size_t folderReserve = 12;
-
-// Calls `get(buffer, capacity)`, a function of the GetModuleFileName kind that returns the
-// length written (or, like GetWindowsDirectory, the size it needs), growing the buffer while
-// the result may have been cut.
-template <typename Get> std::wstring growingCall(Get get) {
-    std::wstring buffer(MAX_PATH + 1, L'\0');
-    for (;;) {
-        const DWORD capacity = static_cast<DWORD>(buffer.size());
-        const DWORD length = get(buffer.data(), capacity);
-        if (length == 0) {
-            return {};
-        }
-        if (length < capacity - 1) {
-            buffer.resize(length);
-            return buffer;
-        }
-        if (buffer.size() >= 1u << 20) {
-            buffer.resize(std::min<std::size_t>(length, buffer.size()));
-            return buffer;
-        }
-        buffer.resize(buffer.size() * 2);
-    }
-}
 
 std::wstring processCurrentFolder() {
     return growingCall(
@@ -96,7 +74,10 @@ std::wstring Win32FileSystem::systemPath(const std::string& path, std::size_t re
     return toWide(extendedPath(path, toUtf8(current)));
 }
 
-std::string Win32FileSystem::fullPathOf(const std::string& path) const {
+std::string Win32FileSystem::fullPath(const std::string& path) {
+    if (path.empty()) {
+        return {};
+    }
     if (!isFullPath(path) && !currentFolder_.empty()) {
         return velk::fullPath(path, currentFolder_);
     }
@@ -230,7 +211,7 @@ std::string Win32FileSystem::readFile(const std::string& path) {
                                   OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) {
         const DWORD error = GetLastError();
-        throw AppError("Cannot open file \"" + fullPathOf(path) + "\". " + systemErrorText(error));
+        throw AppError("Cannot open file \"" + fullPath(path) + "\". " + systemErrorText(error));
     }
     LARGE_INTEGER size{};
     std::size_t expected = 0;
@@ -250,7 +231,7 @@ std::string Win32FileSystem::readFile(const std::string& path) {
         DWORD got = 0;
         if (!ReadFile(file.get(), content.data() + filled, want, &got, nullptr)) {
             const DWORD error = GetLastError();
-            throw AppError("Cannot read file \"" + fullPathOf(path) + "\". " +
+            throw AppError("Cannot read file \"" + fullPath(path) + "\". " +
                            systemErrorText(error));
         }
         if (got == 0) {
@@ -260,6 +241,10 @@ std::string Win32FileSystem::readFile(const std::string& path) {
     }
     content.resize(filled);
     return content;
+}
+
+std::string Win32FileSystem::ansiToUtf8(std::string_view text) {
+    return toUtf8(ansiToWide(text));
 }
 
 } // namespace velk::win32

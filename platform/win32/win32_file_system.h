@@ -44,18 +44,16 @@ class Win32FileSystem : public FileSystem {
     bool deleteFile(const std::string& path) override;
     std::string windowsFolder() override;
     std::string readFile(const std::string& path) override;
-    // In win32_folder_identity.cpp, through the wide functions.
     std::string fullPath(const std::string& path) override;
+    // In win32_folder_identity.cpp.
     std::vector<FolderId> folderLineage(const std::string& path) override;
     int compareFileNames(const std::string& a, const std::string& b) override;
-    std::string ansiToUtf8(std::string_view text) override; // in win32_ansi_text.cpp
+    std::string ansiToUtf8(std::string_view text) override;
 
   private:
     // The path as Windows is to get it: as given, or in the extended form when the full path
     // would reach maxPath_ - `reserve` characters or is relative to a remembered folder.
     std::wstring systemPath(const std::string& path, std::size_t reserve = 0) const;
-    // The full path, for messages.
-    std::string fullPathOf(const std::string& path) const;
 
     std::size_t maxPath_;
     std::string currentFolder_; // remembered when too long for Windows; empty otherwise

@@ -1,4 +1,4 @@
-// Where a path really leads: its full form, the identities of a folder and its ancestors, and
+// Where a path really leads: the identities of a folder and its ancestors, and
 // file names compared as the file system compares them.
 
 #include <windows.h>
@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/long_path.h"
+#include "platform/win32/growing_call.h"
 #include "platform/win32/unique_handles.h"
 #include "platform/win32/wide_text.h"
 #include "platform/win32/win32_file_system.h"
@@ -15,23 +16,6 @@
 namespace velk::win32 {
 
 namespace {
-
-// Calls `get(buffer, size)`, a function that returns the length it wrote or, when the buffer is
-// too small, the size it needs (0 on failure), until the text fits.
-template <typename Get> std::wstring grownText(Get get) {
-    std::wstring text(MAX_PATH, L'\0');
-    for (;;) {
-        const DWORD length = get(text.data(), static_cast<DWORD>(text.size()));
-        if (length == 0) {
-            return std::wstring();
-        }
-        if (length < text.size()) {
-            text.resize(length);
-            return text;
-        }
-        text.resize(length);
-    }
-}
 
 // Opened for reading its attributes only, shared with everyone, following links and junctions
 // to the folder they lead to.
@@ -79,16 +63,12 @@ std::size_t rootLength(const std::wstring& path) {
 
 } // namespace
 
-std::string Win32FileSystem::fullPath(const std::string& path) {
-    return path.empty() ? std::string() : fullPathOf(path);
-}
-
 std::vector<FolderId> Win32FileSystem::folderLineage(const std::string& path) {
     std::vector<FolderId> lineage;
     if (path.empty()) {
         return lineage;
     }
-    const UniqueHandle folder = openFolder(toWide(velk::extendedPath(fullPathOf(path), {})));
+    const UniqueHandle folder = openFolder(toWide(velk::extendedPath(fullPath(path), {})));
     const std::optional<FolderId> id = folder ? folderIdOf(folder.get()) : std::nullopt;
     if (!id) {
         return lineage;
@@ -96,7 +76,7 @@ std::vector<FolderId> Win32FileSystem::folderLineage(const std::string& path) {
     lineage.push_back(*id);
 
     // The place the folder really lies in, links resolved, and from there up to the root.
-    std::wstring place = grownText([&folder](wchar_t* buffer, DWORD size) {
+    std::wstring place = growingCall([&folder](wchar_t* buffer, DWORD size) {
         return GetFinalPathNameByHandleW(folder.get(), buffer, size,
                                          FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
     });
