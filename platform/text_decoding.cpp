@@ -1,6 +1,5 @@
 #include "platform/text_decoding.h"
 
-#include <bit>
 #include <cstdint>
 #include <cstring>
 #include <string_view>
@@ -128,32 +127,6 @@ std::string fromUtf16(std::string_view bytes, bool bigEndian) {
     char* out = begin;
     bool ended = false; // by a NUL
     while (in != end) {
-        // Runs of ASCII, four units at a time (the words are read as this machine stores them).
-        if constexpr (std::endian::native == std::endian::little) {
-            while (end - in >= 8) {
-                std::uint64_t units = 0;
-                std::memcpy(&units, in, 8);
-                if (bigEndian) {
-                    units =
-                        ((units & 0x00FF00FF00FF00FFu) << 8) | ((units >> 8) & 0x00FF00FF00FF00FFu);
-                }
-                const bool allAscii = (units & 0xFF80FF80FF80FF80u) == 0;
-                const bool anyNul =
-                    ((units - 0x0001000100010001u) & ~units & 0x8000800080008000u) != 0;
-                if (!allAscii || anyNul) {
-                    break;
-                }
-                out[0] = static_cast<char>(units);
-                out[1] = static_cast<char>(units >> 16);
-                out[2] = static_cast<char>(units >> 32);
-                out[3] = static_cast<char>(units >> 48);
-                out += 4;
-                in += 8;
-            }
-            if (in == end) {
-                break;
-            }
-        }
         char32_t c = static_cast<char32_t>((in[high] << 8) | in[low]);
         in += 2;
         if (c < 0x80) {
