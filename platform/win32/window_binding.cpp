@@ -96,16 +96,16 @@ bool canTakeFocus(HWND hwnd) {
 
 } // namespace
 
-// The outer size of the window: the layout gives the client size of a fixed dialog and the
-// outer size of a resizable window.
-SIZE FormWindow::outerSize(const FormLayout& layout) const {
-    const int width = scale(layout.width);
-    const int height = scale(layout.height);
+// The outer size of the window at `dpi`: the layout gives the client size of a fixed dialog and
+// the outer size of a resizable window.
+SIZE FormWindow::outerSize(const FormLayout& layout, int dpi) const {
+    const int width = MulDiv(layout.width, dpi, 96);
+    const int height = MulDiv(layout.height, dpi, 96);
     if (layout.frame == FrameKind::Resizable) {
         return {width, height};
     }
     RECT rect{0, 0, width, height};
-    adjustWindowRectForDpi(rect, frameStyle(layout.frame), frameExStyle(layout.frame), dpi_);
+    adjustWindowRectForDpi(rect, frameStyle(layout.frame), frameExStyle(layout.frame), dpi);
     return {rect.right - rect.left, rect.bottom - rect.top};
 }
 
@@ -144,7 +144,7 @@ void FormWindow::create() {
     dpi_ = systemDpi();
     makeFonts();
 
-    const SIZE size = outerSize(layout);
+    const SIZE size = outerSize(layout, dpi_);
     CreateWindowExW(frameExStyle(layout.frame), className.c_str(), toWide(layout.caption).c_str(),
                     frameStyle(layout.frame), layout.left, layout.top, size.cx, size.cy,
                     owner_ != nullptr ? owner_->hwnd() : nullptr, nullptr,
@@ -276,7 +276,7 @@ void FormWindow::place() {
 
 void FormWindow::placeAtSize() {
     const FormLayout layout = form_.layout();
-    const SIZE size = outerSize(layout);
+    const SIZE size = outerSize(layout, dpi_);
     int left = layout.left;
     int top = layout.top;
     switch (layout.placement) {

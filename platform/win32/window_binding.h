@@ -100,7 +100,7 @@ class FormWindow : public FormView {
     void buildControls(const FormLayout& layout);
     // Where a control of the layout goes at the window's resolution.
     ControlPlace controlPlace(const FormLayout& layout, const ControlLayout& control) const;
-    SIZE outerSize(const FormLayout& layout) const;
+    SIZE outerSize(const FormLayout& layout, int dpi) const;
     void place();
     void placeAtSize();
     // Fonts for the window's resolution.

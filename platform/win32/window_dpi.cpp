@@ -92,10 +92,7 @@ bool FormWindow::scaledSize(int dpi, SIZE& size) const {
     if (hwnd_ == nullptr || dpi <= 0 || layout.frame != FrameKind::FixedDialog) {
         return false;
     }
-    RECT rect{0, 0, MulDiv(layout.width, dpi, kLayoutDpi), MulDiv(layout.height, dpi, kLayoutDpi)};
-    adjustWindowRectForDpi(rect, static_cast<DWORD>(GetWindowLongPtrW(hwnd_, GWL_STYLE)),
-                           static_cast<DWORD>(GetWindowLongPtrW(hwnd_, GWL_EXSTYLE)), dpi);
-    size = {rect.right - rect.left, rect.bottom - rect.top};
+    size = outerSize(layout, dpi);
     return true;
 }
 
@@ -115,7 +112,7 @@ void FormWindow::rescale(int dpi, const RECT* windowRect) {
                      windowRect->right - windowRect->left, windowRect->bottom - windowRect->top,
                      SWP_NOZORDER | SWP_NOACTIVATE);
     } else {
-        const SIZE size = outerSize(layout);
+        const SIZE size = outerSize(layout, dpi_);
         SetWindowPos(hwnd_, nullptr, 0, 0, size.cx, size.cy,
                      SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     }
