@@ -14,6 +14,7 @@
 #include "platform/win32/wide_text.h"
 #include "platform/win32/window_binding.h"
 #include "test_support.h"
+#include "window_helpers.h"
 
 namespace velk::win32 {
 namespace {
@@ -54,25 +55,6 @@ class UnicodeForm : public Form {
     }
 };
 
-std::wstring wideText(HWND hwnd) {
-    std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(hwnd)) + 1, L'\0');
-    text.resize(
-        static_cast<std::size_t>(GetWindowTextW(hwnd, text.data(), static_cast<int>(text.size()))));
-    return text;
-}
-
-HWND childOfClass(HWND parent, const wchar_t* className, int skip = 0) {
-    for (HWND child = GetWindow(parent, GW_CHILD); child != nullptr;
-         child = GetWindow(child, GW_HWNDNEXT)) {
-        wchar_t name[64] = {};
-        GetClassNameW(child, name, 64);
-        if (lstrcmpiW(name, className) == 0 && skip-- == 0) {
-            return child;
-        }
-    }
-    return nullptr;
-}
-
 std::wstring cellText(HWND list, int row, int column) {
     wchar_t text[128] = {};
     LVITEMW item{};
@@ -99,33 +81,33 @@ class UnicodeControls : public ::testing::Test {
 
 TEST_F(UnicodeControls, TextsSetByTheProgramShowWhole) {
     HWND hwnd = window.hwnd();
-    EXPECT_EQ(wideText(hwnd), L"Окно 窗口 Παράθυρο");
-    HWND label = childOfClass(hwnd, L"Static");
-    HWND edit = childOfClass(hwnd, L"Edit");
-    HWND list = childOfClass(hwnd, WC_LISTVIEWW);
+    EXPECT_EQ(wideTextOf(hwnd), L"Окно 窗口 Παράθυρο");
+    HWND label = childOfClass(hwnd, "Static");
+    HWND edit = childOfClass(hwnd, "Edit");
+    HWND list = childOfClass(hwnd, WC_LISTVIEWA);
     ASSERT_NE(label, nullptr);
     ASSERT_NE(edit, nullptr);
     ASSERT_NE(list, nullptr);
     form.group.clearItems();
     for (const Text& text : kTexts) {
         form.label.setText(text.utf8);
-        EXPECT_EQ(wideText(label), text.wide);
+        EXPECT_EQ(wideTextOf(label), text.wide);
         form.edit.setText(text.utf8);
-        EXPECT_EQ(wideText(edit), text.wide);
+        EXPECT_EQ(wideTextOf(edit), text.wide);
         form.group.addItem(text.utf8);
         form.list.addRow({text.utf8, {text.utf8}});
     }
     form.list.endUpdate();
     for (int i = 0; i < 3; ++i) {
         // The group frame comes first, then its buttons.
-        EXPECT_EQ(wideText(childOfClass(hwnd, L"Button", i + 1)), kTexts[i].wide);
+        EXPECT_EQ(wideTextOf(childOfClass(hwnd, "Button", i + 1)), kTexts[i].wide);
         EXPECT_EQ(cellText(list, i, 0), kTexts[i].wide);
         EXPECT_EQ(cellText(list, i, 1), kTexts[i].wide);
     }
 }
 
 TEST_F(UnicodeControls, TextsTypedByTheUserArriveWhole) {
-    HWND edit = childOfClass(window.hwnd(), L"Edit");
+    HWND edit = childOfClass(window.hwnd(), "Edit");
     ASSERT_NE(edit, nullptr);
     for (const Text& text : kTexts) {
         SetWindowTextW(edit, text.wide);

@@ -20,6 +20,7 @@
 #include "platform/win32/picture_view.h"
 #include "platform/win32/window_binding.h"
 #include "test_support.h"
+#include "window_helpers.h"
 
 namespace velk::win32 {
 namespace {
@@ -90,40 +91,9 @@ class SampleForm : public Form {
     }
 };
 
-std::string textOf(HWND hwnd) {
-    char buffer[512] = {};
-    GetWindowTextA(hwnd, buffer, sizeof buffer);
-    return buffer;
-}
-
-std::string classOf(HWND hwnd) {
-    char buffer[64] = {};
-    GetClassNameA(hwnd, buffer, sizeof buffer);
-    return buffer;
-}
-
-// The child windows in window order (which Tab follows).
-std::vector<HWND> childrenOf(HWND parent) {
-    std::vector<HWND> children;
-    for (HWND child = GetWindow(parent, GW_CHILD); child != nullptr;
-         child = GetWindow(child, GW_HWNDNEXT)) {
-        children.push_back(child);
-    }
-    return children;
-}
-
 HWND childWithText(HWND parent, const std::string& text) {
     for (HWND child : childrenOf(parent)) {
         if (textOf(child) == text) {
-            return child;
-        }
-    }
-    return nullptr;
-}
-
-HWND childOfClass(HWND parent, const std::string& className) {
-    for (HWND child : childrenOf(parent)) {
-        if (lstrcmpiA(classOf(child).c_str(), className.c_str()) == 0) {
             return child;
         }
     }
