@@ -113,42 +113,61 @@ void TFormInstall::installLibrary() {
         }
     }
 
-    FailureList failures;
-    auto copyFiles = [&](const std::string& fromFolder, const std::vector<DirEntry>& entries,
-                         const std::string& toFolder) {
-        for (const DirEntry& entry : entries) {
-            const std::string to = toFolder + "\\" + entry.name;
-            if (!files.copyFile(fromFolder + "\\" + entry.name, to)) {
-                failures.add(to);
-            }
-        }
-    };
-
-    // Base files.
-    if (!baseFilesListed) {
-        baseFiles = packageFiles(files, libsFolder);
-    }
-    copyFiles(libsFolder, baseFiles, target);
-    std::vector<DirEntry>().swap(baseFiles);
-
-    // Every listed language into its own subfolder. A folder that cannot be created makes its
-    // copies fail, and they are counted like any other.
-    for (const std::string& language : languages) {
-        const std::string languageTarget = target + "\\" + language;
-        if (!files.folderExists(languageTarget)) {
-            files.createFolder(languageTarget);
-        }
-        const std::string languageSource = libsFolder + "\\" + language;
-        copyFiles(languageSource, packageFiles(files, languageSource), languageTarget);
-    }
-
-    // The default language into the target itself, over the base files of the same name. With
-    // no language selected there is nothing to copy.
+    // The default language is read here: the work below must not touch the controls. With no
+    // language selected there is no default language to copy.
     const int selected = rgLang.itemIndex();
-    if (selected >= 0 && selected < static_cast<int>(rgLang.items().size())) {
-        const std::string languageSource = libsFolder + "\\" + rgLang.items()[selected];
-        copyFiles(languageSource, packageFiles(files, languageSource), target);
-    }
+    const bool hasDefault = selected >= 0 && selected < static_cast<int>(rgLang.items().size());
+    const std::string defaultSource =
+        hasDefault ? libsFolder + "\\" + rgLang.items()[selected] : std::string();
+
+    FailureList failures;
+    runWork("Installing the library", [&](WorkProgress& progress) {
+        // The progress counts the files as listed before the first copy. Each language folder
+        // is listed again right before its files are copied, so that its copies follow the
+        // folder as it is then.
+        if (!baseFilesListed) {
+            baseFiles = packageFiles(files, libsFolder);
+        }
+        std::size_t total = baseFiles.size();
+        for (const std::string& language : languages) {
+            total += packageFiles(files, libsFolder + "\\" + language).size();
+        }
+        if (hasDefault) {
+            total += packageFiles(files, defaultSource).size();
+        }
+        progress.setTotal(total);
+
+        auto copyFiles = [&](const std::string& fromFolder, const std::vector<DirEntry>& entries,
+                             const std::string& toFolder) {
+            for (const DirEntry& entry : entries) {
+                const std::string to = toFolder + "\\" + entry.name;
+                if (!files.copyFile(fromFolder + "\\" + entry.name, to)) {
+                    failures.add(to);
+                }
+                progress.step();
+            }
+        };
+
+        // Base files.
+        copyFiles(libsFolder, baseFiles, target);
+        std::vector<DirEntry>().swap(baseFiles);
+
+        // Every listed language into its own subfolder. A folder that cannot be created makes
+        // its copies fail, and they are counted like any other.
+        for (const std::string& language : languages) {
+            const std::string languageTarget = target + "\\" + language;
+            if (!files.folderExists(languageTarget)) {
+                files.createFolder(languageTarget);
+            }
+            const std::string languageSource = libsFolder + "\\" + language;
+            copyFiles(languageSource, packageFiles(files, languageSource), languageTarget);
+        }
+
+        // The default language into the target itself, over the base files of the same name.
+        if (hasDefault) {
+            copyFiles(defaultSource, packageFiles(files, defaultSource), target);
+        }
+    });
 
     if (!failures.empty()) {
         exitCode = 1;

@@ -1,5 +1,6 @@
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "app/form_install.h"
 #include "app/install_report.h"
@@ -37,12 +38,17 @@ void TFormInstall::btRemoveClick() {
     }
 
     FailureList failures;
-    for (const DirEntry& entry : packageFiles(files, libsFolder)) {
-        const std::string path = target + "\\" + entry.name;
-        if (!files.deleteFile(path) && files.fileExists(path)) {
-            failures.add(path);
+    runWork("Removing the library", [&](WorkProgress& progress) {
+        const std::vector<DirEntry> baseFiles = packageFiles(files, libsFolder);
+        progress.setTotal(baseFiles.size());
+        for (const DirEntry& entry : baseFiles) {
+            const std::string path = target + "\\" + entry.name;
+            if (!files.deleteFile(path) && files.fileExists(path)) {
+                failures.add(path);
+            }
+            progress.step();
         }
-    }
+    });
 
     if (failures.empty()) {
         boxes.information("Library uninstallation was successful.");
