@@ -23,7 +23,11 @@ void FormView::runWork(const std::string&, const Work& work) {
 void Form::runWork(const std::string& reason, const Work& work) {
     std::vector<std::pair<Control*, bool>> enabling;
     for (const ControlLayout& control : layout().controls) {
-        enabling.emplace_back(control.control, control.control->enabled());
+        // Texts, frames and pictures take no input: they stay as they are, readable.
+        if (control.kind != ControlKind::Label && control.kind != ControlKind::GroupBox &&
+            control.kind != ControlKind::Picture) {
+            enabling.emplace_back(control.control, control.control->enabled());
+        }
     }
     // Undone however the work ends, an error included.
     struct Restore {

@@ -127,9 +127,9 @@ class Form {
         return view_ != nullptr ? view_->showModal() : ModalResult::None;
     }
 
-    // Runs long work (FormView::runWork) with every control of the window disabled and closing
-    // refused; afterwards each control is enabled as it was before. Without a view the work
-    // runs right here.
+    // Runs long work (FormView::runWork) with every control of the window that takes input
+    // disabled and closing refused; afterwards each is enabled as it was before. Without a view the
+    // work runs right here.
     void runWork(const std::string& reason, const Work& work);
     bool working() const { return working_; }
 

@@ -388,7 +388,13 @@ void FormWindow::close(ModalResult result) {
         modalDone_ = true;
         return;
     }
-    runReporting(onClosing);
+    // Work waiting for idle time readies the window for the user, who is done with it now: it
+    // would only keep the closing window from answering.
+    KillTimer(hwnd_, kIdleTimer);
+    idleWork_.clear();
+    if (onClosing) {
+        runReportingErrors_(onClosing);
+    }
     if (hwnd_ != nullptr) {
         DestroyWindow(hwnd_);
     }

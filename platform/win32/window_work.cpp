@@ -1,6 +1,8 @@
 // Long work in a form window: it runs on a thread of its own, and this thread goes on handling
 // the windows' messages until it has ended, so that the window repaints and answers the system
 // all the while. The work's thread only posts its progress; the end is the end of the thread.
+#include <windows.h>
+
 #include <commctrl.h>
 
 #include <algorithm>
@@ -116,10 +118,14 @@ void FormWindow::runWork(const std::string& reason, const Work& work) {
     setCursor(hwnd_, reinterpret_cast<LPCWSTR>(IDC_WAIT));
     UpdateWindow(hwnd_);
 
-    const UniqueHandle worker(CreateThread(nullptr, 0, &runWorkThread, &thread, 0, nullptr));
+    const UniqueHandle worker(
+        CreateThread(nullptr, 0, &runWorkThread, &thread, CREATE_SUSPENDED, nullptr));
     if (!worker) {
         runWorkThread(&thread); // no thread to be had: the work runs all the same
     } else {
+        // The window comes first, so that it answers at once on a busy machine too.
+        SetThreadPriority(worker.get(), THREAD_PRIORITY_BELOW_NORMAL);
+        ResumeThread(worker.get());
         bool quit = false;
         int quitCode = 0;
         HANDLE handle = worker.get();

@@ -197,9 +197,12 @@ TEST_F(InstallE2E, ALongInstallationKeepsTheWindowAnsweringAndShowsItsProgress) 
     bool closeRequested = false;
     while (main.exists()) {
         DWORD_PTR answer = 0;
+        const ULONGLONG asked = GetTickCount64();
         if (SendMessageTimeoutW(main.hwnd(), WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 100, &answer) == 0 &&
             main.exists()) {
-            ADD_FAILURE() << "the main window did not answer within 100 ms at check " << checks;
+            ADD_FAILURE() << "the main window did not answer within 100 ms at check " << checks
+                          << " (" << GetTickCount64() - asked << " ms, bar seen " << barSeen
+                          << " times)";
         }
         for (const Window& bar : main.children("msctls_progress32")) {
             if (!bar.visible()) {

@@ -27,7 +27,8 @@ const char* const kNoTarget = "Target Path not exist, cannot be installed.";
 class InstallLibrary : public InstallFixture {};
 
 // Runs long work inline, as the window binding runs it on its thread, and looks at the window
-// while the work runs: which controls are enabled, and whether a close request closes it.
+// while the work runs: which controls that take input are enabled, and whether a close request
+// closes it.
 class WorkWatchingView : public FormView, public WorkProgress {
   public:
     explicit WorkWatchingView(TFormInstall& form) : form_(form) { form.bindView(this); }
@@ -37,7 +38,10 @@ class WorkWatchingView : public FormView, public WorkProgress {
     void runWork(const std::string& reason, const Work& work) override {
         reasons.push_back(reason);
         for (const ControlLayout& control : form_.layout().controls) {
-            if (control.control->enabled()) {
+            const bool takesInput = control.kind != ControlKind::Label &&
+                                    control.kind != ControlKind::GroupBox &&
+                                    control.kind != ControlKind::Picture;
+            if (takesInput && control.control->enabled()) {
                 enabledDuringWork.push_back(control.name);
             }
         }
