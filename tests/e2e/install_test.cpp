@@ -204,13 +204,24 @@ TEST_F(InstallE2E, ALongInstallationKeepsTheWindowAnsweringAndShowsItsProgress) 
                           << " (" << GetTickCount64() - asked << " ms, bar seen " << barSeen
                           << " times)";
         }
+        EXPECT_FALSE(IsHungAppWindow(main.hwnd())) << "check " << checks;
         for (const Window& bar : main.children("msctls_progress32")) {
             if (!bar.visible()) {
                 continue;
             }
-            const auto position = SendMessageW(bar.hwnd(), PBM_GETPOS, 0, 0);
-            EXPECT_GE(position, last) << "check " << checks;
-            last = position;
+            DWORD_PTR position = 0;
+            DWORD_PTR range = 0;
+            if (SendMessageTimeoutW(bar.hwnd(), PBM_GETPOS, 0, 0, SMTO_ABORTIFHUNG, 100,
+                                    &position) == 0 ||
+                SendMessageTimeoutW(bar.hwnd(), PBM_GETRANGE, FALSE, 0, SMTO_ABORTIFHUNG, 100,
+                                    &range) == 0) {
+                continue; // gone meanwhile: the work has ended
+            }
+            EXPECT_GE(static_cast<LRESULT>(position), last) << "check " << checks;
+            if (position > 0) { // the count has come, with the number of files to copy
+                EXPECT_EQ(range, static_cast<DWORD_PTR>(kFiles + 1));
+            }
+            last = static_cast<LRESULT>(position);
             if (++barSeen == 1) {
                 main.screenshot(shotName("progress"));
                 main.close();
