@@ -118,14 +118,10 @@ void FormWindow::runWork(const std::string& reason, const Work& work) {
     setCursor(hwnd_, reinterpret_cast<LPCWSTR>(IDC_WAIT));
     UpdateWindow(hwnd_);
 
-    const UniqueHandle worker(
-        CreateThread(nullptr, 0, &runWorkThread, &thread, CREATE_SUSPENDED, nullptr));
+    const UniqueHandle worker(CreateThread(nullptr, 0, &runWorkThread, &thread, 0, nullptr));
     if (!worker) {
         runWorkThread(&thread); // no thread to be had: the work runs all the same
     } else {
-        // The window comes first, so that it answers at once on a busy machine too.
-        SetThreadPriority(worker.get(), THREAD_PRIORITY_BELOW_NORMAL);
-        ResumeThread(worker.get());
         bool quit = false;
         int quitCode = 0;
         HANDLE handle = worker.get();
