@@ -82,13 +82,19 @@ INSTANTIATE_TEST_SUITE_P(
     InstallAndRemove, PackageAsTarget,
     ::testing::Values(TypedTarget{"C:\\PKG\\libs\\", true},
                       TypedTarget{"c:\\pkg\\Libs\\German", true},
-                      TypedTarget{"C:\\pkg\\.\\Libs", true}, TypedTarget{".", true},
-                      TypedTarget{"C:\\pkg\\Libs2", false}, TypedTarget{"C:\\pkg", false},
-                      TypedTarget{"..", false}, TypedTarget{"C:\\PKG\\libs\\", true, "C:\\"},
+                      TypedTarget{"C:\\pkg\\.\\Libs", true}, //
+                      TypedTarget{".", true},                //
+                      TypedTarget{"C:\\pkg\\Libs2", false},  //
+                      TypedTarget{"C:\\pkg", false},         //
+                      TypedTarget{"..", false},
+                      // Compared by name where folders have no identity.
+                      TypedTarget{"C:\\PKG\\libs\\", true, "C:\\"},
                       TypedTarget{"c:\\pkg\\Libs\\German", true, "C:\\pkg"},
                       TypedTarget{".", true, "C:\\pkg\\Libs"},
                       TypedTarget{"C:\\pkg\\Libs2", false, "C:\\"},
                       TypedTarget{"..", false, "C:\\"},
+                      // A target whose place cannot be told; a "Libs" whose place cannot be told
+                      // is taken where its full path names it.
                       TypedTarget{"C:\\dorvan\\usr", true, nullptr, "C:\\dorvan\\usr"},
                       TypedTarget{"C:\\dorvan\\usr", false, nullptr, "C:\\pkg\\Libs"}));
 
