@@ -38,6 +38,8 @@ void TFormInstall::FormCreate() {
     acceptedVersions.clear();
     activatedOnce = false;
     readUnattendedSettings();
+    // An unattended run has installed nothing until an installation runs to its end.
+    exitCode = silentMode ? kExitNotInstalled : 0;
     packageFolder = platform_.files.programFolder();
     findDescriptionFile(packageFolder);
     readDescription(descriptionFile);

@@ -66,8 +66,13 @@ class TFormInstall : public Form {
     bool activatedOnce = false;
     std::string packageFolder;
 
-    // The program's exit code: 0, or 1 when an installation or removal left files undone.
+    // The program's exit code. An interactive run ends with 0, or 1 when an installation or
+    // removal left files undone. An unattended run (silentMode as read at start-up) tells a
+    // deployment tool its outcome: 0 when an installation ran to its end with every file copied,
+    // 1 when it ran to its end with failed copies, and 2 when the program ends without either
+    // (the target missing or refused, no "Libs", an invalid language name, an error report).
     int exitCode = 0;
+    static constexpr int kExitNotInstalled = 2;
 
     // Start-up and window events (form_create.cpp, form_activate.cpp).
     void FormCreate();
@@ -98,11 +103,12 @@ class TFormInstall : public Form {
     Platform& platform() { return platform_; }
 
   private:
-    // Installation and removal start alike. The target folder typed in eInstallDir must exist
-    // (else the user is told), must not be the package's "Libs" folder nor lie below it (else
-    // the user is told `insideLibs`), and the "Libs" folder must exist (else they stop without a
-    // word). Gives the target to work on, made absolute when it was typed relative, because the
-    // work moves the current folder; nothing when the operation must stop.
+    // Installation and removal start alike. The target folder typed in eInstallDir is turned
+    // into its full path as Windows resolves it; that folder must exist (else the user is told),
+    // must not be the package's "Libs" folder nor lie below it, nor be a folder whose place
+    // cannot be told (else the user is told `insideLibs`), and the "Libs" folder must exist
+    // (else they stop without a word). Gives that full path, the one form of the target that
+    // the questions and every path composed from it use; nothing when the operation must stop.
     std::optional<std::string> usableTarget(const std::string& libsFolder,
                                             const std::string& insideLibs);
 

@@ -169,8 +169,8 @@ void TFormInstall::installLibrary() {
         }
     });
 
+    exitCode = failures.empty() ? 0 : 1;
     if (!failures.empty()) {
-        exitCode = 1;
         if (!silentMode) {
             boxes.error(
                 failures.text("Library installation failed: %d file(s) could not be copied."));

@@ -4,34 +4,93 @@
 #include <vector>
 
 #include "app/form_install.h"
-#include "platform/long_path.h"
 
 namespace velk {
+
+namespace {
+
+// The names of a path between its backslashes, a trailing backslash left out.
+std::vector<std::string> namesOf(const std::string& path) {
+    std::vector<std::string> names;
+    std::size_t begin = 0;
+    for (;;) {
+        const std::size_t end = path.find('\\', begin);
+        names.push_back(path.substr(begin, end - begin));
+        if (end == std::string::npos) {
+            break;
+        }
+        begin = end + 1;
+    }
+    if (names.size() > 1 && names.back().empty()) {
+        names.pop_back();
+    }
+    return names;
+}
+
+// True when the final path `inner` is `outer` or lies below it: name by name, each compared as
+// the file system compares names (so "Libs2" is not below "Libs").
+bool liesBelow(FileSystem& files, const std::string& inner, const std::string& outer) {
+    const std::vector<std::string> innerNames = namesOf(inner);
+    const std::vector<std::string> outerNames = namesOf(outer);
+    if (innerNames.size() < outerNames.size()) {
+        return false;
+    }
+    for (std::size_t i = 0; i < outerNames.size(); ++i) {
+        if (files.compareFileNames(innerNames[i], outerNames[i]) != 0) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// True when the existing folder `target` is the folder `libs` or lies below it, however either
+// is spelled: letter case, short names, "." and "..", a link or junction leading into it.
+// Folders are compared by identity where the file system gives them one, and by the paths they
+// really lie at where it gives none (some file servers). A target that can be neither identified
+// nor resolved counts as lying inside, since nothing shows that it does not. A "Libs" that can be
+// neither is taken where its full path names it.
+bool liesInLibs(FileSystem& files, const std::string& target, const std::string& libs) {
+    const std::vector<FolderId> libsLineage = files.folderLineage(libs);
+    std::string libsPath = files.finalFolderPath(libs);
+    if (libsLineage.empty() && libsPath.empty()) {
+        if (!files.folderExists(libs)) {
+            return false; // a missing "Libs" holds no target; the caller stops for it anyway
+        }
+        libsPath = files.fullPath(libs);
+    }
+    const std::vector<FolderId> lineage = files.folderLineage(target);
+    const std::string targetPath = files.finalFolderPath(target);
+    if (lineage.empty() && targetPath.empty()) {
+        return true;
+    }
+    if (!libsLineage.empty() &&
+        std::find(lineage.begin(), lineage.end(), libsLineage.front()) != lineage.end()) {
+        return true;
+    }
+    return !libsPath.empty() && !targetPath.empty() && liesBelow(files, targetPath, libsPath);
+}
+
+} // namespace
 
 std::optional<std::string> TFormInstall::usableTarget(const std::string& libsFolder,
                                                       const std::string& insideLibs) {
     FileSystem& files = platform_.files;
-    const std::string target = eInstallDir.text();
+    // The one form of the target that everything below uses: Windows drops trailing blanks and
+    // dots of the last name when it opens a path, but a name composed below it would keep them.
+    // A full path also stays put when listing a package folder makes that the current folder.
+    const std::string target = files.fullPath(eInstallDir.text());
     if (!files.folderExists(target)) {
         platform_.boxes.error("Target Path not exist, cannot be installed.");
         return std::nullopt;
     }
-    // Folders are compared by identity, so that no spelling of "Libs" gets past: letter case,
-    // short names, "." and "..", a relative path, a link or junction leading into it.
-    const std::vector<FolderId> libs = files.folderLineage(libsFolder);
-    if (!libs.empty()) {
-        const std::vector<FolderId> lineage = files.folderLineage(target);
-        if (std::find(lineage.begin(), lineage.end(), libs.front()) != lineage.end()) {
-            platform_.boxes.error(insideLibs);
-            return std::nullopt;
-        }
+    if (liesInLibs(files, target, libsFolder)) {
+        platform_.boxes.error(insideLibs);
+        return std::nullopt;
     }
     if (!files.folderExists(libsFolder)) {
         return std::nullopt;
     }
-    // Listing a package folder makes it the current folder, which would move a relative target
-    // (".." would lead into "Libs" once a language folder is current).
-    return isFullPath(target) ? target : files.fullPath(target);
+    return target;
 }
 
 } // namespace velk

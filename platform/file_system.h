@@ -54,7 +54,8 @@ class FileSystem {
     virtual std::string readFile(const std::string& path) = 0;
 
     // The path made absolute against the current folder (".", ".." and doubled separators
-    // resolved as the system resolves them when it opens a path).
+    // resolved, and trailing blanks and dots of the last name dropped, as the system resolves
+    // them when it opens a path); a trailing backslash is kept. Empty for an empty path.
     virtual std::string fullPath(const std::string& path) = 0;
     // The identities of the folder and of every folder above the place it really lies in (links
     // and junctions followed), the folder first and its volume's root last. Empty when the path
@@ -67,6 +68,13 @@ class FileSystem {
     // Turns text in the system's ANSI code page, as programs that know no Unicode write it, into
     // UTF-8.
     virtual std::string ansiToUtf8(std::string_view text) = 0;
+
+    // --- Where a folder really lies -------------------------------------------------------------
+    // The full path of the place the folder really lies in (links and junctions followed, names
+    // spelled as stored), in the plain form of fullPath ("C:\dir", "\\server\share\dir") where
+    // it has one, for telling folders apart where they have no identity (see folderLineage).
+    // Empty when the path is no folder or cannot be opened or resolved.
+    virtual std::string finalFolderPath(const std::string& path) = 0;
 };
 
 } // namespace velk

@@ -1,5 +1,5 @@
-// Where a path really leads: the identities of a folder and its ancestors, and
-// file names compared as the file system compares them.
+// Where a path really leads: the identities of a folder and its ancestors, the place it really
+// lies in, and file names compared as the file system compares them.
 
 #include <windows.h>
 
@@ -61,6 +61,15 @@ std::size_t rootLength(const std::wstring& path) {
     return end;
 }
 
+// The place an open file or folder really lies in, links resolved: "\\?\C:\..." or
+// "\\?\UNC\server\share\...". Empty when the system cannot tell.
+std::wstring finalPathOf(HANDLE handle) {
+    return growingCall([handle](wchar_t* buffer, DWORD size) {
+        return GetFinalPathNameByHandleW(handle, buffer, size,
+                                         FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+    });
+}
+
 } // namespace
 
 std::vector<FolderId> Win32FileSystem::folderLineage(const std::string& path) {
@@ -76,10 +85,7 @@ std::vector<FolderId> Win32FileSystem::folderLineage(const std::string& path) {
     lineage.push_back(*id);
 
     // The place the folder really lies in, links resolved, and from there up to the root.
-    std::wstring place = growingCall([&folder](wchar_t* buffer, DWORD size) {
-        return GetFinalPathNameByHandleW(folder.get(), buffer, size,
-                                         FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
-    });
+    std::wstring place = finalPathOf(folder.get());
     const std::size_t root = rootLength(place);
     while (place.size() > root) {
         const std::size_t cut = place.find_last_of(L'\\');
@@ -95,6 +101,26 @@ std::vector<FolderId> Win32FileSystem::folderLineage(const std::string& path) {
         lineage.push_back(*parentId);
     }
     return lineage;
+}
+
+std::string Win32FileSystem::finalFolderPath(const std::string& path) {
+    if (path.empty()) {
+        return {};
+    }
+    const UniqueHandle folder = openFolder(toWide(velk::extendedPath(fullPath(path), {})));
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (!folder || !GetFileInformationByHandle(folder.get(), &info) ||
+        (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
+        return {};
+    }
+    const std::wstring place = finalPathOf(folder.get());
+    if (place.rfind(L"\\\\?\\UNC\\", 0) == 0) {
+        return "\\\\" + toUtf8(std::wstring_view(place).substr(8));
+    }
+    if (place.size() >= 6 && place.rfind(L"\\\\?\\", 0) == 0 && place[5] == L':') {
+        return toUtf8(std::wstring_view(place).substr(4));
+    }
+    return toUtf8(place); // a volume without a drive letter keeps the form the system gave
 }
 
 int Win32FileSystem::compareFileNames(const std::string& a, const std::string& b) {

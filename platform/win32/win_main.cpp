@@ -69,7 +69,8 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int showCommand) {
     mainWindow.onActivate = [&main] { main.FormActivate(); };
     mainWindow.create();
     if (mainWindow.hwnd() == nullptr) {
-        return 1;
+        // Nothing was installed: an unattended run says so as it does for any other stop.
+        return main.exitCode != 0 ? main.exitCode : 1;
     }
     // The dialogs' windows (the folder picker's shell tree takes most of the start-up time) are
     // built once the shown main window has had nothing to do for a moment, or before the first

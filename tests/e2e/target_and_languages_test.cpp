@@ -1,6 +1,7 @@
 // End-to-end tests of what installation and removal refuse to touch and copy only once: the
-// package's own "Libs" folder is no target however it is typed, and a language count far beyond
-// the listed languages installs the same tree as the languages themselves.
+// package's own "Libs" folder is no target however it is typed, an unattended run that installed
+// nothing says so in its exit code, and a language count far beyond the listed languages
+// installs the same tree as the languages themselves.
 #include <map>
 #include <string>
 #include <vector>
@@ -80,14 +81,27 @@ TEST_F(TargetAndLanguagesE2E, TheLibsFolderIsNoTargetHoweverItIsTyped) {
         EXPECT_EQ(app.waitForExit(), 0u);
     }
 
-    // An unattended installation shows the refusal too and leaves the window open.
+    // An unattended installation shows the refusal too and leaves the window open; closed, the
+    // program tells that it installed nothing.
     setUnattended(work() + "\\pkg\\.\\Libs", "German", "activated");
     Installer app = Installer::start(package);
     expectRefusal(app, "installed");
     app.mainWindow().button("Exit").click();
-    EXPECT_EQ(app.waitForExit(), 0u);
+    EXPECT_EQ(app.waitForExit(), 2u);
 
     EXPECT_EQ(tree(package), before);
+}
+
+TEST_F(TargetAndLanguagesE2E, AnUnattendedRunIntoAMissingTargetEndsWithExitCodeTwo) {
+    setUnattended(work() + "\\missing", "", "activated");
+    Installer app = Installer::start(package);
+    expectBox(app, "Error", "Target Path not exist, cannot be installed.", "OK");
+    app.settle();
+    EXPECT_TRUE(app.running());
+    app.mainWindow().screenshot(shotName("unattended-missing-target"));
+    app.mainWindow().close();
+    EXPECT_EQ(app.waitForExit(), 2u);
+    EXPECT_EQ(filesIn(host.usr), Names{});
 }
 
 TEST_F(TargetAndLanguagesE2E, AHugeLanguageCountInstallsEachLanguageOnce) {

@@ -270,6 +270,19 @@ TEST_F(InstallLibrary, ATrailingBackslashIsKeptInEveryPath) {
     EXPECT_THAT(fake.boxes.shown, ElementsAre(Box{"information", kSuccess}));
 }
 
+// Windows drops trailing blanks and dots of a path's last name, so the typed folder exists; the
+// names composed below it must not keep them in the middle.
+TEST_F(InstallLibrary, TrailingBlanksAndDotsOfTheTargetAreDroppedFromEveryPath) {
+    fake.files.addFile(target("demo.lin"), "[About]\nName=Old\nVersion=1.0\n");
+    TFormInstall& window = start();
+    fake.boxes.answers = {true};
+    window.eInstallDir.setText(std::string(kTarget) + " . ");
+    window.btInstall.click();
+    EXPECT_THAT(boxKinds(), ElementsAre("confirm", "information"));
+    EXPECT_THAT(logged("copy"), Contains("C:\\pkg\\Libs\\a.zlb -> C:\\dorvan\\usr\\a.zlb"));
+    EXPECT_EQ(fake.files.content(target("German\\texts.txt")), "german texts");
+}
+
 TEST_F(InstallLibrary, EveryListedLanguageIsInstalledEvenBeyondFourAndWithoutAFolder) {
     writeDescription("[Languages]\nCount=6\nLang0=English\nLang1=German\nLang2=L2\nLang3=L3\n"
                      "Lang4=L4\nLang5=NoFolder\n");

@@ -15,28 +15,46 @@ using Box = FakeMessageBoxes::Shown;
 
 struct TypedTarget {
     const char* typed;
-    bool insideLibs;
+    bool refused;
+    // Folders at or below this one have no identity (a file server that gives none)...
+    const char* withoutIdentity = nullptr;
+    // ... or cannot be resolved to the place they lie in either.
+    const char* unresolvable = nullptr;
 };
 
 void PrintTo(const TypedTarget& target, std::ostream* out) {
     *out << target.typed;
+    if (target.withoutIdentity != nullptr) {
+        *out << " (no identity at " << target.withoutIdentity << ")";
+    }
+    if (target.unresolvable != nullptr) {
+        *out << " (unresolvable at " << target.unresolvable << ")";
+    }
 }
 
 class PackageAsTarget : public InstallFixture, public ::testing::WithParamInterface<TypedTarget> {};
 
 // A target in the package's own "Libs" folder is refused before anything is asked, in an
 // unattended run too; folders beside it and above it are ordinary targets, whose installation
-// leaves the package as it was. The current folder is "Libs" here, as after start-up.
+// leaves the package as it was. Where folders have no identity their places are compared by
+// name; a target whose place cannot be told at all is refused. The current folder is "Libs"
+// here, as after start-up.
 TEST_P(PackageAsTarget, IsRefusedWhenItIsLibsOrBelowIt) {
     const TypedTarget& target = GetParam();
     fake.files.addFolder("C:\\pkg\\Libs2");
+    if (target.withoutIdentity != nullptr) {
+        fake.files.withoutIdentity.push_back(target.withoutIdentity);
+    }
+    if (target.unresolvable != nullptr) {
+        fake.files.unresolvable.push_back(target.unresolvable);
+    }
     TFormInstall& window = start();
     window.eInstallDir.setText(target.typed);
     const std::string folder = fake.files.normalise(target.typed);
 
     window.btInstall.click();
 
-    if (target.insideLibs) {
+    if (target.refused) {
         window.silentMode = true;
         window.btInstall.click();
         window.btRemove.click();
@@ -60,14 +78,25 @@ TEST_P(PackageAsTarget, IsRefusedWhenItIsLibsOrBelowIt) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(InstallAndRemove, PackageAsTarget,
-                         ::testing::Values(TypedTarget{"C:\\PKG\\libs\\", true},
-                                           TypedTarget{"c:\\pkg\\Libs\\German", true},
-                                           TypedTarget{"C:\\pkg\\.\\Libs", true},
-                                           TypedTarget{".", true},
-                                           TypedTarget{"C:\\pkg\\Libs2", false},
-                                           TypedTarget{"C:\\pkg", false},
-                                           TypedTarget{"..", false}));
+INSTANTIATE_TEST_SUITE_P(
+    InstallAndRemove, PackageAsTarget,
+    ::testing::Values(TypedTarget{"C:\\PKG\\libs\\", true},
+                      TypedTarget{"c:\\pkg\\Libs\\German", true},
+                      TypedTarget{"C:\\pkg\\.\\Libs", true}, //
+                      TypedTarget{".", true},                //
+                      TypedTarget{"C:\\pkg\\Libs2", false},  //
+                      TypedTarget{"C:\\pkg", false},         //
+                      TypedTarget{"..", false},
+                      // Compared by name where folders have no identity.
+                      TypedTarget{"C:\\PKG\\libs\\", true, "C:\\"},
+                      TypedTarget{"c:\\pkg\\Libs\\German", true, "C:\\pkg"},
+                      TypedTarget{".", true, "C:\\pkg\\Libs"},
+                      TypedTarget{"C:\\pkg\\Libs2", false, "C:\\"},
+                      TypedTarget{"..", false, "C:\\"},
+                      // A target whose place cannot be told; a "Libs" whose place cannot be told
+                      // is taken where its full path names it.
+                      TypedTarget{"C:\\dorvan\\usr", true, nullptr, "C:\\dorvan\\usr"},
+                      TypedTarget{"C:\\dorvan\\usr", false, nullptr, "C:\\pkg\\Libs"}));
 
 } // namespace
 } // namespace velk::testing

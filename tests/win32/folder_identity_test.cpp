@@ -144,10 +144,16 @@ TEST_F(FolderIdentityTest, EverySpellingOfAFolderHasItsIdentityAndItsParentsAbov
     ASSERT_GT(GetShortPathNameA(libs.c_str(), shortName, sizeof shortName), 0u);
     ASSERT_NE(std::string(shortName).find('~'), std::string::npos) << shortName;
     ASSERT_TRUE(SetCurrentDirectoryA((libs + "\\German").c_str()));
+    // The plain form of the long path, "C:\...".
+    char longName[MAX_PATH + 1] = {};
+    ASSERT_GT(GetLongPathNameA(libs.c_str(), longName, sizeof longName), 0u);
+    const std::string place = files.finalFolderPath(libs);
+    EXPECT_EQ(files.compareFileNames(place, longName), 0) << place;
     for (const std::string& spelling :
          {std::string(shortName), libs + "\\", temp / "PACKAGE LIBRARIES", libs + "\\German\\..",
           temp / ".\\Package Libraries\\\\.", std::string("..")}) {
         EXPECT_EQ(files.folderLineage(spelling), lineage) << spelling;
+        EXPECT_EQ(files.finalFolderPath(spelling), place) << spelling;
     }
 
     const std::vector<FolderId> below = files.folderLineage(libs + "\\German");
@@ -157,6 +163,8 @@ TEST_F(FolderIdentityTest, EverySpellingOfAFolderHasItsIdentityAndItsParentsAbov
     EXPECT_TRUE(files.folderLineage(libs + "\\missing").empty());
     ASSERT_TRUE(testing::writeFile(temp / "file", "x"));
     EXPECT_TRUE(files.folderLineage(temp / "file").empty());
+    EXPECT_EQ(files.finalFolderPath(libs + "\\missing"), "");
+    EXPECT_EQ(files.finalFolderPath(temp / "file"), "");
 }
 
 // The link lies in a folder of its own, so that only the place the folder really lies in gives
@@ -172,9 +180,11 @@ TEST_F(FolderIdentityTest, ALinkedFolderIsWhereItsLinkLeads) {
     const std::vector<FolderId> lineage = files.folderLineage(libs);
     const std::vector<FolderId> linked = files.folderLineage(link);
     const std::vector<FolderId> below = files.folderLineage(link + "\\German");
+    const std::string linkedPlace = files.finalFolderPath(link);
     removeLink(link, kind);
 
     EXPECT_EQ(linked, lineage);
+    EXPECT_EQ(linkedPlace, files.finalFolderPath(libs));
     ASSERT_EQ(below.size(), lineage.size() + 1);
     EXPECT_EQ(std::vector<FolderId>(below.begin() + 1, below.end()), lineage);
 }
@@ -184,6 +194,9 @@ TEST_F(FolderIdentityTest, FullPathsResolveAgainstTheCurrentFolder) {
     EXPECT_EQ(files.fullPath("German"), libs + "\\German");
     EXPECT_EQ(files.fullPath(".."), temp.path());
     EXPECT_EQ(files.fullPath("C:\\a\\.\\b\\..\\c"), "C:\\a\\c");
+    // The last name loses its trailing blanks and dots, as Windows drops them when it opens it.
+    EXPECT_EQ(files.fullPath("German . "), libs + "\\German");
+    EXPECT_EQ(files.fullPath("C:\\a\\target  "), "C:\\a\\target");
 }
 
 TEST(FileNames, CompareAsTheFileSystemDoesIgnoringCase) {

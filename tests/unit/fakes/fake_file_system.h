@@ -115,8 +115,12 @@ class FakeFileSystem : public FileSystem {
         while (begin < p.size()) {
             std::size_t end = p.find('\\', begin);
             end = end == std::string::npos ? p.size() : end;
-            const std::string part = p.substr(begin, end - begin);
+            std::string part = p.substr(begin, end - begin);
             begin = end + 1;
+            if (end == p.size() && part != "." && part != "..") {
+                // The last name loses its trailing dots and blanks, as Windows drops them.
+                part.erase(part.find_last_not_of(". ") + 1);
+            }
             if (part == "..") {
                 out = parentOf(out.size() > 3 ? out.substr(0, out.size() - 1) : out);
                 out += out.size() > 3 ? "\\" : "";
@@ -258,7 +262,15 @@ class FakeFileSystem : public FileSystem {
         return node->content;
     }
 
-    std::string fullPath(const std::string& path) override { return normalise(path); }
+    // As GetFullPathName: nothing for nothing, and a trailing backslash kept.
+    std::string fullPath(const std::string& path) override {
+        if (path.empty()) {
+            return path;
+        }
+        const std::string full = normalise(path);
+        const bool trailing = path.back() == '\\' || path.back() == '/';
+        return trailing && full.back() != '\\' ? full + "\\" : full;
+    }
 
     // The folder and its ancestors by creation number, on a volume per drive letter.
     std::vector<FolderId> folderLineage(const std::string& path) override {
@@ -269,6 +281,9 @@ class FakeFileSystem : public FileSystem {
         std::string full = normalise(path);
         const auto volume = static_cast<std::uint64_t>(std::tolower(full[0]));
         for (;;) {
+            if (!hasIdentity(full)) {
+                return lineage;
+            }
             lineage.push_back(FolderId{volume, static_cast<std::uint64_t>(find(full)->sequence)});
             if (full.size() <= 3) {
                 return lineage;
@@ -320,6 +335,37 @@ class FakeFileSystem : public FileSystem {
                        [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
         return k;
     }
+
+    // --- Folders without identity and final paths ---------------------------------------------
+    // Folders at or below these paths have no identity, as on a file server that gives every
+    // file the index 0; those at or below `unresolvable` cannot be resolved to a final path
+    // either.
+    std::vector<std::string> withoutIdentity;
+    std::vector<std::string> unresolvable;
+
+    std::string finalFolderPath(const std::string& path) override {
+        if (!folderExists(path) || below(normalise(path), unresolvable)) {
+            return {};
+        }
+        return find(path)->path;
+    }
+
+    bool hasIdentity(const std::string& full) const {
+        return !below(full, withoutIdentity) && !below(full, unresolvable);
+    }
+
+    // True when the normalised path `full` is one of `folders` or lies below one.
+    bool below(const std::string& full, const std::vector<std::string>& folders) const {
+        const std::string k = key(full);
+        for (const std::string& folder : folders) {
+            std::string f = key(normalise(folder));
+            if (k == f || k.rfind(f.back() == '\\' ? f : f + "\\", 0) == 0) {
+                return true;
+            }
+        }
+        return false;
+    }
+    // --- end of folders without identity -------------------------------------------------------
 
   private:
     static std::string parentOf(const std::string& full) {
