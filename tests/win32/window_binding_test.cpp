@@ -536,7 +536,7 @@ TEST_F(WindowBinding, LongWorkRunsBesideTheWindowWhichShowsItsProgressAndCannotC
         progress.setTotal(3);
         HWND bar = window.progressBar();
         for (LRESULT step = 1; step <= 3; ++step) {
-            Sleep(60); // longer than the window waits between two updates
+            Sleep(150); // well beyond the time the window waits between two updates
             progress.step();
             LRESULT position = -1;
             for (int tries = 0; tries < 200 && position != step; ++tries) {
