@@ -50,6 +50,10 @@ TEST(DllSearchTest, OnlyTheSystemFolderIsSearchedAfterTheRestriction) {
         {"--restricted probe_library.dll", 1}, // neither, once restricted
         {"--restricted probe_current.dll", 1},
         {"--restricted version.dll", 0}, // the system folder still is searched
+        // The loader of the shell's and COM's DLLs looks in the system folder only, whatever
+        // the process's search.
+        {"--system-folder probe_library.dll", 1},
+        {"--system-folder version.dll", 0},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(loadInChild(c.arguments, current.path()), c.exitCode) << c.arguments;
