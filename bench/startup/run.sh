@@ -9,7 +9,7 @@
 #   BREAKDOWN=1       also runs the floor with one piece of the installer's start-up added back
 #                     each (floor_window.cpp): the static imports of the shell's and COM's DLLs,
 #                     the hidden dialogs, the description, then the registry, then the logo, and
-#                     the floor without its first paint
+#                     then a second paint of the whole window (what the first paint takes)
 #   COMPARE=PROGRAM   also runs another build of VelkInstall.exe on the same package (an older
 #                     one, say), as "compare"
 # Each time runs from the process's start to its main window shown and answering messages.
@@ -85,9 +85,10 @@ if [ -n "${BREAKDOWN:-}" ]; then
     programs+=(+imports TFormInstall "$(windows_path "$work/pkg/floor_imports.exe")" ""
                +dialogs TFormInstall "$floor_path" --dialogs
                +description TFormInstall "$floor_path" --description
-               +description+registry TFormInstall "$floor_path" "--description --registry"
+               +desc+registry TFormInstall "$floor_path" "--description --registry"
                +desc+reg+logo TFormInstall "$floor_path" "--description --registry --logo"
-               -paint TFormInstall "$floor_path" --no-paint)
+               +desc+reg+logo+repaint TFormInstall "$floor_path"
+               "--description --registry --logo --repaint")
 fi
 wineserver -p >/dev/null 2>&1 || true # keep the server alive between the runs
 echo "floor = the main window alone, installer = VelkInstall.exe on a package, bare = minimal"

@@ -1,6 +1,7 @@
-// The shell's and COM's DLLs are loaded when the folder picker first needs them, and its window
-// is made then. The case runs in a process of its own (this test program again, running only
-// this case), so that no other test has loaded them before.
+// The dialogs' windows are made when the program first prepares or shows them, and the shell's
+// and COM's DLLs are loaded when the folder picker first needs them. The picker's case runs in a
+// process of its own (this test program again, running only that case), so that no other test
+// has loaded them before.
 
 #include <windows.h>
 
@@ -10,6 +11,7 @@
 #include <string>
 
 #include "dialogs/directory_form.h"
+#include "dialogs/form_files.h"
 #include "platform/win32/wide_text.h"
 #include "platform/win32/win32_file_system.h"
 #include "platform/win32/win32_process_starter.h"
@@ -80,6 +82,46 @@ TEST(FirstUse, PositioningThePickerFirstMakesItsWindowAndLoadsTheShell) {
     if (!HasFailure()) {
         std::exit(static_cast<int>(kChildPassed));
     }
+}
+
+// An empty main window at a place of its own.
+class MainForm : public Form {
+  public:
+    FormLayout layout() override {
+        return {"Main", FrameKind::FixedDialog, Placement::Designed, 40, 60, 545, 261, {}};
+    }
+};
+
+TEST(FirstUse, TheFileListIsMadeWhenFilledAndFirstShownCentredOverTheMainWindow) {
+    Win32Registry registry;
+    Win32FileSystem files;
+    NoBoxes boxes;
+    Win32ProcessStarter processes;
+    Platform platform{registry, files, boxes, processes};
+    const RunReportingErrors run = [](const std::function<void()>& action) { action(); };
+    MainForm mainForm;
+    FormWindow mainWindow(mainForm, run, "VelkTestMain");
+    mainWindow.create();
+    mainWindow.show();
+    TempFolder package;
+    TFormFiles fileList(platform, package.path() + "\\");
+    FormWindow window(fileList, run, "TFormFiles", &mainWindow);
+    WindowOnFirstUse onFirstUse(fileList, window);
+    ASSERT_EQ(window.hwnd(), nullptr);
+
+    fileList.fillFileList(package.path() + "\\");
+    ASSERT_NE(window.hwnd(), nullptr);
+    EXPECT_FALSE(IsWindowVisible(window.hwnd()));
+    PostMessageW(window.hwnd(), WM_CLOSE, 0, 0);
+    fileList.showModal();
+
+    RECT main;
+    RECT shown;
+    GetWindowRect(mainWindow.hwnd(), &main);
+    GetWindowRect(window.hwnd(), &shown);
+    // Centred to the pixel, give or take the rounding of odd differences.
+    EXPECT_NEAR(shown.left + shown.right, main.left + main.right, 1);
+    EXPECT_NEAR(shown.top + shown.bottom, main.top + main.bottom, 1);
 }
 
 } // namespace
