@@ -40,11 +40,6 @@ HMODULE loadSystemLibrary(const wchar_t* fileName) {
     return module;
 }
 
-FARPROC findSystemFunction(const wchar_t* fileName, const char* name) noexcept {
-    HMODULE module = loadFromSystemFolder(fileName);
-    return module != nullptr ? GetProcAddress(module, name) : nullptr;
-}
-
 FARPROC requireSystemFunction(const wchar_t* fileName, const char* name) {
     FARPROC function = GetProcAddress(loadSystemLibrary(fileName), name);
     if (function == nullptr) {

@@ -18,7 +18,8 @@
 //                    reinterpret_cast<void**>(&list));
 //
 // A DLL that cannot be loaded, or a function it lacks, throws AppError on the call (the general
-// error report shows it); available() asks without throwing. Safe to use from any thread.
+// error report shows it); get() looks a function up without calling it, to have every failure
+// before any work starts. Safe to use from any thread.
 
 #include <windows.h>
 
@@ -31,11 +32,8 @@ namespace velk::win32 {
 // Throws AppError when it cannot be loaded. The module stays loaded for the process's lifetime.
 HMODULE loadSystemLibrary(const wchar_t* fileName);
 
-// The function `name` of the system DLL `fileName`, loading the DLL if needed; null when the DLL
-// cannot be loaded or lacks the function.
-FARPROC findSystemFunction(const wchar_t* fileName, const char* name) noexcept;
-
-// As findSystemFunction, but throws AppError naming the DLL or the function that is missing.
+// The function `name` of the system DLL `fileName`, loading the DLL if needed. Throws AppError
+// naming the DLL or the function when either is missing.
 FARPROC requireSystemFunction(const wchar_t* fileName, const char* name);
 
 template <typename Pointer> class SystemFunction {
@@ -53,17 +51,6 @@ template <typename Pointer> class SystemFunction {
             function_.store(function, std::memory_order_release);
         }
         return function;
-    }
-    // True when the function can be had (it is then looked up and kept).
-    bool available() const noexcept {
-        if (function_.load(std::memory_order_acquire) != nullptr) {
-            return true;
-        }
-        const Pointer function = convert(findSystemFunction(fileName_, name_));
-        if (function != nullptr) {
-            function_.store(function, std::memory_order_release);
-        }
-        return function != nullptr;
     }
     template <typename... Args> decltype(auto) operator()(Args&&... args) const {
         return get()(std::forward<Args>(args)...);

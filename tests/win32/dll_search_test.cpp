@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/app_error.h"
+#include "platform/win32/system_library.h"
 #include "platform/win32/wide_text.h"
 #include "test_support.h"
 
@@ -57,6 +59,23 @@ TEST(DllSearchTest, OnlyTheSystemFolderIsSearchedAfterTheRestriction) {
     };
     for (const Case& c : cases) {
         EXPECT_EQ(loadInChild(c.arguments, current.path()), c.exitCode) << c.arguments;
+    }
+}
+
+TEST(DllSearchTest, TheLoaderGivesSystemFunctionsAndNamesWhatIsMissing) {
+    const SystemFunction<decltype(&::GetFileVersionInfoSizeW)> sizeOf{L"version.dll",
+                                                                      "GetFileVersionInfoSizeW"};
+    EXPECT_EQ(sizeOf(L"no such file here.dll", nullptr), 0u);
+
+    const SystemFunction<void(WINAPI*)()> missing{L"version.dll", "NoSuchFunction"};
+    try {
+        missing.get();
+        ADD_FAILURE() << "no error";
+    } catch (const AppError& error) {
+        EXPECT_NE(
+            std::string(error.what()).find("\"version.dll\" lacks the function \"NoSuchFunction\""),
+            std::string::npos)
+            << error.what();
     }
 }
 
