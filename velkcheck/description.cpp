@@ -28,9 +28,9 @@ char upperAscii(char c) {
 } // namespace
 
 bool sameName(std::string_view a, std::string_view b) {
-    return a.size() == b.size() &&
-           std::equal(a.begin(), a.end(), b.begin(),
-                      [](char x, char y) { return upperAscii(x) == upperAscii(y); });
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+               return upperAscii(x) == upperAscii(y);
+           });
 }
 
 Description Description::parse(std::string_view text) {

@@ -11,7 +11,7 @@
 namespace velk::check {
 
 struct OutlineEntry {
-    std::string key; // "" for a line without "="
+    std::string key;  // "" for a line without "="
     std::string text; // the value, or the whole line when it has no "="
     bool hasValue = false;
     int line = 0;

@@ -82,10 +82,21 @@ bool isKnownKey(std::string_view section, std::string_view key, int languageCoun
                        [key](const std::string& known) { return sameName(key, known); });
 }
 
+// "; did you mean "Name"?" for the nearest known names, or nothing.
 std::string suggestion(std::string_view name, const std::vector<std::string>& candidates,
                        const char* open, const char* close) {
-    const auto nearest = nearestName(name, candidates);
-    return nearest ? std::string("; did you mean ") + open + *nearest + close + "?" : "";
+    const std::vector<std::string> nearest = nearestNames(name, candidates);
+    if (nearest.empty()) {
+        return "";
+    }
+    std::string text = "; did you mean ";
+    for (std::size_t i = 0; i < nearest.size(); ++i) {
+        if (i > 0) {
+            text += i + 1 == nearest.size() ? " or " : ", ";
+        }
+        text += open + nearest[i] + close;
+    }
+    return text + "?";
 }
 
 // Sections: unknown ones, repeated ones; in each, keys the installer does not read and keys
@@ -97,8 +108,9 @@ void checkStructure(const Description& description, const std::string& path, int
     for (const OutlineSection& section : description.sections()) {
         const std::string name = folded(section.name);
         const auto [first, isFirst] = seenSections.try_emplace(name, section.line);
-        const bool known = std::any_of(sections.begin(), sections.end(),
-                                       [&](const std::string& s) { return sameName(section.name, s); });
+        const bool known = std::any_of(sections.begin(), sections.end(), [&](const std::string& s) {
+            return sameName(section.name, s);
+        });
         if (!known) {
             if (isFirst) {
                 findings.warning(path, section.line,
@@ -126,20 +138,19 @@ void checkStructure(const Description& description, const std::string& path, int
                                      "] has no \"=\": the installer does not read it");
                 continue;
             } else if (!isKnownKey(section.name, entry.key, languageCount)) {
-                findings.warning(path, entry.line,
-                                 "key " + quoted(entry.key) + " in [" + section.name +
-                                     "] is not read by the installer" +
-                                     suggestion(entry.key, knownKeys(section.name, languageCount),
-                                                "\"", "\""));
+                findings.warning(
+                    path, entry.line,
+                    "key " + quoted(entry.key) + " in [" + section.name +
+                        "] is not read by the installer" +
+                        suggestion(entry.key, knownKeys(section.name, languageCount), "\"", "\""));
                 continue;
             }
             const auto [earlier, keyFirst] = seenKeys.try_emplace(folded(entry.key), entry.line);
             if (keyFirst) {
                 continue;
             }
-            std::string text = "key " + quoted(entry.key) + " is given again in [" +
-                               section.name + "] (also at line " +
-                               std::to_string(earlier->second) + "): ";
+            std::string text = "key " + quoted(entry.key) + " is given again in [" + section.name +
+                               "] (also at line " + std::to_string(earlier->second) + "): ";
             if (sameName(section.name, kDorvan) && isVersionKey(entry.key)) {
                 text += "every line of it is read, and each that holds \"Yes\" offers the "
                         "version once more";
@@ -151,8 +162,7 @@ void checkStructure(const Description& description, const std::string& path, int
     }
 }
 
-void checkHostSuite(const Description& description, const std::string& path,
-                    Findings& findings) {
+void checkHostSuite(const Description& description, const std::string& path, Findings& findings) {
     const IniFile& ini = description.ini();
     const std::vector<std::string> keys = ini.sectionKeys(kDorvan);
     const std::vector<std::string> lines = ini.sectionLines(kDorvan);
@@ -163,8 +173,8 @@ void checkHostSuite(const Description& description, const std::string& path,
     if (!accepted) {
         const std::vector<std::string> versions = hostVersionKeys();
         findings.error(path, description.sectionLine(kDorvan),
-                       "no accepted Dorvan5 version: no key " + quoted(versions.front()) +
-                           " to " + quoted(versions.back()) +
+                       "no accepted Dorvan5 version: no key " + quoted(versions.front()) + " to " +
+                           quoted(versions.back()) +
                            " in [Dorvan] holds \"Yes\", so Install and Remove stay disabled "
                            "everywhere");
     }
@@ -234,7 +244,8 @@ void checkLanguages(const Description& description, const std::string& path, int
             names += (i == 0 ? "" : ", ") + languageKey(missing[i]);
         }
         if (missingCount > static_cast<long long>(missing.size())) {
-            names += " and " + std::to_string(missingCount - static_cast<long long>(missing.size())) +
+            names += " and " +
+                     std::to_string(missingCount - static_cast<long long>(missing.size())) +
                      " more";
         }
         findings.warning(path, countLine,
@@ -249,19 +260,17 @@ void checkLanguages(const Description& description, const std::string& path, int
     const int selected = ini.readInteger(kLanguages, "Selected", 0);
     if (selected < 0 || selected >= offered) {
         const int selectedLine = description.keyLine(kLanguages, "Selected");
-        findings.warning(path, selectedLine != 0 ? selectedLine : countLine,
-                         "[Languages] Selected is " + std::to_string(selected) + ", outside the " +
-                             std::to_string(offered) + " language" + (offered == 1 ? "" : "s") +
-                             " offered: " +
-                             (selected >= 0 && offered > 0 ? "the last one" : "none") +
-                             " is preselected");
+        findings.warning(
+            path, selectedLine != 0 ? selectedLine : countLine,
+            "[Languages] Selected is " + std::to_string(selected) + ", outside the " +
+                std::to_string(offered) + " language" + (offered == 1 ? "" : "s") + " offered: " +
+                (selected >= 0 && offered > 0 ? "the last one" : "none") + " is preselected");
     }
 }
 
 } // namespace
 
-void checkDescription(const Description& description, const std::string& path,
-                      Findings& findings) {
+void checkDescription(const Description& description, const std::string& path, Findings& findings) {
     const int count = description.ini().readInteger(kLanguages, "Count", 0);
     checkStructure(description, path, count, findings);
     checkHostSuite(description, path, findings);
@@ -274,8 +283,8 @@ std::vector<ListedLanguage> listedLanguages(const Description& description) {
     std::vector<ListedLanguage> languages;
     for (auto& [index, name] : ini.numberedValues(kLanguages, "Lang", count)) {
         if (!name.empty() && !leavesItsFolder(name)) {
-            languages.push_back(
-                ListedLanguage{languageKey(index), name, description.keyLine(kLanguages, languageKey(index))});
+            languages.push_back(ListedLanguage{
+                languageKey(index), name, description.keyLine(kLanguages, languageKey(index))});
         }
     }
     return languages;

@@ -18,8 +18,7 @@ struct ListedLanguage {
 };
 
 // Checks the description at `path` (the path findings name).
-void checkDescription(const Description& description, const std::string& path,
-                      Findings& findings);
+void checkDescription(const Description& description, const std::string& path, Findings& findings);
 
 // The languages whose folders installation copies: "Lang0" to "Lang<Count - 1>" that are given,
 // not empty and not refused, in listing order.

@@ -13,9 +13,9 @@ char upperAscii(char c) {
 }
 
 bool sameAscii(std::string_view a, std::string_view b) {
-    return a.size() == b.size() &&
-           std::equal(a.begin(), a.end(), b.begin(),
-                      [](char x, char y) { return upperAscii(x) == upperAscii(y); });
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+               return upperAscii(x) == upperAscii(y);
+           });
 }
 
 bool isDeviceName(std::string_view stem) {
@@ -24,8 +24,8 @@ bool isDeviceName(std::string_view stem) {
             return true;
         }
     }
-    if (stem.size() == 4 && (sameAscii(stem.substr(0, 3), "COM") ||
-                             sameAscii(stem.substr(0, 3), "LPT"))) {
+    if (stem.size() == 4 &&
+        (sameAscii(stem.substr(0, 3), "COM") || sameAscii(stem.substr(0, 3), "LPT"))) {
         return stem[3] >= '1' && stem[3] <= '9';
     }
     return false;
@@ -42,8 +42,8 @@ std::size_t distance(std::string_view a, std::string_view b) {
         current[0] = i;
         for (std::size_t j = 1; j <= n; ++j) {
             const bool same = upperAscii(a[i - 1]) == upperAscii(b[j - 1]);
-            current[j] = std::min({previous[j] + 1, current[j - 1] + 1,
-                                   previous[j - 1] + (same ? 0 : 1)});
+            current[j] =
+                std::min({previous[j] + 1, current[j - 1] + 1, previous[j - 1] + (same ? 0 : 1)});
             if (i > 1 && j > 1 && upperAscii(a[i - 1]) == upperAscii(b[j - 2]) &&
                 upperAscii(a[i - 2]) == upperAscii(b[j - 1])) {
                 current[j] = std::min(current[j], before[j - 2] + 1);
@@ -85,20 +85,23 @@ std::optional<std::string> windowsNameProblem(std::string_view name) {
     return std::nullopt;
 }
 
-std::optional<std::string> nearestName(std::string_view name,
-                                       const std::vector<std::string>& candidates) {
+std::vector<std::string> nearestNames(std::string_view name,
+                                      const std::vector<std::string>& candidates) {
     // Up to a third of the name may be wrong, at least one character and at most two.
     const std::size_t allowed = std::clamp<std::size_t>(name.size() / 3, 1, 2);
-    std::optional<std::string> best;
-    std::size_t bestDistance = allowed + 1;
+    std::vector<std::string> nearest;
+    std::size_t best = allowed;
     for (const std::string& candidate : candidates) {
         const std::size_t d = distance(name, candidate);
-        if (d < bestDistance) {
-            best = candidate;
-            bestDistance = d;
+        if (d < best) {
+            nearest.clear();
+            best = d;
+        }
+        if (d == best) {
+            nearest.push_back(candidate);
         }
     }
-    return best;
+    return nearest;
 }
 
 std::string quoted(std::string_view text) {

@@ -13,10 +13,11 @@ namespace velk::check {
 // the characters < > : " / \ | ? * and control characters.
 std::optional<std::string> windowsNameProblem(std::string_view name);
 
-// The candidate nearest to `name` (letter case ignored, a swap of two neighbours counting as one
-// edit), when it is near enough to be a misspelling of it; nothing otherwise.
-std::optional<std::string> nearestName(std::string_view name,
-                                       const std::vector<std::string>& candidates);
+// The candidates nearest to `name` (letter case ignored, a swap of two neighbours counting as
+// one edit), when they are near enough to be a misspelling of it; several when they are equally
+// near, in the candidates' order; none when no candidate is near.
+std::vector<std::string> nearestNames(std::string_view name,
+                                      const std::vector<std::string>& candidates);
 
 // A text quoted for a finding: "name".
 std::string quoted(std::string_view text);

@@ -36,12 +36,12 @@ const Entry* findEntry(const std::vector<Entry>& entries, std::string_view name)
 }
 
 bool endsWithAscii(std::string_view name, std::string_view suffix) {
-    return name.size() >= suffix.size() && sameName(name.substr(name.size() - suffix.size()), suffix);
+    return name.size() >= suffix.size() &&
+           sameName(name.substr(name.size() - suffix.size()), suffix);
 }
 
 // Names Windows cannot create or takes specially, and names Windows takes for one.
-void checkNames(const std::string& folder, const std::vector<Entry>& entries,
-                Findings& findings) {
+void checkNames(const std::string& folder, const std::vector<Entry>& entries, Findings& findings) {
     std::unordered_map<std::string, const Entry*> seen;
     seen.reserve(entries.size());
     for (const Entry& entry : entries) {

@@ -135,8 +135,7 @@ std::string foldName(std::string_view name) {
             continue;
         }
         const locale_t locale = unicodeLocale();
-        const wint_t upper =
-            locale != locale_t{} ? towupper_l(static_cast<wint_t>(c), locale) : c;
+        const wint_t upper = locale != locale_t{} ? towupper_l(static_cast<wint_t>(c), locale) : c;
         appendUtf8(folded, static_cast<char32_t>(upper));
         pos += length;
     }

@@ -54,8 +54,8 @@ bool isFolder(const std::string& path) {
 
 std::optional<std::string> readFile(const std::string& path, std::size_t limit) {
     win32::UniqueHandle file(CreateFileW(toWide(path).c_str(), GENERIC_READ,
-                                       FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                                       FILE_ATTRIBUTE_NORMAL, nullptr));
+                                         FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                         FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) {
         return std::nullopt;
     }
