@@ -45,9 +45,8 @@ void checkNames(const std::string& folder, const std::vector<Entry>& entries, Fi
     std::unordered_map<std::string, const Entry*> seen;
     seen.reserve(entries.size());
     for (const Entry& entry : entries) {
-        const std::string path = joinPath(folder, entry.name);
         if (const auto problem = windowsNameProblem(entry.name)) {
-            findings.warning(path, 0, *problem);
+            findings.warning(joinPath(folder, entry.name), 0, *problem);
         }
         const auto [other, added] = seen.try_emplace(foldName(entry.name), &entry);
         if (!added) {
