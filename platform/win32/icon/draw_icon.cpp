@@ -65,20 +65,21 @@ Bytes draw(int size) {
     const std::int64_t c = big / 2;
     // Sample coordinates are doubled, so that sample centres (odd) and edges (even) are whole.
     const auto at = [](std::int64_t x, std::int64_t y) { return Point{2 * x, 2 * y}; };
-    const std::vector<Point> arrow{
-        at(c - px(2), px(2)), at(c + px(2), px(2)), at(c + px(2), px(6)), at(c + px(5), px(6)),
-        at(c, px(11)),        at(c - px(5), px(6)), at(c - px(2), px(6))};
-    const std::vector<Point> tray{at(c - px(6), px(9)),  at(c - px(4), px(9)),
-                                  at(c - px(4), px(12)), at(c + px(4), px(12)),
-                                  at(c + px(4), px(9)),  at(c + px(6), px(9)),
-                                  at(c + px(6), px(14)), at(c - px(6), px(14))};
+    const std::vector<Point> arrow{at(c - px(2), px(2)), at(c + px(2), px(2)), at(c + px(2), px(6)),
+                                   at(c + px(5), px(6)), at(c, px(11)),        at(c - px(5), px(6)),
+                                   at(c - px(2), px(6))};
+    const std::vector<Point> tray{
+        at(c - px(6), px(9)), at(c - px(4), px(9)), at(c - px(4), px(12)), at(c + px(4), px(12)),
+        at(c + px(4), px(9)), at(c + px(6), px(9)), at(c + px(6), px(14)), at(c - px(6), px(14))};
     const std::int64_t radius2 = 3 * size * kSamples / 16 * 2; // doubled; 3 * size is even
     const auto inTile = [&](Point p) {
         const std::int64_t edge = 2 * big;
-        const std::int64_t dx =
-            p.x < radius2 ? radius2 - p.x : p.x > edge - radius2 ? p.x - (edge - radius2) : 0;
-        const std::int64_t dy =
-            p.y < radius2 ? radius2 - p.y : p.y > edge - radius2 ? p.y - (edge - radius2) : 0;
+        const std::int64_t dx = p.x < radius2          ? radius2 - p.x
+                                : p.x > edge - radius2 ? p.x - (edge - radius2)
+                                                       : 0;
+        const std::int64_t dy = p.y < radius2          ? radius2 - p.y
+                                : p.y > edge - radius2 ? p.y - (edge - radius2)
+                                                       : 0;
         return dx * dx + dy * dy <= radius2 * radius2;
     };
 
@@ -119,8 +120,9 @@ Bytes draw(int size) {
             const std::int64_t opaque = alpha / 255; // samples covered
             for (int k = 0; k < 3; ++k) {
                 const std::int64_t divisor = opaque * (big - 1);
-                out[k] = opaque == 0 ? 0
-                                     : static_cast<std::uint8_t>((colour[k] + divisor / 2) / divisor);
+                out[k] = opaque == 0
+                             ? 0
+                             : static_cast<std::uint8_t>((colour[k] + divisor / 2) / divisor);
             }
             out[3] = static_cast<std::uint8_t>((alpha + samples / 2) / samples);
         }
@@ -275,9 +277,8 @@ class Deflater {
         static constexpr std::array<std::uint16_t, 29> kBase{
             3,  4,  5,  6,  7,  8,  9,  10, 11,  13,  15,  17,  19,  23, 27,
             31, 35, 43, 51, 59, 67, 83, 99, 115, 131, 163, 195, 227, 258};
-        static constexpr std::array<std::uint8_t, 29> kExtra{0, 0, 0, 0, 0, 0, 0, 0, 1, 1,
-                                                             1, 1, 2, 2, 2, 2, 3, 3, 3, 3,
-                                                             4, 4, 4, 4, 5, 5, 5, 5, 0};
+        static constexpr std::array<std::uint8_t, 29> kExtra{
+            0, 0, 0, 0, 0, 0, 0, 0, 1, 1, 1, 1, 2, 2, 2, 2, 3, 3, 3, 3, 4, 4, 4, 4, 5, 5, 5, 5, 0};
         std::size_t code = kBase.size() - 1;
         while (kBase[code] > length) {
             --code;
