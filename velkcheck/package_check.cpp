@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <cstring>
 #include <limits>
 #include <optional>
 #include <unordered_map>
@@ -42,20 +41,31 @@ bool endsWithAscii(std::string_view name, std::string_view suffix) {
 
 // Names Windows cannot create or takes specially, and names Windows takes for one.
 void checkNames(const std::string& folder, const std::vector<Entry>& entries, Findings& findings) {
-    std::unordered_map<std::string, const Entry*> seen;
-    seen.reserve(entries.size());
+    // The first spelling of each name by sort order; every other one is reported against it, so
+    // that the report is the same whatever order the folder lists them in.
+    std::unordered_map<std::string, const Entry*> first;
+    first.reserve(entries.size());
+    bool collided = false;
     for (const Entry& entry : entries) {
         if (const auto problem = windowsNameProblem(entry.name)) {
             findings.warning(joinPath(folder, entry.name), 0, *problem);
         }
-        const auto [other, added] = seen.try_emplace(foldName(entry.name), &entry);
+        const auto [it, added] = first.try_emplace(foldName(entry.name), &entry);
         if (!added) {
-            // Report the later of the two names by sort order, so that the report is the same
-            // whatever order the folder lists them in.
-            const Entry* later = other->second->name < entry.name ? &entry : other->second;
-            const Entry* earlier = later == &entry ? other->second : &entry;
-            findings.warning(joinPath(folder, later->name), 0,
-                             "Windows takes this name and " + quoted(earlier->name) +
+            collided = true;
+            if (entry.name < it->second->name) {
+                it->second = &entry;
+            }
+        }
+    }
+    if (!collided) {
+        return;
+    }
+    for (const Entry& entry : entries) {
+        const Entry* spelling = first.at(foldName(entry.name));
+        if (spelling != &entry) {
+            findings.warning(joinPath(folder, entry.name), 0,
+                             "Windows takes this name and " + quoted(spelling->name) +
                                  " for the same name: only one of them can exist there");
         }
     }
@@ -255,27 +265,30 @@ void checkPackageIn(const std::string& folder, Findings& findings) {
 
     // Each listed language's folder, once however often it is listed; folders no language
     // names.
-    std::unordered_map<std::string, bool> named; // folded folder name: named by a language
+    struct Folder {
+        const Entry* entry;
+        bool named = false; // by a language
+    };
+    std::unordered_map<std::string, Folder> folders; // by folded name
     for (const Entry& entry : *libsEntries) {
         if (entry.isFolder) {
-            named.emplace(foldName(entry.name), false);
+            folders.emplace(foldName(entry.name), Folder{&entry});
         }
     }
     for (const ListedLanguage& language : listedLanguages(description)) {
-        const auto it = named.find(foldName(language.name));
-        if (it == named.end()) {
+        const auto it = folders.find(foldName(language.name));
+        if (it == folders.end()) {
             findings.warning(descriptionPath, language.line,
                              "[Languages] " + language.key + " " + quoted(language.name) +
                                  " has no folder in " + quoted(libs->name) +
                                  ": nothing of this language is installed");
             continue;
         }
-        if (it->second) {
+        if (it->second.named) {
             continue;
         }
-        it->second = true;
-        const std::string languagePath =
-            joinPath(libsPath, findEntry(*libsEntries, language.name)->name);
+        it->second.named = true;
+        const std::string languagePath = joinPath(libsPath, it->second.entry->name);
         if (const auto entries = listFolder(languagePath)) {
             checkInstalledFiles(languagePath, *entries, findings);
         } else {
@@ -283,7 +296,7 @@ void checkPackageIn(const std::string& folder, Findings& findings) {
         }
     }
     for (const Entry& entry : *libsEntries) {
-        if (entry.isFolder && !named.at(foldName(entry.name))) {
+        if (entry.isFolder && !folders.at(foldName(entry.name)).named) {
             findings.warning(joinPath(libsPath, entry.name), 0,
                              "no language of the description names this folder: it is never "
                              "installed");

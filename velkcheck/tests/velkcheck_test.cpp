@@ -246,6 +246,7 @@ INSTANTIATE_TEST_SUITE_P(
         PackageCase{"FilesNeverInstalledAndNamesWindowsCannotCreate",
                     package(kDescription, {{"Libs/empty.txt", ""},
                                            {"Libs/LIB.ZFB", "again"},
+                                           {"Libs/lib.zfb", "and again"},
                                            {"Libs/English/nul.txt", "x"},
                                            {"Libs/English/notes.", "x"},
                                            {"Libs/English/why?.txt", "x"},
@@ -263,7 +264,9 @@ INSTANTIATE_TEST_SUITE_P(
                      "does not allow in names",
                      "PKG/Libs/Lib.zfb: warning: Windows takes this name and \"LIB.ZFB\" for the "
                      "same name: only one of them can exist there",
-                     "PKG/Libs/empty.txt: warning: empty file: it is never installed or listed"},
+                     "PKG/Libs/empty.txt: warning: empty file: it is never installed or listed",
+                     "PKG/Libs/lib.zfb: warning: Windows takes this name and \"LIB.ZFB\" for the "
+                     "same name: only one of them can exist there"},
                     0},
         PackageCase{"DescriptionInTheAnsiCodePage",
                     package(kDescription + "[About]\nAuthor=Ren\xE9\n"),
