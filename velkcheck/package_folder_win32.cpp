@@ -76,12 +76,21 @@ std::optional<std::string> readFile(const std::string& path, std::size_t limit) 
 }
 
 std::string foldName(std::string_view name) {
-    // The upper-case mapping of the system, which file names are compared with.
-    std::wstring wide = toWide(name);
-    if (!wide.empty()) {
-        CharUpperBuffW(wide.data(), static_cast<DWORD>(wide.size()));
+    // The upper-case mapping by the file system's rules, which file names are compared with.
+    // (A kernel call: the checker loads nothing of the window system.)
+    const std::wstring wide = toWide(name);
+    if (wide.empty()) {
+        return {};
     }
-    return toUtf8(wide);
+    std::wstring upper(wide.size(), L'\0');
+    const int length = LCMapStringEx(LOCALE_NAME_INVARIANT, LCMAP_UPPERCASE, wide.data(),
+                                     static_cast<int>(wide.size()), upper.data(),
+                                     static_cast<int>(upper.size()), nullptr, nullptr, 0);
+    if (length <= 0) {
+        return std::string(name);
+    }
+    upper.resize(static_cast<std::size_t>(length));
+    return toUtf8(upper);
 }
 
 std::string ansiToUtf8(std::string_view text) {
