@@ -6,19 +6,12 @@
 #include "app/form_install.h"
 #include "app/ini_file.h"
 #include "app/install_report.h"
+#include "app/package_rules.h"
 #include "dialogs/package_files.h"
 
 namespace velk {
 
 namespace {
-
-// A language name becomes a folder name below the target and below "Libs": it must name exactly
-// one folder level there, so no separator, no drive colon and no "." or "..". The empty name is
-// allowed: it names the folder itself.
-bool leavesItsFolder(const std::string& language) {
-    return language.find_first_of("\\/:") != std::string::npos || language == "." ||
-           language == "..";
-}
 
 // The languages the description lists in [Languages], "Lang0" to "Lang<Count - 1>" with a
 // missing key reading as "", each distinct name (compared as file names) once, at its first
