@@ -1,5 +1,6 @@
 #include "app/copy_plan.h"
 
+#include <cstdint>
 #include <optional>
 #include <set>
 #include <utility>
@@ -21,10 +22,45 @@ bool diskFull(const FsResult& result) {
     return result.error() == kErrorDiskFull || result.error() == handleDiskFull;
 }
 
+// Every name the plan installs, gathered when first asked for (only an update or leftovers need
+// them): no temporary file takes one, and no file of such a name is deleted as a leftover.
+// Unless a listing failed, these are all the package's names.
+class PlannedNames {
+  public:
+    PlannedNames(FileSystem& files, const CopyPlan& plan) : files_(files), plan_(plan) {}
+
+    const FileNames& all() {
+        if (!names_) {
+            names_.emplace(FileNameLess{&files_});
+            for (const FolderCopy& folder : plan_.folders) {
+                for (const DirEntry& entry : folder.listing.files) {
+                    names_->insert(entry.name);
+                }
+            }
+        }
+        return *names_;
+    }
+
+    // All the package's names, or nothing when a listing failed and some may be missing.
+    std::optional<FileNames> certain() {
+        for (const FolderCopy& folder : plan_.folders) {
+            if (!folder.listing.complete) {
+                return std::nullopt;
+            }
+        }
+        return all();
+    }
+
+  private:
+    FileSystem& files_;
+    const CopyPlan& plan_;
+    std::optional<FileNames> names_;
+};
+
 class Copier {
   public:
-    Copier(FileSystem& files, FileNames packageNames)
-        : files_(files), packageNames_(std::move(packageNames)) {}
+    Copier(FileSystem& files, PlannedNames& packageNames)
+        : files_(files), packageNames_(packageNames) {}
 
     // Copies `from` to `folder` + "\" + `name`, leaving there either the old file or a complete
     // copy.
@@ -52,7 +88,7 @@ class Copier {
         std::string temporary;
         for (unsigned long number = 1, tries = 0; tries < kTemporaryNameTries; ++number) {
             const std::string name = temporaryName(number);
-            if (packageNames_.count(name) != 0) {
+            if (packageNames_.all().count(name) != 0) {
                 continue; // a package file of that name may be installed in this folder
             }
             ++tries;
@@ -83,35 +119,16 @@ class Copier {
     }
 
     FileSystem& files_;
-    FileNames packageNames_;
+    PlannedNames& packageNames_;
 };
 
 } // namespace
 
-std::size_t CopyPlan::fileCount() const {
-    std::size_t count = 0;
-    for (const FolderCopy& folder : folders) {
-        count += folder.listing.files.size();
-    }
-    return count;
-}
-
 FailureList copyPlanned(FileSystem& files, const CopyPlan& plan) {
     FailureList failures;
 
-    // Every name the plan installs: no temporary file takes one, and no file of such a name is
-    // deleted as a leftover. Unless a listing failed, these are all the package's names.
-    FileNames packageNames(FileNameLess{&files});
-    bool allListed = true;
-    for (const FolderCopy& folder : plan.folders) {
-        allListed = allListed && folder.listing.complete;
-        for (const DirEntry& entry : folder.listing.files) {
-            packageNames.insert(entry.name);
-        }
-    }
-    const auto knownNames = [&]() -> std::optional<FileNames> {
-        return allListed ? std::optional<FileNames>(packageNames) : std::nullopt;
-    };
+    PlannedNames packageNames(files, plan);
+    const auto knownNames = [&packageNames] { return packageNames.certain(); };
 
     const std::string installedDescription = plan.target + "\\" + plan.descriptionFile;
     const bool hadDescription = files.fileExists(installedDescription);

@@ -11,7 +11,6 @@
 // there. (Where the target had none it is copied all the same, so that the library can be
 // removed.)
 
-#include <cstddef>
 #include <string>
 #include <vector>
 
@@ -36,8 +35,6 @@ struct CopyPlan {
     std::string target;              // the target folder, as every path below was made from it
     std::string descriptionFile;     // the package description's bare name
     std::vector<FolderCopy> folders; // in copying order
-
-    std::size_t fileCount() const;
 };
 
 // Copies what the plan lists, in its order, and returns what failed: each file that could not be
