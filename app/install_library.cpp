@@ -1,8 +1,10 @@
+#include <optional>
 #include <set>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "app/copy_plan.h"
 #include "app/form_install.h"
 #include "app/ini_file.h"
 #include "app/install_report.h"
@@ -52,8 +54,9 @@ void TFormInstall::btInstallClick() {
 
 // Copies the package's files into the folder named by eInstallDir: the base files of "Libs", each
 // listed language's folder into a subfolder of that name, then the default language's files over
-// the base files. Everything the user is asked comes before the first copy. Copies that fail are
-// counted and reported at the end instead of the success message; the window closes either way.
+// the base files. Everything the user is asked comes before the first copy. Copies that fail, and
+// package folders that cannot be listed, are counted and reported at the end instead of the
+// success message; the window closes either way.
 void TFormInstall::installLibrary() {
     FileSystem& files = platform_.files;
     MessageBoxes& boxes = platform_.boxes;
@@ -80,9 +83,8 @@ void TFormInstall::installLibrary() {
         }
     }
 
-    // Questions. The base files are listed once and the list serves the copying too.
-    std::vector<DirEntry> baseFiles;
-    bool baseFilesListed = false;
+    // Questions. The base files are listed once and the listing serves the copying too.
+    std::optional<PackageListing> baseFiles;
     if (!silentMode) {
         const std::string installedDescription = target + "\\" + descriptionFile;
         if (files.fileExists(installedDescription)) {
@@ -94,8 +96,7 @@ void TFormInstall::installLibrary() {
             }
         } else {
             baseFiles = packageFiles(files, libsFolder);
-            baseFilesListed = true;
-            for (const DirEntry& entry : baseFiles) {
+            for (const DirEntry& entry : baseFiles->files) {
                 if (files.fileExists(target + "\\" + entry.name) &&
                     !boxes.confirm("File " + entry.name +
                                    " is already exists in the target directory!" +
@@ -106,42 +107,28 @@ void TFormInstall::installLibrary() {
         }
     }
 
-    FailureList failures;
-    auto copyFiles = [&](const std::string& fromFolder, const std::vector<DirEntry>& entries,
-                         const std::string& toFolder) {
-        for (const DirEntry& entry : entries) {
-            const std::string to = toFolder + "\\" + entry.name;
-            if (!files.copyFile(fromFolder + "\\" + entry.name, to)) {
-                failures.add(to);
-            }
-        }
-    };
-
-    // Base files.
-    if (!baseFilesListed) {
-        baseFiles = packageFiles(files, libsFolder);
-    }
-    copyFiles(libsFolder, baseFiles, target);
-    std::vector<DirEntry>().swap(baseFiles);
-
-    // Every listed language into its own subfolder. A folder that cannot be created makes its
-    // copies fail, and they are counted like any other.
+    // What goes where, in copying order: the base files, every listed language into its own
+    // subfolder, then the default language into the target itself, over the base files of the
+    // same name. With no language selected there is no default language to copy.
+    CopyPlan plan{target, descriptionFile, {}};
+    plan.folders.push_back(
+        FolderCopy{libsFolder, target, false, false,
+                   baseFiles ? std::move(*baseFiles) : packageFiles(files, libsFolder)});
     for (const std::string& language : languages) {
-        const std::string languageTarget = target + "\\" + language;
-        if (!files.folderExists(languageTarget)) {
-            files.createFolder(languageTarget);
-        }
         const std::string languageSource = libsFolder + "\\" + language;
-        copyFiles(languageSource, packageFiles(files, languageSource), languageTarget);
+        plan.folders.push_back(FolderCopy{languageSource, target + "\\" + language, true,
+                                          !language.empty(), packageFiles(files, languageSource)});
     }
-
-    // The default language into the target itself, over the base files of the same name. With
-    // no language selected there is nothing to copy.
     const int selected = rgLang.itemIndex();
     if (selected >= 0 && selected < static_cast<int>(rgLang.items().size())) {
         const std::string languageSource = libsFolder + "\\" + rgLang.items()[selected];
-        copyFiles(languageSource, packageFiles(files, languageSource), target);
+        plan.folders.push_back(
+            FolderCopy{languageSource, target, false, false, packageFiles(files, languageSource)});
     }
+
+    // The copying. A language folder that cannot be created makes its copies fail, and they are
+    // counted like any other failure.
+    const FailureList failures = copyPlanned(files, plan);
 
     exitCode = failures.empty() ? 0 : 1;
     if (!failures.empty()) {

@@ -45,12 +45,17 @@ class NoFiles : public FileSystem {
   public:
     bool folderExists(const std::string&) override { return false; }
     bool fileExists(const std::string&) override { return false; }
-    void enumerate(const std::string&, const std::function<void(const DirEntry&)>&) override {}
+    FsResult enumerate(const std::string&, const std::function<void(const DirEntry&)>&) override {
+        return {};
+    }
     bool setCurrentFolder(const std::string&) override { return false; }
     std::string programFolder() override { return "C:\\floor\\"; }
-    bool copyFile(const std::string&, const std::string&) override { return false; }
+    FsResult copyNewFile(const std::string&, const std::string&) override { return refused(); }
     bool createFolder(const std::string&) override { return false; }
     bool deleteFile(const std::string&) override { return false; }
+    FsResult replaceFile(const std::string&, const std::string&) override { return refused(); }
+    FsResult clearReadOnly(const std::string&) override { return refused(); }
+    bool isLink(const std::string&) override { return false; }
     std::string windowsFolder() override { return "C:\\windows"; }
     std::string readFile(const std::string&) override { return {}; }
     std::string fullPath(const std::string& path) override { return path; }
@@ -59,6 +64,10 @@ class NoFiles : public FileSystem {
         return a.compare(b);
     }
     std::string ansiToUtf8(std::string_view text) override { return std::string(text); }
+    std::string finalFolderPath(const std::string&) override { return {}; }
+
+  private:
+    static FsResult refused() { return FsResult::failure(5); } // access denied
 };
 
 // No registry: every key is missing.
