@@ -5,13 +5,11 @@
 #include "app/form_install.h"
 #include "app/host_suite.h"
 #include "app/ini_file.h"
+#include "app/package_rules.h"
 
 namespace velk {
 
 namespace {
-
-// The languages the main window offers at most.
-constexpr int kMaxLanguages = 4;
 
 // Cuts the info text at every "\" "n" pair: each piece in front of a separator is a line, empty
 // or not; the rest after the last separator is a line only when it is not empty.
@@ -106,7 +104,7 @@ bool TFormInstall::readDescription(const std::string& fileName) {
     try {
         for (std::size_t i = 0; i < keys.size(); ++i) {
             const std::string& key = keys[i];
-            if (key == "Dorvan5Libs" || lines[i].find("Yes") == std::string::npos) {
+            if (!offersHostVersion(key, lines[i])) {
                 continue;
             }
             std::string appsFolder;
@@ -122,8 +120,8 @@ bool TFormInstall::readDescription(const std::string& fileName) {
 
     rgLang.clearItems();
     int count = ini.readInteger("Languages", "Count", 0);
-    if (count > kMaxLanguages) {
-        count = kMaxLanguages;
+    if (count > kOfferedLanguages) {
+        count = kOfferedLanguages;
     }
     for (int i = 0; i < count; ++i) {
         rgLang.addItem(ini.readString("Languages", "Lang" + std::to_string(i), ""));

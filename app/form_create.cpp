@@ -3,6 +3,7 @@
 
 #include "app/form_install.h"
 #include "app/host_suite.h"
+#include "app/package_rules.h"
 #include "app/text_compare.h"
 #include "platform/app_error.h"
 
@@ -12,24 +13,13 @@ namespace {
 
 const char* const kUnattendedKey = "Software\\Velk-Marden\\dorvan5\\1.4\\Installer";
 
-// Everything after the last backslash or colon.
-std::string fileNamePart(const std::string& path) {
-    const auto cut = path.find_last_of("\\:");
-    return cut == std::string::npos ? path : path.substr(cut + 1);
-}
-
 // The picture types the logo box can show, chosen by the file's extension.
 void checkPictureType(const std::string& path) {
-    const std::string name = fileNamePart(path);
-    const auto dot = name.rfind('.');
-    const std::string extension = dot == std::string::npos ? std::string() : name.substr(dot);
-    for (const char* supported : {".bmp", ".ico", ".emf", ".wmf"}) {
-        if (sameTextAscii(extension, supported)) {
-            return;
-        }
+    const std::string extension = extensionOf(path);
+    if (!isShownPictureType(extension)) {
+        throw AppError("Cannot show the logo \"" + path + "\": pictures of type \"" + extension +
+                       "\" are not supported (use .bmp, .ico, .emf or .wmf)");
     }
-    throw AppError("Cannot show the logo \"" + path + "\": pictures of type \"" + extension +
-                   "\" are not supported (use .bmp, .ico, .emf or .wmf)");
 }
 
 } // namespace

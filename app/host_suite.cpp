@@ -63,6 +63,14 @@ bool findHostLibraryFolder(Registry& registry, FileSystem& files, const std::str
     return files.folderExists(folder);
 }
 
+std::vector<std::string> hostVersionKeys() {
+    std::vector<std::string> keys;
+    for (const auto& [key, path] : kVersionKeys) {
+        keys.emplace_back(key);
+    }
+    return keys;
+}
+
 std::string hostVersionTitle(const std::string& versionKey) {
     for (const auto& [key, title] : kVersionTitles) {
         if (sameTextAscii(versionKey, key)) {

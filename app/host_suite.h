@@ -2,6 +2,7 @@
 // The installed versions of the host suite, as their registry keys record them.
 
 #include <string>
+#include <vector>
 
 namespace velk {
 
@@ -14,6 +15,10 @@ class FileSystem;
 // `folder` names an existing folder. A value of another type than text throws AppError.
 bool findHostLibraryFolder(Registry& registry, FileSystem& files, const std::string& versionKey,
                            int folderKind, std::string& folder);
+
+// The version keys that findHostLibraryFolder can look up ("Dorvan5_11" ...), matched ignoring
+// the case of the letters A to Z.
+std::vector<std::string> hostVersionKeys();
 
 // The title under which a version key is shown in the location list.
 std::string hostVersionTitle(const std::string& versionKey);

@@ -143,7 +143,7 @@ std::optional<int> printedIndex(std::string_view digits, int count) {
 
 } // namespace
 
-IniFile IniFile::parse(std::string_view input) {
+IniFile IniFile::parse(std::string_view input, IniObserver* observer) {
     const auto nul = input.find('\0');
     if (nul != std::string_view::npos) {
         input = input.substr(0, nul);
@@ -153,14 +153,19 @@ IniFile IniFile::parse(std::string_view input) {
     ini.store_.reserve(input.size());
     Section* current = nullptr;
     std::size_t pos = 0;
+    int number = 0;
     while (pos < input.size()) {
-        // A line ends at CR or LF; the LF of a CR LF pair then gives an empty line, skipped.
+        // A line ends at CR, at LF or at CR LF.
         std::size_t end = pos;
         while (end < input.size() && input[end] != '\r' && input[end] != '\n') {
             ++end;
         }
         const std::string_view line = trim(input.substr(pos, end - pos));
         pos = end + 1;
+        if (end + 1 < input.size() && input[end] == '\r' && input[end + 1] == '\n') {
+            ++pos;
+        }
+        ++number;
 
         if (line.empty() || line.front() == ';') {
             continue;
@@ -176,6 +181,9 @@ IniFile IniFile::parse(std::string_view input) {
                 ini.sections_[it->second].lines.clear();
             }
             current = &ini.sections_[it->second];
+            if (observer != nullptr) {
+                observer->section(name, number);
+            }
             continue;
         }
         if (current == nullptr) {
@@ -196,6 +204,10 @@ IniFile IniFile::parse(std::string_view input) {
         }
         stored.length = ini.store_.size() - stored.begin;
         current->lines.push_back(stored);
+        if (observer != nullptr) {
+            observer->entry(ini.key(stored), stored.hasValue ? ini.value(stored) : ini.text(stored),
+                            stored.hasValue, number);
+        }
     }
     return ini;
 }

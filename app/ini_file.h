@@ -15,11 +15,25 @@ namespace velk {
 
 class FileSystem;
 
+// Told by IniFile::parse what it meets, in file order, each with its line number (from 1; CR LF
+// ends one line). Lines that are skipped (empty, ";" comments) and lines before the first
+// section are not told. For tools that point at places in a description.
+class IniObserver {
+  public:
+    virtual ~IniObserver() = default;
+    // A section header, with its name as stored (trimmed).
+    virtual void section(std::string_view name, int line) = 0;
+    // A stored line of the section started last: its key and value as stored, or, for a line
+    // without "=", an empty key and `hasValue` false (the line itself is then `value`).
+    virtual void entry(std::string_view key, std::string_view value, bool hasValue, int line) = 0;
+};
+
 class IniFile {
   public:
     IniFile() = default;
-    // Parses INI text (UTF-8; CR, LF or CR LF line ends; a NUL ends the text).
-    static IniFile parse(std::string_view text);
+    // Parses INI text (UTF-8; CR, LF or CR LF line ends; a NUL ends the text), telling
+    // `observer`, when given, every section and stored line.
+    static IniFile parse(std::string_view text, IniObserver* observer = nullptr);
     // Reads a file, decoded by decodeText (platform/text_decoding.h): a missing file (or a
     // folder) reads as empty; a file that exists but cannot be opened throws
     // AppError("Cannot open file ...") from FileSystem::readFile.

@@ -1,24 +1,19 @@
+#include <optional>
 #include <set>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "app/copy_plan.h"
 #include "app/form_install.h"
 #include "app/ini_file.h"
 #include "app/install_report.h"
+#include "app/package_rules.h"
 #include "dialogs/package_files.h"
 
 namespace velk {
 
 namespace {
-
-// A language name becomes a folder name below the target and below "Libs": it must name exactly
-// one folder level there, so no separator, no drive colon and no "." or "..". The empty name is
-// allowed: it names the folder itself.
-bool leavesItsFolder(const std::string& language) {
-    return language.find_first_of("\\/:") != std::string::npos || language == "." ||
-           language == "..";
-}
 
 // The languages the description lists in [Languages], "Lang0" to "Lang<Count - 1>" with a
 // missing key reading as "", each distinct name (compared as file names) once, at its first
@@ -59,8 +54,9 @@ void TFormInstall::btInstallClick() {
 
 // Copies the package's files into the folder named by eInstallDir: the base files of "Libs", each
 // listed language's folder into a subfolder of that name, then the default language's files over
-// the base files. Everything the user is asked comes before the first copy. Copies that fail are
-// counted and reported at the end instead of the success message; the window closes either way.
+// the base files. Everything the user is asked comes before the first copy. Copies that fail, and
+// package folders that cannot be listed, are counted and reported at the end instead of the
+// success message; the window closes either way.
 void TFormInstall::installLibrary() {
     FileSystem& files = platform_.files;
     MessageBoxes& boxes = platform_.boxes;
@@ -87,9 +83,8 @@ void TFormInstall::installLibrary() {
         }
     }
 
-    // Questions. The base files are listed once and the list serves the copying too.
-    std::vector<DirEntry> baseFiles;
-    bool baseFilesListed = false;
+    // Questions. The base files are listed once and the listing serves the copying too.
+    std::optional<PackageListing> baseFiles;
     if (!silentMode) {
         const std::string installedDescription = target + "\\" + descriptionFile;
         if (files.fileExists(installedDescription)) {
@@ -101,8 +96,7 @@ void TFormInstall::installLibrary() {
             }
         } else {
             baseFiles = packageFiles(files, libsFolder);
-            baseFilesListed = true;
-            for (const DirEntry& entry : baseFiles) {
+            for (const DirEntry& entry : baseFiles->files) {
                 if (files.fileExists(target + "\\" + entry.name) &&
                     !boxes.confirm("File " + entry.name +
                                    " is already exists in the target directory!" +
@@ -122,51 +116,27 @@ void TFormInstall::installLibrary() {
 
     FailureList failures;
     runWork("Installing the library", [&](WorkProgress& progress) {
-        // The progress counts the files as listed before the first copy. Each language folder
-        // is listed again right before its files are copied, so that its copies follow the
-        // folder as it is then.
-        if (!baseFilesListed) {
-            baseFiles = packageFiles(files, libsFolder);
-        }
-        std::size_t total = baseFiles.size();
+        // What goes where, in copying order: the base files, every listed language into its own
+        // subfolder, then the default language into the target itself, over the base files of
+        // the same name.
+        CopyPlan plan{target, descriptionFile, {}};
+        plan.folders.push_back(
+            FolderCopy{libsFolder, target, false, false,
+                       baseFiles ? std::move(*baseFiles) : packageFiles(files, libsFolder)});
         for (const std::string& language : languages) {
-            total += packageFiles(files, libsFolder + "\\" + language).size();
-        }
-        if (hasDefault) {
-            total += packageFiles(files, defaultSource).size();
-        }
-        progress.setTotal(total);
-
-        auto copyFiles = [&](const std::string& fromFolder, const std::vector<DirEntry>& entries,
-                             const std::string& toFolder) {
-            for (const DirEntry& entry : entries) {
-                const std::string to = toFolder + "\\" + entry.name;
-                if (!files.copyFile(fromFolder + "\\" + entry.name, to)) {
-                    failures.add(to);
-                }
-                progress.step();
-            }
-        };
-
-        // Base files.
-        copyFiles(libsFolder, baseFiles, target);
-        std::vector<DirEntry>().swap(baseFiles);
-
-        // Every listed language into its own subfolder. A folder that cannot be created makes
-        // its copies fail, and they are counted like any other.
-        for (const std::string& language : languages) {
-            const std::string languageTarget = target + "\\" + language;
-            if (!files.folderExists(languageTarget)) {
-                files.createFolder(languageTarget);
-            }
             const std::string languageSource = libsFolder + "\\" + language;
-            copyFiles(languageSource, packageFiles(files, languageSource), languageTarget);
+            plan.folders.push_back(FolderCopy{languageSource, target + "\\" + language, true,
+                                              !language.empty(),
+                                              packageFiles(files, languageSource)});
+        }
+        if (hasDefault) {
+            plan.folders.push_back(FolderCopy{defaultSource, target, false, false,
+                                              packageFiles(files, defaultSource)});
         }
 
-        // The default language into the target itself, over the base files of the same name.
-        if (hasDefault) {
-            copyFiles(defaultSource, packageFiles(files, defaultSource), target);
-        }
+        // The copying. A language folder that cannot be created makes its copies fail, and they
+        // are counted like any other failure.
+        failures = copyPlanned(files, plan, progress);
     });
 
     exitCode = failures.empty() ? 0 : 1;

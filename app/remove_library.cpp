@@ -4,15 +4,16 @@
 
 #include "app/form_install.h"
 #include "app/install_report.h"
+#include "app/leftovers.h"
 #include "dialogs/package_files.h"
 
 namespace velk {
 
 // Deletes from the folder named by eInstallDir the files named like the package's base files,
 // after the user confirmed. Language subfolders and files the package does not name stay. A base
-// file that is still there after its deletion failed is reported at the end instead of the
-// success message; one that was already missing is not. Removal always asks and reports, in an
-// unattended run too.
+// file that is still there after its deletion failed, and a "Libs" folder that could not be listed
+// to its end, are reported at the end instead of the success message; a file that was already
+// missing is not. Removal always asks and reports, in an unattended run too.
 void TFormInstall::btRemoveClick() {
     FileSystem& files = platform_.files;
     MessageBoxes& boxes = platform_.boxes;
@@ -39,9 +40,14 @@ void TFormInstall::btRemoveClick() {
 
     FailureList failures;
     runWork("Removing the library", [&](WorkProgress& progress) {
-        const std::vector<DirEntry> baseFiles = packageFiles(files, libsFolder);
-        progress.setTotal(baseFiles.size());
-        for (const DirEntry& entry : baseFiles) {
+        // Temporary files that a killed installation left behind go too.
+        deleteLeftovers(files, target, [&] { return allPackageFileNames(files, libsFolder); });
+        const PackageListing baseFiles = packageFiles(files, libsFolder);
+        if (!baseFiles.complete) {
+            failures.add(libsFolder); // the files it did list are still deleted
+        }
+        progress.setTotal(baseFiles.files.size());
+        for (const DirEntry& entry : baseFiles.files) {
             const std::string path = target + "\\" + entry.name;
             if (!files.deleteFile(path) && files.fileExists(path)) {
                 failures.add(path);

@@ -40,7 +40,8 @@ void TFormFiles::fillFileList(const std::string& folder) {
     std::uint64_t totalBytes = 0; // 64 bits: packages of 4 GiB and more add up right
     const std::string libs = folder + "Libs";
     if (platform_.files.folderExists(libs)) {
-        for (DirEntry& entry : packageFiles(platform_.files, libs)) {
+        // A listing that failed partway shows what it got.
+        for (DirEntry& entry : packageFiles(platform_.files, libs).files) {
             totalBytes += entry.size;
             ++count;
             lvFiles.addRow({std::move(entry.name), {std::to_string(entry.size)}});

@@ -2,16 +2,19 @@
 
 namespace velk {
 
-std::vector<DirEntry> packageFiles(FileSystem& files, const std::string& folder) {
-    std::vector<DirEntry> result;
+PackageListing packageFiles(FileSystem& files, const std::string& folder) {
+    PackageListing result;
     if (!files.setCurrentFolder(folder)) {
+        // A folder that is there but cannot be entered (no permission, a dropped share) is not
+        // the same as no folder.
+        result.complete = !files.folderExists(folder);
         return result;
     }
-    files.enumerate("*.*", [&result](const DirEntry& entry) {
+    result.complete = static_cast<bool>(files.enumerate("*.*", [&result](const DirEntry& entry) {
         if (!entry.isFolder && entry.size > 0) {
-            result.push_back(entry);
+            result.files.push_back(entry);
         }
-    });
+    }));
     return result;
 }
 

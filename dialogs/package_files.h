@@ -10,8 +10,15 @@
 
 namespace velk {
 
-// Makes `folder` the current folder and lists its package files. A folder that cannot be made
-// current has none (and the current folder stays as it was).
-std::vector<DirEntry> packageFiles(FileSystem& files, const std::string& folder);
+struct PackageListing {
+    std::vector<DirEntry> files;
+    // False when the folder exists but could not be made current or listed to its end: `files`
+    // then holds what was listed before the failure, if anything.
+    bool complete = true;
+};
+
+// Makes `folder` the current folder and lists its package files. A folder that does not exist
+// has none and is complete (the current folder stays as it was).
+PackageListing packageFiles(FileSystem& files, const std::string& folder);
 
 } // namespace velk

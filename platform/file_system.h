@@ -18,6 +18,36 @@ struct FolderId {
     bool operator==(const FolderId&) const = default;
 };
 
+// --- results that carry the system's error ---------------------------------------------------
+// Win32 error codes that the callers of this interface tell apart. The values are the system's.
+inline constexpr unsigned long kErrorFileNotFound = 2;    // ERROR_FILE_NOT_FOUND
+inline constexpr unsigned long kErrorAccessDenied = 5;    // ERROR_ACCESS_DENIED
+inline constexpr unsigned long kErrorNoMoreFiles = 18;    // ERROR_NO_MORE_FILES
+inline constexpr unsigned long kErrorGenFailure = 31;     // ERROR_GEN_FAILURE
+inline constexpr unsigned long kErrorFileExists = 80;     // ERROR_FILE_EXISTS
+inline constexpr unsigned long kErrorDiskFull = 112;      // ERROR_DISK_FULL
+inline constexpr unsigned long kErrorAlreadyExists = 183; // ERROR_ALREADY_EXISTS
+
+// The outcome of a file-system call: success, or the system's error code that made it fail (never
+// 0 then). Tests as true on success.
+class FsResult {
+  public:
+    FsResult() = default;
+    static FsResult failure(unsigned long error) {
+        FsResult result;
+        result.error_ = error != 0 ? error : kErrorGenFailure;
+        return result;
+    }
+    explicit operator bool() const { return error_ == 0; }
+    unsigned long error() const { return error_; }
+    // The call failed because its target name was taken.
+    bool nameTaken() const { return error_ == kErrorFileExists || error_ == kErrorAlreadyExists; }
+
+  private:
+    unsigned long error_ = 0;
+};
+// --- end of results ------------------------------------------------------------------------
+
 struct DirEntry {
     std::string name;       // bare name, no folder
     std::uint64_t size = 0; // full 64-bit size; 0 for folders
@@ -35,18 +65,35 @@ class FileSystem {
     virtual bool fileExists(const std::string& path) = 0;
     // Calls `visit` for every entry matching `pattern` (for example "*.*" or "*.lin"), relative
     // to the current folder unless the pattern holds a folder, with every attribute admitted, in
-    // the platform's enumeration order. Nothing when the search finds nothing or fails.
-    virtual void enumerate(const std::string& pattern,
-                           const std::function<void(const DirEntry&)>& visit) = 0;
+    // the platform's enumeration order. Succeeds when the listing got to its last entry or
+    // nothing matched; any other failure, at the start or after some entries were visited, is
+    // returned with the system's error.
+    virtual FsResult enumerate(const std::string& pattern,
+                               const std::function<void(const DirEntry&)>& visit) = 0;
     virtual bool setCurrentFolder(const std::string& path) = 0;
     // The folder of the running program, ending in a backslash.
     virtual std::string programFolder() = 0;
-    // Copies one whole file, replacing an existing one, carrying the source's attributes over.
-    // Fails, as on Windows, when the existing target is read-only or held open by another process.
-    virtual bool copyFile(const std::string& from, const std::string& to) = 0;
+    // Copies one whole file to a name that is not taken yet, carrying the source's attributes
+    // over. Fails with kErrorFileExists (nameTaken()) when anything has that name, a link
+    // included, which is never followed. A copy that fails partway may leave what it wrote.
+    virtual FsResult copyNewFile(const std::string& from, const std::string& to) = 0;
     // Creates one folder level.
     virtual bool createFolder(const std::string& path) = 0;
     virtual bool deleteFile(const std::string& path) = 0;
+
+    // --- replacing files -----------------------------------------------------------------------
+    // Moves the file `from` to `to` in the same folder, replacing the file there in one step
+    // (written through to the disk): `to` names either its old or its new content, never a mix.
+    // A link at `to` is itself replaced, never written through. Fails, as on Windows, when the
+    // file at `to` is read-only, held open by another process, or hidden or system while `from`
+    // is not; `to` is then left as it was.
+    virtual FsResult replaceFile(const std::string& from, const std::string& to) = 0;
+    // Takes the read-only attribute off a file, keeping its other attributes.
+    virtual FsResult clearReadOnly(const std::string& path) = 0;
+    // True when the path's own entry is a reparse point (a junction or symbolic link), which a
+    // write below it would pass through to wherever it leads.
+    virtual bool isLink(const std::string& path) = 0;
+    // --- end of replacing files ----------------------------------------------------------------
     // The Windows folder, without trailing backslash.
     virtual std::string windowsFolder() = 0;
     // Reads a whole file, opened for reading and shared for reading only. Throws

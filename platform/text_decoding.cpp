@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <cstring>
 #include <string_view>
+#include <utility>
 
 #include "platform/file_system.h"
 
@@ -163,23 +164,42 @@ void cutAtNul(std::string& text) {
 
 } // namespace
 
+TextEncoding detectEncoding(std::string_view bytes) {
+    if (bytes.starts_with(kUtf16LeMark)) {
+        return TextEncoding::Utf16LittleEndian;
+    }
+    if (bytes.starts_with(kUtf16BeMark)) {
+        return TextEncoding::Utf16BigEndian;
+    }
+    if (bytes.starts_with(kUtf8Mark)) {
+        return TextEncoding::Utf8Marked;
+    }
+    return isValidUtf8(bytes.substr(0, bytes.find('\0'))) ? TextEncoding::Utf8 : TextEncoding::Ansi;
+}
+
 std::string decodeText(std::string bytes, FileSystem& files) {
-    const std::string_view view(bytes);
-    if (view.starts_with(kUtf16LeMark)) {
-        return fromUtf16(view.substr(kUtf16LeMark.size()), false);
-    }
-    if (view.starts_with(kUtf16BeMark)) {
-        return fromUtf16(view.substr(kUtf16BeMark.size()), true);
-    }
-    const bool marked = view.starts_with(kUtf8Mark);
-    if (marked) {
+    return decodeText(std::move(bytes),
+                      [&files](std::string_view text) { return files.ansiToUtf8(text); });
+}
+
+std::string decodeText(std::string bytes, const AnsiDecoder& ansiToUtf8) {
+    switch (detectEncoding(bytes)) {
+    case TextEncoding::Utf16LittleEndian:
+        return fromUtf16(std::string_view(bytes).substr(kUtf16LeMark.size()), false);
+    case TextEncoding::Utf16BigEndian:
+        return fromUtf16(std::string_view(bytes).substr(kUtf16BeMark.size()), true);
+    case TextEncoding::Utf8Marked:
         bytes.erase(0, kUtf8Mark.size());
-    }
-    cutAtNul(bytes);
-    if (isValidUtf8(bytes)) {
+        cutAtNul(bytes);
+        return isValidUtf8(bytes) ? bytes : repairedUtf8(bytes);
+    case TextEncoding::Utf8:
+        cutAtNul(bytes);
         return bytes;
+    case TextEncoding::Ansi:
+        cutAtNul(bytes);
+        return ansiToUtf8(bytes);
     }
-    return marked ? repairedUtf8(bytes) : files.ansiToUtf8(bytes);
+    return bytes;
 }
 
 } // namespace velk

@@ -1,11 +1,23 @@
 #pragma once
 // Text files as editors write them, turned into the program's UTF-8.
 
+#include <functional>
 #include <string>
+#include <string_view>
 
 namespace velk {
 
 class FileSystem;
+
+// How decodeText reads a text: by its byte-order mark, as UTF-8 without one, or in the system's
+// ANSI code page.
+enum class TextEncoding { Utf8Marked, Utf16LittleEndian, Utf16BigEndian, Utf8, Ansi };
+
+// The encoding decodeText takes for these bytes.
+TextEncoding detectEncoding(std::string_view bytes);
+
+// Turns text in an ANSI code page into UTF-8.
+using AnsiDecoder = std::function<std::string(std::string_view)>;
 
 // Decodes the whole content of a text file by its byte-order mark: UTF-8 (EF BB BF), UTF-16
 // little-endian (FF FE) or big-endian (FE FF); the mark itself is dropped. Without a mark the
@@ -16,5 +28,7 @@ class FileSystem;
 // A NUL character ends the text. What the encoding named by a mark cannot decode (a malformed
 // UTF-8 sequence, a lone surrogate, an odd byte at the end of UTF-16) becomes U+FFFD.
 std::string decodeText(std::string bytes, FileSystem& files);
+// The same with the ANSI code page's conversion given directly.
+std::string decodeText(std::string bytes, const AnsiDecoder& ansiToUtf8);
 
 } // namespace velk

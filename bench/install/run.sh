@@ -15,7 +15,9 @@
 # Prints, per size, every round and the medians: wall time of each and their ratio (installer /
 # xcopy; the goal is 0.8 or less), the processor time of each (the program's own plus what the
 # wineserver spent for it, which varies less than wall time on a busy machine) and its ratio, and
-# the installer's peak working set and peak private memory.
+# the installer's peak working set and peak private memory. Each round then installs the package
+# once more over its own installation (an update: every file replaced) against `xcopy /Y` over
+# its own copy, and prints the wall times and their ratio, with their medians.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
 rounds=${1:-3}
@@ -152,7 +154,21 @@ PY
         ratio=$(awk -v a="$ims" -v b="$xms" 'BEGIN { printf "%.2f", a / b }')
         cpu_ratio=$(awk -v a="$icpu" -v b="$xcpu" 'BEGIN { printf "%.2f", a / b }')
         echo "round $round: installer $installer own_cpu_ms=$iown server_cpu_ms=$iserver | xcopy $xcopy own_cpu_ms=$xown server_cpu_ms=$xserver | ratio $ratio, processor time ratio $cpu_ratio"
-        echo "$ims $xms $(field peak_ws_kib <<<"$installer") $(field peak_private_kib <<<"$installer") $icpu $xcpu" >>"$results"
+        # Update: the same package again over its own installation, so that every file is
+        # replaced, against xcopy /Y over its own copy of the same files.
+        sync
+        uinstaller=$(wine "$launcher" "$(winpath "$pkg/VelkInstall.exe")" | tr -d '\r' | tail -n1)
+        got=$(find "$target" -maxdepth 1 -type f | wc -l)
+        if [ "$(field exit <<<"$uinstaller")" != 0 ] || [ "$got" -ne "$expected" ]; then
+            echo "update failed or left $got files in the target, expected $expected: $uinstaller" >&2
+            exit 1
+        fi
+        sync
+        uxcopy=$(wine "$launcher" xcopy.exe /E /I /Q /Y "$(winpath "$pkg/Libs")" "$(winpath "$copy")" | tr -d '\r' | tail -n1)
+        ums=$(field ms <<<"$uinstaller")
+        uxms=$(field ms <<<"$uxcopy")
+        echo "round $round update: installer $uinstaller | xcopy /Y $uxcopy | ratio $(awk -v a="$ums" -v b="$uxms" 'BEGIN { printf "%.2f", a / b }')"
+        echo "$ims $xms $(field peak_ws_kib <<<"$installer") $(field peak_private_kib <<<"$installer") $icpu $xcpu $ums $uxms" >>"$results"
     done
     ims=$(cut -d' ' -f1 "$results" | median)
     xms=$(cut -d' ' -f2 "$results" | median)
@@ -163,4 +179,8 @@ PY
     awk -v a="$ims" -v b="$xms" -v ca="$icpu" -v cb="$xcpu" -v ws="$ws" -v private="$private" 'BEGIN {
         printf "median: wall installer %d ms, xcopy %d ms, ratio %.2f; processor installer %d ms, xcopy %d ms, ratio %.2f; installer peak working set %.1f MiB, peak private %.1f MiB\n",
             a, b, a / b, ca, cb, ca / cb, ws / 1024, private / 1024 }'
+    ums=$(cut -d' ' -f7 "$results" | median)
+    uxms=$(cut -d' ' -f8 "$results" | median)
+    awk -v a="$ums" -v b="$uxms" 'BEGIN {
+        printf "median update: wall installer %d ms, xcopy /Y %d ms, ratio %.2f\n", a, b, a / b }'
 done

@@ -1,13 +1,20 @@
 #!/usr/bin/env bash
-# Start-up time of VelkInstall.exe on a small package against a minimal Win32 program that opens
-# one window, measured side by side under the same Wine (wineserver kept alive), alternating:
+# Start-up time of VelkInstall.exe on a small package against its floor (floor_window.cpp: the
+# same main window with nothing behind it) and beside a minimal Win32 program that opens one
+# window, measured side by side under the same Wine (wineserver kept alive), in turn:
 #   bench/startup/run.sh [ROUNDS]
 # Environment: BUILD_DIR (default build/win), STARTUP_WINEPREFIX (default
 # BUILD_DIR/startup-wineprefix). The run writes and deletes host suite keys and ends its
 # wineserver, so it always works in a prefix of its own and ignores WINEPREFIX.
+#   BREAKDOWN=1       also runs the floor with one piece of the installer's start-up added back
+#                     each (floor_window.cpp): the static imports of the shell's and COM's DLLs,
+#                     the hidden dialogs, the description, then the registry, then the logo, and
+#                     then a second paint of the whole window (what the first paint takes)
+#   COMPARE=PROGRAM   also runs another build of VelkInstall.exe on the same package (an older
+#                     one, say), as "compare"
 # Each time runs from the process's start to its main window shown and answering messages.
-# Prints one line per round, the medians, and the median of the rounds' ratios (installer /
-# minimal window; the target is at most 1.2).
+# Prints one line per round, the medians, and each program's median ratio to the floor (the
+# installer's target is at most 1.05).
 set -euo pipefail
 # Every Wine command of the run, the registry writes included, must see the same display: a
 # wineserver started without one keeps a desktop without one, and windows then fail to open.
@@ -26,16 +33,23 @@ if [ ! -f "$build/CMakeCache.txt" ]; then
 else
     cmake "$build" >/dev/null
 fi
-cmake --build "$build" --target VelkInstall startup_launcher minimal_window -j2 >/dev/null
+cmake --build "$build" --target VelkInstall startup_launcher minimal_window floor_window \
+    floor_imports -j2 >/dev/null
 launcher=$(find "$build" -name startup_launcher.exe -print -quit)
 minimal=$(find "$build" -name minimal_window.exe -print -quit)
+floor=$(find "$build" -name floor_window.exe -print -quit)
+floor_imports=$(find "$build" -name floor_imports.exe -print -quit)
 "$root/scripts/wine-prefix" "$WINEPREFIX" >/dev/null
 
 # A small package: the program, a description accepting an installed host suite version, a
-# readme, two language folders and a logo.
+# readme, two language folders and a logo. The floor lies beside the program, so that the pieces
+# it adds back read the same package.
 work=$(mktemp -d)
 mkdir -p "$work/pkg/Libs/English" "$work/pkg/Libs/German" "$work/target"
-cp "$build/VelkInstall.exe" "$work/pkg/"
+cp "$build/VelkInstall.exe" "$floor" "$floor_imports" "$work/pkg/"
+if [ -n "${COMPARE:-}" ]; then
+    cp "$COMPARE" "$work/pkg/VelkInstall_compare.exe"
+fi
 cp "$minimal" "$work/minimal_window.exe"
 printf '%s\r\n' '[About]' 'Name=Startup Bench' 'Version=1.0.0' 'Distributed=Bench' \
     'Author=Bench' 'Picture=logo.bmp' '[Licence]' 'Text=First line\nSecond line' '[Dorvan]' \
@@ -57,8 +71,26 @@ cleanup() {
 }
 trap cleanup EXIT
 
-installer=$(wine winepath -w "$work/pkg/VelkInstall.exe" 2>/dev/null | tr -d '\r')
-baseline=$(wine winepath -w "$work/minimal_window.exe" 2>/dev/null | tr -d '\r')
+windows_path() { wine winepath -w "$1" 2>/dev/null | tr -d '\r'; }
+installer=$(windows_path "$work/pkg/VelkInstall.exe")
+floor_path=$(windows_path "$work/pkg/floor_window.exe")
+# NAME CLASS PROGRAM ARGUMENTS, the floor first: the ratios are to it.
+programs=(floor TFormInstall "$floor_path" ""
+          installer TFormInstall "$installer" ""
+          bare MinimalWindow "$(windows_path "$work/minimal_window.exe")" "")
+if [ -n "${COMPARE:-}" ]; then
+    programs+=(compare TFormInstall "$(windows_path "$work/pkg/VelkInstall_compare.exe")" "")
+fi
+if [ -n "${BREAKDOWN:-}" ]; then
+    programs+=(+imports TFormInstall "$(windows_path "$work/pkg/floor_imports.exe")" ""
+               +dialogs TFormInstall "$floor_path" --dialogs
+               +description TFormInstall "$floor_path" --description
+               +desc+registry TFormInstall "$floor_path" "--description --registry"
+               +desc+reg+logo TFormInstall "$floor_path" "--description --registry --logo"
+               +desc+reg+logo+repaint TFormInstall "$floor_path"
+               "--description --registry --logo --repaint")
+fi
 wineserver -p >/dev/null 2>&1 || true # keep the server alive between the runs
-echo "A = VelkInstall.exe on a package, B = minimal one-window program, $rounds rounds"
-wine "$launcher" "$rounds" "$installer" "$baseline" TFormInstall MinimalWindow
+echo "floor = the main window alone, installer = VelkInstall.exe on a package, bare = minimal"
+echo "one-window program; $rounds rounds"
+wine "$launcher" "$rounds" "${programs[@]}"

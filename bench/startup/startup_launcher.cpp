@@ -1,11 +1,13 @@
 // Measures how long programs take from their start to their main window shown and idle, in turn,
-// and prints each time, the medians, and the median of the rounds' ratios:
-//   startup_launcher ROUNDS PROGRAM_A PROGRAM_B [CLASS_A CLASS_B]
-// Each program runs once first, not measured, to warm the caches; then every round starts A,
-// then B. A time runs from CreateProcess to the moment the process has a visible top-level
-// window (of the given window class, when one is given: so that a message box shown before the
-// main window does not count) whose thread answers a sent message, that is, runs its message
-// loop; then the process is ended.
+// and prints each time, the medians, and each program's median ratio to the first one:
+//   startup_launcher ROUNDS NAME CLASS PROGRAM ARGUMENTS [NAME CLASS PROGRAM ARGUMENTS]...
+// NAME labels a program in the output; CLASS is the window class of its main window ("" for
+// any), so that a message box shown before the main window does not count; ARGUMENTS may be "".
+// Each program runs once first, not measured, to warm the caches; then every round runs each
+// program once, starting with a different one each round, so that no program always follows
+// the same one. A time runs from CreateProcess to the moment the process has a visible
+// top-level window of the given class whose thread answers a sent message, that is, runs its
+// message loop; then the process is ended.
 #include <windows.h>
 
 #include <algorithm>
@@ -56,9 +58,21 @@ struct Measurement {
     double elapsed; // ms from the start to the shown, idle main window; negative on failure
 };
 
-Measurement measure(const std::string& program, const char* className) {
+struct Program {
+    std::string name;
+    std::string className;
+    std::string path;
+    std::string arguments;
+};
+
+Measurement measure(const Program& entry) {
+    const std::string& program = entry.path;
+    const char* className = entry.className.empty() ? nullptr : entry.className.c_str();
     std::string folder = program.substr(0, program.find_last_of("\\/") + 1);
     std::string commandLine = "\"" + program + "\"";
+    if (!entry.arguments.empty()) {
+        commandLine += " " + entry.arguments;
+    }
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process{};
@@ -96,40 +110,50 @@ Measurement measure(const std::string& program, const char* className) {
 } // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 4 && argc != 6) {
-        std::fprintf(stderr,
-                     "usage: startup_launcher ROUNDS PROGRAM_A PROGRAM_B [CLASS_A CLASS_B]\n");
+    if (argc < 6 || (argc - 2) % 4 != 0) {
+        std::fprintf(stderr, "usage: startup_launcher ROUNDS NAME CLASS PROGRAM ARGUMENTS "
+                             "[NAME CLASS PROGRAM ARGUMENTS]...\n");
         return 2;
     }
-    const char* classA = argc == 6 ? argv[4] : nullptr;
-    const char* classB = argc == 6 ? argv[5] : nullptr;
     const int rounds = std::max(1, std::atoi(argv[1]));
-    const std::string programA = argv[2];
-    const std::string programB = argv[3];
-    if (measure(programA, classA).elapsed < 0 || measure(programB, classB).elapsed < 0) {
-        return 1;
+    std::vector<Program> programs;
+    for (int i = 2; i + 3 < argc; i += 4) {
+        programs.push_back({argv[i], argv[i + 1], argv[i + 2], argv[i + 3]});
     }
-    std::vector<double> timesA;
-    std::vector<double> timesB;
-    std::vector<double> ratios;
-    for (int round = 1; round <= rounds; ++round) {
-        const Measurement a = measure(programA, classA);
-        const Measurement b = measure(programB, classB);
-        if (a.elapsed < 0 || b.elapsed < 0) {
+    const std::size_t count = programs.size();
+    for (const Program& program : programs) {
+        if (measure(program).elapsed < 0) {
             return 1;
         }
-        timesA.push_back(a.elapsed);
-        timesB.push_back(b.elapsed);
-        ratios.push_back(a.elapsed / b.elapsed);
-        std::printf("round %2d: A %8.1f ms   B %8.1f ms\n", round, a.elapsed, b.elapsed);
+    }
+    std::vector<std::vector<double>> times(count);
+    std::vector<std::vector<double>> ratios(count);
+    for (int round = 1; round <= rounds; ++round) {
+        std::vector<double> elapsed(count);
+        for (std::size_t step = 0; step < count; ++step) {
+            const std::size_t i = (step + static_cast<std::size_t>(round - 1)) % count;
+            const Measurement m = measure(programs[i]);
+            if (m.elapsed < 0) {
+                return 1;
+            }
+            elapsed[i] = m.elapsed;
+        }
+        std::printf("round %2d:", round);
+        for (std::size_t i = 0; i < count; ++i) {
+            times[i].push_back(elapsed[i]);
+            ratios[i].push_back(elapsed[i] / elapsed[0]);
+            std::printf("  %s %.1f", programs[i].name.c_str(), elapsed[i]);
+        }
+        std::printf("  (ms)\n");
         std::fflush(stdout);
     }
-    const double medianA = median(timesA);
-    const double medianB = median(timesB);
-    // The machine's load drifts; the ratio within each round (A and B run back to back) is the
-    // steadier figure, and is the one to compare with the target.
-    std::printf("median A %.1f ms, median B %.1f ms, ratio of medians %.3f\n", medianA, medianB,
-                medianA / medianB);
-    std::printf("median ratio A/B %.3f\n", median(ratios));
+    // The machine's load drifts; the ratio within each round (the programs run back to back) is
+    // the steadier figure, and is the one to compare with the target.
+    std::printf("%-24s %10s %22s\n", "program", "median ms",
+                ("median ratio to " + programs[0].name).c_str());
+    for (std::size_t i = 0; i < count; ++i) {
+        std::printf("%-24s %10.1f %22.3f\n", programs[i].name.c_str(), median(times[i]),
+                    median(ratios[i]));
+    }
     return 0;
 }

@@ -15,6 +15,7 @@
 #include <utility>
 #include <vector>
 
+#include "platform/win32/system_library.h"
 #include "platform/win32/wide_text.h"
 #include "platform/win32/window_dpi.h"
 
@@ -22,10 +23,49 @@ namespace velk::win32 {
 
 namespace {
 
+// --- the shell's functions, loaded when the first tree is made ------------------------------
+
+constinit const SystemFunction<decltype(&::CoTaskMemFree)> coTaskMemFree{L"ole32.dll",
+                                                                         "CoTaskMemFree"};
+constinit const SystemFunction<decltype(&::StrRetToStrW)> strRetToStr{L"shlwapi.dll",
+                                                                      "StrRetToStrW"};
+constinit const SystemFunction<decltype(&::SHGetFileInfoW)> shGetFileInfo{L"shell32.dll",
+                                                                          "SHGetFileInfoW"};
+constinit const SystemFunction<decltype(&::SHGetDataFromIDListW)> shGetDataFromIDList{
+    L"shell32.dll", "SHGetDataFromIDListW"};
+constinit const SystemFunction<decltype(&::SHMapPIDLToSystemImageListIndex)>
+    shMapPidlToSystemImageListIndex{L"shell32.dll", "SHMapPIDLToSystemImageListIndex"};
+constinit const SystemFunction<decltype(&::SHGetDesktopFolder)> shGetDesktopFolder{
+    L"shell32.dll", "SHGetDesktopFolder"};
+constinit const SystemFunction<decltype(&::SHGetSpecialFolderLocation)> shGetSpecialFolderLocation{
+    L"shell32.dll", "SHGetSpecialFolderLocation"};
+constinit const SystemFunction<decltype(&::ILGetNext)> ilGetNext{L"shell32.dll", "ILGetNext"};
+constinit const SystemFunction<decltype(&::ILFindLastID)> ilFindLastId{L"shell32.dll",
+                                                                       "ILFindLastID"};
+constinit const SystemFunction<decltype(&::ILCombine)> ilCombine{L"shell32.dll", "ILCombine"};
+constinit const SystemFunction<decltype(&::ILCloneFirst)> ilCloneFirst{L"shell32.dll",
+                                                                       "ILCloneFirst"};
+
+// Looks every one of them up (loading their DLLs), so that none can fail later, in a
+// notification or a deleter: throws AppError naming what is missing.
+void requireShellFunctions() {
+    coTaskMemFree.get();
+    strRetToStr.get();
+    shGetFileInfo.get();
+    shGetDataFromIDList.get();
+    shMapPidlToSystemImageListIndex.get();
+    shGetDesktopFolder.get();
+    shGetSpecialFolderLocation.get();
+    ilGetNext.get();
+    ilFindLastId.get();
+    ilCombine.get();
+    ilCloneFirst.get();
+}
+
 // --- owners of shell memory and COM objects ----------------------------------------------
 
 struct TaskMemFree {
-    void operator()(void* memory) const noexcept { CoTaskMemFree(memory); }
+    void operator()(void* memory) const noexcept { coTaskMemFree(memory); }
 };
 // An item ID list (absolute or relative) allocated by the shell.
 using UniquePidl = std::unique_ptr<ITEMIDLIST, TaskMemFree>;
@@ -64,22 +104,6 @@ template <typename T> class ComPtr {
     T* ptr_ = nullptr;
 };
 
-// Keeps COM initialised on this thread for as long as the tree lives.
-class ComApartment {
-  public:
-    ComApartment() : result_(CoInitialize(nullptr)) {}
-    ComApartment(const ComApartment&) = delete;
-    ComApartment& operator=(const ComApartment&) = delete;
-    ~ComApartment() {
-        if (SUCCEEDED(result_)) {
-            CoUninitialize();
-        }
-    }
-
-  private:
-    HRESULT result_;
-};
-
 bool isEmptyPidl(LPCITEMIDLIST pidl) {
     return pidl == nullptr || pidl->mkid.cb == 0;
 }
@@ -87,7 +111,7 @@ bool isEmptyPidl(LPCITEMIDLIST pidl) {
 // The text of a STRRET as the shell returns it (it frees what the STRRET held).
 std::string strretText(STRRET& strret, LPCITEMIDLIST pidl) {
     wchar_t* raw = nullptr;
-    if (FAILED(StrRetToStrW(&strret, pidl, &raw)) || raw == nullptr) {
+    if (FAILED(strRetToStr(&strret, pidl, &raw)) || raw == nullptr) {
         return {};
     }
     const UniqueTaskString text(raw);
@@ -118,12 +142,12 @@ SmallIcons desktopIcons(LPCITEMIDLIST absolute) {
     SmallIcons icons;
     SHFILEINFOW info{};
     const UINT flags = SHGFI_PIDL | SHGFI_SYSICONINDEX | SHGFI_SMALLICON;
-    if (SHGetFileInfoW(reinterpret_cast<LPCWSTR>(absolute), 0, &info, sizeof info, flags) != 0) {
+    if (shGetFileInfo(reinterpret_cast<LPCWSTR>(absolute), 0, &info, sizeof info, flags) != 0) {
         icons.normal = info.iIcon;
     }
     icons.open = icons.normal;
-    if (SHGetFileInfoW(reinterpret_cast<LPCWSTR>(absolute), 0, &info, sizeof info,
-                       flags | SHGFI_OPENICON) != 0) {
+    if (shGetFileInfo(reinterpret_cast<LPCWSTR>(absolute), 0, &info, sizeof info,
+                      flags | SHGFI_OPENICON) != 0) {
         icons.open = info.iIcon;
     }
     return icons;
@@ -134,12 +158,12 @@ SmallIcons plainFolderIcons() {
     SmallIcons icons;
     SHFILEINFOW info{};
     const UINT flags = SHGFI_USEFILEATTRIBUTES | SHGFI_SYSICONINDEX | SHGFI_SMALLICON;
-    if (SHGetFileInfoW(L"folder", FILE_ATTRIBUTE_DIRECTORY, &info, sizeof info, flags) != 0) {
+    if (shGetFileInfo(L"folder", FILE_ATTRIBUTE_DIRECTORY, &info, sizeof info, flags) != 0) {
         icons.normal = info.iIcon;
     }
     icons.open = icons.normal;
-    if (SHGetFileInfoW(L"folder", FILE_ATTRIBUTE_DIRECTORY, &info, sizeof info,
-                       flags | SHGFI_OPENICON) != 0) {
+    if (shGetFileInfo(L"folder", FILE_ATTRIBUTE_DIRECTORY, &info, sizeof info,
+                      flags | SHGFI_OPENICON) != 0) {
         icons.open = info.iIcon;
     }
     return icons;
@@ -151,13 +175,13 @@ SmallIcons plainFolderIcons() {
 // lists them (no walk from the desktop, unlike SHGetFileInfo on an absolute ID list).
 SmallIcons childIcons(IShellFolder& parent, LPCITEMIDLIST child, const SmallIcons& plain) {
     WIN32_FIND_DATAW data{};
-    if (SUCCEEDED(SHGetDataFromIDListW(&parent, child, SHGDFIL_FINDDATA, &data, sizeof data)) &&
+    if (SUCCEEDED(shGetDataFromIDList(&parent, child, SHGDFIL_FINDDATA, &data, sizeof data)) &&
         (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0 &&
         (data.dwFileAttributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_SYSTEM)) == 0) {
         return plain;
     }
     SmallIcons icons;
-    icons.normal = SHMapPIDLToSystemImageListIndex(&parent, child, &icons.open);
+    icons.normal = shMapPidlToSystemImageListIndex(&parent, child, &icons.open);
     if (icons.normal < 0) {
         icons.normal = 0;
     }
@@ -192,18 +216,18 @@ class ShellTreeView : public Win32ControlView, public ShellTreeNavigator {
         // The system's small icon list belongs to the shell: the tree only borrows it.
         SHFILEINFOW info{};
         const auto icons = reinterpret_cast<HIMAGELIST>(
-            SHGetFileInfoW(L"C:\\", 0, &info, sizeof info, SHGFI_SYSICONINDEX | SHGFI_SMALLICON));
+            shGetFileInfo(L"C:\\", 0, &info, sizeof info, SHGFI_SYSICONINDEX | SHGFI_SMALLICON));
         if (icons != nullptr) {
             SendMessageW(hwnd_, TVM_SETIMAGELIST, TVSIL_NORMAL, reinterpret_cast<LPARAM>(icons));
         }
         plainIcons_ = plainFolderIcons();
 
         tree_.bindNavigator(this);
-        if (FAILED(SHGetDesktopFolder(desktop_.put())) || !desktop_) {
+        if (FAILED(shGetDesktopFolder(desktop_.put())) || !desktop_) {
             return;
         }
         LPITEMIDLIST desktopPidl = nullptr;
-        if (FAILED(SHGetSpecialFolderLocation(hwnd_, CSIDL_DESKTOP, &desktopPidl)) ||
+        if (FAILED(shGetSpecialFolderLocation(hwnd_, CSIDL_DESKTOP, &desktopPidl)) ||
             desktopPidl == nullptr) {
             return;
         }
@@ -245,7 +269,7 @@ class ShellTreeView : public Win32ControlView, public ShellTreeNavigator {
         const UINT size = GetSystemMetrics(SM_CXICON) <= wanted ? SHGFI_LARGEICON : SHGFI_SMALLICON;
         SHFILEINFOW info{};
         const auto icons = reinterpret_cast<HIMAGELIST>(
-            SHGetFileInfoW(L"C:\\", 0, &info, sizeof info, SHGFI_SYSICONINDEX | size));
+            shGetFileInfo(L"C:\\", 0, &info, sizeof info, SHGFI_SYSICONINDEX | size));
         if (icons != nullptr) {
             SendMessageW(hwnd_, TVM_SETIMAGELIST, TVSIL_NORMAL, reinterpret_cast<LPARAM>(icons));
         }
@@ -298,7 +322,7 @@ class ShellTreeView : public Win32ControlView, public ShellTreeNavigator {
         // Walk the target's item IDs from the desktop down, opening only the ancestors. (Turning
         // the tree's redrawing off meanwhile measured slower under Wine, not faster.)
         HTREEITEM item = root_;
-        for (LPCITEMIDLIST step = target.get(); !isEmptyPidl(step); step = ILGetNext(step)) {
+        for (LPCITEMIDLIST step = target.get(); !isEmptyPidl(step); step = ilGetNext(step)) {
             open(item);
             HTREEITEM next = childFor(item, step);
             if (next == nullptr) {
@@ -384,7 +408,7 @@ class ShellTreeView : public Win32ControlView, public ShellTreeNavigator {
         if (!node.folder) {
             if (isEmptyPidl(node.pidl.get())) {
                 node.folder = desktop_;
-            } else if (FAILED(node.parentFolder->BindToObject(ILFindLastID(node.pidl.get()),
+            } else if (FAILED(node.parentFolder->BindToObject(ilFindLastId(node.pidl.get()),
                                                               nullptr, IID_IShellFolder,
                                                               node.folder.putVoid()))) {
                 node.folder.reset();
@@ -479,7 +503,7 @@ class ShellTreeView : public Win32ControlView, public ShellTreeNavigator {
                 });
         }
         for (Child& child : children) {
-            UniquePidl absolute(ILCombine(node->pidl.get(), child.relative.get()));
+            UniquePidl absolute(ilCombine(node->pidl.get(), child.relative.get()));
             if (absolute) {
                 insert(item, std::move(absolute), child.name,
                        childIcons(*folder, child.relative.get(), plainIcons_), child.hasChildren,
@@ -504,7 +528,7 @@ class ShellTreeView : public Win32ControlView, public ShellTreeNavigator {
     HTREEITEM childFor(HTREEITEM parent, LPCITEMIDLIST step) {
         Node* parentNode = nodeOf(parent);
         IShellFolder* folder = parentNode != nullptr ? folderOf(*parentNode) : nullptr;
-        const UniquePidl wanted(ILCloneFirst(step));
+        const UniquePidl wanted(ilCloneFirst(step));
         if (folder == nullptr || !wanted) {
             return nullptr;
         }
@@ -512,7 +536,7 @@ class ShellTreeView : public Win32ControlView, public ShellTreeNavigator {
         for (HTREEITEM child = nextItem(parent, TVGN_CHILD); child != nullptr;
              child = nextItem(child, TVGN_NEXT)) {
             if (Node* node = nodeOf(child)) {
-                children.emplace_back(child, ILFindLastID(node->pidl.get()));
+                children.emplace_back(child, ilFindLastId(node->pidl.get()));
             }
         }
         // Usually the parsed ID is byte for byte the one the folder listed; else the folder
@@ -579,6 +603,7 @@ class ShellTreeView : public Win32ControlView, public ShellTreeNavigator {
 
 std::unique_ptr<Win32ControlView> createShellTreeView(ShellTree& tree, HWND parent,
                                                       const ControlLayout& layout, HFONT font) {
+    requireShellFunctions();
     return std::make_unique<ShellTreeView>(tree, parent, layout, font);
 }
 

@@ -3,7 +3,16 @@
 #include <objbase.h>
 #include <shobjidl.h>
 
+#include "platform/app_error.h"
+
 namespace velk::win32 {
+
+namespace {
+
+constinit const SystemFunction<decltype(&::CoCreateInstance)> coCreateInstance{L"ole32.dll",
+                                                                               "CoCreateInstance"};
+
+} // namespace
 
 void TaskbarProgress::Release::operator()(ITaskbarList3* list) const {
     list->Release();
@@ -11,10 +20,15 @@ void TaskbarProgress::Release::operator()(ITaskbarList3* list) const {
 
 TaskbarProgress::TaskbarProgress(HWND window) : window_(window) {
     ITaskbarList3* list = nullptr;
-    if (FAILED(CoCreateInstance(CLSID_TaskbarList, nullptr, CLSCTX_INPROC_SERVER, IID_ITaskbarList3,
-                                reinterpret_cast<void**>(&list))) ||
-        list == nullptr) {
-        return;
+    try {
+        com_.emplace();
+        if (FAILED(coCreateInstance(CLSID_TaskbarList, nullptr, CLSCTX_INPROC_SERVER,
+                                    IID_ITaskbarList3, reinterpret_cast<void**>(&list))) ||
+            list == nullptr) {
+            return;
+        }
+    } catch (const AppError&) {
+        return; // no COM to be had: the taskbar button shows no progress
     }
     list_.reset(list);
     if (FAILED(list_->HrInit())) {

@@ -6,6 +6,9 @@
 
 #include <cstddef>
 #include <memory>
+#include <optional>
+
+#include "platform/win32/system_library.h"
 
 struct ITaskbarList3;
 
@@ -13,8 +16,8 @@ namespace velk::win32 {
 
 class TaskbarProgress {
   public:
-    // Shows an empty bar on `window`'s button; nothing where the system has no taskbar list or
-    // COM is not set up on this thread.
+    // Shows an empty bar on `window`'s button; nothing where the system has no taskbar list.
+    // Loads COM (ole32.dll) then, not before.
     explicit TaskbarProgress(HWND window);
     TaskbarProgress(const TaskbarProgress&) = delete;
     TaskbarProgress& operator=(const TaskbarProgress&) = delete;
@@ -29,6 +32,7 @@ class TaskbarProgress {
     };
 
     HWND window_;
+    std::optional<ComApartment> com_; // outlives the list
     std::unique_ptr<ITaskbarList3, Release> list_;
 };
 

@@ -23,6 +23,16 @@ std::wstring processCurrentFolder() {
 }
 
 static_assert(Win32FileSystem::kMaxPath == MAX_PATH);
+static_assert(kErrorFileNotFound == ERROR_FILE_NOT_FOUND &&
+              kErrorAccessDenied == ERROR_ACCESS_DENIED &&
+              kErrorNoMoreFiles == ERROR_NO_MORE_FILES && kErrorGenFailure == ERROR_GEN_FAILURE &&
+              kErrorFileExists == ERROR_FILE_EXISTS && kErrorDiskFull == ERROR_DISK_FULL &&
+              kErrorAlreadyExists == ERROR_ALREADY_EXISTS);
+
+// The failure that the last call reported.
+FsResult lastFailure() {
+    return FsResult::failure(GetLastError());
+}
 
 } // namespace
 
@@ -105,12 +115,17 @@ bool Win32FileSystem::fileExists(const std::string& path) {
     return find && (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
 }
 
-void Win32FileSystem::enumerate(const std::string& pattern,
-                                const std::function<void(const DirEntry&)>& visit) {
+FsResult Win32FileSystem::enumerate(const std::string& pattern,
+                                    const std::function<void(const DirEntry&)>& visit) {
     WIN32_FIND_DATAW data;
     UniqueFindHandle find(FindFirstFileW(systemPath(pattern).c_str(), &data));
     if (!find) {
-        return;
+        const DWORD error = GetLastError();
+        // Nothing matches: an empty listing. Anything else (a folder that cannot be read, a
+        // missing path) is a listing that failed.
+        return error == ERROR_FILE_NOT_FOUND || error == ERROR_NO_MORE_FILES
+                   ? FsResult()
+                   : FsResult::failure(error);
     }
     DirEntry entry; // reused: only the name's storage grows when needed
     do {
@@ -122,6 +137,10 @@ void Win32FileSystem::enumerate(const std::string& pattern,
         entry.attributes = data.dwFileAttributes;
         visit(entry);
     } while (FindNextFileW(find.get(), &data));
+    // Only the end of the entries ends a listing normally; a read error or a dropped network
+    // connection partway must not pass for the end.
+    const DWORD error = GetLastError();
+    return error == ERROR_NO_MORE_FILES ? FsResult() : FsResult::failure(error);
 }
 
 bool Win32FileSystem::setCurrentFolder(const std::string& path) {
@@ -158,34 +177,65 @@ std::string Win32FileSystem::programFolder() {
     return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
 }
 
-bool Win32FileSystem::copyFile(const std::string& from, const std::string& to) {
-    // A copy that may not replace anything needs none of the checks below, so a new target is
-    // tried first. Under Wine this also spares two lookups of the missing name, each a scan of
-    // the whole target folder: 5,000 new files into one folder took 6.8 s this way against
-    // 18.2 s with the checks first. Any failure (the target exists, or anything else) takes the
-    // path below as before.
+FsResult Win32FileSystem::copyNewFile(const std::string& from, const std::string& to) {
+    // With fail-if-exists the copy creates its target as a new file: an existing name, a link
+    // included, is never opened, so nothing is written through a link.
+    if (CopyFileW(systemPath(from).c_str(), systemPath(to).c_str(), TRUE) == FALSE) {
+        return lastFailure();
+    }
+    return {};
+}
+
+FsResult Win32FileSystem::replaceFile(const std::string& from, const std::string& to) {
     const std::wstring source = systemPath(from);
     const std::wstring target = systemPath(to);
-    if (CopyFileW(source.c_str(), target.c_str(), TRUE) != FALSE) {
-        return true;
-    }
     // Windows refuses to replace a read-only file, and a hidden or system file with one that
-    // lacks that attribute (the rule of CreateFile with CREATE_ALWAYS, which the copy uses).
-    // Wine lets a root user do both. Refuse here so that the program behaves the same
-    // everywhere, before anything of the target is touched.
+    // lacks that attribute. Wine lets a root user do both. Refuse here so that the program
+    // behaves the same everywhere, before anything of the target is touched. A link is replaced
+    // as an entry of its own, whatever it leads to.
     const DWORD targetAttributes = GetFileAttributesW(target.c_str());
     if (targetAttributes != invalidAttributes &&
-        (targetAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
+        (targetAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) == 0) {
         const DWORD sourceAttributes = GetFileAttributesW(source.c_str());
         const DWORD keptBits = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
         const bool dropsKeptBit = sourceAttributes != invalidAttributes &&
                                   (targetAttributes & keptBits & ~sourceAttributes) != 0;
         if ((targetAttributes & FILE_ATTRIBUTE_READONLY) != 0 || dropsKeptBit) {
-            SetLastError(ERROR_ACCESS_DENIED);
-            return false;
+            return FsResult::failure(ERROR_ACCESS_DENIED);
         }
     }
-    return CopyFileW(source.c_str(), target.c_str(), FALSE) != FALSE;
+    if (MoveFileExW(source.c_str(), target.c_str(),
+                    MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) == FALSE) {
+        return lastFailure();
+    }
+    return {};
+}
+
+FsResult Win32FileSystem::clearReadOnly(const std::string& path) {
+    const std::wstring system = systemPath(path);
+    const DWORD attributes = GetFileAttributesW(system.c_str());
+    if (attributes == invalidAttributes) {
+        return lastFailure();
+    }
+    if ((attributes & FILE_ATTRIBUTE_READONLY) != 0) {
+        // Only these can be set; FILE_ATTRIBUTE_NORMAL must stand alone, when nothing else is.
+        const DWORD settable = FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_HIDDEN |
+                               FILE_ATTRIBUTE_NOT_CONTENT_INDEXED | FILE_ATTRIBUTE_OFFLINE |
+                               FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_TEMPORARY;
+        const DWORD rest = attributes & settable;
+        if (SetFileAttributesW(system.c_str(), rest != 0 ? rest : FILE_ATTRIBUTE_NORMAL) == FALSE) {
+            return lastFailure();
+        }
+    }
+    return {};
+}
+
+bool Win32FileSystem::isLink(const std::string& path) {
+    if (path.empty()) {
+        return false;
+    }
+    const DWORD attributes = GetFileAttributesW(systemPath(path).c_str());
+    return attributes != invalidAttributes && (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
 }
 
 bool Win32FileSystem::createFolder(const std::string& path) {

@@ -35,13 +35,16 @@ class Win32FileSystem : public FileSystem {
 
     bool folderExists(const std::string& path) override;
     bool fileExists(const std::string& path) override;
-    void enumerate(const std::string& pattern,
-                   const std::function<void(const DirEntry&)>& visit) override;
+    FsResult enumerate(const std::string& pattern,
+                       const std::function<void(const DirEntry&)>& visit) override;
     bool setCurrentFolder(const std::string& path) override;
     std::string programFolder() override;
-    bool copyFile(const std::string& from, const std::string& to) override;
+    FsResult copyNewFile(const std::string& from, const std::string& to) override;
     bool createFolder(const std::string& path) override;
     bool deleteFile(const std::string& path) override;
+    FsResult replaceFile(const std::string& from, const std::string& to) override;
+    FsResult clearReadOnly(const std::string& path) override;
+    bool isLink(const std::string& path) override;
     std::string windowsFolder() override;
     std::string readFile(const std::string& path) override;
     std::string fullPath(const std::string& path) override;

@@ -2,7 +2,6 @@
 #include <windows.h>
 
 #include <commctrl.h>
-#include <objbase.h>
 
 #include "app/error_report.h"
 #include "app/form_install.h"
@@ -14,26 +13,7 @@
 #include "platform/win32/win32_process_starter.h"
 #include "platform/win32/win32_registry.h"
 #include "platform/win32/window_binding.h"
-
-namespace {
-
-// Initialises COM for the shell's folder tree on this thread for the program's lifetime.
-class ComApartment {
-  public:
-    ComApartment() : initialized_(SUCCEEDED(CoInitialize(nullptr))) {}
-    ComApartment(const ComApartment&) = delete;
-    ComApartment& operator=(const ComApartment&) = delete;
-    ~ComApartment() {
-        if (initialized_) {
-            CoUninitialize();
-        }
-    }
-
-  private:
-    bool initialized_;
-};
-
-} // namespace
+#include "platform/win32/window_on_first_use.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int showCommand) {
     using namespace velk;
@@ -45,7 +25,8 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int showCommand) {
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES |
                                                        ICC_LISTVIEW_CLASSES | ICC_TREEVIEW_CLASSES};
     InitCommonControlsEx(&controls);
-    ComApartment com;
+    // COM and the shell's DLLs are loaded by the folder tree when it is first made
+    // (platform/win32/system_library.h): the main window needs neither.
 
     Win32Registry registry;
     Win32FileSystem files;
@@ -72,17 +53,13 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int showCommand) {
         // Nothing was installed: an unattended run says so as it does for any other stop.
         return main.exitCode != 0 ? main.exitCode : 1;
     }
-    // The dialogs' windows (the folder picker's shell tree takes most of the start-up time) are
-    // built once the shown main window has had nothing to do for a moment, or before the first
-    // handler of a main window control runs, whichever comes first: the user sees the main
-    // window and can use it without waiting for them, and every button that opens a dialog
-    // finds it ready.
+    // The dialogs' windows (the folder picker's shell tree alone costs more than the main
+    // window) are made when a handler first prepares or shows them: a start-up, and an
+    // unattended run, that never opens them never makes them.
     FormWindow filesWindow(formFiles, reporting, "TFormFiles", &mainWindow);
     FormWindow directoryWindow(directoryForm, reporting, "TDirectoryForm", &mainWindow);
-    mainWindow.runWhenIdle([&filesWindow, &directoryWindow] {
-        filesWindow.create();
-        directoryWindow.create();
-    });
+    WindowOnFirstUse filesOnFirstUse(formFiles, filesWindow);
+    WindowOnFirstUse directoryOnFirstUse(directoryForm, directoryWindow);
 
     (void)showCommand;
     mainWindow.show();

@@ -1,6 +1,7 @@
 // End-to-end tests of installations whose copies fail: a read-only file in the target folder and
-// a target folder on a full disk. The failed files are named in the error box, the program ends
-// with exit code 1, and every other file is copied.
+// a target folder on a full disk, for a first installation and for an update. The failed files
+// are named in the error box, the program ends with exit code 1, every other file is copied, and
+// a file that could not be replaced stays as it was.
 #include <cstdlib>
 #include <string>
 #include <vector>
@@ -105,6 +106,44 @@ TEST_F(InstallFaultsE2E, AFullDiskFailsTheCopiesOfAFileTooBigAndTheBaseFilesAreC
     EXPECT_EQ(readFile(target("texts.txt")), "base texts");
     EXPECT_EQ(readFile(target("Demo.lin")), kDescription);
     EXPECT_TRUE(folderExists(target("English")));
+    removeTree(usr);
+}
+
+// Needs the small file system of full_disk_test.sh, as the test above.
+TEST_F(InstallFaultsE2E, AFullDiskUpdateKeepsTheOldFileAndTheOldDescriptionByteForByte) {
+    const char* mounted = std::getenv("VELK_E2E_FULL_DISK");
+    if (mounted == nullptr || *mounted == '\0') {
+        GTEST_SKIP() << "VELK_E2E_FULL_DISK names no small file system (full_disk_test.sh)";
+    }
+    const std::string usr = toWinePath(mounted) + "\\usr";
+    removeTree(usr);
+    addHost(usr);
+    // Version 1.0 is installed: its big.zfb takes 100 KiB of the 256. Version 2.0's big.zfb of
+    // 200 KiB does not fit beside it, so it cannot replace it.
+    const std::string oldDescription = "[About]\r\nName=Demo\r\nVersion=1.0\r\n"
+                                       "[Dorvan]\r\nDorvan5_14=Yes\r\n";
+    const std::string oldBig(100 * 1024, 'o');
+    writeFile(target("Demo.lin"), oldDescription);
+    writeFile(target("a.zfb"), "old a");
+    writeFile(target("big.zfb"), oldBig);
+    const std::string package = makePackage(
+        work() + "\\pkg",
+        {.description = "[About]\nName=Demo\nVersion=2.0\n[Dorvan]\nDorvan5_14=Yes\n",
+         .files = {{"Libs\\a.zfb", "new a"}, {"Libs\\big.zfb", std::string(200 * 1024, 'n')}}});
+    Installer app = Installer::start(package);
+    app.mainWindow().button("Install").click();
+    const MessageBoxView question = app.waitForMessageBox();
+    EXPECT_EQ(question.text, "Library Demo 1.0 is already installed in the target directory!\r"
+                             "Do you want to install the library Demo 2.0 ?");
+    question.answer("&Yes");
+
+    expectFailureBox(app, {target("big.zfb")});
+
+    EXPECT_EQ(app.waitForExit(), 1u);
+    EXPECT_EQ(filesIn(usr), (Names{"Demo.lin", "a.zfb", "big.zfb"})); // no temporary file
+    EXPECT_TRUE(readFile(target("big.zfb")) == oldBig);
+    EXPECT_EQ(readFile(target("Demo.lin")), oldDescription);
+    EXPECT_EQ(readFile(target("a.zfb")), "new a");
     removeTree(usr);
 }
 

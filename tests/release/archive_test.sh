@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# The packing step of scripts/release on the program already built: the archive holds exactly
-# the expected files, its checksums hold, its program and debugging information are the build's,
-# and packing again gives the same bytes.
+# The packing step of scripts/release on the programs already built: the archive holds exactly
+# the expected files, its checksums hold, its programs and debugging information are the build's,
+# the Linux package checker runs from it and finds its example package clean, BUILDINFO names the
+# compilers, and packing again gives the same bytes.
 #   archive_test.sh SOURCE_DIR BUILD_DIR
 set -euo pipefail
 source_dir=$1 build=$2
@@ -17,7 +18,8 @@ sleep 2
 "$source_dir/scripts/release" --pack "$build" "$work/two" >/dev/null
 
 {
-    printf '%s\n' README.txt SHA256SUMS VelkInstall.exe example-package/VelkInstall.exe
+    printf '%s\n' BUILDINFO README.txt SHA256SUMS VelkInstall.exe velkcheck velkcheck.exe \
+        example-package/VelkInstall.exe
     (cd "$source_dir/examples/package" && find . -type f | sed 's|^\./|example-package/|')
 } | sed "s|^|$top/|" | LC_ALL=C sort >"$work/expected"
 unzip -Z1 "$work/one/$top.zip" | LC_ALL=C sort >"$work/listed"
@@ -34,6 +36,14 @@ cmp "$build/VelkInstall.exe" "$work/unpacked/$top/VelkInstall.exe" || fail "prog
 cmp "$build/VelkInstall.exe" "$work/unpacked/$top/example-package/VelkInstall.exe" ||
     fail "program in the example package"
 cmp "$build/VelkInstall.exe.debug" "$work/unpacked/VelkInstall.exe.debug" || fail "debug file"
+cmp "$build/velkcheck.exe" "$work/unpacked/$top/velkcheck.exe" || fail "velkcheck.exe"
+cmp "$build/linux/velkcheck" "$work/unpacked/$top/velkcheck" || fail "velkcheck"
+checked=$("$work/unpacked/$top/velkcheck" "$work/unpacked/$top/example-package") ||
+    fail "velkcheck from the archive on its example package: exit $?"
+[ -z "$checked" ] || fail "velkcheck finds the example package not clean: $checked"
+grep -q "^VelkInstall $version\$" "$work/unpacked/$top/BUILDINFO" || fail "version in BUILDINFO"
+grep -q "^  g++-mingw-w64-x86-64-posix  *[0-9]" "$work/unpacked/$top/BUILDINFO" ||
+    fail "Windows compiler's package in BUILDINFO"
 grep -q "VelkInstall $version " "$work/unpacked/$top/README.txt" || fail "version in README.txt"
 
 for zip in "$top.zip" "$top-debug.zip"; do

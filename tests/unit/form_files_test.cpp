@@ -121,6 +121,12 @@ TEST_F(FormFilesTest, ARefillReplacesTheRowsOfTheLastFill) {
     EXPECT_EQ(captions(), (Names{"b.zfb"}));
     EXPECT_EQ(files.lvFiles.selected(), -1);
     EXPECT_EQ(files.lFiles.text(), "Total 1 files in 0 KB");
+
+    // A listing that fails partway shows what it got.
+    p.files.addFile("C:\\pkg\\Libs\\c.zfb", "c");
+    p.files.failListing("C:\\pkg\\Libs", 3); // ".", ".." and b.zfb
+    files.fillFileList("C:\\pkg\\");
+    EXPECT_EQ(captions(), (Names{"b.zfb"}));
 }
 
 TEST_F(FormFilesTest, WithoutALibsFolderTheListIsEmptyAndTheCurrentFolderStays) {

@@ -60,6 +60,26 @@ TEST(IniFileLines, BytesAboveSevenBitsAreKeptNotTrimmed) {
     EXPECT_EQ(ini.readString("S", "\xE4k\xFC", "-"), "\xE9t\xE9\xA0");
 }
 
+// Records what parse tells, one text a section or line: "number:[name]" or "number:key=value"
+// ("number:text" for a line without "=").
+class RecordingObserver : public IniObserver {
+  public:
+    void section(std::string_view name, int line) override {
+        told.push_back(std::to_string(line) + ":[" + std::string(name) + "]");
+    }
+    void entry(std::string_view key, std::string_view value, bool hasValue, int line) override {
+        told.push_back(std::to_string(line) + ":" + std::string(key) + (hasValue ? "=" : "") +
+                       std::string(value));
+    }
+    Strings told;
+};
+
+TEST(IniFileLines, AreToldWithTheirNumbersCrLfEndingOneLine) {
+    RecordingObserver observer;
+    IniFile::parse("before=1\r\n[S]\r\n; note\r\n\r\n a = 1 \rtext\n[T]\n\nb=\r\n", &observer);
+    EXPECT_THAT(observer.told, ElementsAre("2:[S]", "5:a=1", "6:text", "7:[T]", "9:b="));
+}
+
 TEST(IniFileSections, NamesAreTrimmedAndMatchedIgnoringCase) {
     const IniFile ini = IniFile::parse("  [  Ab Out \t]  \nName=x\n[]\nk=empty name\n");
     EXPECT_EQ(ini.readString("ab out", "NAME", "-"), "x");

@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/app_error.h"
+#include "platform/win32/system_library.h"
 #include "platform/win32/wide_text.h"
 #include "test_support.h"
 
@@ -50,9 +52,30 @@ TEST(DllSearchTest, OnlyTheSystemFolderIsSearchedAfterTheRestriction) {
         {"--restricted probe_library.dll", 1}, // neither, once restricted
         {"--restricted probe_current.dll", 1},
         {"--restricted version.dll", 0}, // the system folder still is searched
+        // The loader of the shell's and COM's DLLs looks in the system folder only, whatever
+        // the process's search.
+        {"--system-folder probe_library.dll", 1},
+        {"--system-folder version.dll", 0},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(loadInChild(c.arguments, current.path()), c.exitCode) << c.arguments;
+    }
+}
+
+TEST(DllSearchTest, TheLoaderGivesSystemFunctionsAndNamesWhatIsMissing) {
+    const SystemFunction<decltype(&::GetFileVersionInfoSizeW)> sizeOf{L"version.dll",
+                                                                      "GetFileVersionInfoSizeW"};
+    EXPECT_EQ(sizeOf(L"no such file here.dll", nullptr), 0u);
+
+    const SystemFunction<void(WINAPI*)()> missing{L"version.dll", "NoSuchFunction"};
+    try {
+        missing.get();
+        ADD_FAILURE() << "no error";
+    } catch (const AppError& error) {
+        EXPECT_NE(
+            std::string(error.what()).find("\"version.dll\" lacks the function \"NoSuchFunction\""),
+            std::string::npos)
+            << error.what();
     }
 }
 

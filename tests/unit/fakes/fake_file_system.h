@@ -2,7 +2,9 @@
 // An in-memory file system with Windows' rules as far as the installer meets them: paths are
 // case-insensitive, doubled backslashes are one, relative paths start at the current folder,
 // folders enumerate in the order their entries were made (or reversed), "*.*" also yields "."
-// and "..", read-only or locked files cannot be replaced or deleted.
+// and "..", read-only or locked files cannot be replaced or deleted, a copy never replaces
+// anything. A disk may fill up, leaving the fragment of a copy that did not fit; a listing may
+// fail at its start or partway; folders and files may be links.
 
 #include <algorithm>
 #include <cctype>
@@ -23,6 +25,11 @@ constexpr std::uint32_t kAttrHidden = 0x2;
 constexpr std::uint32_t kAttrSystem = 0x4;
 constexpr std::uint32_t kAttrDirectory = 0x10;
 constexpr std::uint32_t kAttrArchive = 0x20;
+constexpr std::uint32_t kAttrReparsePoint = 0x400;
+
+constexpr unsigned long kErrorPathNotFound = 3;
+constexpr unsigned long kErrorSharingViolation = 32;
+constexpr unsigned long kErrorNetNameDeleted = 64;
 
 class FakeFileSystem : public FileSystem {
   public:
@@ -35,6 +42,9 @@ class FakeFileSystem : public FileSystem {
         bool locked = false;     // held open without sharing by another process
         bool unreadable = false; // exists but cannot be opened
         long sequence = 0;
+        // --- faults and links ---
+        bool link = false;         // a junction or symbolic link (never followed here)
+        bool inaccessible = false; // a folder that cannot be made current or listed
     };
 
     FakeFileSystem() { addFolder("C:\\"); }
@@ -43,7 +53,8 @@ class FakeFileSystem : public FileSystem {
     std::string windows = "C:\\windows";
     std::string current = "C:\\";
     bool reverseEnumeration = false;
-    std::vector<std::string> log; // "copy FROM -> TO", "mkdir PATH", "delete PATH", "cd PATH"
+    // "copy FROM -> TO", "replace FROM -> TO", "mkdir PATH", "delete PATH", "cd PATH"
+    std::vector<std::string> log;
 
     // --- set-up -------------------------------------------------------------------------------
 
@@ -152,8 +163,8 @@ class FakeFileSystem : public FileSystem {
         return node != nullptr && !node->folder;
     }
 
-    void enumerate(const std::string& pattern,
-                   const std::function<void(const DirEntry&)>& visit) override {
+    FsResult enumerate(const std::string& pattern,
+                       const std::function<void(const DirEntry&)>& visit) override {
         std::string folder = current;
         std::string mask = pattern;
         const auto cut = pattern.find_last_of("\\:");
@@ -162,9 +173,12 @@ class FakeFileSystem : public FileSystem {
             mask = pattern.substr(cut + 1);
         }
         if (!folderExists(folder)) {
-            return;
+            return FsResult::failure(kErrorPathNotFound);
         }
         const std::string parent = key(normalise(folder));
+        if (find(folder)->inaccessible) {
+            return FsResult::failure(kErrorAccessDenied);
+        }
         std::vector<const Node*> entries;
         for (const auto& [k, node] : nodes_) {
             if (k != parent && key(parentOf(node.path)) == parent) {
@@ -176,23 +190,34 @@ class FakeFileSystem : public FileSystem {
         if (reverseEnumeration) {
             std::reverse(entries.begin(), entries.end());
         }
+        std::vector<DirEntry> found;
         const bool isRoot = parent.size() == 3;
         if (!isRoot && matches(mask, ".")) {
-            visit(DirEntry{".", 0, true, kAttrDirectory});
-            visit(DirEntry{"..", 0, true, kAttrDirectory});
+            found.push_back(DirEntry{".", 0, true, kAttrDirectory});
+            found.push_back(DirEntry{"..", 0, true, kAttrDirectory});
         }
         for (const Node* node : entries) {
             const std::string name = node->path.substr(node->path.find_last_of('\\') + 1);
             if (matches(mask, name)) {
-                visit(DirEntry{name, node->folder ? 0 : sizeOf(*node), node->folder,
-                               node->attributes});
+                found.push_back(DirEntry{name, node->folder ? 0 : sizeOf(*node), node->folder,
+                                         node->attributes | (node->link ? kAttrReparsePoint : 0)});
             }
         }
+        const auto failing = failingListings.find(parent);
+        for (std::size_t i = 0; i < found.size(); ++i) {
+            if (failing != failingListings.end() && i == failing->second) {
+                return FsResult::failure(kErrorNetNameDeleted);
+            }
+            visit(found[i]);
+        }
+        // Fails at its end, after the last entry, when told to fail after more entries than it has.
+        return failing != failingListings.end() ? FsResult::failure(kErrorNetNameDeleted)
+                                                : FsResult();
     }
 
     bool setCurrentFolder(const std::string& path) override {
         log.push_back("cd " + path);
-        if (!folderExists(path)) {
+        if (!folderExists(path) || find(path)->inaccessible) {
             return false;
         }
         current = normalise(path);
@@ -201,29 +226,44 @@ class FakeFileSystem : public FileSystem {
 
     std::string programFolder() override { return program; }
 
-    bool copyFile(const std::string& from, const std::string& to) override {
+    FsResult copyNewFile(const std::string& from, const std::string& to) override {
         log.push_back("copy " + from + " -> " + to);
         if (beforeCopy) {
             beforeCopy(from, to);
         }
         Node* source = find(from);
-        if (source == nullptr || source->folder || source->locked ||
-            !folderExists(parentOf(normalise(to)))) {
-            return false;
+        if (source == nullptr || source->folder) {
+            return FsResult::failure(kErrorFileNotFound);
         }
-        if (Node* target = find(to)) {
-            if (target->folder || target->locked || (target->attributes & kAttrReadOnly) != 0) {
-                return false;
-            }
+        if (source->locked) {
+            return FsResult::failure(kErrorSharingViolation);
+        }
+        if (!folderExists(parentOf(normalise(to)))) {
+            return FsResult::failure(kErrorPathNotFound);
+        }
+        if (has(to)) {
+            return FsResult::failure(kErrorFileExists);
         }
         if (failingCopies.count(key(normalise(to))) != 0) {
-            return false;
+            return FsResult::failure(kErrorDiskFull);
         }
         Node copy = *source;
         copy.path = normalise(to);
         copy.sequence = nextSequence_++;
+        copy.link = false;
+        if (freeBytes && sizeOf(*source) > *freeBytes) {
+            // Windows writes what fits and leaves it.
+            copy.content = source->content.substr(0, static_cast<std::size_t>(*freeBytes));
+            copy.size.reset();
+            *freeBytes = 0;
+            nodes_[key(copy.path)] = copy;
+            return FsResult::failure(kErrorDiskFull);
+        }
+        if (freeBytes) {
+            *freeBytes -= sizeOf(*source);
+        }
         nodes_[key(copy.path)] = copy;
-        return true;
+        return {};
     }
 
     bool createFolder(const std::string& path) override {
@@ -242,9 +282,53 @@ class FakeFileSystem : public FileSystem {
             (node->attributes & kAttrReadOnly) != 0) {
             return false;
         }
+        release(*node);
         remove(path);
         return true;
     }
+
+    // --- replacing files ---
+    FsResult replaceFile(const std::string& from, const std::string& to) override {
+        log.push_back("replace " + from + " -> " + to);
+        Node* source = find(from);
+        if (source == nullptr || source->folder) {
+            return FsResult::failure(kErrorFileNotFound);
+        }
+        if (Node* target = find(to)) {
+            const std::uint32_t kept = kAttrHidden | kAttrSystem;
+            if (target->folder) {
+                return FsResult::failure(kErrorAccessDenied);
+            }
+            if (target->locked) {
+                return FsResult::failure(kErrorSharingViolation);
+            }
+            if (!target->link && ((target->attributes & kAttrReadOnly) != 0 ||
+                                  (target->attributes & kept & ~source->attributes) != 0)) {
+                return FsResult::failure(kErrorAccessDenied);
+            }
+            release(*target);
+        }
+        Node moved = *source;
+        nodes_.erase(key(normalise(from)));
+        moved.path = normalise(to);
+        nodes_[key(moved.path)] = moved;
+        return {};
+    }
+
+    FsResult clearReadOnly(const std::string& path) override {
+        Node* node = find(path);
+        if (node == nullptr) {
+            return FsResult::failure(kErrorFileNotFound);
+        }
+        node->attributes &= ~kAttrReadOnly;
+        return {};
+    }
+
+    bool isLink(const std::string& path) override {
+        Node* node = find(path);
+        return node != nullptr && node->link;
+    }
+    // --- end of replacing files ---
 
     std::string windowsFolder() override { return windows; }
 
@@ -325,7 +409,19 @@ class FakeFileSystem : public FileSystem {
     // between enumeration and copy (a source another process deletes, for instance).
     std::function<void(const std::string& from, const std::string& to)> beforeCopy;
 
-    // Copies to these targets fail as on a full disk (keys as made by key(normalise(path))).
+    // --- faults ---
+    // Free space of the disk, when limited: a copy that does not fit leaves a fragment as large
+    // as the space was and fails; deleting or replacing a file frees its size.
+    std::optional<std::uint64_t> freeBytes;
+    // Listings of these folders (keys as made by key(normalise(path))) fail after that many
+    // entries ("." and ".." count): 0 fails at the start.
+    void failListing(const std::string& folder, std::size_t afterEntries) {
+        failingListings[key(normalise(folder))] = afterEntries;
+    }
+    std::map<std::string, std::size_t> failingListings;
+
+    // Copies to these targets fail as on a full disk, writing nothing (keys as made by
+    // key(normalise(path))).
     void failCopiesTo(const std::string& path) { failingCopies[key(normalise(path))] = true; }
     std::map<std::string, bool> failingCopies;
 
@@ -368,6 +464,12 @@ class FakeFileSystem : public FileSystem {
     // --- end of folders without identity -------------------------------------------------------
 
   private:
+    void release(const Node& node) {
+        if (freeBytes && !node.folder) {
+            *freeBytes += sizeOf(node);
+        }
+    }
+
     static std::string parentOf(const std::string& full) {
         const auto cut = full.find_last_of('\\');
         if (cut == std::string::npos) {

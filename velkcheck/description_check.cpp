@@ -1,0 +1,293 @@
+#include "velkcheck/description_check.h"
+
+#include <algorithm>
+#include <climits>
+#include <map>
+#include <optional>
+
+#include "app/host_suite.h"
+#include "app/package_rules.h"
+#include "velkcheck/names.h"
+
+namespace velk::check {
+
+namespace {
+
+const char* const kAbout = "About";
+const char* const kLicence = "Licence";
+const char* const kDorvan = "Dorvan";
+const char* const kLanguages = "Languages";
+
+std::string folded(std::string_view name) {
+    std::string out(name);
+    for (char& c : out) {
+        if (c >= 'a' && c <= 'z') {
+            c = static_cast<char>(c - 'a' + 'A');
+        }
+    }
+    return out;
+}
+
+// The index of a "Lang<index>" key, as "Lang%d" prints it (no sign, no leading zero).
+std::optional<int> languageIndex(std::string_view key) {
+    if (key.size() <= 4 || !sameName(key.substr(0, 4), "Lang")) {
+        return std::nullopt;
+    }
+    const std::string_view digits = key.substr(4);
+    if (digits.size() > 10 || (digits[0] == '0' && digits.size() > 1)) {
+        return std::nullopt;
+    }
+    long long value = 0;
+    for (const char c : digits) {
+        if (c < '0' || c > '9') {
+            return std::nullopt;
+        }
+        value = value * 10 + (c - '0');
+    }
+    if (value > INT_MAX) {
+        return std::nullopt;
+    }
+    return static_cast<int>(value);
+}
+
+bool isVersionKey(std::string_view key) {
+    const std::vector<std::string> versions = hostVersionKeys();
+    return std::any_of(versions.begin(), versions.end(),
+                       [key](const std::string& version) { return sameName(key, version); });
+}
+
+// The names a key of the section may have (for [Languages] the "Lang" keys up to Count).
+std::vector<std::string> knownKeys(std::string_view section, int languageCount) {
+    if (sameName(section, kAbout)) {
+        return {"Name", "Version", "Distributed", "Author", "Picture"};
+    }
+    if (sameName(section, kDorvan)) {
+        std::vector<std::string> keys = hostVersionKeys();
+        keys.emplace_back(kLibraryKindKey);
+        return keys;
+    }
+    std::vector<std::string> keys{"Count", "Selected"};
+    for (int i = 0; i < std::clamp(languageCount, 1, 100); ++i) {
+        keys.push_back("Lang" + std::to_string(i));
+    }
+    return keys;
+}
+
+bool isKnownKey(std::string_view section, std::string_view key, int languageCount) {
+    if (sameName(section, kLanguages) && languageIndex(key)) {
+        return true;
+    }
+    const std::vector<std::string> keys = knownKeys(section, languageCount);
+    return std::any_of(keys.begin(), keys.end(),
+                       [key](const std::string& known) { return sameName(key, known); });
+}
+
+// "; did you mean "Name"?" for the nearest known names, or nothing.
+std::string suggestion(std::string_view name, const std::vector<std::string>& candidates,
+                       const char* open, const char* close) {
+    const std::vector<std::string> nearest = nearestNames(name, candidates);
+    if (nearest.empty()) {
+        return "";
+    }
+    std::string text = "; did you mean ";
+    for (std::size_t i = 0; i < nearest.size(); ++i) {
+        if (i > 0) {
+            text += i + 1 == nearest.size() ? " or " : ", ";
+        }
+        text += open + nearest[i] + close;
+    }
+    return text + "?";
+}
+
+// Sections: unknown ones, repeated ones; in each, keys the installer does not read and keys
+// given twice.
+void checkStructure(const Description& description, const std::string& path, int languageCount,
+                    Findings& findings) {
+    const std::vector<std::string> sections{kAbout, kLicence, kDorvan, kLanguages};
+    std::map<std::string, int> seenSections; // folded name: line of its first header
+    for (const OutlineSection& section : description.sections()) {
+        const std::string name = folded(section.name);
+        const auto [first, isFirst] = seenSections.try_emplace(name, section.line);
+        const bool known = std::any_of(sections.begin(), sections.end(), [&](const std::string& s) {
+            return sameName(section.name, s);
+        });
+        if (!known) {
+            if (isFirst) {
+                findings.warning(path, section.line,
+                                 "section [" + section.name + "] is not read by the installer" +
+                                     suggestion(section.name, sections, "[", "]"));
+            }
+            continue;
+        }
+        if (!isFirst) {
+            findings.warning(path, section.line,
+                             "section [" + section.name + "] is given again (also at line " +
+                                 std::to_string(first->second) + "): only the last one is read");
+        }
+        const bool licence = sameName(section.name, kLicence);
+        std::map<std::string, int> seenKeys;
+        for (const OutlineEntry& entry : section.entries) {
+            if (licence) {
+                // Every line of [Licence] may be shown; only "Text" is read as a key.
+                if (!entry.hasValue || !sameName(entry.key, "Text")) {
+                    continue;
+                }
+            } else if (!entry.hasValue) {
+                findings.warning(path, entry.line,
+                                 "line " + quoted(entry.text) + " in [" + section.name +
+                                     "] has no \"=\": the installer does not read it");
+                continue;
+            } else if (!isKnownKey(section.name, entry.key, languageCount)) {
+                findings.warning(
+                    path, entry.line,
+                    "key " + quoted(entry.key) + " in [" + section.name +
+                        "] is not read by the installer" +
+                        suggestion(entry.key, knownKeys(section.name, languageCount), "\"", "\""));
+                continue;
+            }
+            const auto [earlier, keyFirst] = seenKeys.try_emplace(folded(entry.key), entry.line);
+            if (keyFirst) {
+                continue;
+            }
+            std::string text = "key " + quoted(entry.key) + " is given again in [" + section.name +
+                               "] (also at line " + std::to_string(earlier->second) + "): ";
+            if (sameName(section.name, kDorvan) && isVersionKey(entry.key)) {
+                text += "every line of it is read, and each that holds \"Yes\" offers the "
+                        "version once more";
+            } else {
+                text += "only the last one is read";
+            }
+            findings.warning(path, entry.line, std::move(text));
+        }
+    }
+}
+
+void checkHostSuite(const Description& description, const std::string& path, Findings& findings) {
+    const IniFile& ini = description.ini();
+    const std::vector<std::string> keys = ini.sectionKeys(kDorvan);
+    const std::vector<std::string> lines = ini.sectionLines(kDorvan);
+    bool accepted = false;
+    for (std::size_t i = 0; i < keys.size() && !accepted; ++i) {
+        accepted = offersHostVersion(keys[i], lines[i]) && isVersionKey(keys[i]);
+    }
+    if (!accepted) {
+        const std::vector<std::string> versions = hostVersionKeys();
+        findings.error(path, description.sectionLine(kDorvan),
+                       "no accepted Dorvan5 version: no key " + quoted(versions.front()) + " to " +
+                           quoted(versions.back()) +
+                           " in [Dorvan] holds \"Yes\", so Install and Remove stay disabled "
+                           "everywhere");
+    }
+
+    if (const int line = description.keyLine(kDorvan, kLibraryKindKey)) {
+        const std::string kind = ini.readString(kDorvan, kLibraryKindKey, "");
+        if (kind != "Std" && kind != "App" && kind != "Usr") {
+            findings.warning(path, line,
+                             "[Dorvan] Dorvan5Libs is " + quoted(kind) +
+                                 ", not exactly \"Std\", \"App\" or \"Usr\": the user library "
+                                 "folder is taken");
+        }
+    }
+}
+
+std::string languageKey(int index) {
+    return "Lang" + std::to_string(index);
+}
+
+void checkLanguages(const Description& description, const std::string& path, int count,
+                    Findings& findings) {
+    const IniFile& ini = description.ini();
+    const int countLine = description.keyLine(kLanguages, "Count");
+    if (count > kOfferedLanguages) {
+        findings.warning(path, countLine,
+                         "[Languages] Count is " + std::to_string(count) + ": only the first " +
+                             std::to_string(kOfferedLanguages) +
+                             " languages are offered as the default language");
+    }
+
+    const auto given = ini.numberedValues(kLanguages, "Lang", INT_MAX);
+    int listed = 0;
+    std::vector<int> missing;
+    int next = 0;
+    for (const auto& [index, name] : given) {
+        const int line = description.keyLine(kLanguages, languageKey(index));
+        if (index >= count) {
+            findings.warning(path, line,
+                             "[Languages] " + languageKey(index) + " is ignored: Count is " +
+                                 std::to_string(count));
+            continue;
+        }
+        ++listed;
+        for (; next < index && missing.size() < 3; ++next) {
+            missing.push_back(next);
+        }
+        next = index + 1;
+        if (name.empty()) {
+            findings.warning(path, line,
+                             "[Languages] " + languageKey(index) +
+                                 " is empty: it installs the base files into the target "
+                                 "folder again");
+        } else if (leavesItsFolder(name)) {
+            findings.error(path, line,
+                           "[Languages] " + languageKey(index) + " " + quoted(name) +
+                               " is a language name the installer refuses (it holds \"\\\", "
+                               "\"/\" or \":\", or is \".\" or \"..\"): installation stops");
+        }
+    }
+    for (; next < count && missing.size() < 3; ++next) {
+        missing.push_back(next);
+    }
+    const long long missingCount = count > 0 ? static_cast<long long>(count) - listed : 0;
+    if (missingCount > 0) {
+        std::string names;
+        for (std::size_t i = 0; i < missing.size(); ++i) {
+            names += (i == 0 ? "" : ", ") + languageKey(missing[i]);
+        }
+        if (missingCount > static_cast<long long>(missing.size())) {
+            names += " and " +
+                     std::to_string(missingCount - static_cast<long long>(missing.size())) +
+                     " more";
+        }
+        findings.warning(path, countLine,
+                         "[Languages] Count is " + std::to_string(count) + " but " + names +
+                             (missingCount == 1 ? " is" : " are") +
+                             " missing: a missing language reads as \"\" and installs the base "
+                             "files into the target folder again");
+    }
+
+    // The radio group offers min(Count, 4) languages, or "Default" alone for 0.
+    const int offered = count == 0 ? 1 : std::clamp(count, 0, kOfferedLanguages);
+    const int selected = ini.readInteger(kLanguages, "Selected", 0);
+    if (selected < 0 || selected >= offered) {
+        const int selectedLine = description.keyLine(kLanguages, "Selected");
+        findings.warning(
+            path, selectedLine != 0 ? selectedLine : countLine,
+            "[Languages] Selected is " + std::to_string(selected) + ", outside the " +
+                std::to_string(offered) + " language" + (offered == 1 ? "" : "s") + " offered: " +
+                (selected >= 0 && offered > 0 ? "the last one" : "none") + " is preselected");
+    }
+}
+
+} // namespace
+
+void checkDescription(const Description& description, const std::string& path, Findings& findings) {
+    const int count = description.ini().readInteger(kLanguages, "Count", 0);
+    checkStructure(description, path, count, findings);
+    checkHostSuite(description, path, findings);
+    checkLanguages(description, path, count, findings);
+}
+
+std::vector<ListedLanguage> listedLanguages(const Description& description) {
+    const IniFile& ini = description.ini();
+    const int count = ini.readInteger(kLanguages, "Count", 0);
+    std::vector<ListedLanguage> languages;
+    for (auto& [index, name] : ini.numberedValues(kLanguages, "Lang", count)) {
+        if (!name.empty() && !leavesItsFolder(name)) {
+            languages.push_back(ListedLanguage{
+                languageKey(index), name, description.keyLine(kLanguages, languageKey(index))});
+        }
+    }
+    return languages;
+}
+
+} // namespace velk::check

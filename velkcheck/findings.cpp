@@ -1,0 +1,22 @@
+#include "velkcheck/findings.h"
+
+#include <algorithm>
+
+namespace velk::check {
+
+bool Findings::hasErrors() const {
+    return std::any_of(list_.begin(), list_.end(),
+                       [](const Finding& f) { return f.severity == Severity::Error; });
+}
+
+std::string formatFinding(const Finding& finding) {
+    std::string line = finding.path;
+    if (finding.line > 0) {
+        line += ':' + std::to_string(finding.line);
+    }
+    line += finding.severity == Severity::Error ? ": error: " : ": warning: ";
+    line += finding.text;
+    return line;
+}
+
+} // namespace velk::check

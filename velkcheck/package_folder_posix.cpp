@@ -1,0 +1,203 @@
+#include <dirent.h>
+#include <fcntl.h>
+#include <locale.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <wctype.h>
+
+#include <algorithm>
+#include <array>
+#include <functional>
+#include <thread>
+#include <utility>
+
+#include "velkcheck/package_folder.h"
+
+namespace velk::check {
+
+const char kSeparator = '/';
+
+std::string joinPath(const std::string& folder, std::string_view name) {
+    std::string path = folder;
+    if (!path.empty() && path.back() != kSeparator) {
+        path += kSeparator;
+    }
+    path.append(name);
+    return path;
+}
+
+namespace {
+
+struct Listed {
+    ino_t inode;
+    std::size_t index;
+    unsigned char type;
+};
+
+// Completes the entries listed in `order` from `begin` to `end`: folders need nothing more;
+// files need their size, and links and entries of unknown kind what they lead to. Statting
+// relative to the open folder spares resolving its path again.
+void statEntries(int folder, std::vector<Entry>& entries, const std::vector<Listed>& order,
+                 std::size_t begin, std::size_t end) {
+    for (std::size_t i = begin; i < end; ++i) {
+        const Listed& listed = order[i];
+        if (listed.type == DT_DIR) {
+            continue;
+        }
+        Entry& entry = entries[listed.index];
+        struct stat status {};
+        const int flags = listed.type == DT_REG ? AT_SYMLINK_NOFOLLOW : 0;
+        if (fstatat(folder, entry.name.c_str(), &status, flags) == 0) {
+            entry.isFolder = S_ISDIR(status.st_mode);
+            entry.size = entry.isFolder ? 0 : static_cast<std::uint64_t>(status.st_size);
+        }
+    }
+}
+
+} // namespace
+
+std::optional<std::vector<Entry>> listFolder(const std::string& path) {
+    DIR* dir = opendir(path.c_str());
+    if (dir == nullptr) {
+        return std::nullopt;
+    }
+    std::vector<Entry> entries;
+    std::vector<Listed> order;
+    while (const dirent* found = readdir(dir)) {
+        const std::string_view name = found->d_name;
+        if (name == "." || name == "..") {
+            continue;
+        }
+        order.push_back(Listed{found->d_ino, entries.size(), found->d_type});
+        entries.push_back(Entry{std::string(name), found->d_type == DT_DIR, 0});
+    }
+    // The sizes take one call each, which costs far more than the listing. In the order of the
+    // entries' inodes the system finds them faster than in the listing's order, and a large
+    // folder is statted by several threads at once.
+    std::sort(order.begin(), order.end(),
+              [](const Listed& a, const Listed& b) { return a.inode < b.inode; });
+    constexpr std::size_t kPerThread = 4096;
+    const std::size_t threads = std::min<std::size_t>(
+        {std::max(1u, std::thread::hardware_concurrency()), 8, order.size() / kPerThread + 1});
+    const std::size_t share = order.size() / threads + 1;
+    std::vector<std::thread> helpers;
+    for (std::size_t t = 1; t < threads; ++t) {
+        helpers.emplace_back(statEntries, dirfd(dir), std::ref(entries), std::cref(order),
+                             std::min(order.size(), t * share),
+                             std::min(order.size(), (t + 1) * share));
+    }
+    statEntries(dirfd(dir), entries, order, 0, std::min(order.size(), share));
+    for (std::thread& helper : helpers) {
+        helper.join();
+    }
+    closedir(dir);
+    return entries;
+}
+
+bool isFolder(const std::string& path) {
+    struct stat status {};
+    return stat(path.c_str(), &status) == 0 && S_ISDIR(status.st_mode);
+}
+
+std::optional<std::string> readFile(const std::string& path, std::size_t limit) {
+    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        return std::nullopt;
+    }
+    std::string bytes;
+    std::array<char, 65536> buffer;
+    while (bytes.size() < limit) {
+        const ssize_t got = read(fd, buffer.data(), std::min(buffer.size(), limit - bytes.size()));
+        if (got < 0) {
+            close(fd);
+            return std::nullopt;
+        }
+        if (got == 0) {
+            break;
+        }
+        bytes.append(buffer.data(), static_cast<std::size_t>(got));
+    }
+    close(fd);
+    return bytes;
+}
+
+namespace {
+
+// Appends the UTF-8 form of a character.
+void appendUtf8(std::string& out, char32_t c) {
+    if (c < 0x80) {
+        out += static_cast<char>(c);
+    } else if (c < 0x800) {
+        out += static_cast<char>(0xC0 | (c >> 6));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    } else if (c < 0x10000) {
+        out += static_cast<char>(0xE0 | (c >> 12));
+        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (c >> 18));
+        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    }
+}
+
+// The C library's Unicode case mapping, whatever locale the process runs in.
+locale_t unicodeLocale() {
+    static const locale_t locale = newlocale(LC_CTYPE_MASK, "C.UTF-8", locale_t{});
+    return locale;
+}
+
+} // namespace
+
+std::string foldName(std::string_view name) {
+    std::string folded;
+    folded.reserve(name.size());
+    std::size_t pos = 0;
+    while (pos < name.size()) {
+        const auto lead = static_cast<unsigned char>(name[pos]);
+        if (lead < 0x80) {
+            folded += lead >= 'a' && lead <= 'z' ? static_cast<char>(lead - 'a' + 'A')
+                                                 : static_cast<char>(lead);
+            ++pos;
+            continue;
+        }
+        // A well-formed sequence is folded as its character; any other byte is kept as it is.
+        const std::size_t length = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 1;
+        char32_t c = length == 4 ? lead & 0x07u : length == 3 ? lead & 0x0Fu : lead & 0x1Fu;
+        bool valid = length > 1 && pos + length <= name.size();
+        for (std::size_t i = 1; valid && i < length; ++i) {
+            const auto next = static_cast<unsigned char>(name[pos + i]);
+            valid = (next & 0xC0) == 0x80;
+            c = (c << 6) | (next & 0x3Fu);
+        }
+        if (!valid) {
+            folded += name[pos];
+            ++pos;
+            continue;
+        }
+        const locale_t locale = unicodeLocale();
+        const wint_t upper = locale != locale_t{} ? towupper_l(static_cast<wint_t>(c), locale) : c;
+        appendUtf8(folded, static_cast<char32_t>(upper));
+        pos += length;
+    }
+    return folded;
+}
+
+std::string ansiToUtf8(std::string_view text) {
+    // Windows-1252 from 80 to 9F; its five unassigned bytes map to the C1 controls, as Windows
+    // maps them. From A0 on it equals Unicode.
+    static constexpr std::array<char16_t, 32> kHigh{
+        0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+        0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+        0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+    std::string out;
+    out.reserve(text.size() * 2);
+    for (const char byte : text) {
+        const auto c = static_cast<unsigned char>(byte);
+        appendUtf8(out, c >= 0x80 && c < 0xA0 ? kHigh[c - 0x80] : c);
+    }
+    return out;
+}
+
+} // namespace velk::check
