@@ -124,8 +124,13 @@ class Copier {
 
 } // namespace
 
-FailureList copyPlanned(FileSystem& files, const CopyPlan& plan) {
+FailureList copyPlanned(FileSystem& files, const CopyPlan& plan, WorkProgress& progress) {
     FailureList failures;
+    std::size_t total = 0;
+    for (const FolderCopy& folder : plan.folders) {
+        total += folder.listing.files.size();
+    }
+    progress.setTotal(total);
 
     PlannedNames packageNames(files, plan);
     const auto knownNames = [&packageNames] { return packageNames.certain(); };
@@ -156,9 +161,12 @@ FailureList copyPlanned(FileSystem& files, const CopyPlan& plan) {
         for (const DirEntry& entry : folder.listing.files) {
             if (isInstalledDescription(folder, entry)) {
                 descriptions.emplace_back(&folder, &entry);
-            } else if (link ||
-                       !copier.install(folder.source + "\\" + entry.name, folder.target, entry)) {
-                failures.add(folder.target + "\\" + entry.name);
+            } else {
+                if (link ||
+                    !copier.install(folder.source + "\\" + entry.name, folder.target, entry)) {
+                    failures.add(folder.target + "\\" + entry.name);
+                }
+                progress.step();
             }
         }
     }
@@ -170,6 +178,9 @@ FailureList copyPlanned(FileSystem& files, const CopyPlan& plan) {
                 failures.add(folder->target + "\\" + entry->name);
             }
         }
+    }
+    for (std::size_t i = 0; i < descriptions.size(); ++i) {
+        progress.step(); // copied, or kept as it was
     }
     return failures;
 }

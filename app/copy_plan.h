@@ -17,6 +17,7 @@
 #include "app/install_report.h"
 #include "dialogs/package_files.h"
 #include "platform/file_system.h"
+#include "platform/form.h"
 
 namespace velk {
 
@@ -40,6 +41,7 @@ struct CopyPlan {
 // Copies what the plan lists, in its order, and returns what failed: each file that could not be
 // copied (its target path), each package folder that could not be listed to its end (its path),
 // each file of a language folder that is a link (its target path). Every other file is copied.
-FailureList copyPlanned(FileSystem& files, const CopyPlan& plan);
+// `progress` is told the number of files, then each file as it is done.
+FailureList copyPlanned(FileSystem& files, const CopyPlan& plan, WorkProgress& progress);
 
 } // namespace velk

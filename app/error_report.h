@@ -8,6 +8,9 @@ namespace velk {
 
 class MessageBoxes;
 
+// The program's title, the caption of the general error report.
+inline constexpr const char* kProgramTitle = "VELK Zull Installer";
+
 // The text as the report shows it: a full stop appended when the last character sorts after ".".
 std::string errorReportText(const std::string& message);
 

@@ -49,7 +49,7 @@ FormLayout TFormInstall::layout() {
             {&lLibVersion, K::Label, "lLibVersion", 80, 48, 0, 0, -1, &grLibInfo, true},
             {&lLibDistributed, K::Label, "lLibDistributed", 80, 72, 0, 0, -1, &grLibInfo, true},
             {&lLibAuthor, K::Label, "lLibAuthor", 80, 96, 0, 0, -1, &grLibInfo, true},
-            {&lInstall, K::Label, "lInstall", 8, 176, 0, 0, -1},
+            {&lInstall, K::Label, "lInstall", 8, 176, 0, 0, -1, nullptr, false, &eInstallDir},
             {&eInstallDir, K::Edit, "eInstallDir", 8, 192, 441, 21, 3},
             {&btBrowse, K::Button, "btBrowse", 456, 191, 75, 25, 4},
             {&btFileList, K::Button, "btFileList", 8, 224, 75, 25, 5},
@@ -60,6 +60,8 @@ FormLayout TFormInstall::layout() {
         },
         nullptr,
         nullptr,
+        "MS Sans Serif",               // the dialogs take it too
+        LayoutRect{168, 228, 123, 17}, // between "Readme..." and "Remove"
     };
 }
 

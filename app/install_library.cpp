@@ -107,28 +107,37 @@ void TFormInstall::installLibrary() {
         }
     }
 
-    // What goes where, in copying order: the base files, every listed language into its own
-    // subfolder, then the default language into the target itself, over the base files of the
-    // same name. With no language selected there is no default language to copy.
-    CopyPlan plan{target, descriptionFile, {}};
-    plan.folders.push_back(
-        FolderCopy{libsFolder, target, false, false,
-                   baseFiles ? std::move(*baseFiles) : packageFiles(files, libsFolder)});
-    for (const std::string& language : languages) {
-        const std::string languageSource = libsFolder + "\\" + language;
-        plan.folders.push_back(FolderCopy{languageSource, target + "\\" + language, true,
-                                          !language.empty(), packageFiles(files, languageSource)});
-    }
+    // The default language is read here: the work below must not touch the controls. With no
+    // language selected there is no default language to copy.
     const int selected = rgLang.itemIndex();
-    if (selected >= 0 && selected < static_cast<int>(rgLang.items().size())) {
-        const std::string languageSource = libsFolder + "\\" + rgLang.items()[selected];
-        plan.folders.push_back(
-            FolderCopy{languageSource, target, false, false, packageFiles(files, languageSource)});
-    }
+    const bool hasDefault = selected >= 0 && selected < static_cast<int>(rgLang.items().size());
+    const std::string defaultSource =
+        hasDefault ? libsFolder + "\\" + rgLang.items()[selected] : std::string();
 
-    // The copying. A language folder that cannot be created makes its copies fail, and they are
-    // counted like any other failure.
-    const FailureList failures = copyPlanned(files, plan);
+    FailureList failures;
+    runWork("Installing the library", [&](WorkProgress& progress) {
+        // What goes where, in copying order: the base files, every listed language into its own
+        // subfolder, then the default language into the target itself, over the base files of
+        // the same name.
+        CopyPlan plan{target, descriptionFile, {}};
+        plan.folders.push_back(
+            FolderCopy{libsFolder, target, false, false,
+                       baseFiles ? std::move(*baseFiles) : packageFiles(files, libsFolder)});
+        for (const std::string& language : languages) {
+            const std::string languageSource = libsFolder + "\\" + language;
+            plan.folders.push_back(FolderCopy{languageSource, target + "\\" + language, true,
+                                              !language.empty(),
+                                              packageFiles(files, languageSource)});
+        }
+        if (hasDefault) {
+            plan.folders.push_back(FolderCopy{defaultSource, target, false, false,
+                                              packageFiles(files, defaultSource)});
+        }
+
+        // The copying. A language folder that cannot be created makes its copies fail, and they
+        // are counted like any other failure.
+        failures = copyPlanned(files, plan, progress);
+    });
 
     exitCode = failures.empty() ? 0 : 1;
     if (!failures.empty()) {

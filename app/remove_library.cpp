@@ -1,5 +1,6 @@
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "app/form_install.h"
 #include "app/install_report.h"
@@ -38,18 +39,22 @@ void TFormInstall::btRemoveClick() {
     }
 
     FailureList failures;
-    // Temporary files that a killed installation left behind go too.
-    deleteLeftovers(files, target, [&] { return allPackageFileNames(files, libsFolder); });
-    const PackageListing baseFiles = packageFiles(files, libsFolder);
-    if (!baseFiles.complete) {
-        failures.add(libsFolder); // the files it did list are still deleted
-    }
-    for (const DirEntry& entry : baseFiles.files) {
-        const std::string path = target + "\\" + entry.name;
-        if (!files.deleteFile(path) && files.fileExists(path)) {
-            failures.add(path);
+    runWork("Removing the library", [&](WorkProgress& progress) {
+        // Temporary files that a killed installation left behind go too.
+        deleteLeftovers(files, target, [&] { return allPackageFileNames(files, libsFolder); });
+        const PackageListing baseFiles = packageFiles(files, libsFolder);
+        if (!baseFiles.complete) {
+            failures.add(libsFolder); // the files it did list are still deleted
         }
-    }
+        progress.setTotal(baseFiles.files.size());
+        for (const DirEntry& entry : baseFiles.files) {
+            const std::string path = target + "\\" + entry.name;
+            if (!files.deleteFile(path) && files.fileExists(path)) {
+                failures.add(path);
+            }
+            progress.step();
+        }
+    });
 
     if (failures.empty()) {
         boxes.information("Library uninstallation was successful.");

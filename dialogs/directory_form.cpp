@@ -23,7 +23,7 @@ FormLayout TDirectoryForm::layout() {
             {&eFolder, K::Edit, "eFolder", 8, 24, 273, 21, 1},
             {&btOK, K::Button, "btOK", 125, 264, 75, 25, 2},
             {&btCancel, K::Button, "btCancel", 205, 264, 75, 25, 3},
-            {&lFOlder, K::Label, "lFOlder", 8, 8, 0, 0, -1},
+            {&lFOlder, K::Label, "lFOlder", 8, 8, 0, 0, -1, nullptr, false, &eFolder},
         },
         &btOK,
         &btCancel,

@@ -30,7 +30,7 @@ FormLayout TFormFiles::layout() {
             {&btClose, K::Button, "btClose", 296, 264, 75, 25, 1},
         },
         nullptr,
-        nullptr,
+        &btClose, // Escape closes the dialog
     };
 }
 

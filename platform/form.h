@@ -1,8 +1,11 @@
 #pragma once
 // A window as the logic sees it: a layout table to be built from, and the few things a handler
-// asks of its window (close it, show it modally). The window binding in platform/win32/ is the
-// FormView of a real window; tests bind their own.
+// asks of its window (close it, show it modally, run long work). The window binding in
+// platform/win32/ is the FormView of a real window; tests bind their own.
 
+#include <cstddef>
+#include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -32,6 +35,13 @@ struct ControlLayout {
     int tabOrder;                 // -1: not a tab stop
     Control* parent = nullptr;    // the group frame it sits in, or null for the window itself
     bool bold = false;
+    // A label: the control it names. It is created directly before that control, whose name
+    // screen readers take from it.
+    Control* names = nullptr;
+};
+
+struct LayoutRect {
+    int left, top, width, height;
 };
 
 enum class FrameKind {
@@ -54,7 +64,23 @@ struct FormLayout {
     std::vector<ControlLayout> controls;
     Control* defaultButton = nullptr; // Enter
     Control* cancelButton = nullptr;  // Escape
+    // The font of the window's texts (8 points); empty: the font of the window's owner.
+    std::string fontName{};
+    // Where the progress of long work shows while it runs, on space that no control uses; a
+    // window without it shows none.
+    std::optional<LayoutRect> progressBar{};
 };
+
+// Told how far long work has come: how many steps it takes, then each step as it is done. Called
+// on the thread that runs the work.
+class WorkProgress {
+  public:
+    virtual ~WorkProgress() = default;
+    virtual void setTotal(std::size_t total) = 0;
+    virtual void step() = 0;
+};
+
+using Work = std::function<void(WorkProgress&)>;
 
 class FormView {
   public:
@@ -62,6 +88,13 @@ class FormView {
     virtual ModalResult showModal() = 0;
     // Ends a modal showing with `result`, or closes the main window (which ends the program).
     virtual void close(ModalResult result) = 0;
+    // Runs `work` to its end and returns then, throwing whatever it threw. Meanwhile the window
+    // repaints, shows the progress and answers the system, but runs none of its handlers and
+    // holds back a log-off or shutdown, giving `reason`. The work may run on another thread, so
+    // it must not touch anything the window uses: the controls, the window's state, and the
+    // platform objects that the window thread uses.
+    // This default runs it right here, without showing progress.
+    virtual void runWork(const std::string& reason, const Work& work);
 };
 
 class Form {
@@ -77,7 +110,11 @@ class Form {
     bool closed() const { return closed_; }
     ModalResult modalResult() const { return modalResult_; }
 
+    // Closes the window; refused while long work runs.
     void close(ModalResult result = ModalResult::Cancel) {
+        if (working_) {
+            return;
+        }
         closed_ = true;
         modalResult_ = result;
         if (view_ != nullptr) {
@@ -90,8 +127,15 @@ class Form {
         return view_ != nullptr ? view_->showModal() : ModalResult::None;
     }
 
+    // Runs long work (FormView::runWork) with every control of the window that takes input
+    // disabled and closing refused; afterwards each is enabled as it was before. Without a view the
+    // work runs right here.
+    void runWork(const std::string& reason, const Work& work);
+    bool working() const { return working_; }
+
   private:
     FormView* view_ = nullptr;
+    bool working_ = false;
     bool closed_ = false;
     ModalResult modalResult_ = ModalResult::None;
 };

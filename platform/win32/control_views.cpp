@@ -395,8 +395,24 @@ void RadioButtonView::onCommand(WORD notifyCode) {
     }
 }
 
+// The keyboard navigation takes Enter for the window's default button; the list wants it for
+// itself, to open the focused row (NM_RETURN).
+LRESULT CALLBACK listSubclass(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                              DWORD_PTR) {
+    if (message == WM_GETDLGCODE) {
+        const auto* msg = reinterpret_cast<const MSG*>(lParam);
+        const LRESULT code = DefSubclassProc(hwnd, message, wParam, lParam);
+        if (msg != nullptr && msg->message == WM_KEYDOWN && msg->wParam == VK_RETURN) {
+            return code | DLGC_WANTMESSAGE;
+        }
+        return code;
+    }
+    return DefSubclassProc(hwnd, message, wParam, lParam);
+}
+
 // List in report view as a virtual list: the rows stay in ListView::rows() and the control asks
-// for the texts it draws, so even a very long list shows at once.
+// for the texts it draws, so even a very long list shows at once. Enter on a row does what a
+// double-click does.
 class ListViewView : public Win32ControlView {
   public:
     ListViewView(FormWindow& window, ListView& list, const ControlPlace& place, bool tabStop)
@@ -420,8 +436,14 @@ class ListViewView : public Win32ControlView {
                          reinterpret_cast<LPARAM>(&lvColumn));
             ++index;
         }
+        SetWindowSubclass(hwnd_, &listSubclass, 1, 0);
         window.addChild(hwnd_, this);
         refresh();
+    }
+    ~ListViewView() override {
+        if (IsWindow(hwnd_)) {
+            RemoveWindowSubclass(hwnd_, &listSubclass, 1);
+        }
     }
     void refresh() override {
         syncing_ = true;
@@ -481,6 +503,20 @@ class ListViewView : public Win32ControlView {
             }
             result = 0;
             return true;
+        case NM_SETFOCUS:
+            // With no row focused, the first one shows the focus rectangle (not selected), so
+            // that the user sees where the arrow keys start.
+            if (!list_.rows().empty() &&
+                SendMessageW(hwnd_, LVM_GETNEXTITEM, static_cast<WPARAM>(-1),
+                             MAKELPARAM(LVNI_FOCUSED, 0)) == -1) {
+                LVITEMW item{};
+                item.stateMask = LVIS_FOCUSED;
+                item.state = LVIS_FOCUSED;
+                SendMessageW(hwnd_, LVM_SETITEMSTATE, 0, reinterpret_cast<LPARAM>(&item));
+            }
+            result = 0;
+            return true;
+        case NM_RETURN:
         case NM_DBLCLK: {
             const int selected = selectedInControl();
             window_.runReporting([this, selected] {

@@ -38,6 +38,9 @@ LRESULT CALLBACK escapeAnswersNo(int code, WPARAM wParam, LPARAM lParam) {
 EscapeAnswersNo::EscapeAnswersNo()
     : filter_(SetWindowsHookExW(WH_MSGFILTER, escapeAnswersNo, nullptr, GetCurrentThreadId())) {}
 
+Win32MessageBoxes::Win32MessageBoxes(std::string reportCaption)
+    : reportCaption_(toWide(reportCaption)) {}
+
 void Win32MessageBoxes::error(const std::string& text) {
     showBox(text, L"Error", MB_ICONERROR | MB_OK);
 }
@@ -54,7 +57,7 @@ bool Win32MessageBoxes::confirm(const std::string& text) {
 }
 
 void Win32MessageBoxes::errorReport(const std::string& text) {
-    showBox(text, L"VELK Zull Installer", MB_ICONERROR | MB_OK);
+    showBox(text, reportCaption_.c_str(), MB_ICONERROR | MB_OK);
 }
 
 } // namespace velk::win32

@@ -1,6 +1,8 @@
 #pragma once
 // The standard message boxes, owned by the active window of the calling thread.
 
+#include <string>
+
 #include "platform/message_boxes.h"
 #include "platform/win32/unique_handles.h"
 
@@ -8,10 +10,16 @@ namespace velk::win32 {
 
 class Win32MessageBoxes : public MessageBoxes {
   public:
+    // `reportCaption` is the caption of the general error report: the program's title.
+    explicit Win32MessageBoxes(std::string reportCaption);
+
     void error(const std::string& text) override;
     void information(const std::string& text) override;
     bool confirm(const std::string& text) override;
     void errorReport(const std::string& text) override;
+
+  private:
+    std::wstring reportCaption_;
 };
 
 // While it lives, Escape pressed in a dialog box of this thread that has a No button (IDNO)

@@ -22,8 +22,6 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int showCommand) {
     // Before anything can load a DLL by name: only from the system folder.
     restrictDllSearch();
 
-    // The program title "VELK Zull Installer" is the caption of the general error report
-    // (Win32MessageBoxes::errorReport).
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES |
                                                        ICC_LISTVIEW_CLASSES | ICC_TREEVIEW_CLASSES};
     InitCommonControlsEx(&controls);
@@ -32,7 +30,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int showCommand) {
 
     Win32Registry registry;
     Win32FileSystem files;
-    Win32MessageBoxes boxes;
+    Win32MessageBoxes boxes(kProgramTitle);
     Win32ProcessStarter processes;
     Platform platform{registry, files, boxes, processes};
 

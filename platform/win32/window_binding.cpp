@@ -141,6 +141,9 @@ void FormWindow::create() {
     // The layout is in pixels at 96 pixels per inch; on a screen of another resolution the
     // window, its controls and the font grow alike, so that texts keep fitting their controls.
     measureDc_.reset(CreateCompatibleDC(nullptr));
+    fontName_ = !layout.fontName.empty() ? toWide(layout.fontName)
+                : owner_ != nullptr      ? owner_->fontName_
+                                         : std::wstring();
     dpi_ = systemDpi();
     makeFonts();
 
@@ -160,18 +163,37 @@ void FormWindow::create() {
 }
 
 // Controls are created in tab order, so that the window order (which Tab follows) is the tab
-// order; controls without a tab stop come last, in the layout's order. A control inside a group
-// frame is a child of the window too, placed relative to the frame.
+// order; controls without a tab stop come last, in the layout's order. A label that names a
+// control comes directly before it instead: screen readers name a field after the window before
+// it. A control inside a group frame is a child of the window too, placed relative to the frame.
 void FormWindow::buildControls(const FormLayout& layout) {
-    std::vector<const ControlLayout*> order;
+    const auto named = [&layout](const ControlLayout& label) {
+        return label.names != nullptr && std::any_of(layout.controls.begin(), layout.controls.end(),
+                                                     [&label](const ControlLayout& other) {
+                                                         return other.control == label.names &&
+                                                                &other != &label;
+                                                     });
+    };
+    std::vector<const ControlLayout*> tabOrder;
     for (const auto& control : layout.controls) {
-        order.push_back(&control);
+        if (!named(control)) {
+            tabOrder.push_back(&control);
+        }
     }
-    std::stable_sort(order.begin(), order.end(), [](const auto* a, const auto* b) {
+    std::stable_sort(tabOrder.begin(), tabOrder.end(), [](const auto* a, const auto* b) {
         const int keyA = a->tabOrder >= 0 ? a->tabOrder : INT_MAX;
         const int keyB = b->tabOrder >= 0 ? b->tabOrder : INT_MAX;
         return keyA < keyB;
     });
+    std::vector<const ControlLayout*> order;
+    for (const ControlLayout* control : tabOrder) {
+        for (const auto& label : layout.controls) {
+            if (label.names == control->control && named(label)) {
+                order.push_back(&label);
+            }
+        }
+        order.push_back(control);
+    }
     for (const ControlLayout* control : order) {
         const ControlPlace place = controlPlace(layout, *control);
         std::unique_ptr<Win32ControlView> view;
@@ -232,6 +254,9 @@ Win32ControlView* FormWindow::viewOf(HWND child) const {
 }
 
 void FormWindow::runReporting(const std::function<void()>& action) {
+    if (working_) {
+        return; // the window takes no input while long work runs
+    }
     runIdleWork();
     if (action) {
         runReportingErrors_(action);
@@ -363,7 +388,13 @@ void FormWindow::close(ModalResult result) {
         modalDone_ = true;
         return;
     }
-    runReporting(onClosing);
+    // Work waiting for idle time readies the window for the user, who is done with it now: it
+    // would only keep the closing window from answering.
+    KillTimer(hwnd_, kIdleTimer);
+    idleWork_.clear();
+    if (onClosing) {
+        runReportingErrors_(onClosing);
+    }
     if (hwnd_ != nullptr) {
         DestroyWindow(hwnd_);
     }
@@ -383,13 +414,17 @@ void FormWindow::pumpMessages(const bool* stop) {
             }
             return;
         }
-        HWND root = msg.hwnd != nullptr ? GetAncestor(msg.hwnd, GA_ROOT) : nullptr;
-        if (root != nullptr && formWindowOf(root) != nullptr && IsDialogMessageW(root, &msg)) {
-            continue;
-        }
-        TranslateMessage(&msg);
-        DispatchMessageW(&msg);
+        dispatch(msg);
     }
+}
+
+void FormWindow::dispatch(MSG& msg) {
+    HWND root = msg.hwnd != nullptr ? GetAncestor(msg.hwnd, GA_ROOT) : nullptr;
+    if (root != nullptr && formWindowOf(root) != nullptr && IsDialogMessageW(root, &msg)) {
+        return;
+    }
+    TranslateMessage(&msg);
+    DispatchMessageW(&msg);
 }
 
 int FormWindow::runMessageLoop() {
@@ -476,6 +511,9 @@ LRESULT FormWindow::handleMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM
         }
         return 0;
     case kActivated:
+        if (working_) {
+            return 0;
+        }
         // Paint first, so that whatever the activation starts runs with the window on screen.
         // Not through runReporting: the first activation does not wait for the idle work.
         if (IsWindowVisible(hwnd_) && onActivate) {
@@ -491,11 +529,34 @@ LRESULT FormWindow::handleMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM
         return 0;
     case WM_TIMER:
         if (wParam == kIdleTimer) {
-            runIdleWork();
+            if (!working_) { // else the timer comes again
+                runIdleWork();
+            }
             return 0;
         }
         break;
+    // While long work runs: no closing (close box, Alt+F4, the taskbar's Close), no log-off
+    // or shutdown, the wait cursor.
+    case kWorkProgressMessage:
+        if (working_) {
+            showWorkProgress(static_cast<std::size_t>(wParam), static_cast<std::size_t>(lParam));
+        }
+        return 0;
+    case WM_QUERYENDSESSION:
+        if (working_) {
+            return FALSE;
+        }
+        break;
+    case WM_SETCURSOR:
+        if (working_) {
+            SetCursor(LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_WAIT)));
+            return TRUE;
+        }
+        break;
     case WM_CLOSE:
+        if (working_) {
+            return 0;
+        }
         if (onCloseBox) {
             runReporting(onCloseBox);
         } else {

@@ -12,6 +12,7 @@
 
 #include <windows.h>
 
+#include <cstddef>
 #include <functional>
 #include <memory>
 #include <string>
@@ -22,6 +23,8 @@
 #include "platform/win32/win32_control_view.h"
 
 namespace velk::win32 {
+
+class TaskbarProgress;
 
 // Runs a handler on behalf of the user; an error that the handler does not handle goes to the
 // program's general error report. The program's entry hands it to every form window.
@@ -63,6 +66,16 @@ class FormWindow : public FormView {
     // FormView.
     ModalResult showModal() override;
     void close(ModalResult result) override;
+    // Runs the work on a thread of its own while this thread keeps handling the windows'
+    // messages (window_work.cpp): the progress bar of the layout and the taskbar button show how
+    // far it has come, the mouse shows the wait cursor over the window, the window cannot be
+    // closed and holds back a log-off or shutdown, and no handler runs.
+    void runWork(const std::string& reason, const Work& work) override;
+    bool working() const { return working_; }
+    // Posted to the window by the work's thread: wParam steps done of lParam.
+    static constexpr UINT kWorkProgressMessage = WM_APP + 2;
+    // The progress bar of the work that runs, or null (created by the first work).
+    HWND progressBar() const { return progressBar_; }
 
     // Runs the program's message loop until the main window is closed; returns the code given to
     // PostQuitMessage.
@@ -116,6 +129,13 @@ class FormWindow : public FormView {
     void focusFirstControl();
     // Runs a message loop until `stop` is true or WM_QUIT arrives (then reposted).
     static void pumpMessages(const bool* stop);
+    // Hands one message to its window, through the keyboard navigation of a form window.
+    static void dispatch(MSG& msg);
+
+    // Long work (window_work.cpp).
+    void showProgressBar(bool shown);
+    void placeProgressBar(const FormLayout& layout);
+    void showWorkProgress(std::size_t done, std::size_t total);
 
     Form& form_;
     RunReportingErrors runReportingErrors_;
@@ -125,6 +145,7 @@ class FormWindow : public FormView {
     UniqueGdiObject font_;
     UniqueGdiObject boldFont_;
     UniqueHdc measureDc_;
+    std::wstring fontName_; // the layout's, or the owner's when the layout names none
     int dpi_ = 96;
     std::vector<std::unique_ptr<Win32ControlView>> views_;
     std::vector<Control*> boundControls_;
@@ -142,6 +163,11 @@ class FormWindow : public FormView {
     bool modalDone_ = false;
     bool inModal_ = false;
     ModalResult modalResult_ = ModalResult::None;
+
+    // Long work.
+    bool working_ = false;
+    HWND progressBar_ = nullptr;
+    TaskbarProgress* taskbar_ = nullptr;
 };
 
 } // namespace velk::win32

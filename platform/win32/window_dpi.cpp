@@ -2,6 +2,8 @@
 // resolution, and the whole window laid out again from its layout table when it changes.
 #include "platform/win32/window_dpi.h"
 
+#include <string>
+
 #include "platform/win32/dll_search.h"
 #include "platform/win32/window_binding.h"
 
@@ -28,11 +30,11 @@ AdjustWindowRectExForDpiFunction adjustWindowRectExForDpi() {
     return function;
 }
 
-UniqueGdiObject createFormFont(int dpi, int weight) {
+// The form font at 8 points; without a name, the font Windows picks for the family.
+UniqueGdiObject createFormFont(int dpi, int weight, const std::wstring& name) {
     return UniqueGdiObject(CreateFontW(-MulDiv(8, dpi, 72), 0, 0, 0, weight, FALSE, FALSE, FALSE,
                                        DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
-                                       DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE,
-                                       L"MS Sans Serif"));
+                                       DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, name.c_str()));
 }
 
 } // namespace
@@ -60,8 +62,8 @@ void adjustWindowRectForDpi(RECT& rect, DWORD style, DWORD exStyle, int dpi) {
 }
 
 void FormWindow::makeFonts() {
-    font_ = createFormFont(dpi_, FW_NORMAL);
-    boldFont_ = createFormFont(dpi_, FW_BOLD);
+    font_ = createFormFont(dpi_, FW_NORMAL, fontName_);
+    boldFont_ = createFormFont(dpi_, FW_BOLD, fontName_);
 }
 
 ControlPlace FormWindow::controlPlace(const FormLayout& layout,
@@ -125,6 +127,7 @@ void FormWindow::rescale(int dpi, const RECT* windowRect) {
             }
         }
     }
+    placeProgressBar(layout);
     InvalidateRect(hwnd_, nullptr, TRUE);
 }
 

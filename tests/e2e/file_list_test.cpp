@@ -142,9 +142,12 @@ TEST_F(FileListE2E, ListsTheLibraryFilesWithTheirSizesAfreshAtEachShowing) {
     EXPECT_TRUE(shows(again, "Total 3 files in 3 KB"))
         << ::testing::PrintToString(again.staticTexts());
 
-    // The frame's close box hides it as well.
+    // The frame's close box hides it as well, and so does Escape in the list.
     again.close();
     waitUntil([&] { return !again.visible(); }, "the file list to be hidden by its close box");
+    const Window third = openFileList(app, main);
+    listOf(third).pressKey(VK_ESCAPE);
+    waitUntil([&] { return !third.visible(); }, "the file list to be hidden by Escape");
     main.button("Exit").click();
     EXPECT_EQ(app.waitForExit(), 0u);
 }

@@ -2,6 +2,10 @@
 // the files it leaves in the target folder and its exit code.
 #include <windows.h>
 
+#include <commctrl.h>
+
+#include <cstdio>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -168,6 +172,75 @@ TEST_F(InstallE2E, RemovalAnsweredNoKeepsEverythingAndYesDeletesTheBaseFiles) {
     EXPECT_EQ(filesIn(host.usr), (Names{"extra.txt", "someone-elses.txt"}));
     EXPECT_EQ(filesIn(target("English")), (Names{"texts.txt"}));
     EXPECT_EQ(filesIn(target("German")), (Names{"extra.txt", "texts.txt"}));
+}
+
+// A long installation keeps the window alive: checked every 200 ms, it answers within 100 ms,
+// its progress bar only grows, and a close request does nothing; the tree is then complete.
+TEST_F(InstallE2E, ALongInstallationKeepsTheWindowAnsweringAndShowsItsProgress) {
+    constexpr int kFiles = 5000;
+    std::map<std::string, std::string> files;
+    for (int i = 0; i < kFiles; ++i) {
+        char name[32];
+        std::snprintf(name, sizeof name, "Libs\\f%04d.zfb", i);
+        files[name] = "block " + std::to_string(i);
+    }
+    const std::string big = makePackage(
+        work() + "\\big",
+        {.description = "[About]\nName=Big\n[Dorvan]\nDorvan5_14=Yes\n", .files = files});
+    setUnattended(host.usr, "", "activated");
+    Installer app = Installer::start(big);
+    const Window main = app.mainWindow();
+
+    int checks = 0;
+    int barSeen = 0;
+    LRESULT last = -1;
+    bool closeRequested = false;
+    while (main.exists()) {
+        DWORD_PTR answer = 0;
+        const ULONGLONG asked = GetTickCount64();
+        if (SendMessageTimeoutW(main.hwnd(), WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 100, &answer) == 0 &&
+            main.exists()) {
+            ADD_FAILURE() << "the main window did not answer within 100 ms at check " << checks
+                          << " (" << GetTickCount64() - asked << " ms, bar seen " << barSeen
+                          << " times)";
+        }
+        EXPECT_FALSE(IsHungAppWindow(main.hwnd())) << "check " << checks;
+        for (const Window& bar : main.children("msctls_progress32")) {
+            if (!bar.visible()) {
+                continue;
+            }
+            DWORD_PTR position = 0;
+            DWORD_PTR range = 0;
+            if (SendMessageTimeoutW(bar.hwnd(), PBM_GETPOS, 0, 0, SMTO_ABORTIFHUNG, 100,
+                                    &position) == 0 ||
+                SendMessageTimeoutW(bar.hwnd(), PBM_GETRANGE, FALSE, 0, SMTO_ABORTIFHUNG, 100,
+                                    &range) == 0) {
+                continue; // gone meanwhile: the work has ended
+            }
+            EXPECT_GE(static_cast<LRESULT>(position), last) << "check " << checks;
+            if (position > 0) { // the count has come, with the number of files to copy
+                EXPECT_EQ(range, static_cast<DWORD_PTR>(kFiles + 1));
+            }
+            last = static_cast<LRESULT>(position);
+            if (++barSeen == 1) {
+                main.screenshot(shotName("progress"));
+                main.close();
+                app.settle();
+                EXPECT_TRUE(main.exists()) << "a close request during the work closed the window";
+                closeRequested = true;
+            }
+        }
+        ++checks;
+        Sleep(200);
+    }
+    EXPECT_EQ(app.waitForExit(kStartTimeout), 0u);
+    EXPECT_TRUE(closeRequested);
+    EXPECT_GE(barSeen, 3) << "of " << checks << " checks";
+    const std::vector<std::string> installed = filesIn(host.usr);
+    ASSERT_EQ(installed.size(), static_cast<std::size_t>(kFiles + 1));
+    EXPECT_EQ(installed.front(), "Demo.lin");
+    EXPECT_EQ(installed.back(), "f4999.zfb");
+    EXPECT_EQ(readFile(target("f4999.zfb")), "block 4999");
 }
 
 } // namespace

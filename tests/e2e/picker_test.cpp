@@ -63,6 +63,9 @@ TEST_F(Picker, OpensOnTheTargetFolderAndCancelOrEscapeKeepTheTarget) {
     picker.screenshot(shotName("picker"));
     const std::vector<std::string> texts = picker.staticTexts();
     EXPECT_NE(std::find(texts.begin(), texts.end(), "Installation directory"), texts.end());
+    // The label that names the folder field comes right before it, where screen readers look.
+    EXPECT_EQ(Window(GetWindow(picker.edit(0).hwnd(), GW_HWNDPREV)).text(),
+              "Installation directory");
     Window tree = treeOf(picker);
     const std::vector<std::string> selected = tree.treeSelectionPath();
     ASSERT_GE(selected.size(), 3u);

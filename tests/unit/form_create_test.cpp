@@ -96,6 +96,30 @@ TEST_F(StartUp, WithoutDescriptionReportsBeforeDisablingAndKeepsTheLayout) {
     EXPECT_FALSE(form->btReadme.enabled());
 }
 
+// The progress bar of installation and removal lies in the window on space that no control of
+// the layout uses; a label sized to its text is taken to reach the right edge.
+TEST_F(StartUp, TheProgressBarHidesNoControlOfTheLayout) {
+    TFormInstall form(fake.platform);
+    const FormLayout layout = form.layout();
+    ASSERT_TRUE(layout.progressBar.has_value());
+    const LayoutRect bar = *layout.progressBar;
+    EXPECT_GE(bar.left, 0);
+    EXPECT_GE(bar.top, 0);
+    EXPECT_LE(bar.left + bar.width, layout.width);
+    EXPECT_LE(bar.top + bar.height, layout.height);
+    for (const ControlLayout& control : layout.controls) {
+        if (control.parent != nullptr) {
+            continue; // inside its frame, which is checked itself
+        }
+        const bool sizedToText = control.width == 0 && control.height == 0;
+        const int right = sizedToText ? layout.width : control.left + control.width;
+        const int bottom = control.top + (sizedToText ? 16 : control.height);
+        const bool apart = bar.left + bar.width <= control.left || right <= bar.left ||
+                           bar.top + bar.height <= control.top || bottom <= bar.top;
+        EXPECT_TRUE(apart) << control.name;
+    }
+}
+
 TEST_F(StartUp, TakesTheDescriptionOverAndProposesTheFirstLocation) {
     installSuite("1.3");
     installSuite("1.4");

@@ -27,6 +27,71 @@ const char* const kNoTarget = "Target Path not exist, cannot be installed.";
 
 class InstallLibrary : public InstallFixture {};
 
+// Runs long work inline, as the window binding runs it on its thread, and looks at the window
+// while the work runs: which controls that take input are enabled, and whether a close request
+// closes it.
+class WorkWatchingView : public FormView, public WorkProgress {
+  public:
+    explicit WorkWatchingView(TFormInstall& form) : form_(form) { form.bindView(this); }
+    ~WorkWatchingView() override { form_.bindView(nullptr); }
+    ModalResult showModal() override { return ModalResult::None; }
+    void close(ModalResult) override { ++closes; }
+    void runWork(const std::string& reason, const Work& work) override {
+        reasons.push_back(reason);
+        for (const ControlLayout& control : form_.layout().controls) {
+            const bool takesInput = control.kind != ControlKind::Label &&
+                                    control.kind != ControlKind::GroupBox &&
+                                    control.kind != ControlKind::Picture;
+            if (takesInput && control.control->enabled()) {
+                enabledDuringWork.push_back(control.name);
+            }
+        }
+        form_.btExitClick();
+        closedDuringWork = form_.closed() || closes > 0;
+        work(*this);
+    }
+    void setTotal(std::size_t value) override { total = value; }
+    void step() override { ++steps; }
+
+    Strings reasons;
+    Strings enabledDuringWork;
+    bool closedDuringWork = false;
+    int closes = 0;
+    std::size_t total = 0;
+    std::size_t steps = 0;
+
+  private:
+    TFormInstall& form_;
+};
+
+// Installation and removal run their copies and deletions as long work: the window is disabled
+// and cannot be closed meanwhile, the progress counts every file, and afterwards the controls
+// are enabled as before and the window closes.
+TEST_F(InstallLibrary, CopiesAndDeletionsRunAsLongWorkWithTheirProgress) {
+    for (const char* operation : {"install", "remove"}) {
+        SCOPED_TRACE(operation);
+        TFormInstall& window = start();
+        window.btReadme.setEnabled(false);
+        WorkWatchingView view(window);
+        (operation == std::string("install") ? window.btInstall : window.btRemove).click();
+
+        const bool installing = operation == std::string("install");
+        EXPECT_EQ(view.reasons,
+                  Strings{installing ? "Installing the library" : "Removing the library"});
+        EXPECT_THAT(view.enabledDuringWork, IsEmpty());
+        EXPECT_FALSE(view.closedDuringWork);
+        // Installed: 4 base files, English 1, German 2, German again as the default language 2.
+        // Removed: the 4 base files.
+        const std::size_t files = installing ? 9u : 4u;
+        EXPECT_EQ(view.total, files);
+        EXPECT_EQ(view.steps, files);
+        EXPECT_TRUE(window.btInstall.enabled());
+        EXPECT_FALSE(window.btReadme.enabled());
+        EXPECT_EQ(view.closes, 1);
+        EXPECT_TRUE(window.closed());
+    }
+}
+
 TEST_F(InstallLibrary, CopiesBaseFilesEveryLanguageAndTheDefaultLanguageOverTheBaseFiles) {
     // Never copied: empty files, subfolders of "Libs" that are no listed language, and anything
     // below a language folder's own subfolders.

@@ -72,7 +72,7 @@ class SampleForm : public Form {
             400,
             300,
             {
-                {&plain, K::Label, "plain", 8, 8, 0, 0, -1},
+                {&plain, K::Label, "plain", 8, 8, 0, 0, -1, nullptr, false, &edit},
                 {&strong, K::Label, "strong", 8, 24, 0, 0, -1, nullptr, true},
                 {&frame, K::GroupBox, "frame", 200, 8, 150, 60, -1},
                 {&inFrame, K::Label, "inFrame", 10, 20, 0, 0, -1, &frame},
@@ -87,6 +87,8 @@ class SampleForm : public Form {
             },
             &ok,
             &cancel,
+            "",
+            LayoutRect{220, 210, 120, 17},
         };
     }
 };
@@ -166,6 +168,8 @@ TEST_F(WindowBinding, BuildsTheLayoutInTabOrderWithClientSizeAndPlaces) {
                                             "Edit:start",     "Button:OK",
                                             "Button:Cancel",  "Edit:first\r\nsecond"};
     EXPECT_EQ(tabStops, expected);
+    // A label that names a control comes directly before it, where screen readers look.
+    EXPECT_EQ(GetWindow(childWithText(hwnd, "start"), GW_HWNDPREV), childWithText(hwnd, "Plain"));
 
     const RECT edit = placeOf(childWithText(hwnd, "start"));
     EXPECT_EQ(edit.left, window.scale(8));
@@ -355,6 +359,31 @@ TEST_F(WindowBinding, EnterAndEscapeGoToTheDefaultAndCancelButtons) {
     EXPECT_EQ(static_cast<int>(LOWORD(defId)), GetDlgCtrlID(childWithText(hwnd, "OK")));
     EXPECT_EQ(oks, 0);
 
+    // In the list, Enter opens the focused row as a double-click does, and Escape still goes
+    // to the cancel button. Given the focus with no row selected, the list shows its focus on
+    // the first row, which stays unselected.
+    HWND list = childOfClass(hwnd, WC_LISTVIEWA);
+    for (const char* name : {"a.txt", "b.txt", "c.txt"}) {
+        form.list.addRow({name, {"1"}});
+    }
+    form.list.endUpdate();
+    int opened = -2;
+    form.list.onDblClick = [&form, &opened] { opened = form.list.selected(); };
+    ShowWindow(hwnd, SW_SHOW);
+    SetFocus(list);
+    EXPECT_EQ(SendMessageA(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_FOCUSED), 0);
+    EXPECT_EQ(form.list.selected(), -1);
+    form.list.select(1);
+    const auto key = [list, hwnd](WORD virtualKey) {
+        MSG msg{list, WM_KEYDOWN, virtualKey, 1, GetTickCount(), {}};
+        return IsDialogMessageA(hwnd, &msg);
+    };
+    key(VK_RETURN);
+    EXPECT_EQ(opened, 1);
+    EXPECT_EQ(oks, 0);
+    key(VK_ESCAPE);
+    EXPECT_EQ(cancels, 2);
+
     // A window without default and cancel buttons ignores both keys.
     class Bare : public Form {
       public:
@@ -479,6 +508,77 @@ TEST_F(WindowBinding, ClosingTheMainWindowRunsFormCloseAndEndsTheLoop) {
     form.edit.setText("after");
     form.group.addItem("Four");
     EXPECT_EQ(form.edit.text(), "after");
+}
+
+// Long work runs on a thread of its own. Meanwhile the window answers (the work asks it from its
+// thread), shows the progress in its bar, refuses to close and to end the session, and keeps
+// its controls disabled; afterwards the bar is hidden, the controls are back, and an error of
+// the work reaches the caller.
+TEST_F(WindowBinding, LongWorkRunsBesideTheWindowWhichShowsItsProgressAndCannotClose) {
+    SampleForm form;
+    FormWindow window(form, reporting, "VelkTestMain");
+    int closeBox = 0;
+    window.onCloseBox = [&closeBox] { ++closeBox; };
+    window.create();
+    window.show();
+    pump();
+    HWND hwnd = window.hwnd();
+    HWND ok = childWithText(hwnd, "OK");
+
+    DWORD workThread = 0;
+    std::vector<LRESULT> positions;
+    LRESULT range = 0;
+    bool barShown = false;
+    bool okEnabled = true;
+    LRESULT endSession = TRUE;
+    form.runWork("Testing the work", [&](WorkProgress& progress) {
+        workThread = GetCurrentThreadId();
+        progress.setTotal(3);
+        HWND bar = window.progressBar();
+        for (LRESULT step = 1; step <= 3; ++step) {
+            Sleep(150); // well beyond the time the window waits between two updates
+            progress.step();
+            LRESULT position = -1;
+            for (int tries = 0; tries < 200 && position != step; ++tries) {
+                DWORD_PTR answer = 0;
+                position =
+                    SendMessageTimeoutW(bar, PBM_GETPOS, 0, 0, SMTO_ABORTIFHUNG, 100, &answer) != 0
+                        ? static_cast<LRESULT>(answer)
+                        : -1;
+                Sleep(5);
+            }
+            positions.push_back(position);
+        }
+        range = SendMessageW(bar, PBM_GETRANGE, FALSE, 0);
+        barShown = IsWindowVisible(bar) != FALSE;
+        okEnabled = IsWindowEnabled(ok) != FALSE;
+        SendMessageW(hwnd, WM_CLOSE, 0, 0);
+        SendMessageW(hwnd, WM_SYSCOMMAND, SC_CLOSE, 0);
+        endSession = SendMessageW(hwnd, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF);
+    });
+
+    EXPECT_NE(workThread, 0u);
+    EXPECT_NE(workThread, GetCurrentThreadId());
+    EXPECT_EQ(positions, (std::vector<LRESULT>{1, 2, 3}));
+    EXPECT_EQ(range, 3);
+    EXPECT_TRUE(barShown);
+    EXPECT_FALSE(okEnabled);
+    EXPECT_EQ(closeBox, 0);
+    EXPECT_EQ(endSession, FALSE);
+    EXPECT_TRUE(IsWindow(hwnd));
+    // The bar lies where the layout puts it, on space no control uses.
+    const RECT bar = placeOf(window.progressBar());
+    EXPECT_EQ(bar.left, window.scale(220));
+    EXPECT_EQ(bar.top, window.scale(210));
+    EXPECT_FALSE(IsWindowVisible(window.progressBar()));
+    EXPECT_TRUE(IsWindowEnabled(ok));
+    EXPECT_NE(SendMessageW(hwnd, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF), FALSE);
+
+    EXPECT_THROW(form.runWork("Failing", [](WorkProgress&) { throw AppError("Broken"); }),
+                 AppError);
+    EXPECT_TRUE(IsWindowEnabled(ok));
+    SendMessageW(hwnd, WM_CLOSE, 0, 0);
+    EXPECT_EQ(closeBox, 1);
 }
 
 TEST_F(WindowBinding, IdleWorkRunsBeforeTheNextHandlerOrWhenNothingElseWaits) {

@@ -136,7 +136,7 @@ class MessageBoxesTest : public ::testing::Test {
             watch([&] { result = boxes.confirm("Overwrite?\rReally?"); }, answer, fallbackButton);
         return result;
     }
-    Win32MessageBoxes boxes;
+    Win32MessageBoxes boxes{"Report Caption"};
 };
 
 TEST_F(MessageBoxesTest, ConfirmationIsAStandardYesNoQuestion) {
@@ -187,8 +187,8 @@ TEST_F(MessageBoxesTest, OtherBoxesHaveTheirTitleIconAndOneOkButton) {
         {[](Win32MessageBoxes& b) { b.error("Target Path not exist"); }, "Error", IDI_ERROR},
         {[](Win32MessageBoxes& b) { b.information("Target Path not exist"); }, "Information",
          IDI_INFORMATION},
-        {[](Win32MessageBoxes& b) { b.errorReport("Target Path not exist"); },
-         "VELK Zull Installer", IDI_ERROR},
+        {[](Win32MessageBoxes& b) { b.errorReport("Target Path not exist"); }, "Report Caption",
+         IDI_ERROR},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.title);
