@@ -31,6 +31,19 @@ class InstallFaultsE2E : public E2ETest {
 
     std::string target(const std::string& name) const { return host.usr + "\\" + name; }
 
+    // The host's user library folder, empty, on the small file system that full_disk_test.sh
+    // mounts and names (as a Unix path) in VELK_E2E_FULL_DISK; nothing without it.
+    std::string addHostOnFullDisk() {
+        const char* mounted = std::getenv("VELK_E2E_FULL_DISK");
+        if (mounted == nullptr || *mounted == '\0') {
+            return {};
+        }
+        const std::string usr = toWinePath(mounted) + "\\usr";
+        removeTree(usr);
+        addHost(usr);
+        return usr;
+    }
+
     // Waits for the error box, checks it names exactly the `failed` paths, and closes it.
     static void expectFailureBox(const Installer& app, const Names& failed) {
         std::string text = "Library installation failed: " + std::to_string(failed.size()) +
@@ -75,16 +88,12 @@ TEST_F(InstallFaultsE2E, AReadOnlyFileInTheTargetIsReportedAndKeptAndEverythingE
     EXPECT_EQ(readFile(target("English\\texts.txt")), "english texts");
 }
 
-// Needs a small file system of its own, mounted by tests/e2e/full_disk_test.sh, which names it
-// (as a Unix path) in VELK_E2E_FULL_DISK; skipped without it.
+// Needs the small file system of full_disk_test.sh (addHostOnFullDisk); skipped without it.
 TEST_F(InstallFaultsE2E, AFullDiskFailsTheCopiesOfAFileTooBigAndTheBaseFilesAreCopied) {
-    const char* mounted = std::getenv("VELK_E2E_FULL_DISK");
-    if (mounted == nullptr || *mounted == '\0') {
+    const std::string usr = addHostOnFullDisk();
+    if (usr.empty()) {
         GTEST_SKIP() << "VELK_E2E_FULL_DISK names no small file system (full_disk_test.sh)";
     }
-    const std::string usr = toWinePath(mounted) + "\\usr";
-    removeTree(usr);
-    addHost(usr);
     // The default language's only file is larger than the whole file system (256 KiB) and is
     // copied after every base file, twice: into the English folder, then into the target.
     // Everything else is a few bytes.
@@ -111,13 +120,10 @@ TEST_F(InstallFaultsE2E, AFullDiskFailsTheCopiesOfAFileTooBigAndTheBaseFilesAreC
 
 // Needs the small file system of full_disk_test.sh, as the test above.
 TEST_F(InstallFaultsE2E, AFullDiskUpdateKeepsTheOldFileAndTheOldDescriptionByteForByte) {
-    const char* mounted = std::getenv("VELK_E2E_FULL_DISK");
-    if (mounted == nullptr || *mounted == '\0') {
+    const std::string usr = addHostOnFullDisk();
+    if (usr.empty()) {
         GTEST_SKIP() << "VELK_E2E_FULL_DISK names no small file system (full_disk_test.sh)";
     }
-    const std::string usr = toWinePath(mounted) + "\\usr";
-    removeTree(usr);
-    addHost(usr);
     // Version 1.0 is installed: its big.zfb takes 100 KiB of the 256. Version 2.0's big.zfb of
     // 200 KiB does not fit beside it, so it cannot replace it.
     const std::string oldDescription = "[About]\r\nName=Demo\r\nVersion=1.0\r\n"
