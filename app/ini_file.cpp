@@ -5,6 +5,7 @@
 #include <map>
 #include <optional>
 
+#include "app/text_compare.h"
 #include "platform/file_system.h"
 #include "platform/text_decoding.h"
 
@@ -29,10 +30,6 @@ std::string_view trim(std::string_view text) {
     return text.substr(begin, end - begin);
 }
 
-char upperAscii(char c) {
-    return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
-}
-
 // Section and key names ignore the case of the letters A to Z.
 std::string foldName(std::string_view name) {
     std::string folded(name);
@@ -40,18 +37,6 @@ std::string foldName(std::string_view name) {
         c = upperAscii(c);
     }
     return folded;
-}
-
-bool sameName(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) {
-        return false;
-    }
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        if (upperAscii(a[i]) != upperAscii(b[i])) {
-            return false;
-        }
-    }
-    return true;
 }
 
 int hexDigit(char c) {
@@ -231,7 +216,7 @@ const IniFile::Line* IniFile::findKey(std::string_view section, std::string_view
     }
     // The last occurrence of a key counts.
     for (auto it = found->lines.rbegin(); it != found->lines.rend(); ++it) {
-        if (it->hasValue && sameName(this->key(*it), key)) {
+        if (it->hasValue && sameTextAscii(this->key(*it), key)) {
             return &*it;
         }
     }
@@ -259,7 +244,7 @@ IniFile::numberedValues(std::string_view section, std::string_view prefix, int c
         for (const Line& line : stored->lines) {
             const std::string_view name = key(line);
             if (!line.hasValue || name.size() <= prefix.size() ||
-                !sameName(name.substr(0, prefix.size()), prefix)) {
+                !sameTextAscii(name.substr(0, prefix.size()), prefix)) {
                 continue;
             }
             if (const auto index = printedIndex(name.substr(prefix.size()), count)) {

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "app/text_compare.h"
+
 namespace velk::check {
 
 namespace {
@@ -21,17 +23,7 @@ class Outliner : public IniObserver {
     std::vector<OutlineSection>& sections_;
 };
 
-char upperAscii(char c) {
-    return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
-}
-
 } // namespace
-
-bool sameName(std::string_view a, std::string_view b) {
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               return upperAscii(x) == upperAscii(y);
-           });
-}
 
 Description Description::parse(std::string_view text) {
     Description description;
@@ -42,7 +34,7 @@ Description Description::parse(std::string_view text) {
 
 const OutlineSection* Description::lastSection(std::string_view name) const {
     for (auto it = sections_.rbegin(); it != sections_.rend(); ++it) {
-        if (sameName(it->name, name)) {
+        if (sameTextAscii(it->name, name)) {
             return &*it;
         }
     }
@@ -57,7 +49,7 @@ int Description::sectionLine(std::string_view section) const {
 int Description::keyLine(std::string_view section, std::string_view key) const {
     if (const OutlineSection* found = lastSection(section)) {
         for (auto it = found->entries.rbegin(); it != found->entries.rend(); ++it) {
-            if (it->hasValue && sameName(it->key, key)) {
+            if (it->hasValue && sameTextAscii(it->key, key)) {
                 return it->line;
             }
         }

@@ -44,7 +44,4 @@ class Description {
     std::vector<OutlineSection> sections_;
 };
 
-// The same text ignoring the case of the letters A to Z, as section and key names are compared.
-bool sameName(std::string_view a, std::string_view b);
-
 } // namespace velk::check

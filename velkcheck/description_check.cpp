@@ -7,6 +7,7 @@
 
 #include "app/host_suite.h"
 #include "app/package_rules.h"
+#include "app/text_compare.h"
 #include "velkcheck/names.h"
 
 namespace velk::check {
@@ -20,17 +21,13 @@ const char* const kLanguages = "Languages";
 
 std::string folded(std::string_view name) {
     std::string out(name);
-    for (char& c : out) {
-        if (c >= 'a' && c <= 'z') {
-            c = static_cast<char>(c - 'a' + 'A');
-        }
-    }
+    std::transform(out.begin(), out.end(), out.begin(), upperAscii);
     return out;
 }
 
 // The index of a "Lang<index>" key, as "Lang%d" prints it (no sign, no leading zero).
 std::optional<int> languageIndex(std::string_view key) {
-    if (key.size() <= 4 || !sameName(key.substr(0, 4), "Lang")) {
+    if (key.size() <= 4 || !sameTextAscii(key.substr(0, 4), "Lang")) {
         return std::nullopt;
     }
     const std::string_view digits = key.substr(4);
@@ -53,15 +50,15 @@ std::optional<int> languageIndex(std::string_view key) {
 bool isVersionKey(std::string_view key) {
     const std::vector<std::string> versions = hostVersionKeys();
     return std::any_of(versions.begin(), versions.end(),
-                       [key](const std::string& version) { return sameName(key, version); });
+                       [key](const std::string& version) { return sameTextAscii(key, version); });
 }
 
 // The names a key of the section may have (for [Languages] the "Lang" keys up to Count).
 std::vector<std::string> knownKeys(std::string_view section, int languageCount) {
-    if (sameName(section, kAbout)) {
+    if (sameTextAscii(section, kAbout)) {
         return {"Name", "Version", "Distributed", "Author", "Picture"};
     }
-    if (sameName(section, kDorvan)) {
+    if (sameTextAscii(section, kDorvan)) {
         std::vector<std::string> keys = hostVersionKeys();
         keys.emplace_back(kLibraryKindKey);
         return keys;
@@ -74,12 +71,12 @@ std::vector<std::string> knownKeys(std::string_view section, int languageCount) 
 }
 
 bool isKnownKey(std::string_view section, std::string_view key, int languageCount) {
-    if (sameName(section, kLanguages) && languageIndex(key)) {
+    if (sameTextAscii(section, kLanguages) && languageIndex(key)) {
         return true;
     }
     const std::vector<std::string> keys = knownKeys(section, languageCount);
     return std::any_of(keys.begin(), keys.end(),
-                       [key](const std::string& known) { return sameName(key, known); });
+                       [key](const std::string& known) { return sameTextAscii(key, known); });
 }
 
 // "; did you mean "Name"?" for the nearest known names, or nothing.
@@ -109,7 +106,7 @@ void checkStructure(const Description& description, const std::string& path, int
         const std::string name = folded(section.name);
         const auto [first, isFirst] = seenSections.try_emplace(name, section.line);
         const bool known = std::any_of(sections.begin(), sections.end(), [&](const std::string& s) {
-            return sameName(section.name, s);
+            return sameTextAscii(section.name, s);
         });
         if (!known) {
             if (isFirst) {
@@ -124,12 +121,12 @@ void checkStructure(const Description& description, const std::string& path, int
                              "section [" + section.name + "] is given again (also at line " +
                                  std::to_string(first->second) + "): only the last one is read");
         }
-        const bool licence = sameName(section.name, kLicence);
+        const bool licence = sameTextAscii(section.name, kLicence);
         std::map<std::string, int> seenKeys;
         for (const OutlineEntry& entry : section.entries) {
             if (licence) {
                 // Every line of [Licence] may be shown; only "Text" is read as a key.
-                if (!entry.hasValue || !sameName(entry.key, "Text")) {
+                if (!entry.hasValue || !sameTextAscii(entry.key, "Text")) {
                     continue;
                 }
             } else if (!entry.hasValue) {
@@ -151,7 +148,7 @@ void checkStructure(const Description& description, const std::string& path, int
             }
             std::string text = "key " + quoted(entry.key) + " is given again in [" + section.name +
                                "] (also at line " + std::to_string(earlier->second) + "): ";
-            if (sameName(section.name, kDorvan) && isVersionKey(entry.key)) {
+            if (sameTextAscii(section.name, kDorvan) && isVersionKey(entry.key)) {
                 text += "every line of it is read, and each that holds \"Yes\" offers the "
                         "version once more";
             } else {

@@ -13,13 +13,22 @@
 
 // Arguments arrive as UTF-16, so that folders named in any script reach the checker intact;
 // findings leave as UTF-8.
+// The console's code page belongs to the console window, which outlives the checker: it is set
+// back once the findings are out, so that later programs in that window print as before.
 int wmain(int argc, wchar_t** argv) {
+    const UINT consolePage = GetConsoleOutputCP();
     SetConsoleOutputCP(CP_UTF8);
     std::vector<std::string> arguments;
     for (int i = 1; i < argc; ++i) {
         arguments.push_back(velk::win32::toUtf8(argv[i]));
     }
-    return velk::check::runCommandLine(arguments, std::cout, std::cerr);
+    const int exitCode = velk::check::runCommandLine(arguments, std::cout, std::cerr);
+    std::cout.flush();
+    std::cerr.flush();
+    if (consolePage != 0) {
+        SetConsoleOutputCP(consolePage);
+    }
+    return exitCode;
 }
 #else
 int main(int argc, char** argv) {

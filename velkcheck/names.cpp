@@ -4,28 +4,20 @@
 #include <array>
 #include <cstdio>
 
+#include "app/text_compare.h"
+
 namespace velk::check {
 
 namespace {
 
-char upperAscii(char c) {
-    return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
-}
-
-bool sameAscii(std::string_view a, std::string_view b) {
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               return upperAscii(x) == upperAscii(y);
-           });
-}
-
 bool isDeviceName(std::string_view stem) {
     for (const char* device : {"CON", "PRN", "AUX", "NUL"}) {
-        if (sameAscii(stem, device)) {
+        if (sameTextAscii(stem, device)) {
             return true;
         }
     }
     if (stem.size() == 4 &&
-        (sameAscii(stem.substr(0, 3), "COM") || sameAscii(stem.substr(0, 3), "LPT"))) {
+        (sameTextAscii(stem.substr(0, 3), "COM") || sameTextAscii(stem.substr(0, 3), "LPT"))) {
         return stem[3] >= '1' && stem[3] <= '9';
     }
     return false;

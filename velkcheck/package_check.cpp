@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "app/package_rules.h"
+#include "app/text_compare.h"
 #include "platform/text_decoding.h"
 #include "velkcheck/description.h"
 #include "velkcheck/description_check.h"
@@ -36,7 +37,7 @@ const Entry* findEntry(const std::vector<Entry>& entries, std::string_view name)
 
 bool endsWithAscii(std::string_view name, std::string_view suffix) {
     return name.size() >= suffix.size() &&
-           sameName(name.substr(name.size() - suffix.size()), suffix);
+           sameTextAscii(name.substr(name.size() - suffix.size()), suffix);
 }
 
 // Names Windows cannot create or takes specially, and names Windows takes for one.

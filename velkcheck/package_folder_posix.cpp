@@ -7,7 +7,9 @@
 
 #include <algorithm>
 #include <array>
+#include <cerrno>
 #include <functional>
+#include <memory>
 #include <thread>
 #include <utility>
 
@@ -27,6 +29,28 @@ std::string joinPath(const std::string& folder, std::string_view name) {
 }
 
 namespace {
+
+// An open folder listing and an open file, closed when they go out of scope.
+struct CloseFolder {
+    void operator()(DIR* dir) const { closedir(dir); }
+};
+using UniqueDir = std::unique_ptr<DIR, CloseFolder>;
+
+class UniqueFd {
+  public:
+    explicit UniqueFd(int fd) : fd_(fd) {}
+    UniqueFd(const UniqueFd&) = delete;
+    UniqueFd& operator=(const UniqueFd&) = delete;
+    ~UniqueFd() {
+        if (fd_ >= 0) {
+            close(fd_);
+        }
+    }
+    int get() const { return fd_; }
+
+  private:
+    int fd_;
+};
 
 struct Listed {
     ino_t inode;
@@ -57,13 +81,22 @@ void statEntries(int folder, std::vector<Entry>& entries, const std::vector<List
 } // namespace
 
 std::optional<std::vector<Entry>> listFolder(const std::string& path) {
-    DIR* dir = opendir(path.c_str());
-    if (dir == nullptr) {
+    const UniqueDir dir(opendir(path.c_str()));
+    if (!dir) {
         return std::nullopt;
     }
     std::vector<Entry> entries;
     std::vector<Listed> order;
-    while (const dirent* found = readdir(dir)) {
+    for (;;) {
+        // A listing ends normally only at its last entry: a read error is no end.
+        errno = 0;
+        const dirent* found = readdir(dir.get());
+        if (found == nullptr) {
+            if (errno != 0) {
+                return std::nullopt;
+            }
+            break;
+        }
         const std::string_view name = found->d_name;
         if (name == "." || name == "..") {
             continue;
@@ -82,15 +115,14 @@ std::optional<std::vector<Entry>> listFolder(const std::string& path) {
     const std::size_t share = order.size() / threads + 1;
     std::vector<std::thread> helpers;
     for (std::size_t t = 1; t < threads; ++t) {
-        helpers.emplace_back(statEntries, dirfd(dir), std::ref(entries), std::cref(order),
+        helpers.emplace_back(statEntries, dirfd(dir.get()), std::ref(entries), std::cref(order),
                              std::min(order.size(), t * share),
                              std::min(order.size(), (t + 1) * share));
     }
-    statEntries(dirfd(dir), entries, order, 0, std::min(order.size(), share));
+    statEntries(dirfd(dir.get()), entries, order, 0, std::min(order.size(), share));
     for (std::thread& helper : helpers) {
         helper.join();
     }
-    closedir(dir);
     return entries;
 }
 
@@ -100,16 +132,16 @@ bool isFolder(const std::string& path) {
 }
 
 std::optional<std::string> readFile(const std::string& path, std::size_t limit) {
-    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) {
+    const UniqueFd file(open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    if (file.get() < 0) {
         return std::nullopt;
     }
     std::string bytes;
     std::array<char, 65536> buffer;
     while (bytes.size() < limit) {
-        const ssize_t got = read(fd, buffer.data(), std::min(buffer.size(), limit - bytes.size()));
+        const ssize_t got =
+            read(file.get(), buffer.data(), std::min(buffer.size(), limit - bytes.size()));
         if (got < 0) {
-            close(fd);
             return std::nullopt;
         }
         if (got == 0) {
@@ -117,7 +149,6 @@ std::optional<std::string> readFile(const std::string& path, std::size_t limit) 
         }
         bytes.append(buffer.data(), static_cast<std::size_t>(got));
     }
-    close(fd);
     return bytes;
 }
 
