@@ -202,4 +202,24 @@ std::string decodeText(std::string bytes, const AnsiDecoder& ansiToUtf8) {
     return bytes;
 }
 
+void appendUtf8(std::string& out, char32_t c) {
+    char buffer[4];
+    out.append(buffer, putUtf8(buffer, c));
+}
+
+std::string windows1252ToUtf8(std::string_view text) {
+    // From 80 to 9F; from A0 on the code page equals Unicode.
+    static constexpr char16_t k80To9F[32] = {
+        0x20AC, 0x81,   0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+        0x2039, 0x0152, 0x8D,   0x017D, 0x8F,   0x90,   0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+        0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x9D,   0x017E, 0x0178};
+    std::string out;
+    out.reserve(text.size() * 2);
+    for (const char byte : text) {
+        const auto b = static_cast<unsigned char>(byte);
+        appendUtf8(out, b >= 0x80 && b <= 0x9F ? k80To9F[b - 0x80] : b);
+    }
+    return out;
+}
+
 } // namespace velk

@@ -19,6 +19,14 @@ TextEncoding detectEncoding(std::string_view bytes);
 // Turns text in an ANSI code page into UTF-8.
 using AnsiDecoder = std::function<std::string(std::string_view)>;
 
+// Text in Windows-1252, the ANSI code page of Western systems, as UTF-8: for where no system
+// can tell its own code page (the fakes of the tests, the package checker off Windows). Its
+// five unassigned bytes map to the C1 controls of the same value, as Windows maps them.
+std::string windows1252ToUtf8(std::string_view text);
+
+// Appends the UTF-8 form of the character `c` to `out`.
+void appendUtf8(std::string& out, char32_t c);
+
 // Decodes the whole content of a text file by its byte-order mark: UTF-8 (EF BB BF), UTF-16
 // little-endian (FF FE) or big-endian (FE FF); the mark itself is dropped. Without a mark the
 // bytes are taken as UTF-8 when they are valid UTF-8, and otherwise as text in the system's ANSI

@@ -13,6 +13,7 @@
 #include <thread>
 #include <utility>
 
+#include "platform/text_decoding.h"
 #include "velkcheck/package_folder.h"
 
 namespace velk::check {
@@ -154,25 +155,6 @@ std::optional<std::string> readFile(const std::string& path, std::size_t limit) 
 
 namespace {
 
-// Appends the UTF-8 form of a character.
-void appendUtf8(std::string& out, char32_t c) {
-    if (c < 0x80) {
-        out += static_cast<char>(c);
-    } else if (c < 0x800) {
-        out += static_cast<char>(0xC0 | (c >> 6));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-        out += static_cast<char>(0xE0 | (c >> 12));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (c >> 18));
-        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    }
-}
-
 // The C library's Unicode case mapping, whatever locale the process runs in.
 locale_t unicodeLocale() {
     static const locale_t locale = newlocale(LC_CTYPE_MASK, "C.UTF-8", locale_t{});
@@ -216,19 +198,7 @@ std::string foldName(std::string_view name) {
 }
 
 std::string ansiToUtf8(std::string_view text) {
-    // Windows-1252 from 80 to 9F; its five unassigned bytes map to the C1 controls, as Windows
-    // maps them. From A0 on it equals Unicode.
-    static constexpr std::array<char16_t, 32> kHigh{
-        0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-        0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-        0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
-    std::string out;
-    out.reserve(text.size() * 2);
-    for (const char byte : text) {
-        const auto c = static_cast<unsigned char>(byte);
-        appendUtf8(out, c >= 0x80 && c < 0xA0 ? kHigh[c - 0x80] : c);
-    }
-    return out;
+    return windows1252ToUtf8(text);
 }
 
 } // namespace velk::check

@@ -17,6 +17,7 @@
 
 #include "platform/app_error.h"
 #include "platform/file_system.h"
+#include "platform/text_decoding.h"
 
 namespace velk::testing {
 
@@ -380,30 +381,8 @@ class FakeFileSystem : public FileSystem {
         return key(a).compare(key(b));
     }
 
-    // The system's ANSI code page here is Windows-1252. Its five unassigned bytes map to the C1
-    // controls of the same value, as Windows maps them.
-    std::string ansiToUtf8(std::string_view text) override {
-        static constexpr char16_t k80To9F[32] = {
-            0x20AC, 0x81,   0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-            0x2039, 0x0152, 0x8D,   0x017D, 0x8F,   0x90,   0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-            0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x9D,   0x017E, 0x0178};
-        std::string out;
-        for (const char byte : text) {
-            const auto b = static_cast<unsigned char>(byte);
-            const char16_t c = b >= 0x80 && b <= 0x9F ? k80To9F[b - 0x80] : b;
-            if (c < 0x80) {
-                out += static_cast<char>(c);
-            } else if (c < 0x800) {
-                out += static_cast<char>(0xC0 | (c >> 6));
-                out += static_cast<char>(0x80 | (c & 0x3F));
-            } else {
-                out += static_cast<char>(0xE0 | (c >> 12));
-                out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-                out += static_cast<char>(0x80 | (c & 0x3F));
-            }
-        }
-        return out;
-    }
+    // The system's ANSI code page here is Windows-1252.
+    std::string ansiToUtf8(std::string_view text) override { return windows1252ToUtf8(text); }
 
     // Run at the start of every copy, after it is logged: lets a test change the file system
     // between enumeration and copy (a source another process deletes, for instance).
