@@ -74,7 +74,7 @@ class Copier {
             // Only a copy that created its target runs out of space writing it: the fragment is
             // ours to delete.
             if (diskFull(direct)) {
-                files_.deleteFile(to);
+                discard(to);
             }
             return direct;
         }
@@ -100,7 +100,7 @@ class Copier {
         }
         if (!copied) {
             if (!copied.nameTaken()) {
-                files_.deleteFile(temporary);
+                discard(temporary);
             }
             return copied;
         }
@@ -109,9 +109,16 @@ class Copier {
             result = files_.replaceFile(temporary, to);
         }
         if (!result) {
-            files_.deleteFile(temporary);
+            discard(temporary);
         }
         return result;
+    }
+
+    // Deletes a copy of ours that must not stay; it carries the read-only attribute of a
+    // read-only source until that is cleared.
+    void discard(const std::string& path) {
+        files_.clearReadOnly(path);
+        files_.deleteFile(path);
     }
 
     FsResult writable(const std::string& path, const DirEntry& entry) {

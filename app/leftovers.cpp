@@ -3,6 +3,8 @@
 #include <cctype>
 #include <vector>
 
+#include "app/text_compare.h"
+
 namespace velk {
 
 namespace {
@@ -10,25 +12,12 @@ namespace {
 constexpr std::string_view kPrefix = "~velk";
 constexpr std::string_view kSuffix = ".tmp";
 
-bool equalsIgnoringCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) {
-        return false;
-    }
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        if (std::tolower(static_cast<unsigned char>(a[i])) !=
-            std::tolower(static_cast<unsigned char>(b[i]))) {
-            return false;
-        }
-    }
-    return true;
-}
-
 } // namespace
 
 bool isTemporaryName(const std::string& name) {
     if (name.size() <= kPrefix.size() + kSuffix.size() ||
-        !equalsIgnoringCase(std::string_view(name).substr(0, kPrefix.size()), kPrefix) ||
-        !equalsIgnoringCase(std::string_view(name).substr(name.size() - kSuffix.size()), kSuffix)) {
+        !sameTextAscii(std::string_view(name).substr(0, kPrefix.size()), kPrefix) ||
+        !sameTextAscii(std::string_view(name).substr(name.size() - kSuffix.size()), kSuffix)) {
         return false;
     }
     for (std::size_t i = kPrefix.size(); i < name.size() - kSuffix.size(); ++i) {
@@ -85,7 +74,10 @@ void deleteLeftovers(FileSystem& files, const std::string& folder,
     }
     for (const std::string& name : leftovers) {
         if (keep->count(name) == 0) {
-            files.deleteFile(folder + "\\" + name); // one that stays is tried again next time
+            // A killed run's copy of a read-only package file is read-only too.
+            const std::string path = folder + "\\" + name;
+            files.clearReadOnly(path);
+            files.deleteFile(path); // one that stays is tried again next time
         }
     }
 }

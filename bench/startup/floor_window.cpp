@@ -67,7 +67,7 @@ class NoFiles : public FileSystem {
     std::string finalFolderPath(const std::string&) override { return {}; }
 
   private:
-    static FsResult refused() { return FsResult::failure(5); } // access denied
+    static FsResult refused() { return FsResult::failure(kErrorAccessDenied); }
 };
 
 // No registry: every key is missing.

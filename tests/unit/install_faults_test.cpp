@@ -195,9 +195,22 @@ INSTANTIATE_TEST_SUITE_P(
         CopyOutcome{"ALeftoverOfAKilledRunTakesNoNameAway", "old big",
                     [](FakeFileSystem& files, const std::string& big) {
                         const std::string leftover = big.substr(0, big.size() - 7) + "~velk1.tmp";
-                        files.addFile(leftover, "half", kAttrReadOnly); // cannot be deleted
+                        files.addFile(leftover, "half");
+                        files.find(leftover)->locked = true; // cannot be deleted
                     },
-                    kBig, false}));
+                    kBig, false},
+        CopyOutcome{"AReadOnlySourceOnAFullDiskLeavesNoFragment", nullptr,
+                    [](FakeFileSystem& files, const std::string& big) {
+                        files.find("C:\\pkg\\Libs\\big.zlb")->attributes |= kAttrReadOnly;
+                        diskFullAtBig(4)(files, big);
+                    },
+                    "<missing>", true},
+        CopyOutcome{"AReadOnlySourceOnAFullDiskKeepsTheOldBytes", "old big",
+                    [](FakeFileSystem& files, const std::string& big) {
+                        files.find("C:\\pkg\\Libs\\big.zlb")->attributes |= kAttrReadOnly;
+                        diskFullAtBig(4)(files, big);
+                    },
+                    "old big", true}));
 
 TEST_F(InstallFaults, TheDescriptionIsCopiedLastAndKeptWhereItWasWhenACopyFailed) {
     // A first installation whose copy of b.zlb fails still installs its description, last, so
