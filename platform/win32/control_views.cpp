@@ -396,7 +396,7 @@ void RadioButtonView::onCommand(WORD notifyCode) {
 }
 
 // The keyboard navigation takes Enter for the window's default button; the list wants it for
-// itself, to open the focused row (NM_RETURN).
+// itself, to open the selected row (NM_RETURN), as a double-click does.
 LRESULT CALLBACK listSubclass(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
                               DWORD_PTR) {
     if (message == WM_GETDLGCODE) {

@@ -75,8 +75,12 @@ void WindowOnFirstUse::create() {
         return;
     }
     creating_ = true;
+    // The window binds the form and every control to itself as it makes them; a control it does
+    // not manage to make must not be left with its trigger, which would only try again.
+    for (const auto& trigger : triggers_) {
+        trigger->release();
+    }
     try {
-        // The window binds the form and every control to itself as it makes them.
         window_.create();
     } catch (...) {
         creating_ = false;
@@ -88,6 +92,9 @@ void WindowOnFirstUse::create() {
         throw;
     }
     creating_ = false;
+    if (!created()) {
+        arm();
+    }
 }
 
 ModalResult WindowOnFirstUse::showModal() {

@@ -125,18 +125,34 @@ void FormWindow::runWork(const std::string& reason, const Work& work) {
         bool quit = false;
         int quitCode = 0;
         HANDLE handle = worker.get();
-        while (MsgWaitForMultipleObjectsEx(1, &handle, INFINITE, QS_ALLINPUT,
-                                           MWMO_INPUTAVAILABLE) != WAIT_OBJECT_0) {
-            MSG msg;
-            while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-                if (msg.message == WM_QUIT) {
-                    // For the loop that runs this one, once the work has ended.
-                    quit = true;
-                    quitCode = static_cast<int>(msg.wParam);
-                    continue;
+        // The worker uses what lies on this stack: whatever happens here, it ends first.
+        try {
+            for (;;) {
+                const DWORD woke = MsgWaitForMultipleObjectsEx(1, &handle, INFINITE, QS_ALLINPUT,
+                                                               MWMO_INPUTAVAILABLE);
+                if (woke == WAIT_OBJECT_0) {
+                    break;
                 }
-                dispatch(msg);
+                if (woke == WAIT_FAILED) {
+                    // Messages cannot be waited for: the window waits for the work instead of
+                    // spinning until it ends.
+                    WaitForSingleObject(handle, INFINITE);
+                    break;
+                }
+                MSG msg;
+                while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+                    if (msg.message == WM_QUIT) {
+                        // For the loop that runs this one, once the work has ended.
+                        quit = true;
+                        quitCode = static_cast<int>(msg.wParam);
+                        continue;
+                    }
+                    dispatch(msg);
+                }
             }
+        } catch (...) {
+            WaitForSingleObject(handle, INFINITE);
+            throw;
         }
         if (quit) {
             PostQuitMessage(quitCode);
