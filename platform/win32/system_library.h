@@ -26,6 +26,8 @@
 #include <atomic>
 #include <utility>
 
+#include "platform/win32/dll_search.h"
+
 namespace velk::win32 {
 
 // Loads `fileName` from the system folder (only there), or returns the module already loaded.
@@ -47,7 +49,7 @@ template <typename Pointer> class SystemFunction {
     Pointer get() const {
         Pointer function = function_.load(std::memory_order_acquire);
         if (function == nullptr) {
-            function = convert(requireSystemFunction(fileName_, name_));
+            function = functionFrom<Pointer>(requireSystemFunction(fileName_, name_));
             function_.store(function, std::memory_order_release);
         }
         return function;
@@ -57,11 +59,6 @@ template <typename Pointer> class SystemFunction {
     }
 
   private:
-    static Pointer convert(FARPROC function) noexcept {
-        // Through the one function type that converts to every other without a warning.
-        return reinterpret_cast<Pointer>(reinterpret_cast<void (*)()>(function));
-    }
-
     const wchar_t* fileName_;
     const char* name_;
     mutable std::atomic<Pointer> function_{nullptr};
