@@ -4,8 +4,8 @@
 
 #include "app/form_install.h"
 #include "app/host_suite.h"
-#include "app/ini_file.h"
-#include "app/package_rules.h"
+#include "package/ini_file.h"
+#include "package/package_rules.h"
 
 namespace velk {
 

@@ -1,5 +1,5 @@
 #include "app/form_install.h"
-#include "app/text_compare.h"
+#include "package/text_compare.h"
 
 namespace velk {
 

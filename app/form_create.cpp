@@ -3,8 +3,8 @@
 
 #include "app/form_install.h"
 #include "app/host_suite.h"
-#include "app/package_rules.h"
-#include "app/text_compare.h"
+#include "package/package_rules.h"
+#include "package/text_compare.h"
 #include "platform/app_error.h"
 
 namespace velk {

@@ -2,7 +2,8 @@
 // The installed versions of the host suite, as their registry keys record them.
 
 #include <string>
-#include <vector>
+
+#include "package/host_versions.h"
 
 namespace velk {
 
@@ -15,12 +16,5 @@ class FileSystem;
 // `folder` names an existing folder. A value of another type than text throws AppError.
 bool findHostLibraryFolder(Registry& registry, FileSystem& files, const std::string& versionKey,
                            int folderKind, std::string& folder);
-
-// The version keys that findHostLibraryFolder can look up ("Dorvan5_11" ...), matched ignoring
-// the case of the letters A to Z.
-std::vector<std::string> hostVersionKeys();
-
-// The title under which a version key is shown in the location list.
-std::string hostVersionTitle(const std::string& versionKey);
 
 } // namespace velk

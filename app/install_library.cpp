@@ -4,12 +4,12 @@
 #include <utility>
 #include <vector>
 
-#include "app/copy_plan.h"
+#include "package/copy_plan.h"
 #include "app/form_install.h"
-#include "app/ini_file.h"
-#include "app/install_report.h"
-#include "app/package_rules.h"
-#include "dialogs/package_files.h"
+#include "package/ini_file.h"
+#include "package/install_report.h"
+#include "package/package_rules.h"
+#include "package/package_files.h"
 
 namespace velk {
 

@@ -3,9 +3,9 @@
 #include <vector>
 
 #include "app/form_install.h"
-#include "app/install_report.h"
-#include "app/leftovers.h"
-#include "dialogs/package_files.h"
+#include "package/install_report.h"
+#include "package/leftovers.h"
+#include "package/package_files.h"
 
 namespace velk {
 

@@ -4,7 +4,7 @@
 #include <utility>
 
 #include "dialogs/document_opener.h"
-#include "dialogs/package_files.h"
+#include "package/package_files.h"
 
 namespace velk {
 

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "app/text_compare.h"
+#include "package/text_compare.h"
 
 namespace velk::check {
 

@@ -1,12 +1,12 @@
 #pragma once
-// A package description as the installer reads it (app/ini_file.h), together with where each
+// A package description as the installer reads it (package/ini_file.h), together with where each
 // section and key stands in the file, so that findings can name their lines.
 
 #include <string>
 #include <string_view>
 #include <vector>
 
-#include "app/ini_file.h"
+#include "package/ini_file.h"
 
 namespace velk::check {
 

@@ -5,9 +5,9 @@
 #include <map>
 #include <optional>
 
-#include "app/host_suite.h"
-#include "app/package_rules.h"
-#include "app/text_compare.h"
+#include "package/host_versions.h"
+#include "package/package_rules.h"
+#include "package/text_compare.h"
 #include "velkcheck/names.h"
 
 namespace velk::check {

@@ -4,7 +4,7 @@
 #include <array>
 #include <cstdio>
 
-#include "app/text_compare.h"
+#include "package/text_compare.h"
 
 namespace velk::check {
 

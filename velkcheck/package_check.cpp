@@ -7,8 +7,8 @@
 #include <unordered_map>
 #include <vector>
 
-#include "app/package_rules.h"
-#include "app/text_compare.h"
+#include "package/package_rules.h"
+#include "package/text_compare.h"
 #include "platform/text_decoding.h"
 #include "velkcheck/description.h"
 #include "velkcheck/description_check.h"

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "app/form_install.h"
-#include "app/ini_file.h"
+#include "package/ini_file.h"
 #include "tests/unit/fakes/fake_platform.h"
 
 namespace {

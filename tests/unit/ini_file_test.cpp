@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "app/ini_file.h"
+#include "package/ini_file.h"
 #include "platform/app_error.h"
 #include "tests/unit/fakes/fake_file_system.h"
 

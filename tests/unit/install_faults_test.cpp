@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "app/leftovers.h"
+#include "package/leftovers.h"
 #include "tests/unit/install_fixture.h"
 
 namespace velk::testing {

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "app/leftovers.h"
+#include "package/leftovers.h"
 #include "platform/app_error.h"
 #include "tests/unit/encoded_text.h"
 #include "tests/unit/install_fixture.h"

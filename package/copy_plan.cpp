@@ -1,11 +1,11 @@
-#include "app/copy_plan.h"
+#include "package/copy_plan.h"
 
 #include <cstdint>
 #include <optional>
 #include <set>
 #include <utility>
 
-#include "app/leftovers.h"
+#include "package/leftovers.h"
 
 namespace velk {
 

@@ -1,11 +1,11 @@
-#include "app/ini_file.h"
+#include "package/ini_file.h"
 
 #include <cstdint>
 #include <limits>
 #include <map>
 #include <optional>
 
-#include "app/text_compare.h"
+#include "package/text_compare.h"
 #include "platform/file_system.h"
 #include "platform/text_decoding.h"
 

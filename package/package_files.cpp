@@ -1,4 +1,4 @@
-#include "dialogs/package_files.h"
+#include "package/package_files.h"
 
 namespace velk {
 

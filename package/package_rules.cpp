@@ -1,6 +1,6 @@
-#include "app/package_rules.h"
+#include "package/package_rules.h"
 
-#include "app/text_compare.h"
+#include "package/text_compare.h"
 
 namespace velk {
 

@@ -1,6 +1,7 @@
 #pragma once
-// The list of files that installation could not copy or removal could not delete, kept small
-// however many files fail: the count, and the first few paths to show to the user.
+// The list of files that installation could not copy or removal could not delete: every failed
+// path with the system's error that made it fail, of which the report to the user shows the
+// first few.
 
 #include <cstddef>
 #include <string>
@@ -13,18 +14,23 @@ class FailureList {
     // How many paths the report names; further failures are only counted.
     static constexpr std::size_t kShownPaths = 10;
 
-    void add(const std::string& path);
-    bool empty() const { return count_ == 0; }
-    std::size_t count() const { return count_; }
-    const std::vector<std::string>& shownPaths() const { return shown_; }
+    struct Failure {
+        std::string path;
+        unsigned long error = 0; // the system's error code; 0 when the platform gave none
+    };
+
+    void add(const std::string& path, unsigned long error = 0);
+    bool empty() const { return all_.empty(); }
+    std::size_t count() const { return all_.size(); }
+    // Every failure, in the order they happened.
+    const std::vector<Failure>& all() const { return all_; }
 
     // `headline` with "%d" replaced by the count, then one line per shown path, then
     // "and N more." when there were more; lines joined with a carriage return.
     std::string text(const std::string& headline) const;
 
   private:
-    std::size_t count_ = 0;
-    std::vector<std::string> shown_;
+    std::vector<Failure> all_;
 };
 
 class FileSystem;

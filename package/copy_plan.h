@@ -14,8 +14,8 @@
 #include <string>
 #include <vector>
 
-#include "app/install_report.h"
-#include "dialogs/package_files.h"
+#include "package/install_report.h"
+#include "package/package_files.h"
 #include "platform/file_system.h"
 #include "platform/form.h"
 

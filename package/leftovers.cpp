@@ -1,9 +1,9 @@
-#include "app/leftovers.h"
+#include "package/leftovers.h"
 
 #include <cctype>
 #include <vector>
 
-#include "app/text_compare.h"
+#include "package/text_compare.h"
 
 namespace velk {
 

@@ -1,28 +1,28 @@
-#include "app/install_report.h"
+#include "package/install_report.h"
 
-#include "app/ini_file.h"
+#include <algorithm>
+
+#include "package/ini_file.h"
 
 namespace velk {
 
-void FailureList::add(const std::string& path) {
-    ++count_;
-    if (shown_.size() < kShownPaths) {
-        shown_.push_back(path);
-    }
+void FailureList::add(const std::string& path, unsigned long error) {
+    all_.push_back(Failure{path, error});
 }
 
 std::string FailureList::text(const std::string& headline) const {
     std::string result = headline;
     const auto placeholder = result.find("%d");
     if (placeholder != std::string::npos) {
-        result.replace(placeholder, 2, std::to_string(count_));
+        result.replace(placeholder, 2, std::to_string(all_.size()));
     }
-    for (const std::string& path : shown_) {
+    const std::size_t shown = std::min(all_.size(), kShownPaths);
+    for (std::size_t i = 0; i < shown; ++i) {
         result += '\r';
-        result += path;
+        result += all_[i].path;
     }
-    if (count_ > shown_.size()) {
-        result += "\rand " + std::to_string(count_ - shown_.size()) + " more.";
+    if (all_.size() > shown) {
+        result += "\rand " + std::to_string(all_.size() - shown) + " more.";
     }
     return result;
 }
