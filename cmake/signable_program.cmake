@@ -1,5 +1,5 @@
 # velk_signable_program(TARGET): the last step of a shipped Windows program's build pads it to a
-# multiple of 8 bytes and writes its image checksum (signable_program.cpp, built with the host's
+# multiple of 8 bytes and writes its image checksum (tools/signable_program.cpp, built with the host's
 # compiler), so that the program signed by scripts/release --sign, with its signature taken off,
 # is this build byte for byte. Call it after the target's other steps after linking.
 function(velk_signable_program target)
@@ -8,8 +8,8 @@ function(velk_signable_program target)
         set(tool ${CMAKE_BINARY_DIR}/signable_program)
         add_custom_command(OUTPUT ${tool}
             COMMAND ${VELK_HOST_CXX} -std=c++20 -O2 -Wall -Wextra -Werror
-                    ${CMAKE_SOURCE_DIR}/cmake/signable_program.cpp -o ${tool}
-            DEPENDS ${CMAKE_SOURCE_DIR}/cmake/signable_program.cpp
+                    ${CMAKE_SOURCE_DIR}/tools/signable_program.cpp -o ${tool}
+            DEPENDS ${CMAKE_SOURCE_DIR}/tools/signable_program.cpp
             COMMENT "Building the signing preparation with the host's compiler"
             VERBATIM)
         add_custom_target(velk_signable_program_tool DEPENDS ${tool})
