@@ -67,12 +67,15 @@ class TFormInstall : public Form {
     std::string packageFolder;
 
     // The program's exit code. An interactive run ends with 0, or 1 when an installation or
-    // removal left files undone. An unattended run (silentMode as read at start-up) tells a
+    // removal failed and was undone. An unattended run (silentMode as read at start-up) tells a
     // deployment tool its outcome: 0 when an installation ran to its end with every file copied,
     // 1 when it ran to its end with failed copies, and 2 when the program ends without either
     // (the target missing or refused, no "Libs", an invalid language name, an error report).
+    // Either run ends with 3 when what failed could not be undone, and the target is left with
+    // files that are not as they were.
     int exitCode = 0;
     static constexpr int kExitNotInstalled = 2;
+    static constexpr int kExitNotRestored = 3;
 
     // Start-up and window events (form_create.cpp, form_activate.cpp).
     void FormCreate();
@@ -111,6 +114,10 @@ class TFormInstall : public Form {
     // the questions and every path composed from it use; nothing when the operation must stop.
     std::optional<std::string> usableTarget(const std::string& libsFolder,
                                             const std::string& insideLibs);
+    // Finishes or undoes an installation or removal that was killed in `target`, so that the
+    // target holds one version whole before anything there is read or changed. False, after
+    // telling the user what could not be put back, when the operation must stop.
+    bool finishInterruptedWork(const std::string& target);
 
     Platform& platform_;
     TFormFiles* formFiles_ = nullptr;

@@ -1,62 +1,27 @@
 #include <optional>
-#include <set>
 #include <string>
 #include <utility>
 #include <vector>
 
-#include "package/copy_plan.h"
 #include "app/form_install.h"
+#include "package/copy_plan.h"
 #include "package/ini_file.h"
 #include "package/install_report.h"
-#include "package/package_rules.h"
+#include "package/install_transaction.h"
 #include "package/package_files.h"
+#include "package/package_rules.h"
 
 namespace velk {
-
-namespace {
-
-// The languages the description lists in [Languages], "Lang0" to "Lang<Count - 1>" with a
-// missing key reading as "", each distinct name (compared as file names) once, at its first
-// listing. Only the keys present are visited, so a huge Count costs nothing.
-std::vector<std::string> distinctLanguages(FileSystem& files, const IniFile& description) {
-    const int count = description.readInteger("Languages", "Count", 0);
-    std::vector<std::string> listed; // in listing order, a run of missing keys as one ""
-    int next = 0;
-    for (auto& [index, name] : description.numberedValues("Languages", "Lang", count)) {
-        if (index > next) {
-            listed.emplace_back();
-        }
-        listed.push_back(std::move(name));
-        next = index + 1;
-    }
-    if (next < count) {
-        listed.emplace_back();
-    }
-
-    const auto before = [&files](const std::string& a, const std::string& b) {
-        return files.compareFileNames(a, b) < 0;
-    };
-    std::set<std::string, decltype(before)> seen(before);
-    std::vector<std::string> distinct;
-    for (std::string& name : listed) {
-        if (seen.insert(name).second) {
-            distinct.push_back(std::move(name));
-        }
-    }
-    return distinct;
-}
-
-} // namespace
 
 void TFormInstall::btInstallClick() {
     installLibrary();
 }
 
-// Copies the package's files into the folder named by eInstallDir: the base files of "Libs", each
-// listed language's folder into a subfolder of that name, then the default language's files over
-// the base files. Everything the user is asked comes before the first copy. Copies that fail, and
-// package folders that cannot be listed, are counted and reported at the end instead of the
-// success message; the window closes either way.
+// Installs the package into the folder named by eInstallDir, all or nothing: the base files of
+// "Libs", each listed language's folder into a subfolder of that name, then the default
+// language's files over the base files (package/copy_plan.h). Everything the user is asked
+// comes before the work. When anything fails, the target is left as it was and the failures are
+// reported instead of the success message; the window closes either way.
 void TFormInstall::installLibrary() {
     FileSystem& files = platform_.files;
     MessageBoxes& boxes = platform_.boxes;
@@ -65,7 +30,7 @@ void TFormInstall::installLibrary() {
     const std::optional<std::string> usable =
         usableTarget(libsFolder, "The target folder lies in the package's own \"Libs\" folder: "
                                  "the library cannot be installed there.");
-    if (!usable) {
+    if (!usable || !finishInterruptedWork(*usable)) {
         return;
     }
     const std::string& target = *usable;
@@ -75,7 +40,7 @@ void TFormInstall::installLibrary() {
     // listed again (in any letter case) is one folder, installed once: the first bad name of the
     // listing is the first bad one here too, since its other spellings are just as bad.
     const IniFile description = IniFile::read(files, libsFolder + "\\" + descriptionFile);
-    const std::vector<std::string> languages = distinctLanguages(files, description);
+    const std::vector<std::string> languages = plannedLanguages(files, description);
     for (const std::string& language : languages) {
         if (leavesItsFolder(language)) {
             boxes.error("Invalid language name \"" + language + "\" in the package description.");
@@ -83,11 +48,12 @@ void TFormInstall::installLibrary() {
         }
     }
 
-    // Questions. The base files are listed once and the listing serves the copying too.
+    // Questions. The base files are listed once and the listing serves the work too.
     std::optional<PackageListing> baseFiles;
+    const std::string installedDescription = target + "\\" + descriptionFile;
+    const bool installedBefore = files.fileExists(installedDescription);
     if (!silentMode) {
-        const std::string installedDescription = target + "\\" + descriptionFile;
-        if (files.fileExists(installedDescription)) {
+        if (installedBefore) {
             const std::string title = installedTitle(files, installedDescription);
             if (!boxes.confirm(
                     "Library " + title + " is already installed in the target directory!" +
@@ -109,44 +75,31 @@ void TFormInstall::installLibrary() {
 
     // The default language is read here: the work below must not touch the controls. With no
     // language selected there is no default language to copy.
+    InstallRequest request{libsFolder, target, descriptionFile, languages, std::nullopt};
     const int selected = rgLang.itemIndex();
-    const bool hasDefault = selected >= 0 && selected < static_cast<int>(rgLang.items().size());
-    const std::string defaultSource =
-        hasDefault ? libsFolder + "\\" + rgLang.items()[selected] : std::string();
+    if (selected >= 0 && selected < static_cast<int>(rgLang.items().size())) {
+        request.defaultLanguage = rgLang.items()[selected];
+    }
 
-    FailureList failures;
+    WorkOutcome outcome;
     runWork("Installing the library", [&](WorkProgress& progress) {
-        // What goes where, in copying order: the base files, every listed language into its own
-        // subfolder, then the default language into the target itself, over the base files of
-        // the same name.
-        CopyPlan plan{target, descriptionFile, {}};
-        plan.folders.push_back(
-            FolderCopy{libsFolder, target, false, false,
-                       baseFiles ? std::move(*baseFiles) : packageFiles(files, libsFolder)});
-        for (const std::string& language : languages) {
-            const std::string languageSource = libsFolder + "\\" + language;
-            plan.folders.push_back(FolderCopy{languageSource, target + "\\" + language, true,
-                                              !language.empty(),
-                                              packageFiles(files, languageSource)});
-        }
-        if (hasDefault) {
-            plan.folders.push_back(FolderCopy{defaultSource, target, false, false,
-                                              packageFiles(files, defaultSource)});
-        }
-
-        // The copying. A language folder that cannot be created makes its copies fail, and they
-        // are counted like any other failure.
-        failures = copyPlanned(files, plan, progress);
+        const CopyPlan plan = planInstallation(files, request, std::move(baseFiles));
+        outcome = installPlanned(files, plan, progress);
     });
 
-    exitCode = failures.empty() ? 0 : 1;
-    if (!failures.empty()) {
+    if (outcome.done()) {
+        exitCode = 0;
         if (!silentMode) {
-            boxes.error(
-                failures.text("Library installation failed: %d file(s) could not be copied."));
+            boxes.information("Library installation was successful.");
         }
-    } else if (!silentMode) {
-        boxes.information("Library installation was successful.");
+    } else {
+        exitCode = outcome.notRestored.empty() ? 1 : kExitNotRestored;
+        if (!silentMode) {
+            boxes.error(failureReport(
+                files, outcome, "Library installation failed: %d file(s) could not be copied.",
+                installedBefore ? "Nothing was changed: the library installed before is as it was."
+                                : "Nothing was installed."));
+        }
     }
     close();
 }

@@ -1,47 +1,62 @@
 #pragma once
-// The copying of an installation: what goes where, listed in full before the first copy, and the
-// copying itself, which never leaves a file of the target half-written.
+// The plan of an installation: which package folders are copied into which folders of the
+// target, in what order, with the package files each one lists. Made in one place, before
+// anything is copied; package/install_transaction.h carries it out.
 //
-// A file new to the target is copied directly. A file that is there already is replaced only by
-// a complete copy: the new one is copied beside it under a temporary name and then swapped in;
-// when that fails, the old file stays as it was and the temporary file is deleted. Installed
-// files never keep the read-only attribute of their source, so that the next installation and
-// the removal can replace and delete them. The installed package description is copied last and,
-// once any copy has failed, is not replaced: it must not name a version whose files are not all
-// there. (Where the target had none it is copied all the same, so that the library can be
-// removed.)
+// In copying order: the base files of "Libs" into the target; the folder of every language the
+// description lists, each distinct name (compared as file names) once at its first listing, into
+// a subfolder of the target of that name (the empty name into the target itself); then the
+// default language's files into the target itself, where they take the place of base files of
+// the same name.
 
+#include <optional>
 #include <string>
 #include <vector>
 
-#include "package/install_report.h"
+#include "package/ini_file.h"
 #include "package/package_files.h"
 #include "platform/file_system.h"
-#include "platform/form.h"
 
 namespace velk {
 
 // One package folder copied into one folder of the target.
 struct FolderCopy {
     std::string source; // the package folder
-    std::string target; // the folder its files go to
-    // A language folder: made when missing. When it lies below the target (a name of its own),
-    // it must not be a link, which would lead the copies anywhere.
-    bool languageFolder = false;
-    bool belowTarget = false;
+    // The folder of the target it goes to: 0 the target itself, i the target's subfolder named
+    // CopyPlan::subfolders[i - 1].
+    std::size_t into = 0;
     PackageListing listing;
 };
 
 struct CopyPlan {
-    std::string target;              // the target folder, as every path below was made from it
-    std::string descriptionFile;     // the package description's bare name
-    std::vector<FolderCopy> folders; // in copying order
+    std::string target;                  // the target folder, as every path below is made from it
+    std::string descriptionFile;         // the package description's bare name
+    std::vector<std::string> subfolders; // the language folders below the target, each once
+    std::vector<FolderCopy> copies;      // in copying order
+
+    // The path of folder `into` of the target (see FolderCopy::into).
+    std::string folderPath(std::size_t into) const {
+        return into == 0 ? target : target + "\\" + subfolders[into - 1];
+    }
 };
 
-// Copies what the plan lists, in its order, and returns what failed: each file that could not be
-// copied (its target path), each package folder that could not be listed to its end (its path),
-// each file of a language folder that is a link (its target path). Every other file is copied.
-// `progress` is told the number of files, then each file as it is done.
-FailureList copyPlanned(FileSystem& files, const CopyPlan& plan, WorkProgress& progress);
+// The languages the description lists in [Languages], "Lang0" to "Lang<Count - 1>" with a
+// missing key reading as "", each distinct name (compared as file names) once, at its first
+// listing. Only the keys present are visited, so a huge Count costs nothing.
+std::vector<std::string> plannedLanguages(FileSystem& files, const IniFile& description);
+
+struct InstallRequest {
+    std::string libsFolder;      // the package's "Libs" folder
+    std::string target;          // the target folder, in the one form every path is made from
+    std::string descriptionFile; // the package description's bare name
+    std::vector<std::string> languages;         // as plannedLanguages gives them
+    std::optional<std::string> defaultLanguage; // none: no default language is copied
+};
+
+// Lists every package folder the installation copies and returns the plan. `baseFiles` is the
+// listing of "Libs" when it was made already (for the questions), else it is made here. A
+// language folder the package lacks is still planned: it has no files.
+CopyPlan planInstallation(FileSystem& files, const InstallRequest& request,
+                          std::optional<PackageListing> baseFiles);
 
 } // namespace velk

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "package/ini_file.h"
+#include "platform/file_system.h"
 
 namespace velk {
 
@@ -27,9 +28,20 @@ std::string FailureList::text(const std::string& headline) const {
     return result;
 }
 
-} // namespace velk
-
-namespace velk {
+std::string failureReport(FileSystem& files, const WorkOutcome& outcome,
+                          const std::string& headline, const std::string& nothingChanged) {
+    std::string text = outcome.failures.text(headline);
+    if (!outcome.failures.empty() && outcome.failures.all().front().error != 0) {
+        text += "\r" + files.errorMessage(outcome.failures.all().front().error) + ".";
+    }
+    if (outcome.notRestored.empty()) {
+        text += "\r" + nothingChanged;
+    } else {
+        text += "\r" + outcome.notRestored.text(
+                           "Undoing the changes failed: %d file(s) could not be restored.");
+    }
+    return text;
+}
 
 std::string installedTitle(FileSystem& files, const std::string& installedDescription) {
     const IniFile installed = IniFile::read(files, installedDescription);

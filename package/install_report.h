@@ -1,7 +1,7 @@
 #pragma once
-// The list of files that installation could not copy or removal could not delete: every failed
-// path with the system's error that made it fail, of which the report to the user shows the
-// first few.
+// What an installation or removal reports: every path that failed with the system's error that
+// made it fail, of which the box shows the first few; and the outcome of the whole work, done
+// whole or undone, with what the undo could not put back.
 
 #include <cstddef>
 #include <string>
@@ -33,7 +33,26 @@ class FailureList {
     std::vector<Failure> all_;
 };
 
+// The outcome of an installation or a removal, which changes the target all or nothing.
+struct WorkOutcome {
+    // What failed: copies, listings, moves, replacements. Empty when the work was done whole;
+    // otherwise every change it had made was undone.
+    FailureList failures;
+    // What the undo could not put back as it was (the target paths); empty when it could.
+    FailureList notRestored;
+    // The files installed or removed, when the work was done whole.
+    std::size_t files = 0;
+
+    bool done() const { return failures.empty(); }
+};
+
 class FileSystem;
+
+// The text of the box that reports failed work: `headline` ("%d" the count) and the failed
+// paths, the system's message for the first failure, and then either `nothingChanged` or, when
+// the undo failed, the paths it could not restore.
+std::string failureReport(FileSystem& files, const WorkOutcome& outcome,
+                          const std::string& headline, const std::string& nothingChanged);
 
 // The title of the library installed where `installedDescription` lies: its [About] "Name", one
 // blank, its [About] "Version" ("1.0.0" when absent). A missing file reads as empty; a file that

@@ -78,8 +78,8 @@ class FileSystem {
     // included, which is never followed. A copy that fails partway may leave what it wrote.
     virtual FsResult copyNewFile(const std::string& from, const std::string& to) = 0;
     // Creates one folder level.
-    virtual bool createFolder(const std::string& path) = 0;
-    virtual bool deleteFile(const std::string& path) = 0;
+    virtual FsResult createFolder(const std::string& path) = 0;
+    virtual FsResult deleteFile(const std::string& path) = 0;
 
     // --- replacing files -----------------------------------------------------------------------
     // Moves the file `from` to `to` in the same folder, replacing the file there in one step
@@ -94,6 +94,26 @@ class FileSystem {
     // write below it would pass through to wherever it leads.
     virtual bool isLink(const std::string& path) = 0;
     // --- end of replacing files ----------------------------------------------------------------
+
+    // --- changes that can be undone ------------------------------------------------------------
+    // Moves a file or a whole folder to a name on the same volume that is not taken, written
+    // through to the disk before it returns. Fails with nameTaken() when anything has that name,
+    // and, as on Windows, when the file is held open by another process without sharing its
+    // deletion. A link is moved itself, never what it leads to.
+    virtual FsResult moveFile(const std::string& from, const std::string& to) = 0;
+    // Gives the existing file a second name (a hard link) on the same volume: both names then
+    // lead to the same content. Fails where the file system has none, as FAT volumes.
+    virtual FsResult linkFile(const std::string& existing, const std::string& link) = 0;
+    // Creates a file under a name that is not taken, writes `content` to it whole and flushes it
+    // to the disk before it returns. A write that fails partway leaves what it wrote.
+    virtual FsResult writeNewFile(const std::string& path, std::string_view content) = 0;
+    // Creates one folder level, with the hidden attribute where the file system keeps one.
+    virtual FsResult createHiddenFolder(const std::string& path) = 0;
+    // Removes an empty folder.
+    virtual FsResult removeFolder(const std::string& path) = 0;
+    // The system's text for an error code, without its trailing full stop.
+    virtual std::string errorMessage(unsigned long error) = 0;
+    // --- end of changes that can be undone -----------------------------------------------------
     // The Windows folder, without trailing backslash.
     virtual std::string windowsFolder() = 0;
     // Reads a whole file, opened for reading and shared for reading only. Throws

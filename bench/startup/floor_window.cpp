@@ -51,11 +51,17 @@ class NoFiles : public FileSystem {
     bool setCurrentFolder(const std::string&) override { return false; }
     std::string programFolder() override { return "C:\\floor\\"; }
     FsResult copyNewFile(const std::string&, const std::string&) override { return refused(); }
-    bool createFolder(const std::string&) override { return false; }
-    bool deleteFile(const std::string&) override { return false; }
+    FsResult createFolder(const std::string&) override { return refused(); }
+    FsResult deleteFile(const std::string&) override { return refused(); }
     FsResult replaceFile(const std::string&, const std::string&) override { return refused(); }
     FsResult clearReadOnly(const std::string&) override { return refused(); }
     bool isLink(const std::string&) override { return false; }
+    FsResult moveFile(const std::string&, const std::string&) override { return refused(); }
+    FsResult linkFile(const std::string&, const std::string&) override { return refused(); }
+    FsResult writeNewFile(const std::string&, std::string_view) override { return refused(); }
+    FsResult createHiddenFolder(const std::string&) override { return refused(); }
+    FsResult removeFolder(const std::string&) override { return refused(); }
+    std::string errorMessage(unsigned long) override { return {}; }
     std::string windowsFolder() override { return "C:\\windows"; }
     std::string readFile(const std::string&) override { return {}; }
     std::string fullPath(const std::string& path) override { return path; }

@@ -238,12 +238,83 @@ bool Win32FileSystem::isLink(const std::string& path) {
     return attributes != invalidAttributes && (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
 }
 
-bool Win32FileSystem::createFolder(const std::string& path) {
-    return CreateDirectoryW(systemPath(path, folderReserve).c_str(), nullptr) != FALSE;
+FsResult Win32FileSystem::createFolder(const std::string& path) {
+    if (CreateDirectoryW(systemPath(path, folderReserve).c_str(), nullptr) == FALSE) {
+        return lastFailure();
+    }
+    return {};
 }
 
-bool Win32FileSystem::deleteFile(const std::string& path) {
-    return DeleteFileW(systemPath(path).c_str()) != FALSE;
+FsResult Win32FileSystem::deleteFile(const std::string& path) {
+    if (DeleteFileW(systemPath(path).c_str()) == FALSE) {
+        return lastFailure();
+    }
+    return {};
+}
+
+FsResult Win32FileSystem::moveFile(const std::string& from, const std::string& to) {
+    // Without MOVEFILE_COPY_ALLOWED a move never becomes a copy: on the same volume it is a
+    // rename, done at once or not at all.
+    if (MoveFileExW(systemPath(from).c_str(), systemPath(to).c_str(), MOVEFILE_WRITE_THROUGH) ==
+        FALSE) {
+        return lastFailure();
+    }
+    return {};
+}
+
+FsResult Win32FileSystem::linkFile(const std::string& existing, const std::string& link) {
+    if (CreateHardLinkW(systemPath(link).c_str(), systemPath(existing).c_str(), nullptr) == FALSE) {
+        return lastFailure();
+    }
+    return {};
+}
+
+FsResult Win32FileSystem::writeNewFile(const std::string& path, std::string_view content) {
+    UniqueHandle file(CreateFileW(systemPath(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) {
+        return lastFailure();
+    }
+    // A write to a full disk may first write less than asked and succeed; the next one then
+    // fails with the reason.
+    while (!content.empty()) {
+        const DWORD want =
+            static_cast<DWORD>(std::min<std::size_t>(content.size(), std::size_t{1} << 24));
+        DWORD written = 0;
+        if (!WriteFile(file.get(), content.data(), want, &written, nullptr)) {
+            return lastFailure();
+        }
+        if (written == 0) {
+            return FsResult::failure(ERROR_DISK_FULL);
+        }
+        content.remove_prefix(written);
+    }
+    if (!FlushFileBuffers(file.get())) {
+        return lastFailure();
+    }
+    return {};
+}
+
+FsResult Win32FileSystem::createHiddenFolder(const std::string& path) {
+    const std::wstring system = systemPath(path, folderReserve);
+    if (CreateDirectoryW(system.c_str(), nullptr) == FALSE) {
+        return lastFailure();
+    }
+    // Hidden only to keep it out of the user's sight: a file system that keeps no such attribute
+    // gets a plain folder.
+    SetFileAttributesW(system.c_str(), FILE_ATTRIBUTE_HIDDEN);
+    return {};
+}
+
+FsResult Win32FileSystem::removeFolder(const std::string& path) {
+    if (RemoveDirectoryW(systemPath(path).c_str()) == FALSE) {
+        return lastFailure();
+    }
+    return {};
+}
+
+std::string Win32FileSystem::errorMessage(unsigned long error) {
+    return systemErrorText(error);
 }
 
 std::string Win32FileSystem::windowsFolder() {

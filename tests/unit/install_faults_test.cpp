@@ -1,26 +1,30 @@
-// Installation when package files change or cannot be read between the moment they are listed
-// and the moment they are copied: the copies that fail are reported with their target paths, the
-// exit code says so, and every other file is still installed.
+// Installation when anything fails: a package file that changes or cannot be read between the
+// moment it is listed and the moment it is copied, a full disk, a file in use, a folder that
+// cannot be listed, a link below the target, a move that fails. The failures are reported with
+// their paths, the exit code says so, and the target is left exactly as it was.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <map>
 #include <string>
 #include <vector>
 
-#include "package/leftovers.h"
 #include "tests/unit/install_fixture.h"
 
 namespace velk::testing {
 namespace {
 
-using ::testing::Contains;
 using ::testing::ElementsAre;
 using ::testing::HasSubstr;
 using ::testing::IsEmpty;
 using ::testing::Not;
 
 using Box = FakeMessageBoxes::Shown;
+
+const char* const kNothingInstalled = "\rNothing was installed.";
+const char* const kNothingChanged =
+    "\rNothing was changed: the library installed before is as it was.";
 
 class InstallFaults : public InstallFixture {
   protected:
@@ -36,9 +40,9 @@ class InstallFaults : public InstallFixture {
     }
 };
 
-TEST_F(InstallFaults, SourcesThatVanishAfterListingAreReportedAndTheRestIsInstalled) {
+TEST_F(InstallFaults, SourcesThatVanishAfterListingAreReportedAndNothingIsInstalled) {
     // b.zlb goes while a.zlb is copied; German\only-german.txt goes while German\texts.txt is
-    // copied into the German folder, so the default language's copy no longer lists it.
+    // copied into the target, as the default language's, so neither of its copies is made.
     const std::string libs = kLibs;
     fake.files.beforeCopy = [&](const std::string& from, const std::string&) {
         if (FakeFileSystem::key(from) == FakeFileSystem::key(libs + "a.zlb")) {
@@ -57,18 +61,16 @@ TEST_F(InstallFaults, SourcesThatVanishAfterListingAreReportedAndTheRestIsInstal
         ElementsAre(Box{"error", "Library installation failed: 3 file(s) could not be "
                                  "copied.\r" +
                                      target("b.zlb") + "\r" + target("German\\only-german.txt") +
-                                     "\r" + target("only-german.txt")}));
+                                     "\r" + target("only-german.txt") +
+                                     "\rThe system cannot find the file specified." +
+                                     kNothingInstalled}));
     EXPECT_TRUE(window.closed());
     EXPECT_EQ(window.exitCode, 1);
-    EXPECT_THAT(fake.files.filesIn(kTarget), ElementsAre("a.zlb", "demo.lin", "texts.txt"));
-    EXPECT_EQ(fake.files.content(target("a.zlb")), "a-package");
-    EXPECT_EQ(fake.files.content(target("texts.txt")), "german texts");
-    EXPECT_THAT(fake.files.filesIn(target("English")), ElementsAre("texts.txt"));
-    EXPECT_THAT(fake.files.filesIn(target("German")), ElementsAre("texts.txt"));
+    EXPECT_THAT(fake.files.snapshot(kTarget), IsEmpty());
 }
 
 TEST_F(InstallFaults, ASourceThatVanishesInAnUnattendedRunOnlySetsTheExitCode) {
-    deleteSourceWhenCopying(std::string(kLibs) + "a.zlb", std::string(kLibs) + "texts.txt");
+    deleteSourceWhenCopying(std::string(kLibs) + "a.zlb", std::string(kLibs) + "b.zlb");
     TFormInstall& window = start();
     window.silentMode = true;
 
@@ -77,14 +79,12 @@ TEST_F(InstallFaults, ASourceThatVanishesInAnUnattendedRunOnlySetsTheExitCode) {
     EXPECT_THAT(fake.boxes.shown, ElementsAre());
     EXPECT_TRUE(window.closed());
     EXPECT_EQ(window.exitCode, 1);
-    // The default language still puts its texts.txt into the target.
-    EXPECT_EQ(fake.files.content(target("texts.txt")), "german texts");
-    EXPECT_EQ(fake.files.content(target("b.zlb")), "b-package");
+    EXPECT_THAT(fake.files.snapshot(kTarget), IsEmpty());
 }
 
 TEST_F(InstallFaults, ASourceHeldOpenByAnotherProcessFailsEachOfItsCopies) {
-    // German\texts.txt is copied twice: into the German folder and, as the default language,
-    // over the base texts.txt, which then keeps the base text.
+    // German\texts.txt is copied twice: as the default language's over the base texts.txt, and
+    // into the German folder.
     fake.files.find(std::string(kLibs) + "German\\texts.txt")->locked = true;
     TFormInstall& window = start();
 
@@ -94,144 +94,262 @@ TEST_F(InstallFaults, ASourceHeldOpenByAnotherProcessFailsEachOfItsCopies) {
         fake.boxes.shown,
         ElementsAre(Box{"error", "Library installation failed: 2 file(s) could not be "
                                  "copied.\r" +
-                                     target("German\\texts.txt") + "\r" + target("texts.txt")}));
+                                     target("texts.txt") + "\r" + target("German\\texts.txt") +
+                                     "\rThe process cannot access the file because it "
+                                     "is being used by another process." +
+                                     kNothingInstalled}));
     EXPECT_EQ(window.exitCode, 1);
     EXPECT_TRUE(window.closed());
-    EXPECT_EQ(fake.files.content(target("texts.txt")), "base texts");
-    EXPECT_THAT(fake.files.filesIn(target("German")), ElementsAre("only-german.txt"));
-    EXPECT_EQ(fake.files.content(target("only-german.txt")), "german extra");
-    EXPECT_EQ(fake.files.content(target("English\\texts.txt")), "english texts");
+    EXPECT_THAT(fake.files.snapshot(kTarget), IsEmpty());
 }
 
-// What one package file, big.zlb, becomes in the target, whatever else happens: the new file, or
-// the old one untouched, never a fragment and never a temporary file.
-struct CopyOutcome {
+// An update of a library installed before (demo.lin 1.0, big.zlb, a.zlb) whatever fails: the
+// target is then exactly as it was, and otherwise holds the new version.
+struct Fault {
     const char* name;
-    const char* old; // big.zlb in the target before, or nullptr
     std::function<void(FakeFileSystem&, const std::string& target)> setUp;
-    const char* expected; // big.zlb in the target after ("<missing>" for none)
-    bool failed;
+    bool fails;
 };
 
-void PrintTo(const CopyOutcome& outcome, std::ostream* out) {
-    *out << outcome.name;
+void PrintTo(const Fault& fault, std::ostream* out) {
+    *out << fault.name;
 }
 
-class CopyOutcomes : public InstallFaults, public ::testing::WithParamInterface<CopyOutcome> {};
+class Faults : public InstallFaults, public ::testing::WithParamInterface<Fault> {};
 
 const char* const kBig = "new big content";
 
-// The disk has `space` bytes left when the copy of big.zlb begins.
-auto diskFullAtBig(std::uint64_t space) {
-    return [space](FakeFileSystem& files, const std::string&) {
-        files.beforeCopy = [&files, space](const std::string& from, const std::string&) {
-            if (from.find("big.zlb") != std::string::npos) {
+// The disk has `space` bytes left when the copy of `name` begins.
+auto diskFullAt(const std::string& name, std::uint64_t space) {
+    return [name, space](FakeFileSystem& files, const std::string&) {
+        files.beforeCopy = [&files, name, space](const std::string& from, const std::string&) {
+            if (from.find(name) != std::string::npos) {
                 files.freeBytes = space;
             }
         };
     };
 }
 
-TEST_P(CopyOutcomes, LeaveTheNewFileOrTheOldOne) {
-    const CopyOutcome& row = GetParam();
+auto onTarget(const std::string& name, std::function<void(FakeFileSystem::Node&)> change) {
+    return [name, change](FakeFileSystem& files, const std::string& target) {
+        change(*files.find(target + "\\" + name));
+    };
+}
+
+auto onSource(const std::string& name, std::function<void(FakeFileSystem::Node&)> change) {
+    return [name, change](FakeFileSystem& files, const std::string&) {
+        change(*files.find("C:\\pkg\\Libs\\" + name));
+    };
+}
+
+TEST_P(Faults, LeaveTheTargetAsItWasOrInstallTheNewVersion) {
+    const Fault& row = GetParam();
     fake.files.addFile(std::string(kLibs) + "big.zlb", kBig);
-    if (row.old != nullptr) {
-        fake.files.addFile(target("big.zlb"), row.old);
-    }
+    fake.files.addFile(target("demo.lin"), "[About]\nName=Demo\nVersion=1.0\n");
+    fake.files.addFile(target("big.zlb"), "old big");
+    fake.files.addFile(target("a.zlb"), "old a");
+    fake.files.addFile(target("German\\texts.txt"), "old german");
+    fake.files.addFile(target("~velk7.tmp"), "the user's");
     if (row.setUp) {
-        row.setUp(fake.files, target("big.zlb"));
+        row.setUp(fake.files, kTarget);
     }
+    const auto before = fake.files.snapshot(kTarget);
     TFormInstall& window = start();
     window.silentMode = true;
 
     window.btInstall.click();
 
-    EXPECT_EQ(fake.files.content(target("big.zlb")), row.expected);
-    if (row.expected == std::string(kBig)) {
-        EXPECT_EQ(fake.files.find(target("big.zlb"))->attributes & kAttrReadOnly, 0u);
-        EXPECT_FALSE(fake.files.find(target("big.zlb"))->link);
-    }
-    // No temporary file stays, but one that a row made and that cannot be deleted.
-    for (const std::string& name : fake.files.filesIn(kTarget)) {
-        if (isTemporaryName(name)) {
-            EXPECT_EQ(fake.files.content(target(name)), "half") << name;
-        }
-    }
-    EXPECT_EQ(window.exitCode, row.failed ? 1 : 0);
+    EXPECT_EQ(window.exitCode, row.fails ? 1 : 0);
     EXPECT_TRUE(window.closed());
+    if (row.fails) {
+        EXPECT_EQ(fake.files.snapshot(kTarget), before);
+        return;
+    }
+    EXPECT_EQ(fake.files.content(target("big.zlb")), kBig);
+    EXPECT_EQ(fake.files.find(target("big.zlb"))->attributes & kAttrReadOnly, 0u);
+    EXPECT_FALSE(fake.files.find(target("big.zlb"))->link);
+    EXPECT_EQ(fake.files.content(target("German\\texts.txt")), "german texts");
+    EXPECT_EQ(fake.files.content(target("~velk7.tmp")), "the user's");
+    EXPECT_THAT(fake.files.foldersIn(kTarget), ElementsAre("English", "German"));
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    InstallFaults, CopyOutcomes,
-    ::testing::Values(
-        CopyOutcome{"NewFile", nullptr, nullptr, kBig, false},
-        CopyOutcome{"ReplacedFile", "old big", nullptr, kBig, false},
-        CopyOutcome{"NewFileOnAFullDisk", nullptr, diskFullAtBig(4), "<missing>", true},
-        CopyOutcome{"ReplaceOnAFullDiskKeepsTheOldBytes", "old big", diskFullAtBig(4), "old big",
-                    true},
-        CopyOutcome{"ReplaceOfAReadOnlyFileKeepsIt", "old big",
-                    [](FakeFileSystem& files, const std::string& big) {
-                        files.find(big)->attributes |= kAttrReadOnly;
-                    },
-                    "old big", true},
-        CopyOutcome{
-            "ReplaceOfAFileHeldOpenKeepsIt", "old big",
-            [](FakeFileSystem& files, const std::string& big) { files.find(big)->locked = true; },
-            "old big", true},
-        CopyOutcome{
-            "ALinkIsReplacedNotWrittenThrough", "link",
-            [](FakeFileSystem& files, const std::string& big) { files.find(big)->link = true; },
-            kBig, false},
-        CopyOutcome{"AReadOnlySourceGivesAWritableCopy", nullptr,
-                    [](FakeFileSystem& files, const std::string&) {
-                        files.find("C:\\pkg\\Libs\\big.zlb")->attributes |= kAttrReadOnly;
-                    },
-                    kBig, false},
-        CopyOutcome{"AReadOnlySourceReplacesItsEarlierCopy", "old big",
-                    [](FakeFileSystem& files, const std::string&) {
-                        files.find("C:\\pkg\\Libs\\big.zlb")->attributes |= kAttrReadOnly;
-                    },
-                    kBig, false},
-        CopyOutcome{"ALeftoverOfAKilledRunTakesNoNameAway", "old big",
-                    [](FakeFileSystem& files, const std::string& big) {
-                        const std::string leftover = big.substr(0, big.size() - 7) + "~velk1.tmp";
-                        files.addFile(leftover, "half");
-                        files.find(leftover)->locked = true; // cannot be deleted
-                    },
-                    kBig, false},
-        CopyOutcome{"AReadOnlySourceOnAFullDiskLeavesNoFragment", nullptr,
-                    [](FakeFileSystem& files, const std::string& big) {
-                        files.find("C:\\pkg\\Libs\\big.zlb")->attributes |= kAttrReadOnly;
-                        diskFullAtBig(4)(files, big);
-                    },
-                    "<missing>", true},
-        CopyOutcome{"AReadOnlySourceOnAFullDiskKeepsTheOldBytes", "old big",
-                    [](FakeFileSystem& files, const std::string& big) {
-                        files.find("C:\\pkg\\Libs\\big.zlb")->attributes |= kAttrReadOnly;
-                        diskFullAtBig(4)(files, big);
-                    },
-                    "old big", true}));
+INSTANTIATE_TEST_SUITE_P(InstallFaults, Faults,
+                         ::testing::Values(
+                             Fault{"Update", nullptr, false},
+                             Fault{"UpdateWhereTheVolumeHasNoHardLinks",
+                                   [](FakeFileSystem& files, const std::string&) {
+                                       files.hardLinks = false;
+                                   },
+                                   false},
+                             Fault{"AFileThatIsALinkIsReplacedNotWrittenThrough",
+                                   onTarget("big.zlb",
+                                            [](FakeFileSystem::Node& node) { node.link = true; }),
+                                   false},
+                             Fault{"AReadOnlySourceGivesAWritableCopy",
+                                   onSource("big.zlb",
+                                            [](FakeFileSystem::Node& node) {
+                                                node.attributes |= kAttrReadOnly;
+                                            }),
+                                   false},
+                             Fault{"ADiskThatFillsUpPartway", diskFullAt("big.zlb", 4), true},
+                             Fault{"ADiskThatFillsUpWithAReadOnlySource",
+                                   [](FakeFileSystem& files, const std::string& target) {
+                                       files.find("C:\\pkg\\Libs\\big.zlb")->attributes |=
+                                           kAttrReadOnly;
+                                       diskFullAt("big.zlb", 4)(files, target);
+                                   },
+                                   true},
+                             Fault{"AReadOnlyFile",
+                                   onTarget("big.zlb",
+                                            [](FakeFileSystem::Node& node) {
+                                                node.attributes |= kAttrReadOnly;
+                                            }),
+                                   true},
+                             Fault{"AFileInUse",
+                                   onTarget("big.zlb",
+                                            [](FakeFileSystem::Node& node) { node.locked = true; }),
+                                   true},
+                             Fault{"AFileInUseWhereTheVolumeHasNoHardLinks",
+                                   [](FakeFileSystem& files, const std::string& target) {
+                                       files.hardLinks = false;
+                                       files.find(target + "\\big.zlb")->locked = true;
+                                   },
+                                   true},
+                             Fault{"AFolderOfTheTargetInUse",
+                                   onTarget("German\\texts.txt",
+                                            [](FakeFileSystem::Node& node) { node.locked = true; }),
+                                   true},
+                             Fault{"ANewFolderThatCannotBeMovedIn",
+                                   [](FakeFileSystem& files, const std::string& target) {
+                                       files.failRenamesTo(target + "\\English");
+                                   },
+                                   true},
+                             Fault{"AMoveThatFails",
+                                   [](FakeFileSystem& files, const std::string& target) {
+                                       files.failRenamesTo(target + "\\only-german.txt");
+                                   },
+                                   true},
+                             Fault{"APackageListingThatFailsPartway",
+                                   [](FakeFileSystem& files, const std::string&) {
+                                       files.failListing("C:\\pkg\\Libs\\English", 3);
+                                   },
+                                   true},
+                             Fault{"ATargetFolderThatCannotBeListed",
+                                   [](FakeFileSystem& files, const std::string& target) {
+                                       files.failListing(target + "\\German", 1);
+                                   },
+                                   true},
+                             Fault{
+                                 "ALinkBelowTheTarget",
+                                 onTarget("German",
+                                          [](FakeFileSystem::Node& node) { node.link = true; }),
+                                 true},
+                             Fault{"APackageFileThatVanishes",
+                                   [](FakeFileSystem& files, const std::string&) {
+                                       files.beforeCopy = [&files](const std::string& from,
+                                                                   const std::string&) {
+                                           if (from.find("a.zlb") != std::string::npos) {
+                                               files.remove("C:\\pkg\\Libs\\b.zlb");
+                                           }
+                                       };
+                                   },
+                                   true}));
 
-TEST_F(InstallFaults, TheDescriptionIsCopiedLastAndKeptWhereItWasWhenACopyFailed) {
-    // A first installation whose copy of b.zlb fails still installs its description, last, so
-    // that it can be removed.
-    fake.files.failCopiesTo(target("b.zlb"));
-    start().btInstall.click();
-    EXPECT_EQ(form->exitCode, 1);
-    EXPECT_EQ(logged("copy").back(), std::string(kDescription) + " -> " + target("demo.lin"));
-    EXPECT_EQ(fake.files.content(target("demo.lin")), fake.files.content(kDescription));
-
-    // An update whose copy of a.zlb fails keeps the installed description as it was.
-    fake.files.failingCopies.clear();
+TEST_F(InstallFaults, AnUpdateThatFailsSaysThatNothingWasChanged) {
     fake.files.addFile(target("demo.lin"), "[About]\nName=Demo\nVersion=1.0\n");
-    fake.files.find(target("a.zlb"))->attributes |= kAttrReadOnly;
+    fake.files.addFile(target("b.zlb"), "old b");
+    fake.files.find(target("b.zlb"))->locked = true;
     TFormInstall& window = start();
     fake.boxes.answers = {true};
+
     window.btInstall.click();
-    EXPECT_THAT(fake.boxes.shown[1].text, HasSubstr(target("a.zlb")));
+
+    ASSERT_THAT(boxKinds(), ElementsAre("confirm", "error"));
+    EXPECT_EQ(fake.boxes.shown[1].text,
+              "Library installation failed: 1 file(s) could not be copied.\r" + target("b.zlb") +
+                  "\rThe process cannot access the file because it is being used by another "
+                  "process." +
+                  kNothingChanged);
     EXPECT_EQ(window.exitCode, 1);
-    EXPECT_EQ(fake.files.content(target("demo.lin")), "[About]\nName=Demo\nVersion=1.0\n");
-    EXPECT_EQ(fake.files.content(target("b.zlb")), "b-package");
+}
+
+TEST_F(InstallFaults, AnUndoThatFailsNamesWhatCouldNotBeRestoredAndEndsWithExitCodeThree) {
+    // Moving b.zlb in fails; meanwhile another program has opened the a.zlb just moved in, so
+    // that it cannot be moved out again.
+    fake.files.failRenamesTo(target("b.zlb"));
+    fake.files.beforeMove = [this](const std::string&, const std::string& to) {
+        if (FakeFileSystem::key(to) == FakeFileSystem::key(target("b.zlb"))) {
+            fake.files.find(target("a.zlb"))->locked = true;
+        }
+    };
+    TFormInstall& window = start();
+
+    window.btInstall.click();
+
+    EXPECT_THAT(fake.boxes.shown,
+                ElementsAre(Box{"error", "Library installation failed: 1 file(s) could not be "
+                                         "copied.\r" +
+                                             target("b.zlb") + "\rAccess is denied." +
+                                             "\rUndoing the changes failed: 1 file(s) could not "
+                                             "be restored.\r" +
+                                             target("a.zlb")}));
+    EXPECT_EQ(window.exitCode, 3);
+    EXPECT_TRUE(window.closed());
+    // What could be undone was: the folder of the work stays, for the next run to finish.
+    EXPECT_THAT(fake.files.filesIn(kTarget), ElementsAre("a.zlb"));
+    EXPECT_THAT(fake.files.foldersIn(kTarget), ElementsAre("~VelkInstall.work"));
+}
+
+class InterruptedUpdate : public InstallFaults {
+  protected:
+    // Version 1.0 installed, and an update to 2.0 killed once it has replaced demo.lin and a.zlb.
+    void killAnUpdate() {
+        fake.files.addFile(target("demo.lin"), "[About]\nName=Demo\nVersion=1.0\n");
+        fake.files.addFile(target("a.zlb"), "old a");
+        before = fake.files.snapshot(kTarget);
+        fake.files.beforeMove = [this](const std::string&, const std::string& to) {
+            if (FakeFileSystem::key(to) == FakeFileSystem::key(target("a.zlb"))) {
+                fake.files.killAfter(0);
+            }
+        };
+        fake.boxes.answers = {true};
+        EXPECT_THROW(start().btInstall.click(), Killed);
+        fake.files.restart();
+        fake.files.beforeMove = nullptr;
+        ASSERT_EQ(fake.files.content(target("a.zlb")), "a-package");
+    }
+
+    std::map<std::string, std::string> before;
+};
+
+TEST_F(InterruptedUpdate, IsUndoneBeforeTheQuestionWhichShowsTheLibraryInstalledBefore) {
+    killAnUpdate();
+    fake.boxes.answers = {false};
+    TFormInstall& window = start();
+
+    window.btInstall.click();
+
+    EXPECT_THAT(fake.boxes.shown,
+                ElementsAre(Box{"confirm", "Library Demo 1.0 is already installed in the target "
+                                           "directory!\rDo you want to install the library "
+                                           "Demo 2.0 ?"}));
+    EXPECT_EQ(fake.files.snapshot(kTarget), before);
+}
+
+TEST_F(InterruptedUpdate, ThatCannotBeUndoneStopsTheNextRunAndNamesWhatCouldNotBeRestored) {
+    killAnUpdate();
+    fake.files.find(target("a.zlb"))->locked = true; // the new a.zlb, in use
+    TFormInstall& window = start();
+
+    window.btRemove.click();
+
+    EXPECT_THAT(fake.boxes.shown,
+                ElementsAre(Box{"error", "An interrupted installation or removal could not be "
+                                         "undone: 1 file(s) could not be restored.\r" +
+                                             target("a.zlb")}));
+    EXPECT_EQ(window.exitCode, 3);
+    EXPECT_FALSE(window.closed());
+    EXPECT_EQ(fake.files.content(target("a.zlb")), "a-package");
 }
 
 TEST_F(InstallFaults, NothingIsWrittenThroughALanguageFolderThatIsALink) {
@@ -243,28 +361,28 @@ TEST_F(InstallFaults, NothingIsWrittenThroughALanguageFolderThatIsALink) {
 
     window.btInstall.click();
 
-    EXPECT_THAT(fake.boxes.shown,
-                ElementsAre(Box{"error", "Library installation failed: 2 file(s) could not be "
-                                         "copied.\r" +
-                                             target("German\\texts.txt") + "\r" +
-                                             target("German\\only-german.txt")}));
-    for (const std::string& copy : logged("copy")) {
-        EXPECT_THAT(copy, Not(HasSubstr(target("German\\")))) << copy;
+    EXPECT_THAT(
+        fake.boxes.shown,
+        ElementsAre(Box{"error", "Library installation failed: 2 file(s) could not be "
+                                 "copied.\r" +
+                                     target("German\\texts.txt") + "\r" +
+                                     target("German\\only-german.txt") + kNothingInstalled}));
+    for (const char* kind : {"copy", "move", "replace", "link"}) {
+        for (const std::string& change : logged(kind)) {
+            EXPECT_THAT(change, Not(HasSubstr(target("German\\")))) << change;
+        }
     }
-    EXPECT_THAT(logged("delete"), IsEmpty());
-    EXPECT_EQ(fake.files.content(target("texts.txt")), "german texts");
-    EXPECT_EQ(fake.files.content(target("English\\texts.txt")), "english texts");
+    EXPECT_THAT(fake.files.filesIn(kTarget), IsEmpty());
 }
 
-TEST_F(InstallFaults, LeftoversOfAKilledRunGoButNeverAPackageFile) {
-    // The package has a file of a temporary name, installed before; leftovers lie beside it and
-    // in a language folder.
+TEST_F(InstallFaults, LookAlikesOfTheInstallersOwnFilesAreTheUsersAndStay) {
+    // Named as temporary files of installers before, and as the installation's work folder.
     fake.files.addFile(std::string(kLibs) + "~velk1.tmp", "package file");
     fake.files.addFile(target("~velk1.tmp"), "installed package file");
-    fake.files.addFile(target("~VELK2.TMP"), "leftover");
-    fake.files.addFile(target("English\\~velk12.tmp"), "leftover");
-    fake.files.addFile(target("~velk.tmp"), "not ours");
-    fake.files.addFile(target("a.zlb"), "old a");
+    fake.files.addFile(target("~VELK2.TMP"), "the user's");
+    fake.files.addFile(target("English\\~velk12.tmp"), "the user's");
+    fake.files.addFile(target("~velk.tmp"), "the user's");
+    fake.files.addFile(target("~VelkInstall.work\\notes.txt"), "the user's");
     TFormInstall& window = start();
     window.silentMode = true;
 
@@ -273,31 +391,31 @@ TEST_F(InstallFaults, LeftoversOfAKilledRunGoButNeverAPackageFile) {
     EXPECT_EQ(window.exitCode, 0);
     EXPECT_THAT(fake.files.filesIn(kTarget),
                 ElementsAre("a.zlb", "b.zlb", "demo.lin", "only-german.txt", "texts.txt",
-                            "~velk.tmp", "~velk1.tmp"));
+                            "~VELK2.TMP", "~velk.tmp", "~velk1.tmp"));
     EXPECT_EQ(fake.files.content(target("~velk1.tmp")), "package file");
-    EXPECT_EQ(fake.files.content(target("a.zlb")), "a-package");
-    EXPECT_THAT(fake.files.filesIn(target("English")), ElementsAre("texts.txt"));
+    EXPECT_THAT(fake.files.filesIn(target("English")), ElementsAre("texts.txt", "~velk12.tmp"));
+    EXPECT_THAT(fake.files.filesIn(target("~VelkInstall.work")), ElementsAre("notes.txt"));
 
-    // Removal deletes a leftover too, but no file the package has, in any of its folders.
-    fake.files.addFile(std::string(kLibs) + "German\\~velk3.tmp", "german package file");
-    fake.files.addFile(target("~velk3.tmp"), "installed from German");
-    fake.files.addFile(target("~velk4.tmp"), "leftover");
+    // Removal deletes the package's base files only, ~velk1.tmp among them.
+    fake.files.addFile(target("~velk4.tmp"), "the user's");
     fake.boxes.answers = {true};
     start().btRemove.click();
     EXPECT_EQ(form->exitCode, 0);
     EXPECT_THAT(fake.files.filesIn(kTarget),
-                ElementsAre("only-german.txt", "~velk.tmp", "~velk3.tmp"));
+                ElementsAre("only-german.txt", "~VELK2.TMP", "~velk.tmp", "~velk4.tmp"));
+    EXPECT_THAT(fake.files.foldersIn(kTarget),
+                ElementsAre("English", "German", "~VelkInstall.work"));
 }
 
 // A package folder that exists but cannot be entered or listed to its end is one failure, named
-// by its path; what was listed is still copied or deleted.
+// by its path; nothing is copied or deleted.
 struct ListingFailure {
     const char* name;
     const char* folder; // below C:\pkg\Libs
     long afterEntries;  // -1: the folder cannot be entered at all
     bool remove;        // removal after an installation, else installation
     std::vector<std::string> failed;
-    std::vector<std::string> inTarget;
+    const char* message; // the system's, for the first failure
 };
 
 void PrintTo(const ListingFailure& failure, std::ostream* out) {
@@ -307,12 +425,13 @@ void PrintTo(const ListingFailure& failure, std::ostream* out) {
 class ListingFailures : public InstallFaults,
                         public ::testing::WithParamInterface<ListingFailure> {};
 
-TEST_P(ListingFailures, CountOnceAndWhatWasListedIsHandled) {
+TEST_P(ListingFailures, CountOnceAndNothingIsCopiedOrDeleted) {
     const ListingFailure& row = GetParam();
     if (row.remove) {
         start().btInstall.click();
         ASSERT_EQ(form->exitCode, 0);
     }
+    const auto before = fake.files.snapshot(kTarget);
     TFormInstall& window = start();
     const std::string folder = std::string(kLibs) + row.folder;
     if (row.afterEntries < 0) {
@@ -335,54 +454,44 @@ TEST_P(ListingFailures, CountOnceAndWhatWasListedIsHandled) {
     for (const std::string& path : row.failed) {
         text += "\r" + path;
     }
+    text += "\r" + std::string(row.message) +
+            (row.remove ? "\rNothing was removed." : kNothingInstalled);
     ASSERT_FALSE(fake.boxes.shown.empty());
     EXPECT_EQ(fake.boxes.shown.back(), (Box{"error", text}));
     EXPECT_EQ(window.exitCode, 1);
     EXPECT_TRUE(window.closed());
-    EXPECT_EQ(fake.files.filesIn(kTarget), row.inTarget);
+    EXPECT_EQ(fake.files.snapshot(kTarget), before);
 }
 
 // Libs lists ".", "..", demo.lin, a.zlb, b.zlb, texts.txt; German ".", "..", texts.txt,
 // only-german.txt.
+const char* const kNetworkGone = "The specified network name is no longer available.";
+
 INSTANTIATE_TEST_SUITE_P(
     InstallFaults, ListingFailures,
     ::testing::Values(
-        ListingFailure{"LibsPartway",
-                       "",
-                       4,
-                       false,
-                       {"C:\\pkg\\Libs"},
-                       {"a.zlb", "demo.lin", "only-german.txt", "texts.txt"}},
-        ListingFailure{"LanguageAtTheStart",
-                       "English",
-                       0,
-                       false,
-                       {"C:\\pkg\\Libs\\English"},
-                       {"a.zlb", "b.zlb", "demo.lin", "only-german.txt", "texts.txt"}},
+        ListingFailure{"LibsPartway", "", 4, false, {"C:\\pkg\\Libs"}, kNetworkGone},
+        ListingFailure{
+            "LanguageAtTheStart", "English", 0, false, {"C:\\pkg\\Libs\\English"}, kNetworkGone},
         ListingFailure{"DefaultLanguagePartwayIsOneFailure",
                        "German",
                        3,
                        false,
                        {"C:\\pkg\\Libs\\German"},
-                       {"a.zlb", "b.zlb", "demo.lin", "texts.txt"}},
+                       kNetworkGone},
         ListingFailure{"LanguageThatCannotBeEntered",
                        "German",
                        -1,
                        false,
                        {"C:\\pkg\\Libs\\German"},
-                       {"a.zlb", "b.zlb", "demo.lin", "texts.txt"}},
-        ListingFailure{"RemovalLibsPartway",
-                       "",
-                       4,
-                       true,
-                       {"C:\\pkg\\Libs"},
-                       {"b.zlb", "only-german.txt", "texts.txt"}},
+                       "Access is denied."},
+        ListingFailure{"RemovalLibsPartway", "", 4, true, {"C:\\pkg\\Libs"}, kNetworkGone},
         ListingFailure{"RemovalLibsThatCannotBeEntered",
                        "",
                        -1,
                        true,
                        {"C:\\pkg\\Libs"},
-                       {"a.zlb", "b.zlb", "demo.lin", "only-german.txt", "texts.txt"}}));
+                       "Access is denied."}));
 
 } // namespace
 } // namespace velk::testing

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "package/leftovers.h"
+#include "package/copy_plan.h"
 #include "platform/app_error.h"
 #include "tests/unit/encoded_text.h"
 #include "tests/unit/install_fixture.h"
@@ -15,6 +15,7 @@ namespace {
 
 using ::testing::Contains;
 using ::testing::ElementsAre;
+using ::testing::EndsWith;
 using ::testing::HasSubstr;
 using ::testing::IsEmpty;
 using ::testing::Not;
@@ -80,9 +81,11 @@ TEST_F(InstallLibrary, CopiesAndDeletionsRunAsLongWorkWithTheirProgress) {
                   Strings{installing ? "Installing the library" : "Removing the library"});
         EXPECT_THAT(view.enabledDuringWork, IsEmpty());
         EXPECT_FALSE(view.closedDuringWork);
-        // Installed: 4 base files, English 1, German 2, German again as the default language 2.
-        // Removed: the 4 base files.
-        const std::size_t files = installing ? 9u : 4u;
+        // Installed: 5 files made ready for the target (4 base files, the German texts.txt in
+        // the place of the base one, only-german.txt), 1 for English, 2 for German; then 5
+        // files and 2 new language folders moved into place. Removed: the 4 base files moved
+        // out, then deleted.
+        const std::size_t files = installing ? 15u : 8u;
         EXPECT_EQ(view.total, files);
         EXPECT_EQ(view.steps, files);
         EXPECT_TRUE(window.btInstall.enabled());
@@ -115,7 +118,7 @@ TEST_F(InstallLibrary, CopiesBaseFilesEveryLanguageAndTheDefaultLanguageOverTheB
     EXPECT_THAT(fake.files.filesIn(target("German")), ElementsAre("only-german.txt", "texts.txt"));
     EXPECT_FALSE(fake.files.has(target("Docs")));
     EXPECT_FALSE(fake.files.has(target("German\\Deep")));
-    EXPECT_THAT(logged("mkdir"), ElementsAre(target("English"), target("German")));
+    EXPECT_THAT(fake.files.foldersIn(kTarget), ElementsAre("English", "German"));
 }
 
 TEST_F(InstallLibrary, WithoutASelectedLanguageTheBaseFilesStay) {
@@ -266,8 +269,8 @@ TEST_F(InstallLibrary, ATrailingBackslashIsKeptInEveryPath) {
     TFormInstall& window = start();
     window.eInstallDir.setText(std::string(kTarget) + "\\");
     window.btInstall.click();
-    EXPECT_THAT(logged("copy"), Contains("C:\\pkg\\Libs\\a.zlb -> C:\\dorvan\\usr\\\\a.zlb"));
-    EXPECT_THAT(logged("mkdir"), Contains("C:\\dorvan\\usr\\\\German"));
+    EXPECT_THAT(logged("move"), Contains(EndsWith(" -> C:\\dorvan\\usr\\\\a.zlb")));
+    EXPECT_THAT(logged("move"), Contains(EndsWith(" -> C:\\dorvan\\usr\\\\German")));
     EXPECT_EQ(fake.files.content(target("German\\texts.txt")), "german texts");
     EXPECT_THAT(fake.boxes.shown, ElementsAre(Box{"information", kSuccess}));
 }
@@ -281,7 +284,7 @@ TEST_F(InstallLibrary, TrailingBlanksAndDotsOfTheTargetAreDroppedFromEveryPath) 
     window.eInstallDir.setText(std::string(kTarget) + " . ");
     window.btInstall.click();
     EXPECT_THAT(boxKinds(), ElementsAre("confirm", "information"));
-    EXPECT_THAT(logged("copy"), Contains("C:\\pkg\\Libs\\a.zlb -> C:\\dorvan\\usr\\a.zlb"));
+    EXPECT_THAT(logged("move"), Contains(EndsWith(" -> C:\\dorvan\\usr\\a.zlb")));
     EXPECT_EQ(fake.files.content(target("German\\texts.txt")), "german texts");
 }
 
@@ -311,9 +314,11 @@ TEST_F(InstallLibrary, AnEmptyLanguageNameCopiesTheBaseFilesIntoTheTargetOnceMor
 
     window.btInstall.click();
 
-    const std::string again = "C:\\pkg\\Libs\\\\a.zlb -> C:\\dorvan\\usr\\\\a.zlb";
-    EXPECT_THAT(logged("copy"), Contains(again));
-    EXPECT_THAT(logged("mkdir"), ElementsAre(target("German")));
+    // The empty language's a.zlb is the one installed, the same base file by another path.
+    EXPECT_THAT(logged("copy"), Contains(HasSubstr("C:\\pkg\\Libs\\\\a.zlb -> ")));
+    EXPECT_THAT(logged("copy"), Not(Contains(HasSubstr("C:\\pkg\\Libs\\a.zlb -> "))));
+    EXPECT_THAT(fake.files.foldersIn(kTarget), ElementsAre("German"));
+    EXPECT_EQ(fake.files.content(target("a.zlb")), "a-package");
     EXPECT_THAT(fake.boxes.shown, ElementsAre(Box{"information", kSuccess}));
 }
 
@@ -327,7 +332,7 @@ TEST_F(InstallLibrary, WithoutLanguagesTheDefaultFolderIsTheDefaultLanguage) {
 
     EXPECT_EQ(fake.files.content(target("texts.txt")), "default texts");
     EXPECT_FALSE(fake.files.has(target("Default")));
-    EXPECT_THAT(logged("mkdir"), IsEmpty());
+    EXPECT_THAT(fake.files.foldersIn(kTarget), IsEmpty());
 }
 
 TEST_F(InstallLibrary, FilesOfTwoGibibytesAndMoreAreInstalled) {
@@ -341,34 +346,33 @@ TEST_F(InstallLibrary, FilesOfTwoGibibytesAndMoreAreInstalled) {
 }
 
 TEST_F(InstallLibrary, FailedCopiesAreListedAndEndTheProgramWithExitCodeOne) {
-    // A read-only texts.txt in the target fails twice (base file, then default language), and
-    // twelve more base files fail: the first ten failures in copying order are named.
+    // A read-only texts.txt in the target cannot be replaced (by the base file, then by the
+    // default language's: one place, one failure), and twelve more base files, held open by
+    // another process, cannot be copied: the first ten failures are named, and the system's
+    // message for the first.
     fake.files.addFile(target("texts.txt"), "read-only", kAttrReadOnly);
     std::vector<std::string> expected{target("texts.txt")};
     for (int i = 0; i < 12; ++i) {
         const std::string name = "f" + std::to_string(10 + i) + ".zlb";
-        fake.files.addFile(std::string(kLibs) + name, "data");
-        fake.files.failCopiesTo(target(name));
+        fake.files.addFile(std::string(kLibs) + name, "data").locked = true;
         expected.push_back(target(name));
     }
+    const auto before = fake.files.snapshot(kTarget);
     TFormInstall& window = start();
     fake.boxes.answers = {true};
 
     window.btInstall.click();
 
-    std::string text = "Library installation failed: 14 file(s) could not be copied.";
+    std::string text = "Library installation failed: 13 file(s) could not be copied.";
     for (int i = 0; i < 10; ++i) {
         text += "\r" + expected[i];
     }
-    text += "\rand 4 more.";
+    text += "\rand 3 more.\rAccess is denied.\rNothing was installed.";
     ASSERT_THAT(boxKinds(), ElementsAre("confirm", "error"));
     EXPECT_EQ(fake.boxes.shown[1].text, text);
     EXPECT_TRUE(window.closed());
     EXPECT_EQ(window.exitCode, 1);
-    // Everything else went on.
-    EXPECT_EQ(fake.files.content(target("a.zlb")), "a-package");
-    EXPECT_EQ(fake.files.content(target("texts.txt")), "read-only");
-    EXPECT_THAT(fake.files.filesIn(target("German")), ElementsAre("only-german.txt", "texts.txt"));
+    EXPECT_EQ(fake.files.snapshot(kTarget), before);
 }
 
 TEST_F(InstallLibrary, AFewFailedCopiesAreAllNamedAndAFolderThatCannotBeMadeFailsItsFiles) {
@@ -380,7 +384,9 @@ TEST_F(InstallLibrary, AFewFailedCopiesAreAllNamedAndAFolderThatCannotBeMadeFail
     EXPECT_THAT(fake.boxes.shown,
                 ElementsAre(Box{"error", "Library installation failed: 1 file(s) could not be "
                                          "copied.\r" +
-                                             target("English\\texts.txt")}));
+                                             target("English\\texts.txt") +
+                                             "\rCannot create a file when that file already "
+                                             "exists.\rNothing was installed."}));
     EXPECT_EQ(window.exitCode, 1);
     EXPECT_TRUE(window.closed());
 }
@@ -423,7 +429,7 @@ INSTANTIATE_TEST_SUITE_P(InstallLibrary, InvalidLanguageName,
 struct LanguageListing {
     const char* name;
     const char* languages; // the [Languages] section
-    Strings madeFolders;
+    Strings subfolders;
     std::map<std::string, int> copies; // "from folder -> to folder" and how many files
 };
 
@@ -434,33 +440,34 @@ void PrintTo(const LanguageListing& listing, std::ostream* out) {
 class DistinctLanguages : public InstallFixture,
                           public ::testing::WithParamInterface<LanguageListing> {
   protected:
-    // The folders of every copy, shortened to what follows "C:\pkg\" and "C:\dorvan\"; a file
-    // that replaces another counts once, not again for its temporary copy.
-    std::map<std::string, int> copiedFolders() const {
-        const auto folderOf = [](std::string path) {
-            path.erase(0, path.find('\\', 3) + 1);
-            return path.substr(0, path.find_last_of('\\'));
+    // The plan's copies as "from folder -> to folder", shortened to what follows "C:\pkg\" and
+    // "C:\dorvan\", and how many files each copies.
+    static std::map<std::string, int> plannedCopies(const CopyPlan& plan) {
+        const auto shortened = [](std::string path) {
+            return path.erase(0, path.find('\\', 3) + 1);
         };
-        std::map<std::string, int> folders;
-        for (const std::string& copy : logged("copy")) {
-            const auto arrow = copy.find(" -> ");
-            if (isTemporaryName(copy.substr(copy.find_last_of('\\') + 1))) {
-                continue;
-            }
-            ++folders[folderOf(copy.substr(0, arrow)) + " -> " + folderOf(copy.substr(arrow + 4))];
+        std::map<std::string, int> copies;
+        for (const FolderCopy& copy : plan.copies) {
+            copies[shortened(copy.source) + " -> " + shortened(plan.folderPath(copy.into))] +=
+                static_cast<int>(copy.listing.files.size());
         }
-        return folders;
+        return copies;
     }
 };
 
-// Every distinct name (letter case aside) is made and copied once, where it is first listed;
-// every missing key reads as "", which copies the base files into the target once more.
+// Every distinct name (letter case aside) is a folder of the target and copied once, where it is
+// first listed; every missing key reads as "", which copies the base files into the target once
+// more. The default language (the selected one) comes last, into the target.
 TEST_P(DistinctLanguages, AreEachInstalledOnce) {
     writeDescription(GetParam().languages);
-    start().btInstall.click();
-    EXPECT_THAT(fake.boxes.shown, ElementsAre(Box{"information", kSuccess}));
-    EXPECT_EQ(logged("mkdir"), GetParam().madeFolders);
-    EXPECT_EQ(copiedFolders(), GetParam().copies);
+    TFormInstall& window = start();
+    InstallRequest request{kLibs, kTarget, "demo.lin",
+                           plannedLanguages(fake.files, IniFile::read(fake.files, kDescription)),
+                           window.rgLang.items()[window.rgLang.itemIndex()]};
+    request.libsFolder.pop_back(); // no trailing backslash
+    const CopyPlan plan = planInstallation(fake.files, request, std::nullopt);
+    EXPECT_EQ(plan.subfolders, GetParam().subfolders);
+    EXPECT_EQ(plannedCopies(plan), GetParam().copies);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -468,7 +475,7 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         LanguageListing{"Repeated",
                         "[Languages]\nCount=3\nLang0=German\nLang1=English\nLang2=German\n",
-                        {"C:\\dorvan\\usr\\German", "C:\\dorvan\\usr\\English"},
+                        {"German", "English"},
                         {{"Libs -> usr", 4},
                          {"Libs\\German -> usr\\German", 2},
                          {"Libs\\English -> usr\\English", 1},
@@ -476,23 +483,23 @@ INSTANTIATE_TEST_SUITE_P(
         LanguageListing{
             "DifferingInCase",
             "[Languages]\nCount=3\nLang0=german\nLang1=GERMAN\nlang2=German\n",
-            {"C:\\dorvan\\usr\\german"},
+            {"german"},
             {{"Libs -> usr", 4}, {"Libs\\german -> usr\\german", 2}, {"Libs\\german -> usr", 2}}},
         LanguageListing{
             "Empty",
             "[Languages]\nCount=5\nLang0=\nLang1=German\nLang3=\nLang02=x\nSelected=1\n",
-            {"C:\\dorvan\\usr\\German"},
+            {"German"},
             {{"Libs -> usr", 4},
-             {"Libs\\ -> usr\\", 4},
+             {"Libs\\ -> usr", 4},
              {"Libs\\German -> usr\\German", 2},
              {"Libs\\German -> usr", 2}}},
         LanguageListing{"HugeCount",
                         "[Languages]\nCount=2147483647\nLang0=English\nLang1=German\n"
                         "Selected=1\nLang1=english\nLang2000000000=German\n",
-                        {"C:\\dorvan\\usr\\English", "C:\\dorvan\\usr\\German"},
+                        {"English", "German"},
                         {{"Libs -> usr", 4},
                          {"Libs\\English -> usr\\English", 1},
-                         {"Libs\\ -> usr\\", 4},
+                         {"Libs\\ -> usr", 4},
                          {"Libs\\German -> usr\\German", 2},
                          {"Libs\\english -> usr", 1}}}));
 

@@ -4,7 +4,8 @@
 // folders enumerate in the order their entries were made (or reversed), "*.*" also yields "."
 // and "..", read-only or locked files cannot be replaced or deleted, a copy never replaces
 // anything. A disk may fill up, leaving the fragment of a copy that did not fit; a listing may
-// fail at its start or partway; folders and files may be links.
+// fail at its start or partway; folders and files may be links; a file may have several names
+// (hard links). The process may be killed after a given number of changes.
 
 #include <algorithm>
 #include <cctype>
@@ -28,9 +29,14 @@ constexpr std::uint32_t kAttrDirectory = 0x10;
 constexpr std::uint32_t kAttrArchive = 0x20;
 constexpr std::uint32_t kAttrReparsePoint = 0x400;
 
+constexpr unsigned long kErrorInvalidFunction = 1;
 constexpr unsigned long kErrorPathNotFound = 3;
 constexpr unsigned long kErrorSharingViolation = 32;
 constexpr unsigned long kErrorNetNameDeleted = 64;
+constexpr unsigned long kErrorDirNotEmpty = 145;
+
+// Thrown by the change at which the fake's process is killed (FakeFileSystem::killAfter).
+struct Killed {};
 
 class FakeFileSystem : public FileSystem {
   public:
@@ -46,6 +52,7 @@ class FakeFileSystem : public FileSystem {
         // --- faults and links ---
         bool link = false;         // a junction or symbolic link (never followed here)
         bool inaccessible = false; // a folder that cannot be made current or listed
+        long contentId = 0;        // the same for every name of one file (hard links)
     };
 
     FakeFileSystem() { addFolder("C:\\"); }
@@ -54,8 +61,11 @@ class FakeFileSystem : public FileSystem {
     std::string windows = "C:\\windows";
     std::string current = "C:\\";
     bool reverseEnumeration = false;
-    // "copy FROM -> TO", "replace FROM -> TO", "mkdir PATH", "delete PATH", "cd PATH"
+    // "copy FROM -> TO", "replace FROM -> TO", "move FROM -> TO", "link FROM -> TO",
+    // "write PATH", "mkdir PATH", "rmdir PATH", "delete PATH", "cd PATH"
     std::vector<std::string> log;
+    // False: the volume has no hard links (as FAT).
+    bool hardLinks = true;
 
     // --- set-up -------------------------------------------------------------------------------
 
@@ -85,6 +95,7 @@ class FakeFileSystem : public FileSystem {
         node.content = content;
         node.attributes = attributes;
         node.sequence = nextSequence_++;
+        node.contentId = node.sequence;
         return nodes_[key(full)] = node;
     }
 
@@ -105,6 +116,34 @@ class FakeFileSystem : public FileSystem {
         const std::string parent = key(normalise(folder));
         for (const auto& [k, node] : nodes_) {
             if (!node.folder && key(parentOf(node.path)) == parent) {
+                names.push_back(node.path.substr(node.path.find_last_of('\\') + 1));
+            }
+        }
+        std::sort(names.begin(), names.end());
+        return names;
+    }
+
+    // Every entry at or below `folder` (its path, content, attributes, and whether it is a
+    // folder or a link), for comparing whole trees before and after.
+    std::map<std::string, std::string> snapshot(const std::string& folder) {
+        std::map<std::string, std::string> entries;
+        const std::string top = key(normalise(folder));
+        for (const auto& [k, node] : nodes_) {
+            if (k.rfind(top + "\\", 0) == 0) {
+                entries[node.path] = (node.folder ? "folder " : "file ") +
+                                     std::to_string(node.attributes) +
+                                     (node.link ? " link " : " ") + node.content;
+            }
+        }
+        return entries;
+    }
+
+    // Names of the folders directly in a folder, sorted.
+    std::vector<std::string> foldersIn(const std::string& folder) {
+        std::vector<std::string> names;
+        const std::string parent = key(normalise(folder));
+        for (const auto& [k, node] : nodes_) {
+            if (node.folder && k != parent && key(parentOf(node.path)) == parent) {
                 names.push_back(node.path.substr(node.path.find_last_of('\\') + 1));
             }
         }
@@ -229,6 +268,9 @@ class FakeFileSystem : public FileSystem {
 
     FsResult copyNewFile(const std::string& from, const std::string& to) override {
         log.push_back("copy " + from + " -> " + to);
+        if (!change()) {
+            return FsResult::failure(kErrorGenFailure);
+        }
         if (beforeCopy) {
             beforeCopy(from, to);
         }
@@ -251,7 +293,9 @@ class FakeFileSystem : public FileSystem {
         Node copy = *source;
         copy.path = normalise(to);
         copy.sequence = nextSequence_++;
+        copy.contentId = copy.sequence;
         copy.link = false;
+        copy.locked = false;
         if (freeBytes && sizeOf(*source) > *freeBytes) {
             // Windows writes what fits and leaves it.
             copy.content = source->content.substr(0, static_cast<std::size_t>(*freeBytes));
@@ -267,30 +311,56 @@ class FakeFileSystem : public FileSystem {
         return {};
     }
 
-    bool createFolder(const std::string& path) override {
+    FsResult createFolder(const std::string& path) override {
         log.push_back("mkdir " + path);
-        if (has(path) || !folderExists(parentOf(normalise(path)))) {
-            return false;
+        if (!change()) {
+            return FsResult::failure(kErrorGenFailure);
+        }
+        if (has(path)) {
+            return FsResult::failure(kErrorAlreadyExists);
+        }
+        if (!folderExists(parentOf(normalise(path)))) {
+            return FsResult::failure(kErrorPathNotFound);
         }
         addFolder(path);
-        return true;
+        return {};
     }
 
-    bool deleteFile(const std::string& path) override {
+    FsResult deleteFile(const std::string& path) override {
         log.push_back("delete " + path);
+        if (!change()) {
+            return FsResult::failure(kErrorGenFailure);
+        }
         Node* node = find(path);
-        if (node == nullptr || node->folder || node->locked ||
-            (node->attributes & kAttrReadOnly) != 0) {
-            return false;
+        if (node == nullptr) {
+            return FsResult::failure(kErrorFileNotFound);
+        }
+        if (node->folder || (node->attributes & kAttrReadOnly) != 0) {
+            return FsResult::failure(kErrorAccessDenied);
+        }
+        if (node->locked) {
+            return FsResult::failure(kErrorSharingViolation);
         }
         release(*node);
         remove(path);
-        return true;
+        return {};
     }
 
     // --- replacing files ---
     FsResult replaceFile(const std::string& from, const std::string& to) override {
         log.push_back("replace " + from + " -> " + to);
+        if (!change()) {
+            return FsResult::failure(kErrorGenFailure);
+        }
+        if (beforeMove) {
+            beforeMove(from, to);
+        }
+        if (failingRenames.count(key(normalise(to))) != 0) {
+            return FsResult::failure(kErrorAccessDenied);
+        }
+        if (failingCopies.count(key(normalise(to))) != 0) {
+            return FsResult::failure(kErrorDiskFull);
+        }
         Node* source = find(from);
         if (source == nullptr || source->folder) {
             return FsResult::failure(kErrorFileNotFound);
@@ -317,6 +387,9 @@ class FakeFileSystem : public FileSystem {
     }
 
     FsResult clearReadOnly(const std::string& path) override {
+        if (!change()) {
+            return FsResult::failure(kErrorGenFailure);
+        }
         Node* node = find(path);
         if (node == nullptr) {
             return FsResult::failure(kErrorFileNotFound);
@@ -330,6 +403,153 @@ class FakeFileSystem : public FileSystem {
         return node != nullptr && node->link;
     }
     // --- end of replacing files ---
+
+    // --- changes that can be undone ---
+    FsResult moveFile(const std::string& from, const std::string& to) override {
+        log.push_back("move " + from + " -> " + to);
+        if (!change()) {
+            return FsResult::failure(kErrorGenFailure);
+        }
+        if (beforeMove) {
+            beforeMove(from, to);
+        }
+        Node* source = find(from);
+        if (source == nullptr) {
+            return FsResult::failure(kErrorFileNotFound);
+        }
+        if (failingRenames.count(key(normalise(to))) != 0) {
+            return FsResult::failure(kErrorAccessDenied);
+        }
+        if (failingCopies.count(key(normalise(to))) != 0) {
+            return FsResult::failure(kErrorDiskFull);
+        }
+        const std::string fromKey = key(normalise(from));
+        const std::string toFull = normalise(to);
+        if (!folderExists(parentOf(toFull))) {
+            return FsResult::failure(kErrorPathNotFound);
+        }
+        if (has(to)) {
+            return FsResult::failure(kErrorAlreadyExists);
+        }
+        std::vector<std::string> moving; // the entry and, for a folder, everything below it
+        for (const auto& [k, node] : nodes_) {
+            if (k == fromKey || k.rfind(fromKey + "\\", 0) == 0) {
+                if (node.locked) {
+                    return FsResult::failure(k == fromKey ? kErrorSharingViolation
+                                                          : kErrorAccessDenied);
+                }
+                moving.push_back(k);
+            }
+        }
+        for (const std::string& k : moving) {
+            Node node = nodes_[k];
+            nodes_.erase(k);
+            node.path = toFull + node.path.substr(fromKey.size());
+            if (k == fromKey) {
+                node.sequence = nextSequence_++;
+            }
+            nodes_[key(node.path)] = node;
+        }
+        return {};
+    }
+
+    FsResult linkFile(const std::string& existing, const std::string& link) override {
+        log.push_back("link " + existing + " -> " + link);
+        if (!change()) {
+            return FsResult::failure(kErrorGenFailure);
+        }
+        if (!hardLinks) {
+            return FsResult::failure(kErrorInvalidFunction);
+        }
+        Node* source = find(existing);
+        if (source == nullptr || source->folder) {
+            return FsResult::failure(kErrorFileNotFound);
+        }
+        if (!folderExists(parentOf(normalise(link)))) {
+            return FsResult::failure(kErrorPathNotFound);
+        }
+        if (has(link)) {
+            return FsResult::failure(kErrorAlreadyExists);
+        }
+        Node second = *source;
+        second.path = normalise(link);
+        second.sequence = nextSequence_++;
+        second.locked = false; // another name, not the handle that holds the file open
+        nodes_[key(second.path)] = second;
+        return {};
+    }
+
+    FsResult writeNewFile(const std::string& path, std::string_view content) override {
+        log.push_back("write " + path);
+        if (!change()) {
+            return FsResult::failure(kErrorGenFailure);
+        }
+        if (has(path)) {
+            return FsResult::failure(kErrorFileExists);
+        }
+        if (!folderExists(parentOf(normalise(path)))) {
+            return FsResult::failure(kErrorPathNotFound);
+        }
+        Node& node = addFile(path, std::string(content), kAttrArchive);
+        if (freeBytes && content.size() > *freeBytes) {
+            node.content.resize(static_cast<std::size_t>(*freeBytes));
+            *freeBytes = 0;
+            return FsResult::failure(kErrorDiskFull);
+        }
+        if (freeBytes) {
+            *freeBytes -= content.size();
+        }
+        return {};
+    }
+
+    FsResult createHiddenFolder(const std::string& path) override {
+        const FsResult made = createFolder(path);
+        if (made) {
+            find(path)->attributes |= kAttrHidden;
+        }
+        return made;
+    }
+
+    FsResult removeFolder(const std::string& path) override {
+        log.push_back("rmdir " + path);
+        if (!change()) {
+            return FsResult::failure(kErrorGenFailure);
+        }
+        Node* node = find(path);
+        if (node == nullptr || !node->folder) {
+            return FsResult::failure(kErrorFileNotFound);
+        }
+        const std::string parent = key(normalise(path));
+        for (const auto& [k, child] : nodes_) {
+            if (k != parent && key(parentOf(child.path)) == parent) {
+                return FsResult::failure(kErrorDirNotEmpty);
+            }
+        }
+        remove(path);
+        return {};
+    }
+
+    // The system's texts of the errors the tests meet; a made-up one for any other.
+    std::string errorMessage(unsigned long error) override {
+        switch (error) {
+        case kErrorFileNotFound:
+            return "The system cannot find the file specified";
+        case kErrorAccessDenied:
+            return "Access is denied";
+        case kErrorSharingViolation:
+            return "The process cannot access the file because it is being used by another "
+                   "process";
+        case kErrorDiskFull:
+            return "There is not enough space on the disk";
+        case kErrorNetNameDeleted:
+            return "The specified network name is no longer available";
+        case kErrorAlreadyExists:
+            return "Cannot create a file when that file already exists";
+        default:
+            return "System error " + std::to_string(error);
+        }
+    }
+    // --- end of changes that can be undone ---
 
     std::string windowsFolder() override { return windows; }
 
@@ -387,6 +607,8 @@ class FakeFileSystem : public FileSystem {
     // Run at the start of every copy, after it is logged: lets a test change the file system
     // between enumeration and copy (a source another process deletes, for instance).
     std::function<void(const std::string& from, const std::string& to)> beforeCopy;
+    // Run at the start of every move and replacement, after it is logged and counted.
+    std::function<void(const std::string& from, const std::string& to)> beforeMove;
 
     // --- faults ---
     // Free space of the disk, when limited: a copy that does not fit leaves a fragment as large
@@ -399,10 +621,27 @@ class FakeFileSystem : public FileSystem {
     }
     std::map<std::string, std::size_t> failingListings;
 
-    // Copies to these targets fail as on a full disk, writing nothing (keys as made by
-    // key(normalise(path))).
+    // No file can be put at these paths, as on a full disk: copies to them fail writing
+    // nothing, and moves and replacements onto them fail (keys as made by key(normalise(path))).
     void failCopiesTo(const std::string& path) { failingCopies[key(normalise(path))] = true; }
     std::map<std::string, bool> failingCopies;
+    // Moves and replacements onto these paths are refused (access denied).
+    void failRenamesTo(const std::string& path) { failingRenames[key(normalise(path))] = true; }
+    std::map<std::string, bool> failingRenames;
+
+    // The process dies at the change after `changes` more changes (copies, moves, links,
+    // writes, deletions, folders made or removed, attributes changed): that change throws
+    // Killed and does nothing, and every change after it fails and does nothing, as a dead
+    // process does nothing more. Reading goes on, for the tests to look.
+    void killAfter(long changes) { changesLeft_ = changes; }
+    // Brings the process back (a new run of the program).
+    void restart() {
+        changesLeft_.reset();
+        killed_ = false;
+    }
+    bool killed() const { return killed_; }
+    // How many changes were made since the fake was made.
+    long changes() const { return changeCount_; }
 
     static std::string key(const std::string& path) {
         std::string k = path;
@@ -443,10 +682,34 @@ class FakeFileSystem : public FileSystem {
     // --- end of folders without identity -------------------------------------------------------
 
   private:
-    void release(const Node& node) {
-        if (freeBytes && !node.folder) {
-            *freeBytes += sizeOf(node);
+    // Counts a change about to be made; false when the process is dead. Throws Killed at the
+    // change where it dies.
+    bool change() {
+        if (killed_) {
+            return false;
         }
+        if (changesLeft_) {
+            if (*changesLeft_ == 0) {
+                killed_ = true;
+                throw Killed{};
+            }
+            --*changesLeft_;
+        }
+        ++changeCount_;
+        return true;
+    }
+
+    // Frees the space of a file whose last name goes.
+    void release(const Node& node) {
+        if (!freeBytes || node.folder) {
+            return;
+        }
+        for (const auto& [k, other] : nodes_) {
+            if (&other != &node && !other.folder && other.contentId == node.contentId) {
+                return;
+            }
+        }
+        *freeBytes += sizeOf(node);
     }
 
     static std::string parentOf(const std::string& full) {
@@ -488,6 +751,9 @@ class FakeFileSystem : public FileSystem {
 
     std::map<std::string, Node> nodes_;
     long nextSequence_ = 0;
+    std::optional<long> changesLeft_;
+    bool killed_ = false;
+    long changeCount_ = 0;
 };
 
 } // namespace velk::testing

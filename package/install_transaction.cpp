@@ -1,0 +1,317 @@
+#include "package/install_transaction.h"
+
+#include <map>
+#include <optional>
+
+#include "package/work_folder.h"
+
+namespace velk {
+
+namespace {
+
+constexpr std::uint32_t kReadOnly = 0x1;       // FILE_ATTRIBUTE_READONLY
+constexpr std::uint32_t kReparsePoint = 0x400; // FILE_ATTRIBUTE_REPARSE_POINT
+// Errors that say the volume makes no hard links at all.
+constexpr unsigned long kErrorInvalidFunction = 1; // ERROR_INVALID_FUNCTION
+constexpr unsigned long kErrorNotSupported = 50;   // ERROR_NOT_SUPPORTED
+
+using Entries = std::map<std::string, DirEntry, FileNameLess>;
+
+// A folder of the target as the installation finds it.
+struct TargetFolder {
+    enum class State { Existing, New, Unusable };
+    State state = State::Existing;
+    unsigned long error = 0; // why its files cannot go there, when unusable
+    Entries entries;         // what an existing folder holds
+    std::string slot;        // where a new one is made ready in the work folder
+};
+
+// One file the installation puts into the target.
+struct PlannedFile {
+    std::size_t folder = 0;
+    std::string name;
+    std::string source;
+    std::uint32_t sourceAttributes = 0;
+    const DirEntry* replaced = nullptr; // the file of the target it takes the place of
+    std::string slot;                   // where it is made ready (in an existing folder)
+    bool moveOldOut = false;            // the old file is moved out rather than linked
+    bool failed = false;                // known to fail before it is copied
+};
+
+class Installation {
+  public:
+    Installation(FileSystem& files, const CopyPlan& plan, WorkProgress& progress)
+        : files_(files), plan_(plan), progress_(progress) {}
+
+    WorkOutcome run() {
+        survey();
+        gather();
+        if (stage() && swap()) {
+            outcome_.files = planned_.size();
+        }
+        return std::move(outcome_);
+    }
+
+  private:
+    std::string placeOf(const PlannedFile& file) const {
+        return plan_.folderPath(file.folder) + "\\" + file.name;
+    }
+
+    // Lists every folder of the target that files go to, and the package folders' failures.
+    void survey() {
+        FileNames reported(FileNameLess{&files_});
+        for (const FolderCopy& copy : plan_.copies) {
+            if (!copy.listing.complete && reported.insert(copy.source).second) {
+                outcome_.failures.add(copy.source, copy.listing.error);
+            }
+        }
+        for (std::size_t i = 0; i <= plan_.subfolders.size(); ++i) {
+            folders_.push_back(
+                TargetFolder{TargetFolder::State::Existing, 0, Entries(FileNameLess{&files_}), {}});
+        }
+        list(0);
+        for (std::size_t i = 1; i < folders_.size(); ++i) {
+            TargetFolder& folder = folders_[i];
+            const auto found = folders_[0].entries.find(plan_.subfolders[i - 1]);
+            if (found == folders_[0].entries.end()) {
+                folder.state = TargetFolder::State::New;
+            } else if (!found->second.isFolder) {
+                folder.state = TargetFolder::State::Unusable; // a file of that name
+                folder.error = kErrorAlreadyExists;
+            } else if ((found->second.attributes & kReparsePoint) != 0 ||
+                       files_.isLink(plan_.folderPath(i))) {
+                // A link would take the files wherever it leads.
+                folder.state = TargetFolder::State::Unusable;
+            } else {
+                list(i);
+            }
+        }
+    }
+
+    void list(std::size_t index) {
+        TargetFolder& folder = folders_[index];
+        const FsResult listed =
+            files_.enumerate(plan_.folderPath(index) + "\\*.*", [&folder](const DirEntry& entry) {
+                if (entry.name != "." && entry.name != "..") {
+                    folder.entries.emplace(entry.name, entry);
+                }
+            });
+        if (!listed) {
+            outcome_.failures.add(plan_.folderPath(index), listed.error());
+        }
+    }
+
+    // Every file the plan installs, once per place: where several package files go to one
+    // place, the last one in copying order is installed.
+    void gather() {
+        std::vector<std::map<std::string, std::size_t, FileNameLess>> index(
+            folders_.size(),
+            std::map<std::string, std::size_t, FileNameLess>(FileNameLess{&files_}));
+        for (const FolderCopy& copy : plan_.copies) {
+            for (const DirEntry& entry : copy.listing.files) {
+                const auto [place, added] = index[copy.into].emplace(entry.name, planned_.size());
+                if (added) {
+                    planned_.push_back(
+                        PlannedFile{copy.into, entry.name, {}, 0, nullptr, {}, false, false});
+                }
+                PlannedFile& file = planned_[place->second];
+                file.source = copy.source + "\\" + entry.name;
+                file.sourceAttributes = entry.attributes;
+            }
+        }
+        for (PlannedFile& file : planned_) {
+            const TargetFolder& folder = folders_[file.folder];
+            if (folder.state == TargetFolder::State::Unusable) {
+                outcome_.failures.add(placeOf(file), folder.error);
+                file.failed = true;
+                continue;
+            }
+            const auto found = folder.entries.find(file.name);
+            if (found == folder.entries.end()) {
+                continue;
+            }
+            file.replaced = &found->second;
+            // Windows refuses to replace a folder or a read-only file.
+            if (found->second.isFolder || (found->second.attributes & kReadOnly) != 0) {
+                outcome_.failures.add(placeOf(file), kErrorAccessDenied);
+                file.failed = true;
+            }
+        }
+    }
+
+    // Makes every file ready in the work folder. False, with nothing changed in the target,
+    // when any of them fails.
+    bool stage() {
+        FileNames taken(FileNameLess{&files_});
+        for (const auto& [name, entry] : folders_[0].entries) {
+            taken.insert(name);
+        }
+        for (const PlannedFile& file : planned_) {
+            if (file.folder == 0) {
+                taken.insert(file.name);
+            }
+        }
+        taken.insert(plan_.subfolders.begin(), plan_.subfolders.end());
+        FsResult made;
+        work_ = WorkFolder::create(files_, plan_.target, taken, made);
+        if (!work_) {
+            outcome_.failures.add(plan_.target, made.error());
+            return false;
+        }
+
+        std::size_t replaced = 0;
+        std::size_t changes = 0;
+        for (std::size_t i = 1; i < folders_.size(); ++i) {
+            if (folders_[i].state == TargetFolder::State::New) {
+                ++changes;
+                const FsResult slot = work_->nextFolderSlot(folders_[i].slot);
+                if (!slot) {
+                    outcome_.failures.add(plan_.folderPath(i), slot.error());
+                    workFolderFailed_ = true;
+                }
+            }
+        }
+        for (const PlannedFile& file : planned_) {
+            replaced += file.replaced != nullptr ? 1 : 0;
+            changes += folders_[file.folder].state == TargetFolder::State::New ? 0 : 1;
+        }
+        progress_.setTotal(planned_.size() + changes + replaced);
+
+        // After a failure the other files are still copied, so that every failure is reported,
+        // but not when the work folder itself fails.
+        for (PlannedFile& file : planned_) {
+            if (!file.failed && !workFolderFailed_) {
+                stageOne(file);
+            }
+            progress_.step();
+        }
+        if (!outcome_.failures.empty()) {
+            work_->remove();
+            return false;
+        }
+        return true;
+    }
+
+    void stageOne(PlannedFile& file) {
+        const TargetFolder& folder = folders_[file.folder];
+        const std::string place = placeOf(file);
+        std::string staged;
+        if (folder.state == TargetFolder::State::New) {
+            staged = work_->at(folder.slot) + "\\" + file.name;
+        } else {
+            const FsResult slot = work_->nextFileSlot(file.slot);
+            if (!slot) {
+                outcome_.failures.add(place, slot.error());
+                workFolderFailed_ = true;
+                return;
+            }
+            staged = work_->at(file.slot);
+        }
+        FsResult copied = files_.copyNewFile(file.source, staged);
+        if (copied && (file.sourceAttributes & kReadOnly) != 0) {
+            copied = files_.clearReadOnly(staged);
+        }
+        if (!copied) {
+            outcome_.failures.add(place, copied.error());
+            return; // what the copy left goes with the work folder
+        }
+        if (file.replaced != nullptr) {
+            // A second name for the old file keeps it while the new one takes its place; a link
+            // is moved out itself, whatever it leads to.
+            file.moveOldOut = !hardLinks_ || (file.replaced->attributes & kReparsePoint) != 0;
+            if (!file.moveOldOut) {
+                const FsResult linked = files_.linkFile(place, work_->oldAt(file.slot));
+                if (!linked) {
+                    file.moveOldOut = true;
+                    hardLinks_ = linked.error() != kErrorInvalidFunction &&
+                                 linked.error() != kErrorNotSupported;
+                }
+            }
+        }
+    }
+
+    // Writes the journal and makes every change; undoes them all when one fails. True when all
+    // were made and committed.
+    bool swap() {
+        Journal journal;
+        journal.folders.emplace_back();
+        journal.folders.insert(journal.folders.end(), plan_.subfolders.begin(),
+                               plan_.subfolders.end());
+        std::vector<const PlannedFile*> changed; // the file of each change, or null for a folder
+        for (const PlannedFile& file : planned_) {
+            if (folders_[file.folder].state != TargetFolder::State::New) {
+                journal.changes.push_back(
+                    Change{file.replaced != nullptr ? ChangeKind::Replace : ChangeKind::Add,
+                           file.folder, file.name, file.slot});
+                changed.push_back(&file);
+            }
+        }
+        for (std::size_t i = 1; i < folders_.size(); ++i) {
+            if (folders_[i].state == TargetFolder::State::New) {
+                journal.changes.push_back(Change{ChangeKind::NewFolder, i, {}, folders_[i].slot});
+                changed.push_back(nullptr);
+            }
+        }
+        const FsResult written = work_->writeJournal(journal);
+        if (!written) {
+            outcome_.failures.add(work_->path(), written.error());
+            work_->remove();
+            return false;
+        }
+
+        for (std::size_t i = 0; i < journal.changes.size(); ++i) {
+            const Change& change = journal.changes[i];
+            const std::string place = changedPath(plan_.target, journal, change);
+            const std::string fresh = work_->at(change.slot);
+            FsResult result;
+            if (change.kind != ChangeKind::Replace) {
+                result = files_.moveFile(fresh, place);
+            } else if (changed[i]->moveOldOut) {
+                result = files_.moveFile(place, work_->oldAt(change.slot));
+                if (result) {
+                    result = files_.moveFile(fresh, place);
+                }
+            } else {
+                result = files_.replaceFile(fresh, place);
+            }
+            if (!result) {
+                outcome_.failures.add(place, result.error());
+                break;
+            }
+            progress_.step();
+        }
+        if (outcome_.failures.empty()) {
+            const FsResult committed = work_->commit();
+            if (!committed) {
+                outcome_.failures.add(work_->path(), committed.error());
+            }
+        }
+        if (!outcome_.failures.empty()) {
+            undoChanges(files_, *work_, plan_.target, journal, outcome_.notRestored);
+            if (outcome_.notRestored.empty() && work_->dropJournal()) {
+                work_->remove();
+            }
+            return false;
+        }
+        finishChanges(files_, *work_, journal, progress_);
+        return true;
+    }
+
+    FileSystem& files_;
+    const CopyPlan& plan_;
+    WorkProgress& progress_;
+    WorkOutcome outcome_;
+    std::vector<TargetFolder> folders_; // 0 the target, i its subfolder i - 1 of the plan
+    std::vector<PlannedFile> planned_;
+    std::optional<WorkFolder> work_;
+    bool hardLinks_ = true;
+    bool workFolderFailed_ = false;
+};
+
+} // namespace
+
+WorkOutcome installPlanned(FileSystem& files, const CopyPlan& plan, WorkProgress& progress) {
+    return Installation(files, plan, progress).run();
+}
+
+} // namespace velk

@@ -1,0 +1,29 @@
+#pragma once
+// An installation carried out all or nothing: when it ends, the target holds either every file
+// of the plan or exactly what it held before (names, contents, attributes).
+//
+// Every file of the plan is first copied into the work folder (package/work_folder.h) on the
+// target's volume; a file that takes the place of one in the target gets a second name for the
+// old one there (or, where the volume has none, the old one is moved there when its turn
+// comes). Then the journal is written and each file moved into its place: a new file to a new
+// name, a replacement over the old file, a language folder new to the target whole. Anything
+// that fails before the journal is committed (a copy, a listing, a move or replacement, for any
+// reason: a full disk, a file in use, access refused, a folder below the target that is a link,
+// the package vanishing) undoes every change made. Installed files never keep the read-only
+// attribute of their source, so that the next installation and the removal can replace and
+// delete them.
+
+#include "package/copy_plan.h"
+#include "package/install_report.h"
+#include "platform/file_system.h"
+#include "platform/form.h"
+
+namespace velk {
+
+// Installs what the plan lists. `progress` is told the number of steps (each file made ready,
+// each change, each old file deleted), then each step as it is done. A failure names the target
+// path of the file (or the package folder that could not be listed, or the folder of the target
+// that could not be).
+WorkOutcome installPlanned(FileSystem& files, const CopyPlan& plan, WorkProgress& progress);
+
+} // namespace velk

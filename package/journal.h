@@ -1,0 +1,45 @@
+#pragma once
+// The journal of a change to a target folder: every change an installation or removal is about
+// to make there, written down and flushed to the disk before the first of them, so that a run
+// that was killed halfway can be finished or undone by the next one (package/work_folder.h).
+//
+// Each change names its place in the target (a folder below it and a file name) and its slot in
+// the work folder: the new file (or folder) that is moved in lies at the slot, and the old file
+// that is moved out is kept at the slot with ".old" added. Whether a change was made can be told
+// from which of these exist, so the journal is written once and never updated.
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace velk {
+
+enum class ChangeKind {
+    Add,       // a new file moved in where no file of its name was
+    Replace,   // a new file in place of the old one, which is kept at the slot's ".old"
+    NewFolder, // a new folder, filled in the work folder, moved in whole
+    Remove,    // a file moved out to the slot's ".old"
+};
+
+struct Change {
+    ChangeKind kind = ChangeKind::Add;
+    std::size_t folder = 0; // index into Journal::folders
+    std::string name;       // the file's name in that folder; empty for a new folder
+    std::string slot;       // the place in the work folder
+};
+
+struct Journal {
+    // The target's folders the changes are in, as paths below the target: "" is the target
+    // itself, and each new folder is one of them.
+    std::vector<std::string> folders;
+    std::vector<Change> changes;
+};
+
+// The journal as stored: UTF-8 lines of tab-separated fields (no file name holds a tab or a
+// line break), a first line that names the format and a last line that counts the changes.
+std::string journalText(const Journal& journal);
+// The journal read back; nothing when the text is not a whole journal.
+std::optional<Journal> parseJournal(std::string_view text);
+
+} // namespace velk

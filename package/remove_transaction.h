@@ -1,0 +1,24 @@
+#pragma once
+// A removal carried out all or nothing: every file of the target named like a base file of the
+// package is moved out into the work folder (package/work_folder.h) first; when one cannot be
+// (in use, refused, read-only), all are put back and nothing is removed; otherwise the moved
+// files are deleted. A base file already missing in the target is nothing to remove, and a
+// folder of such a name is not removed either.
+
+#include <string>
+
+#include "package/install_report.h"
+#include "package/package_files.h"
+#include "platform/file_system.h"
+#include "platform/form.h"
+
+namespace velk {
+
+// Removes from `target` the files named like those of `baseFiles`, the listing of the package
+// folder `libsFolder` (a listing that did not get to its end is a failure: nothing is removed).
+// `progress` is told the number of steps (each file moved out, each deleted), then each step.
+WorkOutcome removeInstalled(FileSystem& files, const std::string& target,
+                            const std::string& libsFolder, const PackageListing& baseFiles,
+                            WorkProgress& progress);
+
+} // namespace velk

@@ -1,0 +1,89 @@
+#pragma once
+// The work folder of an installation or removal: a hidden folder inside the target, on the
+// target's own volume, where the new files are made ready and the old ones are kept until the
+// work is done whole. Its name ("~VelkInstall.work", or with a number when that is taken) is
+// chosen so that no file the work installs is named like it; the file "begun" inside it,
+// written first and deleted last, marks it as a work folder (a folder of that name without it
+// is the user's and is never touched).
+//
+// The work runs in steps: make the new files ready in the work folder; write the journal
+// (package/journal.h) to a temporary name, flush it and rename it into place; make each change
+// in the target; rename the journal to "committed"; delete what was moved out and the work
+// folder. A run killed before the journal is in place changed nothing in the target; one killed
+// with the journal in place is undone by the next run, one killed after "committed" finished.
+// Files and folders are kept in numbered sub-folders of a bounded size, so that no name made
+// there looks through thousands of others.
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "package/install_report.h"
+#include "package/journal.h"
+#include "package/package_files.h"
+#include "platform/file_system.h"
+#include "platform/form.h"
+
+namespace velk {
+
+class WorkFolder {
+  public:
+    // Makes a new work folder in `target` under a name that none of `taken` has (the names the
+    // work puts into the target, and those already there), and marks it. Nothing on failure,
+    // with the reason in `failure`.
+    static std::optional<WorkFolder> create(FileSystem& files, const std::string& target,
+                                            const FileNames& taken, FsResult& failure);
+    // The work folders of earlier runs in `target`: those marked as such.
+    static std::vector<WorkFolder> findIn(FileSystem& files, const std::string& target);
+
+    const std::string& path() const { return path_; }
+    std::string at(const std::string& slot) const { return path_ + "\\" + slot; }
+    std::string oldAt(const std::string& slot) const { return at(slot) + ".old"; }
+
+    // A new slot for a file; its sub-folder is made when it is the first there.
+    FsResult nextFileSlot(std::string& slot);
+    // A new slot for a folder, made empty.
+    FsResult nextFolderSlot(std::string& slot);
+
+    // Writes the journal to a temporary name, flushed, and renames it into place.
+    FsResult writeJournal(const Journal& journal);
+    // Marks the changes as made whole: the journal is renamed to "committed".
+    FsResult commit();
+    // After every change was undone: the journal goes, and with it the need to undo.
+    FsResult dropJournal();
+    // Deletes everything in the work folder, then the folder. What cannot be deleted stays, with
+    // the mark, for a later run to delete.
+    void remove();
+
+    // What an earlier run left: the journal, whether it was committed, or nothing when the run
+    // never got to write it. False when the journal is there but cannot be read whole.
+    bool readJournal(std::optional<Journal>& journal, bool& committed);
+
+  private:
+    WorkFolder(FileSystem& files, std::string path) : files_(&files), path_(std::move(path)) {}
+
+    FileSystem* files_;
+    std::string path_;
+    std::size_t fileSlots_ = 0;
+    std::size_t folderSlots_ = 0;
+};
+
+// The place in the target that `change` is about (`target` as the work's paths were made).
+std::string changedPath(const std::string& target, const Journal& journal, const Change& change);
+
+// Undoes the changes of `journal`, last first, as far as they were made: each change is told
+// by which of its files exist. Adds each place it cannot put back to `notRestored`.
+void undoChanges(FileSystem& files, WorkFolder& work, const std::string& target,
+                 const Journal& journal, FailureList& notRestored);
+// Deletes the old files kept for the changes of a committed journal, telling `progress` of
+// each, then the work folder.
+void finishChanges(FileSystem& files, WorkFolder& work, const Journal& journal,
+                   WorkProgress& progress);
+
+// Finishes or undoes the work of every earlier run that was killed in `target`: the target then
+// holds one version whole. Returns the places that could not be put back (the work folder and
+// its journal then stay, for a later run to try again).
+FailureList recoverInterruptedWork(FileSystem& files, const std::string& target,
+                                   std::vector<WorkFolder>& interrupted, WorkProgress& progress);
+
+} // namespace velk
