@@ -205,6 +205,12 @@ LRESULT CALLBACK centredLineSubclass(HWND hwnd, UINT message, WPARAM wParam, LPA
         paintBands(hwnd);
         return result;
     }
+    case WM_ENABLE: {
+        // The bands take the colour of the enabled or the disabled field.
+        const LRESULT result = DefSubclassProc(hwnd, message, wParam, lParam);
+        RedrawWindow(hwnd, nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE);
+        return result;
+    }
     case WM_NCHITTEST: {
         const LRESULT hit = DefSubclassProc(hwnd, message, wParam, lParam);
         return hit == HTNOWHERE || hit == HTBORDER ? HTCLIENT : hit;

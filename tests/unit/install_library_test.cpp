@@ -77,9 +77,10 @@ TEST_F(InstallLibrary, CopiesAndDeletionsRunAsLongWorkWithTheirProgress) {
 
         const bool installing = operation == std::string("install");
         // An installation first looks for the files that the target holds already.
-        EXPECT_EQ(view.reasons, installing
+        const Strings reasons = installing
                                     ? Strings{"Installing the library", "Installing the library"}
-                                    : Strings{"Removing the library"});
+                                    : Strings{"Removing the library"};
+        EXPECT_EQ(view.reasons, reasons);
         EXPECT_THAT(view.enabledDuringWork, IsEmpty());
         EXPECT_FALSE(view.closedDuringWork);
         // Installed: 4 base files, English 1, German 2, German again as the default language 2.
