@@ -36,15 +36,16 @@ FormLayout TFormInstall::layout() {
         545,
         261,
         {
-            {&MemoInfo, K::Memo, "MemoInfo", 8, 8, 361, 41, 10},
+            {&MemoInfo, K::Memo, "MemoInfo", 8, 8, 361, 41, 10, nullptr, false, nullptr, "Licence"},
             {&ImLogo, K::Picture, "ImLogo", 416, 0, 121, 49, -1},
             {&grLocation, K::RadioGroup, "grLocation", 8, 48, 105, 121, 1},
             {&rgLang, K::RadioGroup, "rgLang", 120, 48, 121, 121, 2},
             {&grLibInfo, K::GroupBox, "grLibInfo", 248, 48, 289, 121, 0},
-            {&lName, K::Label, "lName", 8, 24, 0, 0, -1, &grLibInfo},
-            {&lVersion, K::Label, "lVersion", 8, 48, 0, 0, -1, &grLibInfo},
-            {&lDistributed, K::Label, "lDistributed", 8, 72, 0, 0, -1, &grLibInfo},
-            {&lAuthor, K::Label, "lAuthor", 8, 96, 0, 0, -1, &grLibInfo},
+            {&lName, K::Label, "lName", 8, 24, 0, 0, -1, &grLibInfo, false, &lLibName},
+            {&lVersion, K::Label, "lVersion", 8, 48, 0, 0, -1, &grLibInfo, false, &lLibVersion},
+            {&lDistributed, K::Label, "lDistributed", 8, 72, 0, 0, -1, &grLibInfo, false,
+             &lLibDistributed},
+            {&lAuthor, K::Label, "lAuthor", 8, 96, 0, 0, -1, &grLibInfo, false, &lLibAuthor},
             {&lLibName, K::Label, "lLibName", 80, 24, 0, 0, -1, &grLibInfo, true},
             {&lLibVersion, K::Label, "lLibVersion", 80, 48, 0, 0, -1, &grLibInfo, true},
             {&lLibDistributed, K::Label, "lLibDistributed", 80, 72, 0, 0, -1, &grLibInfo, true},
@@ -62,6 +63,7 @@ FormLayout TFormInstall::layout() {
         nullptr,
         "MS Sans Serif",               // the dialogs take it too
         LayoutRect{168, 228, 123, 17}, // between "Readme..." and "Remove"
+        "Progress",
     };
 }
 

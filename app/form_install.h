@@ -28,11 +28,12 @@ class TFormInstall : public Form {
     // The dialogs are created after the main window and handed over here.
     void attachDialogs(TFormFiles* files, TDirectoryForm* directory);
 
-    // Controls.
+    // Controls. An "&" in a caption marks its access key (Alt and the letter after it), one
+    // letter for each control of the window.
     Memo MemoInfo{{""}};
     Picture ImLogo;
-    RadioGroup grLocation{"Location", {"Dorvan5"}};
-    RadioGroup rgLang{"Default language", {"English", "France", "German", "Italien"}};
+    RadioGroup grLocation{"&Location", {"Dorvan5"}};
+    RadioGroup rgLang{"&Default language", {"English", "France", "German", "Italien"}};
     GroupBox grLibInfo{"Library Information"};
     Label lName{"Name"};
     Label lVersion{"Version"};
@@ -42,14 +43,14 @@ class TFormInstall : public Form {
     Label lLibVersion;
     Label lLibDistributed;
     Label lLibAuthor;
-    Label lInstall{"Install Path"};
+    Label lInstall{"Install &Path"};
     Edit eInstallDir;
-    Button btBrowse{"Browse"};
-    Button btFileList{"File List..."};
-    Button btReadme{"Readme..."};
-    Button btRemove{"Remove"};
-    Button btInstall{"Install"};
-    Button btExit{"Exit"};
+    Button btBrowse{"&Browse"};
+    Button btFileList{"&File List..."};
+    Button btReadme{"&Readme..."};
+    Button btRemove{"Re&move"};
+    Button btInstall{"&Install"};
+    Button btExit{"E&xit"};
 
     // State record.
     std::string libName;

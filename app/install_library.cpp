@@ -61,11 +61,19 @@ void TFormInstall::installLibrary() {
                 return;
             }
         } else {
-            baseFiles = packageFiles(files, libsFolder);
-            for (const DirEntry& entry : baseFiles->files) {
-                if (files.fileExists(target + "\\" + entry.name) &&
-                    !boxes.confirm("File " + entry.name +
-                                   " is already exists in the target directory!" +
+            // Looking for thousands of files must not hold up the window: it runs as long work,
+            // and the questions follow in the files' order.
+            std::vector<std::string> existing;
+            runWork("Installing the library", [&](WorkProgress&) {
+                baseFiles = packageFiles(files, libsFolder);
+                for (const DirEntry& entry : baseFiles->files) {
+                    if (files.fileExists(target + "\\" + entry.name)) {
+                        existing.push_back(entry.name);
+                    }
+                }
+            });
+            for (const std::string& name : existing) {
+                if (!boxes.confirm("File " + name + " is already exists in the target directory!" +
                                    "\rDo you want to continue ?")) {
                     return;
                 }

@@ -19,7 +19,8 @@ FormLayout TDirectoryForm::layout() {
         296,
         323,
         {
-            {&ShellTree, K::ShellTree, "ShellTree", 8, 56, 273, 201, 0},
+            {&ShellTree, K::ShellTree, "ShellTree", 8, 56, 273, 201, 0, nullptr, false, nullptr,
+             "Folders"},
             {&eFolder, K::Edit, "eFolder", 8, 24, 273, 21, 1},
             {&btOK, K::Button, "btOK", 125, 264, 75, 25, 2},
             {&btCancel, K::Button, "btCancel", 205, 264, 75, 25, 3},

@@ -25,7 +25,8 @@ FormLayout TFormFiles::layout() {
         374,
         293,
         {
-            {&lvFiles, K::ListView, "lvFiles", 8, 0, 361, 257, 0},
+            {&lvFiles, K::ListView, "lvFiles", 8, 0, 361, 257, 0, nullptr, false, nullptr,
+             "Package files"},
             {&lFiles, K::Label, "lFiles", 8, 264, 0, 0, -1},
             {&btClose, K::Button, "btClose", 296, 264, 75, 25, 1},
         },

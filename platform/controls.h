@@ -4,6 +4,10 @@
 // layout table, shows this state and feeds the user's changes back through the same setters.
 // So the rules about when a handler runs hold whoever changes the state, and are testable
 // without a window.
+//
+// The caption of a button, a radio group, a frame or a label that names a control may mark its
+// access key with an "&" before the letter ("&&" shows one "&"); any other label shows an "&"
+// as it is, so that a value read from elsewhere shows unchanged.
 
 #include <functional>
 #include <string>

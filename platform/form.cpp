@@ -2,6 +2,8 @@
 
 #include <utility>
 
+#include "platform/scope_exit.h"
+
 namespace velk {
 
 namespace {
@@ -29,18 +31,14 @@ void Form::runWork(const std::string& reason, const Work& work) {
             enabling.emplace_back(control.control, control.control->enabled());
         }
     }
-    // Undone however the work ends, an error included.
-    struct Restore {
-        Form& form;
-        std::vector<std::pair<Control*, bool>>& enabling;
-        ~Restore() {
-            form.working_ = false;
-            for (auto& [control, enabled] : enabling) {
-                control->setEnabled(enabled);
-            }
-        }
-    } restore{*this, enabling};
     working_ = true;
+    // Undone however the work ends, an error included.
+    const auto restore = scopeExit([this, &enabling] {
+        working_ = false;
+        for (auto& [control, enabled] : enabling) {
+            control->setEnabled(enabled);
+        }
+    });
     for (auto& [control, enabled] : enabling) {
         control->setEnabled(false);
     }

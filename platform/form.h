@@ -36,8 +36,10 @@ struct ControlLayout {
     Control* parent = nullptr;    // the group frame it sits in, or null for the window itself
     bool bold = false;
     // A label: the control it names. It is created directly before that control, whose name
-    // screen readers take from it.
+    // screen readers take from it; an "&" in its text marks the access key that moves to it.
     Control* names = nullptr;
+    // A control that no label names: its name for screen readers, shown nowhere.
+    const char* accessibleName = nullptr;
 };
 
 struct LayoutRect {
@@ -49,9 +51,12 @@ enum class FrameKind {
     Resizable,   // resizable with system menu, minimise and maximise boxes
 };
 
+// Where a window first appears. Wherever that is, it is kept on the work area of its monitor
+// (platform/window_placement.h): moved in where it would poke out, at the work area's top left
+// when it is too big for it.
 enum class Placement {
-    ScreenCenter, // centred on the screen
-    OwnerCenter,  // centred over the main window the first time, never at a negative coordinate
+    ScreenCenter, // centred on the work area of its monitor
+    OwnerCenter,  // centred over the main window the first time
     Designed,     // at left, top
 };
 
@@ -69,6 +74,8 @@ struct FormLayout {
     // Where the progress of long work shows while it runs, on space that no control uses; a
     // window without it shows none.
     std::optional<LayoutRect> progressBar{};
+    // The progress bar's name for screen readers.
+    const char* progressBarName = nullptr;
 };
 
 // Told how far long work has come: how many steps it takes, then each step as it is done. Called

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "platform/win32/picture_view.h"
+#include "platform/win32/unique_handles.h"
 #include "platform/win32/wide_text.h"
 #include "platform/win32/window_binding.h"
 
@@ -68,28 +69,33 @@ HWND createChild(FormWindow& window, DWORD exStyle, const wchar_t* className,
     return hwnd;
 }
 
-// The size of `text` drawn with `font`, as a label that sizes itself to its text needs it.
-SIZE textSize(HDC dc, HFONT font, const std::string& text) {
+// The size of `text` drawn with `font`, as a label that sizes itself to its text needs it; with
+// `accessKey`, an "&" marks the letter underlined after it and takes no room of its own.
+SIZE textSize(HDC dc, HFONT font, const std::string& text, bool accessKey) {
     HGDIOBJ old = SelectObject(dc, font);
     RECT rect{0, 0, 0, 0};
     const std::wstring shown = text.empty() ? std::wstring(L" ") : toWide(text);
     DrawTextW(dc, shown.c_str(), static_cast<int>(shown.size()), &rect,
-              DT_CALCRECT | DT_NOPREFIX | DT_EXPANDTABS);
+              DT_CALCRECT | DT_EXPANDTABS | (accessKey ? 0 : DT_NOPREFIX));
     SelectObject(dc, old);
     return {text.empty() ? 0 : rect.right, rect.bottom};
 }
 
-// Static text. Width and height 0: sized to its text with its font, also after every change.
+// Static text. Width and height 0: sized to its text with its font, also after every change. A
+// caption that names a control shows its access key ("&" before the letter); any other text, a
+// value read from elsewhere among them, shows an "&" as it is.
 class LabelView : public Win32ControlView {
   public:
-    LabelView(FormWindow& window, TextControl& label, const ControlPlace& place, bool bold)
-        : window_(window), label_(label), place_(place), bold_(bold),
+    LabelView(FormWindow& window, TextControl& label, const ControlPlace& place, bool bold,
+              bool accessKey)
+        : window_(window), label_(label), place_(place), bold_(bold), accessKey_(accessKey),
           font_(bold ? window.boldFont() : window.font()), measureDc_(window.measureDc()) {
         autoSize_ = place.width == 0 && place.height == 0;
         const SIZE size = autoSize_ ? fittingSize() : SIZE{place.width, place.height};
         shownSize_ = size;
-        hwnd_ = createChild(window, 0, L"STATIC", label.text(), SS_LEFT | SS_NOPREFIX | WS_GROUP,
-                            place.left, place.top, size.cx, size.cy, font_);
+        hwnd_ = createChild(window, 0, L"STATIC", label.text(),
+                            SS_LEFT | (accessKey ? 0 : SS_NOPREFIX) | WS_GROUP, place.left,
+                            place.top, size.cx, size.cy, font_);
         window.addChild(hwnd_, this);
         setEnabled(hwnd_, label_.enabled());
     }
@@ -117,7 +123,7 @@ class LabelView : public Win32ControlView {
   private:
     // The text's size, cut at the right edge of the frame the label sits in.
     SIZE fittingSize() const {
-        SIZE size = textSize(measureDc_, font_, label_.text());
+        SIZE size = textSize(measureDc_, font_, label_.text(), accessKey_);
         if (place_.clipRight > 0 && place_.left + size.cx > place_.clipRight) {
             size.cx = place_.clipRight > place_.left ? place_.clipRight - place_.left : 0;
         }
@@ -128,11 +134,98 @@ class LabelView : public Win32ControlView {
     TextControl& label_;
     ControlPlace place_;
     bool bold_;
+    bool accessKey_;
     HFONT font_;
     HDC measureDc_;
     bool autoSize_;
     SIZE shownSize_{0, 0};
 };
+
+// The height of one line of the edit `hwnd` in its font.
+int lineHeight(HWND hwnd) {
+    const UniqueHdc dc(CreateCompatibleDC(nullptr));
+    HGDIOBJ old =
+        SelectObject(dc.get(), reinterpret_cast<HGDIOBJ>(SendMessageW(hwnd, WM_GETFONT, 0, 0)));
+    TEXTMETRICW metrics{};
+    GetTextMetricsW(dc.get(), &metrics);
+    SelectObject(dc.get(), old);
+    return metrics.tmHeight;
+}
+
+// Paints the parts of the edit `hwnd` between its border and its client area with the brush it
+// paints its background with.
+void paintBands(HWND hwnd) {
+    RECT window;
+    GetWindowRect(hwnd, &window);
+    RECT client;
+    GetClientRect(hwnd, &client);
+    MapWindowPoints(hwnd, nullptr, reinterpret_cast<POINT*>(&client), 2);
+    OffsetRect(&client, -window.left, -window.top);
+    OffsetRect(&window, -window.left, -window.top);
+    const int edge = GetSystemMetrics(SM_CYEDGE);
+    const RECT bands[] = {{client.left, edge, client.right, client.top},
+                          {client.left, client.bottom, client.right, window.bottom - edge}};
+    HDC dc = GetWindowDC(hwnd);
+    if (dc == nullptr) {
+        return;
+    }
+    const bool plain =
+        IsWindowEnabled(hwnd) && (GetWindowLongPtrW(hwnd, GWL_STYLE) & ES_READONLY) == 0;
+    auto brush = reinterpret_cast<HBRUSH>(
+        SendMessageW(GetParent(hwnd), plain ? WM_CTLCOLOREDIT : WM_CTLCOLORSTATIC,
+                     reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(hwnd)));
+    for (const RECT& band : bands) {
+        if (band.bottom > band.top) {
+            FillRect(dc, &band, brush != nullptr ? brush : GetSysColorBrush(COLOR_WINDOW));
+        }
+    }
+    ReleaseDC(hwnd, dc);
+}
+
+// A one-line edit draws its line at the top of its client area, which looks centred only while
+// the field is about as high as the line, as at 100 %. So its client area is cut to the line's
+// height, in the middle of the field; the bands above and below it are painted as the field's
+// background and take clicks as the field does.
+LRESULT CALLBACK centredLineSubclass(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam,
+                                     UINT_PTR, DWORD_PTR) {
+    switch (message) {
+    case WM_NCCALCSIZE: {
+        const LRESULT result = DefSubclassProc(hwnd, message, wParam, lParam);
+        RECT& client = wParam != FALSE ? reinterpret_cast<NCCALCSIZE_PARAMS*>(lParam)->rgrc[0]
+                                       : *reinterpret_cast<RECT*>(lParam);
+        const int spare = (client.bottom - client.top) - lineHeight(hwnd);
+        if (spare > 0) {
+            client.top += spare / 2;
+            client.bottom -= spare - spare / 2;
+        }
+        return result;
+    }
+    case WM_NCPAINT: {
+        const LRESULT result = DefSubclassProc(hwnd, message, wParam, lParam);
+        paintBands(hwnd);
+        return result;
+    }
+    case WM_ENABLE: {
+        // The bands take the colour of the enabled or the disabled field.
+        const LRESULT result = DefSubclassProc(hwnd, message, wParam, lParam);
+        RedrawWindow(hwnd, nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE);
+        return result;
+    }
+    case WM_NCHITTEST: {
+        const LRESULT hit = DefSubclassProc(hwnd, message, wParam, lParam);
+        return hit == HTNOWHERE || hit == HTBORDER ? HTCLIENT : hit;
+    }
+    case WM_SETFONT: {
+        // The line's height follows the font: the client area is cut anew.
+        const LRESULT result = DefSubclassProc(hwnd, message, wParam, lParam);
+        SetWindowPos(hwnd, nullptr, 0, 0, 0, 0,
+                     SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+        return result;
+    }
+    default:
+        return DefSubclassProc(hwnd, message, wParam, lParam);
+    }
+}
 
 // One-line text field. The user's typing goes to Edit::setText; the program's setText shows at
 // once without coming back as a change.
@@ -143,8 +236,16 @@ class EditView : public Win32ControlView {
         hwnd_ = createChild(window, WS_EX_CLIENTEDGE, L"EDIT", edit.text(),
                             ES_LEFT | ES_AUTOHSCROLL | WS_GROUP | (tabStop ? WS_TABSTOP : 0),
                             place.left, place.top, place.width, place.height, window.font());
+        SetWindowSubclass(hwnd_, &centredLineSubclass, 1, 0);
+        SetWindowPos(hwnd_, nullptr, 0, 0, 0, 0,
+                     SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
         window.addChild(hwnd_, this);
         refresh();
+    }
+    ~EditView() override {
+        if (IsWindow(hwnd_)) {
+            RemoveWindowSubclass(hwnd_, &centredLineSubclass, 1);
+        }
     }
     void refresh() override {
         if (windowText(hwnd_) != edit_.text()) {
@@ -573,7 +674,7 @@ std::unique_ptr<Win32ControlView> createControlView(FormWindow& window, const Co
     switch (layout.kind) {
     case ControlKind::Label:
         return std::make_unique<LabelView>(window, static_cast<TextControl&>(*layout.control),
-                                           place, layout.bold);
+                                           place, layout.bold, layout.names != nullptr);
     case ControlKind::Edit:
         return std::make_unique<EditView>(window, static_cast<Edit&>(*layout.control), place,
                                           tabStop);

@@ -15,7 +15,7 @@
 #include <utility>
 #include <vector>
 
-#include "platform/win32/system_library.h"
+#include "platform/win32/system_functions.h"
 #include "platform/win32/wide_text.h"
 #include "platform/win32/window_dpi.h"
 
@@ -23,28 +23,7 @@ namespace velk::win32 {
 
 namespace {
 
-// --- the shell's functions, loaded when the first tree is made ------------------------------
-
-constinit const SystemFunction<decltype(&::CoTaskMemFree)> coTaskMemFree{L"ole32.dll",
-                                                                         "CoTaskMemFree"};
-constinit const SystemFunction<decltype(&::StrRetToStrW)> strRetToStr{L"shlwapi.dll",
-                                                                      "StrRetToStrW"};
-constinit const SystemFunction<decltype(&::SHGetFileInfoW)> shGetFileInfo{L"shell32.dll",
-                                                                          "SHGetFileInfoW"};
-constinit const SystemFunction<decltype(&::SHGetDataFromIDListW)> shGetDataFromIDList{
-    L"shell32.dll", "SHGetDataFromIDListW"};
-constinit const SystemFunction<decltype(&::SHMapPIDLToSystemImageListIndex)>
-    shMapPidlToSystemImageListIndex{L"shell32.dll", "SHMapPIDLToSystemImageListIndex"};
-constinit const SystemFunction<decltype(&::SHGetDesktopFolder)> shGetDesktopFolder{
-    L"shell32.dll", "SHGetDesktopFolder"};
-constinit const SystemFunction<decltype(&::SHGetSpecialFolderLocation)> shGetSpecialFolderLocation{
-    L"shell32.dll", "SHGetSpecialFolderLocation"};
-constinit const SystemFunction<decltype(&::ILGetNext)> ilGetNext{L"shell32.dll", "ILGetNext"};
-constinit const SystemFunction<decltype(&::ILFindLastID)> ilFindLastId{L"shell32.dll",
-                                                                       "ILFindLastID"};
-constinit const SystemFunction<decltype(&::ILCombine)> ilCombine{L"shell32.dll", "ILCombine"};
-constinit const SystemFunction<decltype(&::ILCloneFirst)> ilCloneFirst{L"shell32.dll",
-                                                                       "ILCloneFirst"};
+// --- the shell's functions (system_functions.h), loaded when the first tree is made -------
 
 // Looks every one of them up (loading their DLLs), so that none can fail later, in a
 // notification or a deleter: throws AppError naming what is missing.

@@ -1,10 +1,9 @@
 #include "platform/win32/system_library.h"
 
-#include <objbase.h>
-
 #include <string>
 
 #include "platform/app_error.h"
+#include "platform/win32/system_functions.h"
 #include "platform/win32/wide_text.h"
 #include "platform/win32/win32_file_system.h"
 
@@ -48,15 +47,6 @@ FARPROC requireSystemFunction(const wchar_t* fileName, const char* name) {
     }
     return function;
 }
-
-namespace {
-
-constinit const SystemFunction<decltype(&::CoInitializeEx)> coInitializeEx{L"ole32.dll",
-                                                                           "CoInitializeEx"};
-constinit const SystemFunction<decltype(&::CoUninitialize)> coUninitialize{L"ole32.dll",
-                                                                           "CoUninitialize"};
-
-} // namespace
 
 ComApartment::ComApartment() {
     // Both are looked up before COM starts, so that the destructor cannot fail.

@@ -3,13 +3,12 @@
 // the taskbar), loaded the first time that work runs rather than when the program starts, and
 // always from the system folder, whatever else the process's DLL search would look at.
 //
-// A function of such a DLL is declared once, with the type the system header gives it (decltype
-// names that type without importing the function, so the program's import table stays as it
-// is), and called like the function itself; it is looked up on its first call and kept:
+// A function of such a DLL is declared once, in the list of its DLL in system_functions.h, with
+// the type the system header gives it (decltype names that type without importing the function,
+// so the program's import table stays as it is), and called like the function itself; it is
+// looked up on its first call and kept:
 //
-//   #include "platform/win32/system_library.h"
-//
-//   constinit const SystemFunction<decltype(&::CoCreateInstance)> coCreateInstance{
+//   inline constinit const SystemFunction<decltype(&::CoCreateInstance)> coCreateInstance{
 //       L"ole32.dll", "CoCreateInstance"};
 //
 //   ComApartment com; // COM on this thread for as long as `com` lives

@@ -3,51 +3,117 @@
 #include <objbase.h>
 #include <shobjidl.h>
 
+#include <memory>
+#include <optional>
+
 #include "platform/app_error.h"
+#include "platform/win32/system_functions.h"
+#include "platform/win32/window_messages.h"
 
 namespace velk::win32 {
 
 namespace {
 
-constinit const SystemFunction<decltype(&::CoCreateInstance)> coCreateInstance{L"ole32.dll",
-                                                                               "CoCreateInstance"};
+struct Release {
+    void operator()(ITaskbarList3* list) const { list->Release(); }
+};
+using TaskbarList = std::unique_ptr<ITaskbarList3, Release>;
+
+// The taskbar's object, or null where the system has none (or no COM).
+TaskbarList makeTaskbarList() {
+    ITaskbarList3* list = nullptr;
+    try {
+        if (FAILED(coCreateInstance(CLSID_TaskbarList, nullptr, CLSCTX_INPROC_SERVER,
+                                    IID_ITaskbarList3, reinterpret_cast<void**>(&list)))) {
+            return nullptr;
+        }
+    } catch (const AppError&) {
+        return nullptr;
+    }
+    TaskbarList owned(list);
+    if (owned && FAILED(owned->HrInit())) {
+        owned.reset();
+    }
+    return owned;
+}
 
 } // namespace
 
-void TaskbarProgress::Release::operator()(ITaskbarList3* list) const {
-    list->Release();
-}
-
-TaskbarProgress::TaskbarProgress(HWND window) : window_(window) {
-    ITaskbarList3* list = nullptr;
-    try {
-        com_.emplace();
-        if (FAILED(coCreateInstance(CLSID_TaskbarList, nullptr, CLSCTX_INPROC_SERVER,
-                                    IID_ITaskbarList3, reinterpret_cast<void**>(&list))) ||
-            list == nullptr) {
-            return;
-        }
-    } catch (const AppError&) {
-        return; // no COM to be had: the taskbar button shows no progress
+TaskbarProgress::TaskbarProgress(HWND window)
+    : window_(window), changed_(CreateEventW(nullptr, FALSE, FALSE, nullptr)) {
+    if (changed_) {
+        thread_.reset(CreateThread(nullptr, 0, &threadMain, this, 0, nullptr));
     }
-    list_.reset(list);
-    if (FAILED(list_->HrInit())) {
-        list_.reset();
-        return;
-    }
-    list_->SetProgressState(window_, TBPF_NORMAL);
-    list_->SetProgressValue(window_, 0, 1);
 }
 
 TaskbarProgress::~TaskbarProgress() {
-    if (list_) {
-        list_->SetProgressState(window_, TBPF_NOPROGRESS);
+    if (thread_) {
+        want({false, 0, 0, true});
+        WaitForSingleObject(thread_.get(), INFINITE);
     }
 }
 
 void TaskbarProgress::show(std::size_t done, std::size_t total) {
-    if (list_ && total > 0) {
-        list_->SetProgressValue(window_, done, total);
+    want({true, done, total, false});
+}
+
+void TaskbarProgress::hide() {
+    want({false, 0, 0, false});
+}
+
+void TaskbarProgress::want(const Wanted& wanted) {
+    {
+        const std::lock_guard lock(mutex_);
+        wanted_ = wanted;
+    }
+    if (changed_) {
+        SetEvent(changed_.get());
+    }
+}
+
+TaskbarProgress::Wanted TaskbarProgress::wanted() {
+    const std::lock_guard lock(mutex_);
+    return wanted_;
+}
+
+DWORD WINAPI TaskbarProgress::threadMain(void* self) {
+    try {
+        static_cast<TaskbarProgress*>(self)->run();
+    } catch (...) {
+        // No progress on the button; the work goes on all the same.
+    }
+    return 0;
+}
+
+void TaskbarProgress::run() {
+    std::optional<ComApartment> com;
+    try {
+        com.emplace();
+    } catch (const AppError&) {
+        return; // no COM to be had: the taskbar button shows no progress
+    }
+    const TaskbarList list = makeTaskbarList(); // released before COM ends
+    if (!list) {
+        return;
+    }
+    bool shown = false;
+    for (;;) {
+        const Wanted now = wanted();
+        if (now.shown && !now.end) {
+            if (!shown) {
+                list->SetProgressState(window_, TBPF_NORMAL);
+                shown = true;
+            }
+            list->SetProgressValue(window_, now.done, now.total > 0 ? now.total : 1);
+        } else if (shown) {
+            list->SetProgressState(window_, TBPF_NOPROGRESS);
+            shown = false;
+        }
+        if (now.end) {
+            return;
+        }
+        // COM's single-threaded apartment wants its thread's messages handled.
+        waitHandlingMessages(changed_.get(), [](MSG& msg) { DispatchMessageW(&msg); });
     }
 }
 

@@ -1,39 +1,51 @@
 #pragma once
 // The progress of long work on a window's taskbar button, where the system offers it (Windows 7
-// and later). Made when the work starts, so that nothing of it loads before.
+// and later). COM and the taskbar's object live on a thread of their own, started with the
+// first work: making the object can take more than a second (under Wine, on first use), and the
+// window's thread must go on answering meanwhile. The object is made, used and released on that
+// thread only; the window's thread just leaves it the latest count.
 
 #include <windows.h>
 
 #include <cstddef>
-#include <memory>
-#include <optional>
+#include <mutex>
 
-#include "platform/win32/system_library.h"
-
-struct ITaskbarList3;
+#include "platform/win32/unique_handles.h"
 
 namespace velk::win32 {
 
 class TaskbarProgress {
   public:
-    // Shows an empty bar on `window`'s button; nothing where the system has no taskbar list.
-    // Loads COM (ole32.dll) then, not before.
+    // Starts the thread, which loads COM (ole32.dll) and makes the object; returns at once.
     explicit TaskbarProgress(HWND window);
     TaskbarProgress(const TaskbarProgress&) = delete;
     TaskbarProgress& operator=(const TaskbarProgress&) = delete;
-    // Takes the bar off the button.
+    // Takes the bar off the button and ends the thread, waiting for it.
     ~TaskbarProgress();
 
+    // Shows a bar on the button, `done` of `total` (an empty one while `total` is 0).
     void show(std::size_t done, std::size_t total);
+    // Takes the bar off the button.
+    void hide();
 
   private:
-    struct Release {
-        void operator()(ITaskbarList3* list) const;
+    struct Wanted {
+        bool shown = false;
+        std::size_t done = 0;
+        std::size_t total = 0;
+        bool end = false;
     };
 
+    static DWORD WINAPI threadMain(void* self);
+    void run();
+    void want(const Wanted& wanted);
+    Wanted wanted();
+
     HWND window_;
-    std::optional<ComApartment> com_; // outlives the list
-    std::unique_ptr<ITaskbarList3, Release> list_;
+    std::mutex mutex_;
+    Wanted wanted_;
+    UniqueHandle changed_; // an event: `wanted_` changed
+    UniqueHandle thread_;
 };
 
 } // namespace velk::win32

@@ -8,20 +8,13 @@
 #include "platform/shell_tree.h"
 #include "platform/win32/control_views.h"
 #include "platform/win32/shell_tree_view.h"
+#include "platform/win32/taskbar_progress.h"
 #include "platform/win32/wide_text.h"
 #include "platform/win32/window_dpi.h"
 
 namespace velk::win32 {
 
 namespace {
-
-// Posted to the main window when it becomes active; handled once the activation is over.
-constexpr UINT kActivated = WM_APP + 1;
-// The timer of runWhenIdle: timer messages come only when no other message is waiting. The
-// delay lets a freshly shown window settle (paint, first activation) and be ready for input
-// first.
-constexpr UINT_PTR kIdleTimer = 1;
-constexpr UINT kIdleDelayMs = 250;
 
 std::vector<FormWindow*>& formWindows() {
     static std::vector<FormWindow*> windows;
@@ -159,7 +152,10 @@ void FormWindow::create() {
     defaultButton_ = layout.defaultButton;
     cancelButton_ = layout.cancelButton;
     buildControls(layout);
+    createProgressBar(layout);
     form_.bindView(this);
+    // Loading what annotates the names need not delay the window's showing.
+    runWhenIdle([this] { names_.annotate(); });
 }
 
 // Controls are created in tab order, so that the window order (which Tab follows) is the tab
@@ -219,6 +215,9 @@ void FormWindow::buildControls(const FormLayout& layout) {
         }
         if (view == nullptr) {
             continue;
+        }
+        if (control->accessibleName != nullptr) {
+            names_.name(view->hwnd(), control->accessibleName);
         }
         control->control->bindView(view.get());
         boundControls_.push_back(control->control);
@@ -299,31 +298,46 @@ void FormWindow::place() {
     }
 }
 
+// The work area of the monitor the window is on (a dialog: the one its main window is on).
+ScreenRect FormWindow::workArea() const {
+    HWND on = owner_ != nullptr && owner_->hwnd() != nullptr ? owner_->hwnd() : hwnd_;
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof monitor;
+    RECT work{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+    if (GetMonitorInfoW(MonitorFromWindow(on, MONITOR_DEFAULTTONEAREST), &monitor)) {
+        work = monitor.rcWork;
+    }
+    return {work.left, work.top, work.right - work.left, work.bottom - work.top};
+}
+
+// At the layout's place (centred on the work area, centred over the main window, or at its
+// designed place), kept on the work area of its monitor.
 void FormWindow::placeAtSize() {
     const FormLayout layout = form_.layout();
     const SIZE size = outerSize(layout, dpi_);
-    int left = layout.left;
-    int top = layout.top;
+    const ScreenRect work = workArea();
+    ScreenRect wanted{layout.left, layout.top, size.cx, size.cy};
     switch (layout.placement) {
     case Placement::ScreenCenter:
-        left = (GetSystemMetrics(SM_CXSCREEN) - size.cx) / 2;
-        top = (GetSystemMetrics(SM_CYSCREEN) - size.cy) / 2;
+        wanted = centredOn(work, wanted);
         break;
-    case Placement::OwnerCenter: {
-        RECT ownerRect{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+    case Placement::OwnerCenter:
         if (owner_ != nullptr && owner_->hwnd() != nullptr) {
-            GetWindowRect(owner_->hwnd(), &ownerRect);
+            RECT owner;
+            GetWindowRect(owner_->hwnd(), &owner);
+            wanted = centredOn(
+                {owner.left, owner.top, owner.right - owner.left, owner.bottom - owner.top},
+                wanted);
+        } else {
+            wanted = centredOn(work, wanted);
         }
-        left = ownerRect.left + (ownerRect.right - ownerRect.left - size.cx) / 2;
-        top = ownerRect.top + (ownerRect.bottom - ownerRect.top - size.cy) / 2;
-        left = std::max(left, 0);
-        top = std::max(top, 0);
         break;
-    }
     case Placement::Designed:
         break;
     }
-    SetWindowPos(hwnd_, nullptr, left, top, size.cx, size.cy, SWP_NOZORDER | SWP_NOACTIVATE);
+    const ScreenRect placed = placeOnWorkArea(wanted, work);
+    SetWindowPos(hwnd_, nullptr, placed.left, placed.top, placed.width, placed.height,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void FormWindow::show() {
@@ -433,93 +447,34 @@ int FormWindow::runMessageLoop() {
 }
 
 LRESULT FormWindow::handleMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    LRESULT result = 0;
+    if (working_ && handleWhileWorking(message, wParam, lParam, result)) {
+        return result;
+    }
     switch (message) {
     case WM_NCCREATE:
         hwnd_ = hwnd;
         break;
-    case WM_COMMAND: {
-        auto from = reinterpret_cast<HWND>(lParam);
-        if (from != nullptr) {
-            if (Win32ControlView* view = viewOf(from)) {
-                view->onCommand(HIWORD(wParam));
-            }
-            return 0;
-        }
-        // Escape, from the keyboard navigation: the cancel button answers it, if there is one.
-        if (LOWORD(wParam) == IDCANCEL && cancelButtonHwnd_ != nullptr) {
-            if (Win32ControlView* view = viewOf(cancelButtonHwnd_)) {
-                view->onCommand(BN_CLICKED);
-            }
-        }
+    case WM_COMMAND:
+        onCommand(wParam, lParam);
         return 0;
-    }
-    case DM_GETDEFID: {
-        // Enter presses the focused push button, else the default button, else nothing.
-        HWND focus = GetFocus();
-        if (focus != nullptr && IsChild(hwnd_, focus) && isPushButton(focus)) {
-            return MAKELRESULT(GetDlgCtrlID(focus), DC_HASDEFID);
-        }
-        if (defaultButtonHwnd_ != nullptr) {
-            return MAKELRESULT(GetDlgCtrlID(defaultButtonHwnd_), DC_HASDEFID);
-        }
+    case DM_GETDEFID:
+        return defaultButtonId();
+    case WM_NEXTDLGCTL:
+        focusNextControl(wParam, lParam);
         return 0;
-    }
-    case WM_NEXTDLGCTL: {
-        HWND target = LOWORD(lParam) != 0 ? reinterpret_cast<HWND>(wParam)
-                                          : GetNextDlgTabItem(hwnd_, GetFocus(), wParam != 0);
-        if (target != nullptr) {
-            SetFocus(target);
-        }
-        return 0;
-    }
-    case WM_NOTIFY: {
-        auto* header = reinterpret_cast<NMHDR*>(lParam);
-        if (header != nullptr) {
-            if (Win32ControlView* view = viewOf(header->hwndFrom)) {
-                LRESULT result = 0;
-                if (view->onNotify(*header, result)) {
-                    return result;
-                }
-            }
+    case WM_NOTIFY:
+        if (onNotify(reinterpret_cast<NMHDR*>(lParam), result)) {
+            return result;
         }
         break;
-    }
-    case WM_CTLCOLORSTATIC: {
-        auto dc = reinterpret_cast<HDC>(wParam);
-        SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
-        SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
-        return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
-    }
+    case WM_CTLCOLORSTATIC:
+        return reinterpret_cast<LRESULT>(staticColours(reinterpret_cast<HDC>(wParam)));
     case WM_ACTIVATE:
-        if (LOWORD(wParam) == WA_INACTIVE) {
-            HWND focus = GetFocus();
-            if (focus != nullptr && IsChild(hwnd_, focus)) {
-                lastFocus_ = focus;
-            }
-        } else {
-            if (HIWORD(wParam) == 0) {
-                if (lastFocus_ != nullptr && IsChild(hwnd_, lastFocus_) &&
-                    canTakeFocus(lastFocus_)) {
-                    SetFocus(lastFocus_);
-                } else {
-                    focusFirstControl();
-                }
-            }
-            if (isMainWindow()) {
-                PostMessageW(hwnd_, kActivated, 0, 0);
-            }
-        }
+        onActivation(LOWORD(wParam) != WA_INACTIVE, HIWORD(wParam) != 0);
         return 0;
     case kActivated:
-        if (working_) {
-            return 0;
-        }
-        // Paint first, so that whatever the activation starts runs with the window on screen.
-        // Not through runReporting: the first activation does not wait for the idle work.
-        if (IsWindowVisible(hwnd_) && onActivate) {
-            UpdateWindow(hwnd_);
-            runReportingErrors_(onActivate);
-        }
+        onActivated();
         return 0;
     case WM_GETDPISCALEDSIZE:
         return scaledSize(static_cast<int>(wParam), *reinterpret_cast<SIZE*>(lParam)) ? TRUE
@@ -529,39 +484,14 @@ LRESULT FormWindow::handleMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM
         return 0;
     case WM_TIMER:
         if (wParam == kIdleTimer) {
-            if (!working_) { // else the timer comes again
-                runIdleWork();
-            }
+            runIdleWork();
             return 0;
         }
         break;
-    // While long work runs: no closing (close box, Alt+F4, the taskbar's Close), no log-off
-    // or shutdown, the wait cursor.
     case kWorkProgressMessage:
-        if (working_) {
-            showWorkProgress(static_cast<std::size_t>(wParam), static_cast<std::size_t>(lParam));
-        }
-        return 0;
-    case WM_QUERYENDSESSION:
-        if (working_) {
-            return FALSE;
-        }
-        break;
-    case WM_SETCURSOR:
-        if (working_) {
-            SetCursor(LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_WAIT)));
-            return TRUE;
-        }
-        break;
+        return 0; // a count that came after its work had ended
     case WM_CLOSE:
-        if (working_) {
-            return 0;
-        }
-        if (onCloseBox) {
-            runReporting(onCloseBox);
-        } else {
-            runReporting([this] { form_.close(ModalResult::Cancel); });
-        }
+        runReporting(onCloseBox ? onCloseBox : [this] { form_.close(ModalResult::Cancel); });
         return 0;
     case WM_DESTROY:
         if (isMainWindow()) {
@@ -569,19 +499,105 @@ LRESULT FormWindow::handleMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM
         }
         break;
     case WM_NCDESTROY:
-        // From here on the controls show nothing: unbind them.
-        for (Control* control : boundControls_) {
-            control->bindView(nullptr);
-        }
-        boundControls_.clear();
-        form_.bindView(nullptr);
-        hwnd_ = nullptr;
-        modalDone_ = true;
+        unbind();
         break;
     default:
         break;
     }
     return DefWindowProcW(hwnd, message, wParam, lParam);
+}
+
+void FormWindow::onCommand(WPARAM wParam, LPARAM lParam) {
+    if (auto from = reinterpret_cast<HWND>(lParam); from != nullptr) {
+        if (Win32ControlView* view = viewOf(from)) {
+            view->onCommand(HIWORD(wParam));
+        }
+        return;
+    }
+    // Escape, from the keyboard navigation: the cancel button answers it, if there is one.
+    if (LOWORD(wParam) == IDCANCEL && cancelButtonHwnd_ != nullptr) {
+        if (Win32ControlView* view = viewOf(cancelButtonHwnd_)) {
+            view->onCommand(BN_CLICKED);
+        }
+    }
+}
+
+// Enter presses the focused push button, else the default button, else nothing.
+LRESULT FormWindow::defaultButtonId() const {
+    HWND focus = GetFocus();
+    if (focus != nullptr && IsChild(hwnd_, focus) && isPushButton(focus)) {
+        return MAKELRESULT(GetDlgCtrlID(focus), DC_HASDEFID);
+    }
+    if (defaultButtonHwnd_ != nullptr) {
+        return MAKELRESULT(GetDlgCtrlID(defaultButtonHwnd_), DC_HASDEFID);
+    }
+    return 0;
+}
+
+// The keyboard navigation's move: to the control in wParam, or to the next (previous) tab stop.
+void FormWindow::focusNextControl(WPARAM wParam, LPARAM lParam) {
+    HWND target = LOWORD(lParam) != 0 ? reinterpret_cast<HWND>(wParam)
+                                      : GetNextDlgTabItem(hwnd_, GetFocus(), wParam != 0);
+    if (target != nullptr) {
+        SetFocus(target);
+    }
+}
+
+bool FormWindow::onNotify(NMHDR* header, LRESULT& result) {
+    if (header == nullptr) {
+        return false;
+    }
+    Win32ControlView* view = viewOf(header->hwndFrom);
+    return view != nullptr && view->onNotify(*header, result);
+}
+
+// Texts and read-only fields on the window's face colour.
+HBRUSH FormWindow::staticColours(HDC dc) const {
+    SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
+    SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
+    return GetSysColorBrush(COLOR_BTNFACE);
+}
+
+// The focus goes back to where it was when the window was left; the main window's activation
+// handler runs once the activation is over.
+void FormWindow::onActivation(bool active, bool minimized) {
+    if (!active) {
+        HWND focus = GetFocus();
+        if (focus != nullptr && IsChild(hwnd_, focus)) {
+            lastFocus_ = focus;
+        }
+        return;
+    }
+    if (!minimized) {
+        if (lastFocus_ != nullptr && IsChild(hwnd_, lastFocus_) && canTakeFocus(lastFocus_)) {
+            SetFocus(lastFocus_);
+        } else {
+            focusFirstControl();
+        }
+    }
+    if (isMainWindow()) {
+        PostMessageW(hwnd_, kActivated, 0, 0);
+    }
+}
+
+// Paints first, so that whatever the activation starts runs with the window on screen. Not
+// through runReporting: the first activation does not wait for the idle work.
+void FormWindow::onActivated() {
+    if (IsWindowVisible(hwnd_) && onActivate) {
+        UpdateWindow(hwnd_);
+        runReportingErrors_(onActivate);
+    }
+}
+
+// From here on the controls show nothing.
+void FormWindow::unbind() {
+    for (Control* control : boundControls_) {
+        control->bindView(nullptr);
+    }
+    boundControls_.clear();
+    form_.bindView(nullptr);
+    hwnd_ = nullptr;
+    modalDone_ = true;
 }
 
 } // namespace velk::win32

@@ -21,6 +21,8 @@
 #include "platform/form.h"
 #include "platform/win32/unique_handles.h"
 #include "platform/win32/win32_control_view.h"
+#include "platform/win32/window_names.h"
+#include "platform/window_placement.h"
 
 namespace velk::win32 {
 
@@ -74,7 +76,14 @@ class FormWindow : public FormView {
     bool working() const { return working_; }
     // Posted to the window by the work's thread: wParam steps done of lParam.
     static constexpr UINT kWorkProgressMessage = WM_APP + 2;
-    // The progress bar of the work that runs, or null (created by the first work).
+    // Posted to the main window when it becomes active; handled once the activation is over.
+    static constexpr UINT kActivated = WM_APP + 1;
+    // The timer of runWhenIdle: timer messages come only when no other message is waiting. The
+    // delay lets a freshly shown window settle (paint, first activation) and be ready for input
+    // first.
+    static constexpr UINT_PTR kIdleTimer = 1;
+    static constexpr UINT kIdleDelayMs = 250;
+    // The progress bar of long work (shown while it runs), or null where the layout has none.
     HWND progressBar() const { return progressBar_; }
 
     // Runs the program's message loop until the main window is closed; returns the code given to
@@ -116,6 +125,7 @@ class FormWindow : public FormView {
     SIZE outerSize(const FormLayout& layout, int dpi) const;
     void place();
     void placeAtSize();
+    ScreenRect workArea() const;
     // Fonts for the window's resolution.
     void makeFonts();
     // Takes the resolution of the monitor the window is on, if it differs from the one it has.
@@ -132,7 +142,22 @@ class FormWindow : public FormView {
     // Hands one message to its window, through the keyboard navigation of a form window.
     static void dispatch(MSG& msg);
 
+    // The window procedure's handlers.
+    void onCommand(WPARAM wParam, LPARAM lParam);
+    LRESULT defaultButtonId() const;
+    void focusNextControl(WPARAM wParam, LPARAM lParam);
+    bool onNotify(NMHDR* header, LRESULT& result);
+    HBRUSH staticColours(HDC dc) const;
+    void onActivation(bool active, bool minimized);
+    void onActivated();
+    void unbind();
+
     // Long work (window_work.cpp).
+    // The messages that long work handles its own way while it runs; true when handled, with
+    // `result` set.
+    bool handleWhileWorking(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
+    void handleMessagesUntilDone(HANDLE worker);
+    void createProgressBar(const FormLayout& layout);
     void showProgressBar(bool shown);
     void placeProgressBar(const FormLayout& layout);
     void showWorkProgress(std::size_t done, std::size_t total);
@@ -164,10 +189,13 @@ class FormWindow : public FormView {
     bool inModal_ = false;
     ModalResult modalResult_ = ModalResult::None;
 
+    WindowNames names_;
+
     // Long work.
     bool working_ = false;
     HWND progressBar_ = nullptr;
-    TaskbarProgress* taskbar_ = nullptr;
+    // The taskbar button's progress, from the first work on.
+    std::unique_ptr<TaskbarProgress> taskbar_;
 };
 
 } // namespace velk::win32

@@ -8,11 +8,14 @@
 #include <algorithm>
 #include <climits>
 #include <exception>
+#include <memory>
 
+#include "platform/scope_exit.h"
 #include "platform/win32/taskbar_progress.h"
 #include "platform/win32/unique_handles.h"
 #include "platform/win32/wide_text.h"
 #include "platform/win32/window_binding.h"
+#include "platform/win32/window_messages.h"
 
 namespace velk::win32 {
 
@@ -91,24 +94,20 @@ void FormWindow::runWork(const std::string& reason, const Work& work) {
     }
     WorkThread thread{work, PostedProgress(hwnd_)};
     HMENU systemMenu = GetSystemMenu(hwnd_, FALSE);
-    TaskbarProgress taskbar(hwnd_);
-    // Everything the work changes in the window is undone however it ends.
-    struct Undo {
-        FormWindow& window;
-        HMENU systemMenu;
-        ~Undo() {
-            window.taskbar_ = nullptr;
-            window.showProgressBar(false);
-            if (systemMenu != nullptr) {
-                EnableMenuItem(systemMenu, SC_CLOSE, MF_BYCOMMAND | MF_ENABLED);
-            }
-            ShutdownBlockReasonDestroy(window.hwnd_);
-            window.working_ = false;
-            setCursor(window.hwnd_, reinterpret_cast<LPCWSTR>(IDC_ARROW));
-        }
-    } undo{*this, systemMenu};
     working_ = true;
-    taskbar_ = &taskbar;
+    // Everything the work changes in the window is undone however it ends.
+    const auto undo = scopeExit([this, systemMenu] {
+        if (taskbar_) {
+            taskbar_->hide();
+        }
+        showProgressBar(false);
+        if (systemMenu != nullptr) {
+            EnableMenuItem(systemMenu, SC_CLOSE, MF_BYCOMMAND | MF_ENABLED);
+        }
+        ShutdownBlockReasonDestroy(hwnd_);
+        working_ = false;
+        setCursor(hwnd_, reinterpret_cast<LPCWSTR>(IDC_ARROW));
+    });
     // Windows shows the reason when a log-off waits for the window (WM_QUERYENDSESSION).
     ShutdownBlockReasonCreate(hwnd_, toWide(reason).c_str());
     if (systemMenu != nullptr) {
@@ -119,61 +118,87 @@ void FormWindow::runWork(const std::string& reason, const Work& work) {
     UpdateWindow(hwnd_);
 
     const UniqueHandle worker(CreateThread(nullptr, 0, &runWorkThread, &thread, 0, nullptr));
+    // The taskbar button's progress comes beside the work: its thread sets it up while this one
+    // goes on answering.
+    if (!taskbar_) {
+        taskbar_ = std::make_unique<TaskbarProgress>(hwnd_);
+    }
+    taskbar_->show(0, 0);
     if (!worker) {
         runWorkThread(&thread); // no thread to be had: the work runs all the same
     } else {
-        bool quit = false;
-        int quitCode = 0;
-        HANDLE handle = worker.get();
-        // The worker uses what lies on this stack: whatever happens here, it ends first.
-        try {
-            for (;;) {
-                const DWORD woke = MsgWaitForMultipleObjectsEx(1, &handle, INFINITE, QS_ALLINPUT,
-                                                               MWMO_INPUTAVAILABLE);
-                if (woke == WAIT_OBJECT_0) {
-                    break;
-                }
-                if (woke == WAIT_FAILED) {
-                    // Messages cannot be waited for: the window waits for the work instead of
-                    // spinning until it ends.
-                    WaitForSingleObject(handle, INFINITE);
-                    break;
-                }
-                MSG msg;
-                while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-                    if (msg.message == WM_QUIT) {
-                        // For the loop that runs this one, once the work has ended.
-                        quit = true;
-                        quitCode = static_cast<int>(msg.wParam);
-                        continue;
-                    }
-                    dispatch(msg);
-                }
-            }
-        } catch (...) {
-            WaitForSingleObject(handle, INFINITE);
-            throw;
-        }
-        if (quit) {
-            PostQuitMessage(quitCode);
-        }
+        handleMessagesUntilDone(worker.get());
     }
     if (thread.error) {
         std::rethrow_exception(thread.error);
     }
 }
 
-void FormWindow::showProgressBar(bool shown) {
-    const FormLayout layout = form_.layout();
+// The windows' messages, handled until `worker` has ended; a WM_QUIT is kept for the loop that
+// runs this one. The worker uses what lies on the caller's stack: whatever happens here, it ends
+// first.
+void FormWindow::handleMessagesUntilDone(HANDLE worker) {
+    bool quit = false;
+    int quitCode = 0;
+    try {
+        waitHandlingMessages(worker, [&quit, &quitCode](MSG& msg) {
+            if (msg.message == WM_QUIT) {
+                quit = true;
+                quitCode = static_cast<int>(msg.wParam);
+            } else {
+                dispatch(msg);
+            }
+        });
+    } catch (...) {
+        WaitForSingleObject(worker, INFINITE);
+        throw;
+    }
+    if (quit) {
+        PostQuitMessage(quitCode);
+    }
+}
+
+// While long work runs: no closing (close box, Alt+F4, the taskbar's Close), no log-off or
+// shutdown, no idle work or activation handler, the wait cursor, and the work's progress.
+bool FormWindow::handleWhileWorking(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+    switch (message) {
+    case kWorkProgressMessage:
+        showWorkProgress(static_cast<std::size_t>(wParam), static_cast<std::size_t>(lParam));
+        result = 0;
+        return true;
+    case WM_QUERYENDSESSION:
+        result = FALSE;
+        return true;
+    case WM_SETCURSOR:
+        SetCursor(LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_WAIT)));
+        result = TRUE;
+        return true;
+    case WM_CLOSE:
+    case kActivated:
+        result = 0;
+        return true;
+    case WM_TIMER:
+        result = 0;
+        return wParam == kIdleTimer; // the idle work's timer comes again
+    default:
+        return false;
+    }
+}
+
+// Made with the window, hidden until work runs; last in the window order, no tab stop.
+void FormWindow::createProgressBar(const FormLayout& layout) {
     if (!layout.progressBar) {
         return;
     }
-    if (progressBar_ == nullptr && shown) {
-        // A child of the window, destroyed with it; last in the window order, no tab stop.
-        progressBar_ = CreateWindowExW(0, PROGRESS_CLASSW, L"", WS_CHILD, 0, 0, 0, 0, hwnd_,
-                                       nullptr, GetModuleHandleW(nullptr), nullptr);
-        placeProgressBar(layout);
+    progressBar_ = CreateWindowExW(0, PROGRESS_CLASSW, L"", WS_CHILD, 0, 0, 0, 0, hwnd_, nullptr,
+                                   GetModuleHandleW(nullptr), nullptr);
+    placeProgressBar(layout);
+    if (layout.progressBarName != nullptr) {
+        names_.name(progressBar_, layout.progressBarName);
     }
+}
+
+void FormWindow::showProgressBar(bool shown) {
     if (progressBar_ == nullptr) {
         return;
     }
@@ -201,7 +226,7 @@ void FormWindow::showWorkProgress(std::size_t done, std::size_t total) {
                      static_cast<LPARAM>(std::max<std::size_t>(total / divisor, 1)));
         SendMessageW(progressBar_, PBM_SETPOS, static_cast<WPARAM>(done / divisor), 0);
     }
-    if (taskbar_ != nullptr) {
+    if (taskbar_) {
         taskbar_->show(done, total);
     }
 }

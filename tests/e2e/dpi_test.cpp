@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/e2e/driver/capture.h"
 #include "tests/e2e/driver/dpi_change.h"
 #include "tests/e2e/driver/e2e_fixture.h"
 
@@ -115,6 +116,63 @@ TEST_F(DpiE2E, FileListScalesTo144DpiAndBackExactly) {
     dialog.screenshot(shotName("file-list-144dpi"));
     expectScales(app, dialog, close, {{96, {374, 293}, {75, 25}}});
     EXPECT_EQ(controlRects(dialog), first);
+}
+
+// How far the middle of a field's text lies below the middle of the field, in pixels: the rows
+// of dark pixels between its borders.
+int textBelowMiddle(const Window& field) {
+    const RECT rect = field.rect();
+    const detail::Pixels pixels = detail::captureScreen(rect);
+    const int border = 3;
+    int first = -1;
+    int last = -1;
+    for (int y = border; y < pixels.height - border; ++y) {
+        for (int x = border; x < pixels.width - border; ++x) {
+            const std::uint32_t pixel = pixels.at(x, y);
+            if (((pixel >> 16) & 0xFF) + ((pixel >> 8) & 0xFF) + (pixel & 0xFF) < 3 * 96) {
+                first = first < 0 ? y : first;
+                last = y;
+                break;
+            }
+        }
+    }
+    if (first < 0) {
+        throw DriverError("no text in " + field.describe());
+    }
+    return (first + last + 1) / 2 - pixels.height / 2;
+}
+
+// At 200 % a 1024 x 768 desktop is narrower than the main window: it starts at the work area's
+// top left, its title bar and left edge on the screen, and the target folder's text lies in the
+// middle of its field as it does at 100 %. The screenshot of this test is the one to look at.
+TEST_F(DpiE2E, At200PercentTheMainWindowStartsAtTheTopLeftOfTheScreen) {
+    const std::string pkg = examplePackage();
+    int belowAt100 = 0;
+    {
+        Installer app = Installer::start(pkg);
+        const Window main = app.mainWindow();
+        app.settle();
+        belowAt100 = textBelowMiddle(main.edit(1));
+        main.close();
+        app.waitForExit();
+    }
+    const ScreenDpi dpi(192);
+    Installer app = Installer::start(pkg);
+    const Window main = app.mainWindow();
+    app.settle();
+    main.screenshot(shotName("main-200-percent"));
+    const RECT desktop{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+    detail::writeBitmap(detail::captureScreen(desktop),
+                        screenshotFolder() + "\\" + shotName("desktop-200-percent") + ".bmp");
+    RECT work{};
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+    const RECT placed = main.rect();
+    EXPECT_EQ(placed.left, work.left);
+    EXPECT_EQ(placed.top, work.top);
+    const int below = textBelowMiddle(main.edit(1));
+    EXPECT_NEAR(below, belowAt100 * 2, 2) << "at 100 %: " << belowAt100;
+    main.close();
+    EXPECT_EQ(app.waitForExit(), 0u);
 }
 
 } // namespace

@@ -133,7 +133,7 @@ TEST_F(MainWindow, ShowsTheExamplePackage) {
     EXPECT_EQ(checksOf(languages), (std::vector<bool>{false, true, false}));
     EXPECT_EQ(installPath(main).text(), v14.usr);
     // Screen readers name the field after the window right before it: its label.
-    EXPECT_EQ(Window(GetWindow(installPath(main).hwnd(), GW_HWNDPREV)).text(), "Install Path");
+    EXPECT_EQ(Window(GetWindow(installPath(main).hwnd(), GW_HWNDPREV)).text(), "Install &Path");
     EXPECT_TRUE(main.button("Readme...").enabled());
     EXPECT_TRUE(main.button("Install").enabled());
     EXPECT_TRUE(main.button("Remove").enabled());

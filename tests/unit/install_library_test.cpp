@@ -77,8 +77,11 @@ TEST_F(InstallLibrary, CopiesAndDeletionsRunAsLongWorkWithTheirProgress) {
         (operation == std::string("install") ? window.btInstall : window.btRemove).click();
 
         const bool installing = operation == std::string("install");
-        EXPECT_EQ(view.reasons,
-                  Strings{installing ? "Installing the library" : "Removing the library"});
+        // An installation first looks for the files that the target holds already.
+        const Strings reasons = installing
+                                    ? Strings{"Installing the library", "Installing the library"}
+                                    : Strings{"Removing the library"};
+        EXPECT_EQ(view.reasons, reasons);
         EXPECT_THAT(view.enabledDuringWork, IsEmpty());
         EXPECT_FALSE(view.closedDuringWork);
         // Installed: 5 files made ready for the target (4 base files, the German texts.txt in

@@ -1,14 +1,27 @@
 #pragma once
-// Reading the real windows a test has built: their texts, classes and children.
+// Reading the real windows a test has built: their texts, classes and children; and message
+// boxes that nobody answers, for the windows' handlers.
 
 #include <windows.h>
+
+#include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
+#include "platform/message_boxes.h"
 #include "platform/win32/wide_text.h"
 
 namespace velk::win32 {
+
+// Shows nothing and answers No; an error report fails the test.
+class NoBoxes : public MessageBoxes {
+  public:
+    void error(const std::string&) override {}
+    void information(const std::string&) override {}
+    bool confirm(const std::string&) override { return false; }
+    void errorReport(const std::string& text) override { ADD_FAILURE() << text; }
+};
 
 // The window's whole text, as Windows holds it.
 inline std::wstring wideTextOf(HWND hwnd) {

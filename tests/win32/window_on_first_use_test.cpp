@@ -19,6 +19,7 @@
 #include "platform/win32/window_binding.h"
 #include "platform/win32/window_on_first_use.h"
 #include "test_support.h"
+#include "window_helpers.h"
 
 namespace velk::win32 {
 namespace {
@@ -28,14 +29,6 @@ using testing::TempFolder;
 const char* const kChildVariable = "VELK_FIRST_USE_CHILD";
 // The child's exit code when its case ran and passed: a child that ran no case ends with 0.
 constexpr UINT kChildPassed = 42;
-
-class NoBoxes : public MessageBoxes {
-  public:
-    void error(const std::string&) override {}
-    void information(const std::string&) override {}
-    bool confirm(const std::string&) override { return false; }
-    void errorReport(const std::string& text) override { ADD_FAILURE() << text; }
-};
 
 // Runs the current case again in a new process of this program; its exit code.
 DWORD runInAProcessOfItsOwn() {

@@ -32,4 +32,34 @@ void sendDpiChanged(const Window& window, int dpi, const RECT& suggested) {
     }
 }
 
+namespace {
+
+constexpr const wchar_t* kDesktopKey = L"Control Panel\\Desktop";
+constexpr const wchar_t* kLogPixels = L"LogPixels";
+
+} // namespace
+
+ScreenDpi::ScreenDpi(int dpi) {
+    DWORD size = sizeof before_;
+    if (RegGetValueW(HKEY_CURRENT_USER, kDesktopKey, kLogPixels, RRF_RT_REG_DWORD, nullptr,
+                     &before_, &size) != ERROR_SUCCESS) {
+        before_ = 0;
+    }
+    const auto value = static_cast<DWORD>(dpi);
+    const LONG result = RegSetKeyValueW(HKEY_CURRENT_USER, kDesktopKey, kLogPixels, REG_DWORD,
+                                        &value, sizeof value);
+    if (result != ERROR_SUCCESS) {
+        throw DriverError("cannot set the screen's resolution: error " + std::to_string(result));
+    }
+}
+
+ScreenDpi::~ScreenDpi() {
+    if (before_ != 0) {
+        RegSetKeyValueW(HKEY_CURRENT_USER, kDesktopKey, kLogPixels, REG_DWORD, &before_,
+                        sizeof before_);
+    } else {
+        RegDeleteKeyValueW(HKEY_CURRENT_USER, kDesktopKey, kLogPixels);
+    }
+}
+
 } // namespace velk::e2e

@@ -38,7 +38,8 @@
 //   Window list = dialog.children("SysListView32").at(0); list.listRows(); list.listDoubleClick(0);
 //   Window tree = dialog.children("SysTreeView32").at(0); tree.treeSelectionPath();
 //
-// Finding controls of a window (all descendants, whatever frame they sit in):
+// Finding controls of a window (all descendants, whatever frame they sit in), by their caption
+// as written or as shown (without the "&" that marks an access key: "Install" finds "&Install"):
 //   child(cls, text)       the one control of that class with exactly that text
 //   button(text)           child("Button", text): push buttons, radio buttons, check boxes
 //   children(cls)          every control of that class, in reading order (top, then left)

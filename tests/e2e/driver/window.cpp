@@ -47,6 +47,23 @@ bool sameText(const std::string& a, const std::string& b) {
            });
 }
 
+// A caption as shown: an "&" marks the access key and is not shown; "&&" shows one "&".
+std::string shownCaption(const std::string& caption) {
+    std::string shown;
+    for (std::size_t i = 0; i < caption.size(); ++i) {
+        if (caption[i] == '&' && i + 1 < caption.size()) {
+            ++i;
+        }
+        shown += caption[i];
+    }
+    return shown;
+}
+
+// A control's text is the one looked for, with or without the "&" of its access key.
+bool captionIs(const std::string& text, const std::string& wanted) {
+    return text == wanted || shownCaption(text) == wanted;
+}
+
 // Reading order: top to bottom, then left to right.
 void sortByPosition(std::vector<Window>& windows) {
     std::stable_sort(windows.begin(), windows.end(), [](const Window& a, const Window& b) {
@@ -189,7 +206,7 @@ std::vector<Window> Window::children(const std::string& cls) const {
 
 std::optional<Window> Window::findChild(const std::string& cls, const std::string& text) const {
     for (const Window& window : children(cls)) {
-        if (window.text() == text) {
+        if (captionIs(window.text(), text)) {
             return window;
         }
     }
@@ -216,7 +233,7 @@ Window Window::edit(size_t index) const {
 std::vector<Window> Window::radioItems(const std::string& groupCaption) const {
     const std::vector<Window> all = children("Button");
     const auto frame = std::find_if(all.begin(), all.end(), [&](const Window& window) {
-        return isGroupFrame(window) && window.text() == groupCaption;
+        return isGroupFrame(window) && captionIs(window.text(), groupCaption);
     });
     if (frame == all.end()) {
         throw DriverError("no frame \"" + groupCaption + "\" in " + describe() +

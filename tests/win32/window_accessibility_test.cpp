@@ -1,0 +1,144 @@
+// What keyboard and screen-reader users get of the program's real windows under Wine: the main
+// window's access keys, each control's name as Wine's reader (oleacc) gives it, and the order in
+// which the library information is read.
+
+#include <windows.h>
+
+#include <gtest/gtest.h>
+#include <oleacc.h>
+
+#include <cctype>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "app/form_install.h"
+#include "dialogs/directory_form.h"
+#include "dialogs/form_files.h"
+#include "platform/win32/system_library.h"
+#include "platform/win32/win32_file_system.h"
+#include "platform/win32/win32_process_starter.h"
+#include "platform/win32/win32_registry.h"
+#include "platform/win32/window_binding.h"
+#include "window_helpers.h"
+
+namespace velk::win32 {
+namespace {
+
+const SystemFunction<decltype(&::AccessibleObjectFromWindow)> accessibleObjectFromWindow{
+    L"oleacc.dll", "AccessibleObjectFromWindow"};
+const SystemFunction<decltype(&::SysFreeString)> sysFreeString{L"oleaut32.dll", "SysFreeString"};
+
+// The name Wine's reader gives the control, "<none>" where it gives none.
+std::string accessibleName(HWND control) {
+    IAccessible* object = nullptr;
+    if (FAILED(accessibleObjectFromWindow(control, static_cast<DWORD>(OBJID_CLIENT),
+                                          IID_IAccessible, reinterpret_cast<void**>(&object))) ||
+        object == nullptr) {
+        return "<no object>";
+    }
+    VARIANT self{};
+    self.vt = VT_I4;
+    self.lVal = CHILDID_SELF;
+    BSTR name = nullptr;
+    const HRESULT result = object->get_accName(self, &name);
+    object->Release();
+    const std::string text = result == S_OK && name != nullptr ? toUtf8(name) : "<none>";
+    if (name != nullptr) {
+        sysFreeString(name);
+    }
+    return text;
+}
+
+HWND childWithText(HWND parent, const std::string& text) {
+    for (HWND child : childrenOf(parent)) {
+        if (textOf(child) == text) {
+            return child;
+        }
+    }
+    ADD_FAILURE() << "no control \"" << text << "\"";
+    return nullptr;
+}
+
+// The program's three windows, built from their layouts (no package beside this program: the
+// main window has no description and no location).
+class ProgramWindows : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        main.attachDialogs(&files, &picker);
+        mainWindow.create();
+        filesWindow.create();
+        pickerWindow.create();
+        ASSERT_NE(mainWindow.hwnd(), nullptr);
+    }
+
+    ComApartment com;
+    Win32Registry registry;
+    Win32FileSystem fileSystem;
+    NoBoxes boxes;
+    Win32ProcessStarter processes;
+    Platform platform{registry, fileSystem, boxes, processes};
+    TFormInstall main{platform};
+    TFormFiles files{platform, main.packageFolder};
+    TDirectoryForm picker{platform};
+    const RunReportingErrors reporting = [](const std::function<void()>& action) { action(); };
+    FormWindow mainWindow{main, reporting, "TFormInstall"};
+    FormWindow filesWindow{files, reporting, "TFormFiles", &mainWindow};
+    FormWindow pickerWindow{picker, reporting, "TDirectoryForm", &mainWindow};
+};
+
+// Every button has a letter of its own; the frames and the path's label too, which move to the
+// control after them. A value read from elsewhere shows its "&" as it is.
+TEST_F(ProgramWindows, TheMainWindowsAccessKeysAreUnique) {
+    std::map<char, std::vector<std::string>> keys;
+    for (HWND child : childrenOf(mainWindow.hwnd())) {
+        const bool noPrefix =
+            classOf(child) == "Static" && (GetWindowLongPtrW(child, GWL_STYLE) & SS_NOPREFIX) != 0;
+        const std::string text = textOf(child);
+        const std::size_t amp = text.find('&');
+        if (!noPrefix && amp != std::string::npos && amp + 1 < text.size()) {
+            keys[static_cast<char>(std::tolower(static_cast<unsigned char>(text[amp + 1])))]
+                .push_back(text);
+        } else if (classOf(child) == "Button" &&
+                   (GetWindowLongPtrW(child, GWL_STYLE) & BS_TYPEMASK) == BS_PUSHBUTTON) {
+            ADD_FAILURE() << "the button \"" << text << "\" has no access key";
+        }
+    }
+    for (const auto& [key, captions] : keys) {
+        EXPECT_EQ(captions.size(), 1u) << "'" << key << "' is the key of " << captions.size()
+                                       << " controls, \"" << captions.front() << "\" among them";
+    }
+    EXPECT_EQ(keys.size(), 9u) << "six buttons, two frames, the path's label";
+}
+
+// The controls without a label of their own are read under their own names, never under a
+// label of another control; a field after its label; a caption under its text without the "&".
+TEST_F(ProgramWindows, EveryControlIsReadUnderItsOwnName) {
+    EXPECT_EQ(accessibleName(childOfClass(mainWindow.hwnd(), "Edit", 1)), "Licence");
+    EXPECT_EQ(accessibleName(childOfClass(mainWindow.hwnd(), "Edit")), "Install Path");
+    EXPECT_EQ(accessibleName(mainWindow.progressBar()), "Progress");
+    EXPECT_EQ(accessibleName(childWithText(mainWindow.hwnd(), "&Install")), "Install");
+    EXPECT_EQ(accessibleName(childOfClass(filesWindow.hwnd(), "SysListView32")), "Package files");
+    EXPECT_EQ(accessibleName(childOfClass(pickerWindow.hwnd(), "SysTreeView32")), "Folders");
+    EXPECT_EQ(accessibleName(childOfClass(pickerWindow.hwnd(), "Edit")),
+              "Folder for the new Project");
+}
+
+// Each caption of the library information directly before its value, where readers pair them.
+TEST_F(ProgramWindows, EachLibraryCaptionComesRightBeforeItsValue) {
+    main.lLibName.setText("Demo");
+    main.lLibVersion.setText("2.0");
+    main.lLibDistributed.setText("Velk-Marden");
+    main.lLibAuthor.setText("Zoë");
+    const std::vector<std::pair<std::string, std::string>> pairs{
+        {"Name", "Demo"}, {"Version", "2.0"}, {"Distributed", "Velk-Marden"}, {"Author", "Zoë"}};
+    for (const auto& [caption, value] : pairs) {
+        EXPECT_EQ(GetWindow(childWithText(mainWindow.hwnd(), value), GW_HWNDPREV),
+                  childWithText(mainWindow.hwnd(), caption))
+            << caption;
+        EXPECT_EQ(accessibleName(childWithText(mainWindow.hwnd(), value)), value);
+    }
+}
+
+} // namespace
+} // namespace velk::win32
