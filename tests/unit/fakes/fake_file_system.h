@@ -46,6 +46,8 @@ class FakeFileSystem : public FileSystem {
         // --- faults and links ---
         bool link = false;         // a junction or symbolic link (never followed here)
         bool inaccessible = false; // a folder that cannot be made current or listed
+        // The short (8.3) name, which Windows matches search patterns against too ("" for none).
+        std::string shortName;
     };
 
     FakeFileSystem() { addFolder("C:\\"); }
@@ -199,7 +201,8 @@ class FakeFileSystem : public FileSystem {
         }
         for (const Node* node : entries) {
             const std::string name = node->path.substr(node->path.find_last_of('\\') + 1);
-            if (matches(mask, name)) {
+            if (matches(mask, name) ||
+                (!node->shortName.empty() && matches(mask, node->shortName))) {
                 found.push_back(DirEntry{name, node->folder ? 0 : sizeOf(*node), node->folder,
                                          node->attributes | (node->link ? kAttrReparsePoint : 0)});
             }
