@@ -17,7 +17,9 @@ bool endsWithAscii(std::string_view name, std::string_view ending) {
 std::vector<std::string> descriptionCandidates(const PatternListing& listing) {
     std::vector<std::string> candidates;
     for (const std::string_view ending : kDescriptionEndings) {
-        for (std::string& name : listing("*" + std::string(ending))) {
+        std::string pattern = "*";
+        pattern += ending;
+        for (std::string& name : listing(pattern)) {
             if (endsWithAscii(name, ending)) {
                 candidates.push_back(std::move(name));
             }

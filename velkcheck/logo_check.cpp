@@ -55,20 +55,6 @@ std::optional<std::string> pictureProblem(const std::string& extension, std::str
 
 } // namespace
 
-std::string readProblem(ReadStatus status) {
-    switch (status) {
-    case ReadStatus::Read:
-        break;
-    case ReadStatus::CannotRead:
-        return "cannot be read";
-    case ReadStatus::NotAFile:
-        return "is not a regular file (a pipe or a device, say): it is not read";
-    case ReadStatus::TooLarge:
-        return "is larger than 16 MiB, far more than it can be meant to be: it is not read";
-    }
-    return "";
-}
-
 // The logo that [About] "Picture" names (default "logo.bmp"): its name part is taken from the
 // package folder.
 void checkLogo(const std::string& folder, const std::vector<Entry>& rootEntries,

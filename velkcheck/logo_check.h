@@ -10,9 +10,6 @@
 
 namespace velk::check {
 
-// What keeps a file from being read, to follow its name in a finding; "" when it was read.
-std::string readProblem(ReadStatus status);
-
 // Checks the logo of the package in `folder` (listed as `rootEntries`) that the description at
 // `descriptionPath` names.
 void checkLogo(const std::string& folder, const std::vector<Entry>& rootEntries,

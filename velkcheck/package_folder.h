@@ -48,6 +48,10 @@ struct FileRead {
     std::string bytes; // when read
 };
 
+// What kept a file from being read, to follow its name in a finding ("the logo cannot be
+// read"); "" when it was read.
+std::string readProblem(ReadStatus status);
+
 // The first `head` bytes of a regular file (all of it when shorter), links followed. Only a
 // regular file of at most kMaxFileBytes is read.
 FileRead readFile(const std::string& path, std::size_t head = kMaxFileBytes);

@@ -31,4 +31,14 @@ FileRead readBounded(std::uint64_t size, std::size_t head,
     return result;
 }
 
+std::string readProblem(ReadStatus status) {
+    if (status == ReadStatus::NotAFile) {
+        return "is not a regular file (a pipe or a device, say): it is not read";
+    }
+    if (status == ReadStatus::TooLarge) {
+        return "is larger than 16 MiB, far more than it can be meant to be: it is not read";
+    }
+    return status == ReadStatus::CannotRead ? "cannot be read" : "";
+}
+
 } // namespace velk::check
