@@ -288,6 +288,12 @@ INSTANTIATE_TEST_SUITE_P(
                      "PKG/Libs/Spare: warning: no language of the description names this folder: "
                      "it is never installed"},
                     0},
+        // Without languages, "Default" is offered: its folder goes into the target folder.
+        PackageCase{
+            "DefaultFolderWithoutLanguages",
+            {{"Libs/Lib.lin", "[Dorvan]\nDorvan5_14=Yes\n"}, {"Libs/Default/Help.txt", "help"}},
+            {},
+            0},
         PackageCase{"RepeatedAndUnknownNames",
                     package("[About]\nName=A\nVerison=1\n"
                             "[Dorvan]\nDorvan5_14=Yes\nDorvan5_14=Yes\n"
