@@ -173,4 +173,14 @@ std::string extendedPath(std::string_view path, std::string_view currentFolder) 
     return "\\\\?\\" + full;
 }
 
+std::string pathForWindows(std::string_view path, std::string_view currentFolder,
+                           std::size_t limit) {
+    const bool full = isFullPath(path);
+    const std::size_t length = full ? path.size() : currentFolder.size() + 1 + path.size();
+    if (isExtendedPath(path) || length < limit) {
+        return std::string(path);
+    }
+    return extendedPath(path, full ? std::string_view() : currentFolder);
+}
+
 } // namespace velk

@@ -24,6 +24,7 @@
 // `currentFolder` is a full path (as the system's current folder is); text is UTF-8 and passes
 // through byte for byte apart from the separators and the dropped parts.
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -41,5 +42,11 @@ std::string fullPath(std::string_view path, std::string_view currentFolder);
 
 // The extended form of fullPath(path, currentFolder).
 std::string extendedPath(std::string_view path, std::string_view currentFolder);
+
+// The form to hand to Windows: the path as given while its full path (against `currentFolder`
+// when relative) surely stays below `limit` characters, else the extended form. (Lengths are
+// counted in UTF-8 bytes, never fewer than the UTF-16 units that Windows counts.)
+std::string pathForWindows(std::string_view path, std::string_view currentFolder,
+                           std::size_t limit);
 
 } // namespace velk

@@ -60,6 +60,8 @@ Sequence utf8Sequence(std::string_view text) {
     return {trailing + 1, true};
 }
 
+} // namespace
+
 bool isValidUtf8(std::string_view text) {
     std::size_t pos = 0;
     while (pos < text.size()) {
@@ -83,6 +85,8 @@ bool isValidUtf8(std::string_view text) {
     }
     return true;
 }
+
+namespace {
 
 std::string repairedUtf8(std::string_view text) {
     std::string out;

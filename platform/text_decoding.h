@@ -16,6 +16,10 @@ enum class TextEncoding { Utf8Marked, Utf16LittleEndian, Utf16BigEndian, Utf8, A
 // The encoding decodeText takes for these bytes.
 TextEncoding detectEncoding(std::string_view bytes);
 
+// True when the bytes are well-formed UTF-8 (no overlong form, surrogate or code point above
+// U+10FFFF).
+bool isValidUtf8(std::string_view text);
+
 // Turns text in an ANSI code page into UTF-8.
 using AnsiDecoder = std::function<std::string(std::string_view)>;
 

@@ -29,6 +29,7 @@ Description Description::parse(std::string_view text) {
     Description description;
     Outliner outliner(description.sections_);
     description.ini_ = IniFile::parse(text, &outliner);
+    description.package_ = PackageDescription::from(description.ini_);
     return description;
 }
 

@@ -1,12 +1,14 @@
 #pragma once
-// A package description as the installer reads it (package/ini_file.h), together with where each
-// section and key stands in the file, so that findings can name their lines.
+// A package description as the installer reads it (package/ini_file.h) and takes it
+// (package/package_description.h), together with where each section and key stands in the file,
+// so that findings can name their lines.
 
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "package/ini_file.h"
+#include "package/package_description.h"
 
 namespace velk::check {
 
@@ -29,6 +31,8 @@ class Description {
     static Description parse(std::string_view text);
 
     const IniFile& ini() const { return ini_; }
+    // What the installer takes from it.
+    const PackageDescription& package() const { return package_; }
     // Every section header in file order, repeated ones included, with its lines.
     const std::vector<OutlineSection>& sections() const { return sections_; }
     // The line of the section's last header (the one the installer reads); 0 when missing.
@@ -41,6 +45,7 @@ class Description {
     const OutlineSection* lastSection(std::string_view name) const;
 
     IniFile ini_;
+    PackageDescription package_;
     std::vector<OutlineSection> sections_;
 };
 

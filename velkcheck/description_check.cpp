@@ -6,6 +6,7 @@
 #include <optional>
 
 #include "package/host_versions.h"
+#include "package/package_description.h"
 #include "package/package_rules.h"
 #include "package/text_compare.h"
 #include "velkcheck/names.h"
@@ -14,23 +15,23 @@ namespace velk::check {
 
 namespace {
 
-const char* const kAbout = "About";
-const char* const kLicence = "Licence";
-const char* const kDorvan = "Dorvan";
-const char* const kLanguages = "Languages";
-
 std::string folded(std::string_view name) {
     std::string out(name);
     std::transform(out.begin(), out.end(), out.begin(), upperAscii);
     return out;
 }
 
+std::string languageKey(int index) {
+    return std::string(kLanguageKeyPrefix) + std::to_string(index);
+}
+
 // The index of a "Lang<index>" key, as "Lang%d" prints it (no sign, no leading zero).
 std::optional<int> languageIndex(std::string_view key) {
-    if (key.size() <= 4 || !sameTextAscii(key.substr(0, 4), "Lang")) {
+    const std::size_t prefix = kLanguageKeyPrefix.size();
+    if (key.size() <= prefix || !sameTextAscii(key.substr(0, prefix), kLanguageKeyPrefix)) {
         return std::nullopt;
     }
-    const std::string_view digits = key.substr(4);
+    const std::string_view digits = key.substr(prefix);
     if (digits.size() > 10 || (digits[0] == '0' && digits.size() > 1)) {
         return std::nullopt;
     }
@@ -55,23 +56,24 @@ bool isVersionKey(std::string_view key) {
 
 // The names a key of the section may have (for [Languages] the "Lang" keys up to Count).
 std::vector<std::string> knownKeys(std::string_view section, int languageCount) {
-    if (sameTextAscii(section, kAbout)) {
-        return {"Name", "Version", "Distributed", "Author", "Picture"};
+    if (sameTextAscii(section, kAboutSection)) {
+        return {kAboutKeys.begin(), kAboutKeys.end()};
     }
-    if (sameTextAscii(section, kDorvan)) {
+    if (sameTextAscii(section, kDorvanSection)) {
         std::vector<std::string> keys = hostVersionKeys();
         keys.emplace_back(kLibraryKindKey);
         return keys;
     }
-    std::vector<std::string> keys{"Count", "Selected"};
+    std::vector<std::string> keys{std::string(kLanguageCountKey),
+                                  std::string(kSelectedLanguageKey)};
     for (int i = 0; i < std::clamp(languageCount, 1, 100); ++i) {
-        keys.push_back("Lang" + std::to_string(i));
+        keys.push_back(languageKey(i));
     }
     return keys;
 }
 
 bool isKnownKey(std::string_view section, std::string_view key, int languageCount) {
-    if (sameTextAscii(section, kLanguages) && languageIndex(key)) {
+    if (sameTextAscii(section, kLanguagesSection) && languageIndex(key)) {
         return true;
     }
     const std::vector<std::string> keys = knownKeys(section, languageCount);
@@ -100,7 +102,9 @@ std::string suggestion(std::string_view name, const std::vector<std::string>& ca
 // given twice.
 void checkStructure(const Description& description, const std::string& path, int languageCount,
                     Findings& findings) {
-    const std::vector<std::string> sections{kAbout, kLicence, kDorvan, kLanguages};
+    const std::vector<std::string> sections{
+        std::string(kAboutSection), std::string(kLicenceSection), std::string(kDorvanSection),
+        std::string(kLanguagesSection)};
     std::map<std::string, int> seenSections; // folded name: line of its first header
     for (const OutlineSection& section : description.sections()) {
         const std::string name = folded(section.name);
@@ -121,12 +125,12 @@ void checkStructure(const Description& description, const std::string& path, int
                              "section [" + section.name + "] is given again (also at line " +
                                  std::to_string(first->second) + "): only the last one is read");
         }
-        const bool licence = sameTextAscii(section.name, kLicence);
+        const bool licence = sameTextAscii(section.name, kLicenceSection);
         std::map<std::string, int> seenKeys;
         for (const OutlineEntry& entry : section.entries) {
             if (licence) {
                 // Every line of [Licence] may be shown; only "Text" is read as a key.
-                if (!entry.hasValue || !sameTextAscii(entry.key, "Text")) {
+                if (!entry.hasValue || !sameTextAscii(entry.key, kLicenceTextKey)) {
                     continue;
                 }
             } else if (!entry.hasValue) {
@@ -148,7 +152,7 @@ void checkStructure(const Description& description, const std::string& path, int
             }
             std::string text = "key " + quoted(entry.key) + " is given again in [" + section.name +
                                "] (also at line " + std::to_string(earlier->second) + "): ";
-            if (sameTextAscii(section.name, kDorvan) && isVersionKey(entry.key)) {
+            if (sameTextAscii(section.name, kDorvanSection) && isVersionKey(entry.key)) {
                 text += "every line of it is read, and each that holds \"Yes\" offers the "
                         "version once more";
             } else {
@@ -160,25 +164,19 @@ void checkStructure(const Description& description, const std::string& path, int
 }
 
 void checkHostSuite(const Description& description, const std::string& path, Findings& findings) {
-    const IniFile& ini = description.ini();
-    const std::vector<std::string> keys = ini.sectionKeys(kDorvan);
-    const std::vector<std::string> lines = ini.sectionLines(kDorvan);
-    bool accepted = false;
-    for (std::size_t i = 0; i < keys.size() && !accepted; ++i) {
-        accepted = offersHostVersion(keys[i], lines[i]) && isVersionKey(keys[i]);
-    }
-    if (!accepted) {
+    const std::vector<std::string>& offered = description.package().hostVersions;
+    if (std::none_of(offered.begin(), offered.end(), isVersionKey)) {
         const std::vector<std::string> versions = hostVersionKeys();
-        findings.error(path, description.sectionLine(kDorvan),
+        findings.error(path, description.sectionLine(kDorvanSection),
                        "no accepted Dorvan5 version: no key " + quoted(versions.front()) + " to " +
                            quoted(versions.back()) +
                            " in [Dorvan] holds \"Yes\", so Install and Remove stay disabled "
                            "everywhere");
     }
 
-    if (const int line = description.keyLine(kDorvan, kLibraryKindKey)) {
-        const std::string kind = ini.readString(kDorvan, kLibraryKindKey, "");
-        if (kind != "Std" && kind != "App" && kind != "Usr") {
+    if (const int line = description.keyLine(kDorvanSection, kLibraryKindKey)) {
+        const std::string kind = description.ini().readString(kDorvanSection, kLibraryKindKey, "");
+        if (!libraryKindNamed(kind)) {
             findings.warning(path, line,
                              "[Dorvan] Dorvan5Libs is " + quoted(kind) +
                                  ", not exactly \"Std\", \"App\" or \"Usr\": the user library "
@@ -187,14 +185,10 @@ void checkHostSuite(const Description& description, const std::string& path, Fin
     }
 }
 
-std::string languageKey(int index) {
-    return "Lang" + std::to_string(index);
-}
-
-void checkLanguages(const Description& description, const std::string& path, int count,
-                    Findings& findings) {
-    const IniFile& ini = description.ini();
-    const int countLine = description.keyLine(kLanguages, "Count");
+void checkLanguages(const Description& description, const std::string& path, Findings& findings) {
+    const PackageDescription& package = description.package();
+    const int count = package.languageCount;
+    const int countLine = description.keyLine(kLanguagesSection, kLanguageCountKey);
     if (count > kOfferedLanguages) {
         findings.warning(path, countLine,
                          "[Languages] Count is " + std::to_string(count) + ": only the first " +
@@ -202,12 +196,13 @@ void checkLanguages(const Description& description, const std::string& path, int
                              " languages are offered as the default language");
     }
 
-    const auto given = ini.numberedValues(kLanguages, "Lang", INT_MAX);
+    const auto given =
+        description.ini().numberedValues(kLanguagesSection, kLanguageKeyPrefix, INT_MAX);
     int listed = 0;
     std::vector<int> missing;
     int next = 0;
     for (const auto& [index, name] : given) {
-        const int line = description.keyLine(kLanguages, languageKey(index));
+        const int line = description.keyLine(kLanguagesSection, languageKey(index));
         if (index >= count) {
             findings.warning(path, line,
                              "[Languages] " + languageKey(index) + " is ignored: Count is " +
@@ -252,39 +247,24 @@ void checkLanguages(const Description& description, const std::string& path, int
                              "files into the target folder again");
     }
 
-    // The radio group offers min(Count, 4) languages, or "Default" alone for 0.
-    const int offered = count == 0 ? 1 : std::clamp(count, 0, kOfferedLanguages);
-    const int selected = ini.readInteger(kLanguages, "Selected", 0);
+    const int offered = static_cast<int>(package.offeredLanguages.size());
+    const int selected = package.selectedLanguage;
     if (selected < 0 || selected >= offered) {
-        const int selectedLine = description.keyLine(kLanguages, "Selected");
+        const int selectedLine = description.keyLine(kLanguagesSection, kSelectedLanguageKey);
         findings.warning(
             path, selectedLine != 0 ? selectedLine : countLine,
             "[Languages] Selected is " + std::to_string(selected) + ", outside the " +
                 std::to_string(offered) + " language" + (offered == 1 ? "" : "s") + " offered: " +
-                (selected >= 0 && offered > 0 ? "the last one" : "none") + " is preselected");
+                (package.preselectedLanguage() >= 0 ? "the last one" : "none") + " is preselected");
     }
 }
 
 } // namespace
 
 void checkDescription(const Description& description, const std::string& path, Findings& findings) {
-    const int count = description.ini().readInteger(kLanguages, "Count", 0);
-    checkStructure(description, path, count, findings);
+    checkStructure(description, path, description.package().languageCount, findings);
     checkHostSuite(description, path, findings);
-    checkLanguages(description, path, count, findings);
-}
-
-std::vector<ListedLanguage> listedLanguages(const Description& description) {
-    const IniFile& ini = description.ini();
-    const int count = ini.readInteger(kLanguages, "Count", 0);
-    std::vector<ListedLanguage> languages;
-    for (auto& [index, name] : ini.numberedValues(kLanguages, "Lang", count)) {
-        if (!name.empty() && !leavesItsFolder(name)) {
-            languages.push_back(ListedLanguage{
-                languageKey(index), name, description.keyLine(kLanguages, languageKey(index))});
-        }
-    }
-    return languages;
+    checkLanguages(description, path, findings);
 }
 
 } // namespace velk::check

@@ -60,8 +60,9 @@ struct Listed {
 };
 
 // Completes the entries listed in `order` from `begin` to `end`: folders need nothing more;
-// files need their size, and links and entries of unknown kind what they lead to. Statting
-// relative to the open folder spares resolving its path again.
+// files need their size and whether they may be read (a file that is not empty: installation
+// copies it), and links and entries of unknown kind what they lead to. Asking relative to the
+// open folder spares resolving its path again.
 void statEntries(int folder, std::vector<Entry>& entries, const std::vector<Listed>& order,
                  std::size_t begin, std::size_t end) {
     for (std::size_t i = begin; i < end; ++i) {
@@ -75,6 +76,11 @@ void statEntries(int folder, std::vector<Entry>& entries, const std::vector<List
         if (fstatat(folder, entry.name.c_str(), &status, flags) == 0) {
             entry.isFolder = S_ISDIR(status.st_mode);
             entry.size = entry.isFolder ? 0 : static_cast<std::uint64_t>(status.st_size);
+            // A file that everyone may read by its mode needs no question (most files; asking
+            // for each would cost a large package a third more time); of any other, the system
+            // knows whether this process may read it.
+            entry.readable = entry.isFolder || entry.size == 0 || (status.st_mode & S_IROTH) != 0 ||
+                             faccessat(folder, entry.name.c_str(), R_OK, AT_EACCESS) == 0;
         }
     }
 }
@@ -132,25 +138,27 @@ bool isFolder(const std::string& path) {
     return stat(path.c_str(), &status) == 0 && S_ISDIR(status.st_mode);
 }
 
-std::optional<std::string> readFile(const std::string& path, std::size_t limit) {
-    const UniqueFd file(open(path.c_str(), O_RDONLY | O_CLOEXEC));
-    if (file.get() < 0) {
-        return std::nullopt;
+FileRead readFile(const std::string& path, std::size_t head) {
+    // A pipe would not open until something writes to it, and a device may never end: only a
+    // regular file is opened, and that it still is one is checked again once it is open.
+    struct stat status {};
+    if (stat(path.c_str(), &status) != 0) {
+        return {ReadStatus::CannotRead, {}};
     }
-    std::string bytes;
-    std::array<char, 65536> buffer;
-    while (bytes.size() < limit) {
-        const ssize_t got =
-            read(file.get(), buffer.data(), std::min(buffer.size(), limit - bytes.size()));
-        if (got < 0) {
-            return std::nullopt;
-        }
-        if (got == 0) {
-            break;
-        }
-        bytes.append(buffer.data(), static_cast<std::size_t>(got));
+    if (!S_ISREG(status.st_mode)) {
+        return {ReadStatus::NotAFile, {}};
     }
-    return bytes;
+    const UniqueFd file(open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
+    if (file.get() < 0 || fstat(file.get(), &status) != 0) {
+        return {ReadStatus::CannotRead, {}};
+    }
+    if (!S_ISREG(status.st_mode)) {
+        return {ReadStatus::NotAFile, {}};
+    }
+    return readBounded(static_cast<std::uint64_t>(status.st_size), head,
+                       [&file](char* buffer, std::size_t capacity) {
+                           return static_cast<long long>(read(file.get(), buffer, capacity));
+                       });
 }
 
 namespace {

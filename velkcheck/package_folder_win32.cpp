@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "platform/long_path.h"
+#include "platform/win32/growing_call.h"
 #include "platform/win32/unique_handles.h"
 #include "platform/win32/wide_text.h"
 #include "velkcheck/package_folder.h"
@@ -22,9 +24,35 @@ std::string joinPath(const std::string& folder, std::string_view name) {
     return path;
 }
 
+namespace {
+
+// The path as Windows is to get it: as given while it is short enough for the plain form, else
+// in the extended form, so that a package lying deep, or holding deep folders, is read whole
+// whether or not long paths are enabled.
+std::wstring systemPath(const std::string& path) {
+    const std::string current = isFullPath(path)
+                                    ? std::string()
+                                    : toUtf8(win32::growingCall([](wchar_t* buffer, DWORD size) {
+                                          return GetCurrentDirectoryW(size, buffer);
+                                      }));
+    return toWide(pathForWindows(path, current, MAX_PATH));
+}
+
+// Whether a file may be opened for reading, as installation opens it to copy it; what other
+// programs do with it meanwhile does not count.
+bool mayRead(const std::string& path) {
+    const win32::UniqueHandle file(
+        CreateFileW(systemPath(path).c_str(), GENERIC_READ,
+                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                    FILE_ATTRIBUTE_NORMAL, nullptr));
+    return static_cast<bool>(file);
+}
+
+} // namespace
+
 std::optional<std::vector<Entry>> listFolder(const std::string& path) {
     WIN32_FIND_DATAW data{};
-    win32::UniqueFindHandle find(FindFirstFileExW(toWide(joinPath(path, "*")).c_str(),
+    win32::UniqueFindHandle find(FindFirstFileExW(systemPath(joinPath(path, "*")).c_str(),
                                                   FindExInfoBasic, &data, FindExSearchNameMatch,
                                                   nullptr, FIND_FIRST_EX_LARGE_FETCH));
     if (!find) {
@@ -39,7 +67,9 @@ std::optional<std::vector<Entry>> listFolder(const std::string& path) {
         const bool folder = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
         const std::uint64_t size =
             folder ? 0 : (std::uint64_t{data.nFileSizeHigh} << 32) | data.nFileSizeLow;
-        entries.push_back(Entry{toUtf8(name), folder, size});
+        std::string utf8 = toUtf8(name);
+        const bool readable = folder || size == 0 || mayRead(joinPath(path, utf8));
+        entries.push_back(Entry{std::move(utf8), folder, size, readable});
     } while (FindNextFileW(find.get(), &data));
     if (GetLastError() != ERROR_NO_MORE_FILES) {
         return std::nullopt;
@@ -48,31 +78,41 @@ std::optional<std::vector<Entry>> listFolder(const std::string& path) {
 }
 
 bool isFolder(const std::string& path) {
-    const DWORD attributes = GetFileAttributesW(toWide(path).c_str());
+    const DWORD attributes = GetFileAttributesW(systemPath(path).c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
-std::optional<std::string> readFile(const std::string& path, std::size_t limit) {
-    win32::UniqueHandle file(CreateFileW(toWide(path).c_str(), GENERIC_READ,
+FileRead readFile(const std::string& path, std::size_t head) {
+    const std::wstring system = systemPath(path);
+    const DWORD attributes = GetFileAttributesW(system.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) {
+        return {ReadStatus::CannotRead, {}};
+    }
+    if ((attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_DEVICE)) != 0) {
+        return {ReadStatus::NotAFile, {}};
+    }
+    win32::UniqueHandle file(CreateFileW(system.c_str(), GENERIC_READ,
                                          FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
                                          FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) {
-        return std::nullopt;
+        return {ReadStatus::CannotRead, {}};
     }
-    std::string bytes;
-    std::string buffer(65536, '\0');
-    while (bytes.size() < limit) {
-        DWORD got = 0;
-        const auto want = static_cast<DWORD>(std::min(buffer.size(), limit - bytes.size()));
-        if (!ReadFile(file.get(), buffer.data(), want, &got, nullptr)) {
-            return std::nullopt;
-        }
-        if (got == 0) {
-            break;
-        }
-        bytes.append(buffer.data(), got);
+    // A pipe or a device (a name such as "nul.txt" may lead to one) is no file to read.
+    if (GetFileType(file.get()) != FILE_TYPE_DISK) {
+        return {ReadStatus::NotAFile, {}};
     }
-    return bytes;
+    LARGE_INTEGER size{};
+    if (!GetFileSizeEx(file.get(), &size)) {
+        return {ReadStatus::CannotRead, {}};
+    }
+    return readBounded(static_cast<std::uint64_t>(size.QuadPart), head,
+                       [&file](char* buffer, std::size_t capacity) {
+                           DWORD got = 0;
+                           return ReadFile(file.get(), buffer, static_cast<DWORD>(capacity), &got,
+                                           nullptr)
+                                      ? static_cast<long long>(got)
+                                      : -1LL;
+                       });
 }
 
 std::string foldName(std::string_view name) {

@@ -62,5 +62,13 @@ TEST(LongPath, FullPathIsThePlainForm) {
     }
 }
 
+TEST(LongPath, PathForWindowsIsThePlainFormWhileItIsShortEnough) {
+    EXPECT_EQ(pathForWindows("C:\\a\\b", "D:\\x", 7), "C:\\a\\b");
+    EXPECT_EQ(pathForWindows("C:\\a\\bc", "D:\\x", 7), "\\\\?\\C:\\a\\bc");
+    EXPECT_EQ(pathForWindows("b", "C:\\a", 7), "b");
+    EXPECT_EQ(pathForWindows("bc", "C:\\a", 7), "\\\\?\\C:\\a\\bc");
+    EXPECT_EQ(pathForWindows("\\\\?\\C:\\a\\..\\b", "D:\\x", 3), "\\\\?\\C:\\a\\..\\b");
+}
+
 } // namespace
 } // namespace velk

@@ -3,7 +3,12 @@
 // installer's reader's business and is tested with it; these rows test what is found.
 
 #include <gtest/gtest.h>
+#include <linux/capability.h>
+#include <sys/stat.h>
+#include <sys/syscall.h>
+#include <unistd.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -13,6 +18,7 @@
 
 #include "tests/unit/encoded_text.h"
 #include "velkcheck/command_line.h"
+#include "velkcheck/package_folder.h"
 
 namespace velk::check {
 namespace {
@@ -21,10 +27,28 @@ namespace fs = std::filesystem;
 
 // A file (or, ending in "/", a folder) of a package, its path relative to the package.
 struct File {
+    enum class Kind { Regular, Closed, Pipe, Link, Larger };
     std::string path;
-    std::string content;
+    std::string content; // a link: where it leads
+    Kind kind = Kind::Regular;
 };
 using Files = std::vector<File>;
+
+// A file that nobody may read.
+File closed(std::string path) {
+    return {std::move(path), "closed", File::Kind::Closed};
+}
+// A named pipe, which nothing ever writes to.
+File namedPipe(std::string path) {
+    return {std::move(path), "", File::Kind::Pipe};
+}
+File linkTo(std::string path, std::string target) {
+    return {std::move(path), std::move(target), File::Kind::Link};
+}
+// A file one byte larger than the checker reads (sparse: it takes no room).
+File larger(std::string path) {
+    return {std::move(path), "", File::Kind::Larger};
+}
 
 // A description that gives no finding, in a package with one library file and its one language.
 const std::string kDescription = "[About]\n"
@@ -61,7 +85,21 @@ class TemporaryFolder {
                 continue;
             }
             fs::create_directories(target.parent_path());
-            std::ofstream(target, std::ios::binary) << file.content;
+            switch (file.kind) {
+            case File::Kind::Pipe:
+                ASSERT_EQ(mkfifo(target.c_str(), 0644), 0) << target;
+                break;
+            case File::Kind::Link:
+                fs::create_symlink(file.content, target);
+                break;
+            default:
+                std::ofstream(target, std::ios::binary) << file.content;
+            }
+            if (file.kind == File::Kind::Closed) {
+                fs::permissions(target, fs::perms::none);
+            } else if (file.kind == File::Kind::Larger) {
+                fs::resize_file(target, kMaxFileBytes + 1);
+            }
         }
     }
 
@@ -99,12 +137,39 @@ struct PackageCase {
     int exitCode;
 };
 
+// Root reads every file whatever its mode. While it lives, this thread (and every thread it
+// starts) reads as any other user does: the effective capabilities that override file modes are
+// dropped, and given back at the end.
+class WithoutReadOverride {
+  public:
+    WithoutReadOverride() {
+        syscall(SYS_capget, &header_, saved_);
+        __user_cap_data_struct dropped[2] = {saved_[0], saved_[1]};
+        dropped[0].effective &= ~((1u << CAP_DAC_OVERRIDE) | (1u << CAP_DAC_READ_SEARCH));
+        syscall(SYS_capset, &header_, dropped);
+    }
+    ~WithoutReadOverride() { syscall(SYS_capset, &header_, saved_); }
+    WithoutReadOverride(const WithoutReadOverride&) = delete;
+    WithoutReadOverride& operator=(const WithoutReadOverride&) = delete;
+
+  private:
+    __user_cap_header_struct header_{_LINUX_CAPABILITY_VERSION_3, 0};
+    __user_cap_data_struct saved_[2] = {};
+};
+
 class Packages : public ::testing::TestWithParam<PackageCase> {};
 
+// Each package, hostile ones included (a pipe that never ends, a device without end), is
+// checked within a second.
 TEST_P(Packages, GiveExactlyTheirFindingsAndExitCode) {
     const TemporaryFolder folder;
     folder.write(GetParam().files);
-    const Outcome result = run({folder.path()});
+    const auto start = std::chrono::steady_clock::now();
+    const Outcome result = [&] {
+        const WithoutReadOverride asAnyUser;
+        return run({folder.path()});
+    }();
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(1));
     EXPECT_EQ(result.out, expectedOutput(GetParam().findings, folder.path()));
     EXPECT_EQ(result.err, "");
     EXPECT_EQ(result.exitCode, GetParam().exitCode);
@@ -223,6 +288,12 @@ INSTANTIATE_TEST_SUITE_P(
                      "PKG/Libs/Spare: warning: no language of the description names this folder: "
                      "it is never installed"},
                     0},
+        // Without languages, "Default" is offered: its folder goes into the target folder.
+        PackageCase{
+            "DefaultFolderWithoutLanguages",
+            {{"Libs/Lib.lin", "[Dorvan]\nDorvan5_14=Yes\n"}, {"Libs/Default/Help.txt", "help"}},
+            {},
+            0},
         PackageCase{"RepeatedAndUnknownNames",
                     package("[About]\nName=A\nVerison=1\n"
                             "[Dorvan]\nDorvan5_14=Yes\nDorvan5_14=Yes\n"
@@ -258,7 +329,7 @@ INSTANTIATE_TEST_SUITE_P(
                      "Windows drops",
                      "PKG/Libs/English/nul.txt: warning: \"nul\" is a device name on Windows, "
                      "with any extension",
-                     "PKG/Libs/English/tab\t.txt: warning: the name holds the control character "
+                     "PKG/Libs/English/tab\\x09.txt: warning: the name holds the control character "
                      "09, which Windows does not allow in names",
                      "PKG/Libs/English/why?.txt: warning: the name holds \"?\", which Windows "
                      "does not allow in names",
@@ -280,6 +351,61 @@ INSTANTIATE_TEST_SUITE_P(
                     package("\xEF\xBB\xBF" + kDescription + "; Ren\xE9\n"),
                     {"PKG/Libs/Lib.lin: warning: the description is marked as UTF-8 but holds "
                      "bytes that are not UTF-8: they read as \"\xEF\xBF\xBD\""},
+                    0},
+        PackageCase{"DescriptionMarkedAsUtf8FollowedByUtf16sMark",
+                    package("\xEF\xBB\xBF\xFF\xFE" + kDescription),
+                    {"PKG/Libs/Lib.lin: warning: the description is marked as UTF-8 but holds "
+                     "bytes that are not UTF-8: they read as \"\xEF\xBF\xBD\""},
+                    0},
+        PackageCase{
+            "FilesThatCannotBeRead",
+            package(kDescription, {closed("Libs/Closed.zfb"), closed("Libs/English/Closed.txt")}),
+            {"PKG/Libs/Closed.zfb: error: the file cannot be read: installing it fails",
+             "PKG/Libs/English/Closed.txt: error: the file cannot be read: installing it "
+             "fails"},
+            1},
+        PackageCase{"FilesWhereALanguageHasItsFolder",
+                    package("[Dorvan]\nDorvan5_14=Yes\n"
+                            "[Languages]\nCount=3\nLang0=English\nLang1=German\nLang2=french\n",
+                            {{"Libs/English/German", "goes into German's folder as the default"},
+                             {"Libs/German/Help.txt", "help"},
+                             {"Libs/French", "a base file"}}),
+                    {"PKG/Libs/English/German: error: installed into the target folder when "
+                     "\"English\" is the default language, where the language \"German\" has its "
+                     "folder of the same name: one of the copies fails",
+                     "PKG/Libs/French: error: installed into the target folder, where the "
+                     "language \"french\" has its folder of the same name: one of the copies "
+                     "fails",
+                     "PKG/Libs/Lib.lin:7: warning: [Languages] Lang2 \"french\" has no folder in "
+                     "\"Libs\": nothing of this language is installed"},
+                    1},
+        PackageCase{"DescriptionThatIsALinkToADeviceWithoutEnd",
+                    {linkTo("Libs/Lib.lin", "/dev/zero")},
+                    {"PKG/Libs/Lib.lin: warning: empty file: it is never installed or listed",
+                     "PKG/Libs/Lib.lin: error: the package description is not a regular file (a "
+                     "pipe or a device, say): it is not read"},
+                    1},
+        PackageCase{"DescriptionLargerThanAnyDescription",
+                    {larger("Libs/Lib.lin")},
+                    {"PKG/Libs/Lib.lin: error: the package description is larger than 16 MiB, "
+                     "far more than it can be meant to be: it is not read"},
+                    1},
+        PackageCase{"LogoThatIsAPipe",
+                    package(kDescription, {namedPipe("logo.bmp")}),
+                    {"PKG/logo.bmp: error: the logo is not a regular file (a pipe or a device, "
+                     "say): it is not read"},
+                    1},
+        // A name cannot forge a finding of its own or steer the terminal.
+        PackageCase{"NamesPrintedEscapedOnOneLine",
+                    package(kDescription, {{"Libs/x\nforged.lin:1: error: planted", "x"},
+                                           {"Libs/English/\x1B[31mred.txt", "x"},
+                                           {"Libs/caf\xE9.txt", "x"}}),
+                    {"PKG/Libs/English/\\x1B[31mred.txt: warning: the name holds the control "
+                     "character 1B, which Windows does not allow in names",
+                     "PKG/Libs/caf\\xE9.txt: warning: the name is not UTF-8: Windows, which names "
+                     "files in Unicode, cannot take it as it is",
+                     "PKG/Libs/x\\x0Aforged.lin:1: error: planted: warning: the name holds the "
+                     "control character 0A, which Windows does not allow in names"},
                     0},
         PackageCase{"DescriptionInUtf16NamingALanguageInAnyScript",
                     {{"Libs/Lib.lin", testing::utf16("[Languages]\nCount=1\nLang0=\xD0\xB4\n"

@@ -53,6 +53,8 @@ class FakeFileSystem : public FileSystem {
         bool link = false;         // a junction or symbolic link (never followed here)
         bool inaccessible = false; // a folder that cannot be made current or listed
         long contentId = 0;        // the same for every name of one file (hard links)
+        // The short (8.3) name, which Windows matches search patterns against too ("" for none).
+        std::string shortName;
     };
 
     FakeFileSystem() { addFolder("C:\\"); }
@@ -238,7 +240,8 @@ class FakeFileSystem : public FileSystem {
         }
         for (const Node* node : entries) {
             const std::string name = node->path.substr(node->path.find_last_of('\\') + 1);
-            if (matches(mask, name)) {
+            if (matches(mask, name) ||
+                (!node->shortName.empty() && matches(mask, node->shortName))) {
                 found.push_back(DirEntry{name, node->folder ? 0 : sizeOf(*node), node->folder,
                                          node->attributes | (node->link ? kAttrReparsePoint : 0)});
             }

@@ -1,0 +1,41 @@
+#pragma once
+// Where a package keeps its description, and how the installer finds it there.
+//
+// The description lies in the package's "Libs" folder: the first entry whose name ends in ".lin",
+// or, when no name does, in ".velklin" (letter case aside; entries of every kind, folders
+// included, in the platform's listing order). Only an entry's own (long) name counts: Windows
+// also matches a search pattern against short (8.3) names, so that a search for "*.lin" yields
+// "notes.linux" (short name NOTE~1.LIN), which is no description.
+
+#include <array>
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace velk {
+
+class FileSystem;
+
+// The package's folder of library files, beside the installer.
+inline constexpr std::string_view kLibsFolder = "Libs";
+
+// The endings of a description's name, in the order they are looked for.
+inline constexpr std::array<std::string_view, 2> kDescriptionEndings{".lin", ".velklin"};
+
+// The names of the entries matching a search pattern ("*.lin"), in listing order. It may yield
+// more than the pattern's long-name matches, up to every entry of the folder.
+using PatternListing = std::function<std::vector<std::string>(const std::string& pattern)>;
+
+// The entries that may be the description, in listing order: those whose name ends in ".lin",
+// or when none does, those whose name ends in ".velklin". The installer takes the first; more
+// than one leaves the choice to the file system's order.
+std::vector<std::string> descriptionCandidates(const PatternListing& listing);
+
+// Makes the package's "Libs" folder (`packageFolder`, ending in a backslash, + "Libs") the
+// current folder and gives the name of the description in it. Nothing when there is no "Libs"
+// folder (the current folder then stays as it was) or no description in it.
+std::optional<std::string> findDescriptionFile(FileSystem& files, const std::string& packageFolder);
+
+} // namespace velk
