@@ -118,6 +118,12 @@ void FormWindow::runWork(const std::string& reason, const Work& work) {
     UpdateWindow(hwnd_);
 
     const UniqueHandle worker(CreateThread(nullptr, 0, &runWorkThread, &thread, 0, nullptr));
+    // The worker uses what lies on this stack: whatever happens from here on, it ends first.
+    const auto joined = scopeExit([&worker] {
+        if (worker) {
+            WaitForSingleObject(worker.get(), INFINITE);
+        }
+    });
     // The taskbar button's progress comes beside the work: its thread sets it up while this one
     // goes on answering.
     if (!taskbar_) {
@@ -135,24 +141,18 @@ void FormWindow::runWork(const std::string& reason, const Work& work) {
 }
 
 // The windows' messages, handled until `worker` has ended; a WM_QUIT is kept for the loop that
-// runs this one. The worker uses what lies on the caller's stack: whatever happens here, it ends
-// first.
+// runs this one.
 void FormWindow::handleMessagesUntilDone(HANDLE worker) {
     bool quit = false;
     int quitCode = 0;
-    try {
-        waitHandlingMessages(worker, [&quit, &quitCode](MSG& msg) {
-            if (msg.message == WM_QUIT) {
-                quit = true;
-                quitCode = static_cast<int>(msg.wParam);
-            } else {
-                dispatch(msg);
-            }
-        });
-    } catch (...) {
-        WaitForSingleObject(worker, INFINITE);
-        throw;
-    }
+    waitHandlingMessages(worker, [&quit, &quitCode](MSG& msg) {
+        if (msg.message == WM_QUIT) {
+            quit = true;
+            quitCode = static_cast<int>(msg.wParam);
+        } else {
+            dispatch(msg);
+        }
+    });
     if (quit) {
         PostQuitMessage(quitCode);
     }
