@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "app/run_log.h"
 #include "platform/controls.h"
 #include "platform/form.h"
 #include "platform/platform.h"
@@ -71,8 +72,13 @@ class TFormInstall : public Form {
     // deployment tool its outcome: 0 when an installation ran to its end with every file copied,
     // 1 when it ran to its end with failed copies, and 2 when the program ends without either
     // (the target missing or refused, no "Libs", an invalid language name, an error report).
+    // Settings for an unattended run that cannot be read count as an unattended run that did not
+    // install. Where nobody is at the desktop, a run that would wait for somebody ends with 2.
     int exitCode = 0;
     static constexpr int kExitNotInstalled = 2;
+
+    // The program's end: the run log's last line names the exit code, which this gives.
+    int finish() { return runLog_.end(exitCode); }
 
     // Start-up and window events (form_create.cpp, form_activate.cpp).
     void FormCreate();
@@ -112,7 +118,11 @@ class TFormInstall : public Form {
     std::optional<std::string> usableTarget(const std::string& libsFolder,
                                             const std::string& insideLibs);
 
-    Platform& platform_;
+    // The main window's boxes go to the run log too; so do the unattended run's settings and
+    // outcome, when the log is started.
+    RunLog runLog_;
+    LoggedBoxes boxes_;
+    Platform platform_;
     TFormFiles* formFiles_ = nullptr;
     TDirectoryForm* directoryForm_ = nullptr;
 };

@@ -4,12 +4,12 @@
 #include <utility>
 #include <vector>
 
-#include "package/copy_plan.h"
 #include "app/form_install.h"
+#include "package/copy_plan.h"
 #include "package/ini_file.h"
 #include "package/install_report.h"
-#include "package/package_rules.h"
 #include "package/package_files.h"
+#include "package/package_rules.h"
 
 namespace velk {
 
@@ -115,6 +115,7 @@ void TFormInstall::installLibrary() {
         hasDefault ? libsFolder + "\\" + rgLang.items()[selected] : std::string();
 
     FailureList failures;
+    std::size_t copied = 0;
     runWork("Installing the library", [&](WorkProgress& progress) {
         // What goes where, in copying order: the base files, every listed language into its own
         // subfolder, then the default language into the target itself, over the base files of
@@ -137,7 +138,9 @@ void TFormInstall::installLibrary() {
         // The copying. A language folder that cannot be created makes its copies fail, and they
         // are counted like any other failure.
         failures = copyPlanned(files, plan, progress);
+        copied = copiedFiles(plan, failures);
     });
+    runLog_.installation(copied, failures);
 
     exitCode = failures.empty() ? 0 : 1;
     if (!failures.empty()) {

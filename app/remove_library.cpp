@@ -55,6 +55,7 @@ void TFormInstall::btRemoveClick() {
             progress.step();
         }
     });
+    runLog_.removal(failures);
 
     if (failures.empty()) {
         boxes.information("Library uninstallation was successful.");

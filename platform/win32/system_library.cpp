@@ -58,10 +58,10 @@ constinit const SystemFunction<decltype(&::CoUninitialize)> coUninitialize{L"ole
 
 } // namespace
 
-ComApartment::ComApartment() {
+ComApartment::ComApartment(DWORD model) {
     // Both are looked up before COM starts, so that the destructor cannot fail.
     coUninitialize.get();
-    started_ = SUCCEEDED(coInitializeEx(nullptr, COINIT_APARTMENTTHREADED));
+    started_ = SUCCEEDED(coInitializeEx(nullptr, model));
 }
 
 ComApartment::~ComApartment() {

@@ -1,0 +1,85 @@
+#pragma once
+// The log of an unattended run, and of a run that nobody at the desktop can use: what the program
+// was asked, what it did and how it ended, for an administrator who has nothing else of a run on
+// a machine far away. One line for each thing said, never one for each file copied. Nothing is
+// written until the log is started; a log that cannot be opened or written changes nothing else.
+
+#include <cstddef>
+#include <string>
+
+#include "platform/log_file.h"
+#include "platform/message_boxes.h"
+
+namespace velk {
+
+class FailureList;
+class RegistryKey;
+struct CopyPlan;
+
+// The registry key under HKEY_LOCAL_MACHINE (32-bit view) where whoever starts an unattended run
+// leaves its settings.
+inline constexpr const char* kUnattendedKey = "Software\\Velk-Marden\\dorvan5\\1.4\\Installer";
+
+class RunLog {
+  public:
+    // The log's name in the temporary folder when the unattended-install key names no file.
+    static constexpr const char* kDefaultName = "VelkInstall.log";
+
+    // `file` null: no log is ever written.
+    explicit RunLog(LogFile* file) : file_(file) {}
+
+    // Reads a value of the unattended-install key and keeps it for the log. A value that cannot
+    // be read is kept with its error, and the error passed on.
+    std::string readSetting(RegistryKey& key, const std::string& name);
+
+    // Opens the log (the file that the "Log" setting names, else kDefaultName in the temporary
+    // folder; the latter too when the named one cannot be opened) and writes the run's first
+    // lines: the program and its version, the package folder, the settings read and where from,
+    // and whether anybody is at the desktop. Only the first call does anything.
+    void start(const std::string& packageFolder, bool anybodyAtDesktop);
+    bool started() const { return started_; }
+
+    // One line, once the log is started.
+    void write(const std::string& text);
+    // A message box: its kind ("Error", "Confirm", ...), its text with its lines joined on one
+    // line, and whether it was shown.
+    void box(const std::string& kind, const std::string& text, bool shown);
+    // The end of an installation that ran to its end: every file or folder that failed with the
+    // system's message for it, then how many files were copied and how many failed.
+    void installation(std::size_t copied, const FailureList& failures);
+    // The end of a removal that ran to its end: every failure, then how many.
+    void removal(const FailureList& failures);
+    // The run's last line, which ends in "exit code N"; gives `exitCode` back.
+    int end(int exitCode);
+
+  private:
+    void failed(const FailureList& failures);
+
+    LogFile* file_;
+    bool started_ = false;
+    bool keyFound_ = false;
+    std::string logSetting_; // the "Log" value, where the log goes
+    std::string settings_;   // the values read, as the log names them
+};
+
+// The files of `plan` that reached the target when `failures` are what failed: every file listed,
+// less each one that failed (a package folder that could not be listed is a failure, not a file).
+std::size_t copiedFiles(const CopyPlan& plan, const FailureList& failures);
+
+// Message boxes that go to the run log too, shown or not.
+class LoggedBoxes : public MessageBoxes {
+  public:
+    LoggedBoxes(MessageBoxes& boxes, RunLog& log) : boxes_(boxes), log_(log) {}
+
+    void error(const std::string& text) override;
+    void information(const std::string& text) override;
+    bool confirm(const std::string& text) override;
+    void errorReport(const std::string& text) override;
+    bool seen() override { return boxes_.seen(); }
+
+  private:
+    MessageBoxes& boxes_;
+    RunLog& log_;
+};
+
+} // namespace velk
