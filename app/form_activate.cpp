@@ -1,3 +1,4 @@
+#include "app/error_report.h"
 #include "app/form_install.h"
 #include "package/text_compare.h"
 
@@ -21,7 +22,19 @@ void TFormInstall::FormActivate() {
             rgLang.setItemIndex(static_cast<int>(i));
         }
     }
-    installLibrary();
+    const int language = rgLang.itemIndex();
+    runLog_.write("Unattended installation into \"" + eInstallDir.text() + "\"" +
+                  (eInstallDir.text() == silentPath ? "" : " (the selected location's folder)") +
+                  (language >= 0 && language < static_cast<int>(items.size())
+                       ? ", default language \"" + items[language] + "\""
+                       : ", no default language"));
+    // Nobody at the desktop can answer a box or close the window: a run that stops short of its
+    // end, or with an error, ends the program once its box is logged.
+    runReportingErrors(platform_.boxes, [this] { installLibrary(); });
+    if (!closed() && !platform_.boxes.seen()) {
+        runLog_.write("Nobody at the desktop can close the window: the program ends");
+        close();
+    }
 }
 
 void TFormInstall::btExitClick() {

@@ -1,5 +1,6 @@
 #include <algorithm>
 #include <cctype>
+#include <exception>
 
 #include "app/form_install.h"
 #include "app/host_suite.h"
@@ -10,8 +11,6 @@
 namespace velk {
 
 namespace {
-
-const char* const kUnattendedKey = "Software\\Velk-Marden\\dorvan5\\1.4\\Installer";
 
 // The picture types the logo box can show, chosen by the file's extension.
 void checkPictureType(const std::string& path) {
@@ -27,12 +26,45 @@ void checkPictureType(const std::string& path) {
 void TFormInstall::FormCreate() {
     acceptedVersions.clear();
     activatedOnce = false;
-    readUnattendedSettings();
+
+    // Only an unattended run works without anybody at the desktop, who alone could use the
+    // window: without one the program ends at once.
+    const bool anybodyThere = platform_.boxes.seen();
+    const auto endUnlessUnattended = [&] {
+        if (silentMode || anybodyThere) {
+            return false;
+        }
+        runLog_.write("No unattended run, and nobody at the desktop can use the window: the "
+                      "program ends");
+        exitCode = kExitNotInstalled;
+        close();
+        return true;
+    };
+    // Settings left for an unattended run that cannot be read make a run that did not install.
+    exitCode = kExitNotInstalled;
+    try {
+        readUnattendedSettings();
+    } catch (const std::exception&) {
+        runLog_.start(platform_.files.programFolder(), anybodyThere);
+        endUnlessUnattended();
+        throw; // the general error report, logged
+    }
     // An unattended run has installed nothing until an installation runs to its end.
     exitCode = silentMode ? kExitNotInstalled : 0;
+    if (silentMode || !anybodyThere) {
+        runLog_.start(platform_.files.programFolder(), anybodyThere);
+    }
+    if (endUnlessUnattended()) {
+        return;
+    }
+
     packageFolder = platform_.files.programFolder();
     findDescriptionFile(packageFolder);
     readDescription(descriptionFile);
+    runLog_.write(descriptionFile.empty()
+                      ? "No package description in " + packageFolder + "Libs"
+                      : "Library " + libName + " " + libVersion + ", described in " +
+                            packageFolder + "Libs\\" + descriptionFile);
 
     lLibName.setText(libName);
     lLibVersion.setText(libVersion);
@@ -70,9 +102,12 @@ void TFormInstall::readUnattendedSettings() {
     if (!key) {
         return;
     }
-    silentPath = key->readString("Path");
-    silentLanguage = key->readString("Language");
-    silentMode = sameTextAscii(key->readString("Silent"), "activated");
+    // Where the log goes is read first, so that a run whose other settings cannot be read logs that
+    // where it was asked to. Every value read goes to the log.
+    runLog_.readSetting(*key, "Log");
+    silentPath = runLog_.readSetting(*key, "Path");
+    silentLanguage = runLog_.readSetting(*key, "Language");
+    silentMode = sameTextAscii(runLog_.readSetting(*key, "Silent"), "activated");
 }
 
 } // namespace velk

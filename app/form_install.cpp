@@ -4,7 +4,10 @@
 
 namespace velk {
 
-TFormInstall::TFormInstall(Platform& platform) : platform_(platform) {
+TFormInstall::TFormInstall(Platform& platform)
+    : runLog_(platform.log),
+      boxes_(platform.boxes, runLog_), platform_{platform.registry, platform.files, boxes_,
+                                                 platform.processes, platform.log} {
     grLocation.onChange = [this] { grLocationClick(); };
     rgLang.onChange = [this] { grLocationClick(); };
     btBrowse.onClick = [this] { btBrowseClick(); };

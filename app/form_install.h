@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "app/run_log.h"
 #include "platform/controls.h"
 #include "platform/form.h"
 #include "platform/platform.h"
@@ -74,9 +75,14 @@ class TFormInstall : public Form {
     // (the target missing or refused, no "Libs", an invalid language name, an error report).
     // Either run ends with 3 when what failed could not be undone, and the target is left with
     // files that are not as they were.
+    // Settings for an unattended run that cannot be read count as an unattended run that did not
+    // install. Where nobody is at the desktop, a run that would wait for somebody ends with 2.
     int exitCode = 0;
     static constexpr int kExitNotInstalled = 2;
     static constexpr int kExitNotRestored = 3;
+
+    // The program's end: the run log's last line names the exit code, which this gives.
+    int finish() { return runLog_.end(exitCode); }
 
     // Start-up and window events (form_create.cpp, form_activate.cpp).
     void FormCreate();
@@ -120,7 +126,11 @@ class TFormInstall : public Form {
     // telling the user what could not be put back, when the operation must stop.
     bool finishInterruptedWork(const std::string& target);
 
-    Platform& platform_;
+    // The main window's boxes go to the run log too; so do the unattended run's settings and
+    // outcome, when the log is started.
+    RunLog runLog_;
+    LoggedBoxes boxes_;
+    Platform platform_;
     TFormFiles* formFiles_ = nullptr;
     TDirectoryForm* directoryForm_ = nullptr;
 };

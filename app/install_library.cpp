@@ -94,6 +94,7 @@ void TFormInstall::installLibrary() {
         const CopyPlan plan = planInstallation(files, request, std::move(baseFiles));
         outcome = installPlanned(files, plan, progress);
     });
+    runLog_.installation(outcome);
 
     if (outcome.done()) {
         exitCode = 0;

@@ -43,6 +43,7 @@ void TFormInstall::btRemoveClick() {
         outcome =
             removeInstalled(files, target, libsFolder, packageFiles(files, libsFolder), progress);
     });
+    runLog_.removal(outcome);
 
     if (outcome.done()) {
         boxes.information("Library uninstallation was successful.");

@@ -18,6 +18,11 @@ class MessageBoxes {
     // The general error report: caption "VELK Zull Installer", error icon, "OK". `text` is shown
     // as given (see errorReportText).
     virtual void errorReport(const std::string& text) = 0;
+    // Whether a person can see the boxes. Nobody can where the program runs on a window station
+    // that no screen shows (a service, a deployment tool's account): there no box is shown, each
+    // counts as answered at once with OK, and a confirmation as answered No (only a person gives
+    // consent).
+    virtual bool seen() { return true; }
 };
 
 } // namespace velk

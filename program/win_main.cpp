@@ -9,11 +9,13 @@
 #include "dialogs/form_files.h"
 #include "platform/win32/dll_search.h"
 #include "platform/win32/win32_file_system.h"
+#include "platform/win32/win32_log_file.h"
 #include "platform/win32/win32_message_boxes.h"
 #include "platform/win32/win32_process_starter.h"
 #include "platform/win32/win32_registry.h"
 #include "platform/win32/window_binding.h"
 #include "platform/win32/window_on_first_use.h"
+#include "platform/win32/window_station.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int showCommand) {
     using namespace velk;
@@ -30,19 +32,25 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int showCommand) {
 
     Win32Registry registry;
     Win32FileSystem files;
-    Win32MessageBoxes boxes(kProgramTitle);
+    // Where nobody can see the program's windows, no message box waits for an answer.
+    Win32MessageBoxes boxes(kProgramTitle, windowStationVisible());
     Win32ProcessStarter processes;
-    Platform platform{registry, files, boxes, processes};
+    Win32LogFile log;
+    Platform platform{registry, files, boxes, processes, &log};
 
     // The main window's FormCreate runs here, so its message boxes come before any window.
     TFormInstall main(platform);
+    if (main.closed()) {
+        return main.finish(); // nobody at the desktop, and no unattended run to make
+    }
     TFormFiles formFiles(platform, main.packageFolder);
     TDirectoryForm directoryForm(platform);
     main.attachDialogs(&formFiles, &directoryForm);
 
-    // Every window reports the errors its handlers do not handle in the general error report.
-    const RunReportingErrors reporting = [&boxes](const std::function<void()>& action) {
-        runReportingErrors(boxes, action);
+    // Every window reports the errors its handlers do not handle in the general error report
+    // (the main window's boxes, which an unattended run also logs).
+    const RunReportingErrors reporting = [&main](const std::function<void()>& action) {
+        runReportingErrors(main.platform().boxes, action);
     };
     FormWindow mainWindow(main, reporting, "TFormInstall");
     mainWindow.onCloseBox = [&main] { main.btExitClick(); };
@@ -51,7 +59,8 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int showCommand) {
     mainWindow.create();
     if (mainWindow.hwnd() == nullptr) {
         // Nothing was installed: an unattended run says so as it does for any other stop.
-        return main.exitCode != 0 ? main.exitCode : 1;
+        main.exitCode = main.exitCode != 0 ? main.exitCode : 1;
+        return main.finish();
     }
     // The dialogs' windows (the folder picker's shell tree alone costs more than the main
     // window) are made when a handler first prepares or shows them: a start-up, and an
@@ -63,6 +72,11 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int showCommand) {
 
     (void)showCommand;
     mainWindow.show();
+    if (!boxes.seen()) {
+        // Where nobody sees the window, nothing may ever activate it: the unattended run starts
+        // all the same (at most once, however often the window is activated).
+        reporting([&main] { main.FormActivate(); });
+    }
     FormWindow::runMessageLoop();
-    return main.exitCode;
+    return main.finish();
 }

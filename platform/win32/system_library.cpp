@@ -48,10 +48,10 @@ FARPROC requireSystemFunction(const wchar_t* fileName, const char* name) {
     return function;
 }
 
-ComApartment::ComApartment() {
+ComApartment::ComApartment(DWORD model) {
     // Both are looked up before COM starts, so that the destructor cannot fail.
     coUninitialize.get();
-    started_ = SUCCEEDED(coInitializeEx(nullptr, COINIT_APARTMENTTHREADED));
+    started_ = SUCCEEDED(coInitializeEx(nullptr, model));
 }
 
 ComApartment::~ComApartment() {

@@ -63,12 +63,13 @@ template <typename Pointer> class SystemFunction {
     mutable std::atomic<Pointer> function_{nullptr};
 };
 
-// Starts COM (a single-threaded apartment) on this thread for as long as it lives, through
-// ole32.dll loaded on first use. Throws AppError when ole32.dll cannot be loaded; a thread on
-// which COM is already started keeps it as it is.
+// Starts COM on this thread for as long as it lives, through ole32.dll loaded on first use: a
+// single-threaded apartment, or with COINIT_MULTITHREADED the process's multithreaded one.
+// Throws AppError when ole32.dll cannot be loaded; a thread on which COM is already started
+// keeps it as it is.
 class ComApartment {
   public:
-    ComApartment();
+    explicit ComApartment(DWORD model = COINIT_APARTMENTTHREADED);
     ComApartment(const ComApartment&) = delete;
     ComApartment& operator=(const ComApartment&) = delete;
     ~ComApartment();

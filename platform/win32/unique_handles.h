@@ -101,6 +101,12 @@ inline void unhook(HHOOK hook) noexcept {
 inline void freeLibrary(HMODULE module) noexcept {
     FreeLibrary(module);
 }
+inline void closeWindowStation(HWINSTA station) noexcept {
+    CloseWindowStation(station);
+}
+inline void closeDesktop(HDESK desktop) noexcept {
+    CloseDesktop(desktop);
+}
 
 } // namespace detail
 
@@ -121,5 +127,8 @@ using UniqueHdc = UniqueAny<detail::NullTraits<HDC, detail::deleteDc>>;
 using UniqueHhook = UniqueAny<detail::NullTraits<HHOOK, detail::unhook>>;
 // A module loaded with LoadLibrary or LoadLibraryEx.
 using UniqueHmodule = UniqueAny<detail::NullTraits<HMODULE, detail::freeLibrary>>;
+// A window station or desktop made with CreateWindowStation or CreateDesktop.
+using UniqueHwinsta = UniqueAny<detail::NullTraits<HWINSTA, detail::closeWindowStation>>;
+using UniqueHdesk = UniqueAny<detail::NullTraits<HDESK, detail::closeDesktop>>;
 
 } // namespace velk::win32

@@ -38,26 +38,35 @@ LRESULT CALLBACK escapeAnswersNo(int code, WPARAM wParam, LPARAM lParam) {
 EscapeAnswersNo::EscapeAnswersNo()
     : filter_(SetWindowsHookExW(WH_MSGFILTER, escapeAnswersNo, nullptr, GetCurrentThreadId())) {}
 
-Win32MessageBoxes::Win32MessageBoxes(std::string reportCaption)
-    : reportCaption_(toWide(reportCaption)) {}
+Win32MessageBoxes::Win32MessageBoxes(std::string reportCaption, bool seen)
+    : reportCaption_(toWide(reportCaption)), seen_(seen) {}
+
+int Win32MessageBoxes::show(const std::string& text, const wchar_t* title, UINT style) const {
+    // A box that nobody sees would wait for ever: it counts as answered with OK, and a question
+    // as answered No, which is no consent.
+    if (!seen_) {
+        return (style & MB_YESNO) == MB_YESNO ? IDNO : IDOK;
+    }
+    return showBox(text, title, style);
+}
 
 void Win32MessageBoxes::error(const std::string& text) {
-    showBox(text, L"Error", MB_ICONERROR | MB_OK);
+    show(text, L"Error", MB_ICONERROR | MB_OK);
 }
 
 void Win32MessageBoxes::information(const std::string& text) {
-    showBox(text, L"Information", MB_ICONINFORMATION | MB_OK);
+    show(text, L"Information", MB_ICONINFORMATION | MB_OK);
 }
 
 bool Win32MessageBoxes::confirm(const std::string& text) {
     // Under Wine, Escape and the close box give IDCANCEL; Windows offers neither, and with the
     // filter Escape gives IDNO. Only an explicit Yes goes on.
     EscapeAnswersNo escape;
-    return showBox(text, L"Confirm", MB_ICONQUESTION | MB_YESNO | MB_DEFBUTTON1) == IDYES;
+    return show(text, L"Confirm", MB_ICONQUESTION | MB_YESNO | MB_DEFBUTTON1) == IDYES;
 }
 
 void Win32MessageBoxes::errorReport(const std::string& text) {
-    showBox(text, reportCaption_.c_str(), MB_ICONERROR | MB_OK);
+    show(text, reportCaption_.c_str(), MB_ICONERROR | MB_OK);
 }
 
 } // namespace velk::win32

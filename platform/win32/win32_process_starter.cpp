@@ -2,12 +2,26 @@
 
 #include <windows.h>
 
+#include "platform/win32/desktop_shell.h"
+#include "platform/win32/growing_call.h"
 #include "platform/win32/unique_handles.h"
 #include "platform/win32/wide_text.h"
 
 namespace velk::win32 {
 
 void Win32ProcessStarter::startProgram(const std::string& commandLine) {
+    // A program started by an administrator's process would have an administrator's rights on
+    // the user's desktop (an editor's Open dialog then starts anything as administrator).
+    if (runningElevated() && desktopShellRuns()) {
+        if (const auto parts = splitCommandLine(toWide(commandLine))) {
+            const std::wstring folder = growingCall([](wchar_t* buffer, DWORD capacity) {
+                return GetCurrentDirectoryW(capacity, buffer);
+            });
+            if (startThroughDesktopShell(parts->program, parts->arguments, folder)) {
+                return;
+            }
+        }
+    }
     // The new program chooses how to show itself; no standard handles are passed.
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;

@@ -106,9 +106,16 @@ TEST_F(InstallE2E, ASecondInstallationAsksAboutTheInstalledLibraryAndNoKeepsIt) 
 
 TEST_F(InstallE2E, AnUnattendedRunInstallsWithoutABoxAndEnds) {
     setUnattended(host.usr, "german", "ACTIVATED");
+    const std::string log = work() + "\\install.log";
+    setUnattendedLog(log);
     Installer app = Installer::start(package);
     EXPECT_EQ(app.waitForExit(kStartTimeout), 0u);
     expectInstalledTree();
+
+    // The run's log names the program and ends with the exit code.
+    const std::string text = readFile(log);
+    EXPECT_NE(text.find(" VelkInstall 1."), std::string::npos) << text;
+    EXPECT_TRUE(text.ends_with("exit code 0\r\n")) << text;
 }
 
 TEST_F(InstallE2E, ASilentValueWithATrailingBlankIsNoUnattendedRun) {

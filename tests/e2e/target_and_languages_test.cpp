@@ -1,7 +1,8 @@
 // End-to-end tests of what installation and removal refuse to touch and copy only once: the
 // package's own "Libs" folder is no target however it is typed, an unattended run that installed
 // nothing says so in its exit code, and a language count far beyond the listed languages
-// installs the same tree as the languages themselves.
+// installs the same tree as the languages themselves; with nobody at the desktop, a run that
+// installed nothing ends by itself.
 #include <map>
 #include <string>
 #include <vector>
@@ -101,6 +102,26 @@ TEST_F(TargetAndLanguagesE2E, AnUnattendedRunIntoAMissingTargetEndsWithExitCodeT
     app.mainWindow().screenshot(shotName("unattended-missing-target"));
     app.mainWindow().close();
     EXPECT_EQ(app.waitForExit(), 2u);
+    EXPECT_EQ(filesIn(host.usr), Names{});
+}
+
+// With nobody at the desktop (a window station of its own, as a deployment tool's account runs
+// the program) no box waits for an answer: the run ends by itself, and its log says why.
+TEST_F(TargetAndLanguagesE2E, WithNobodyAtTheDesktopAMissingTargetEndsTheRunByItself) {
+    setUnattended(work() + "\\missing", "", "activated");
+    const std::string log = work() + "\\install.log";
+    setUnattendedLog(log);
+    Installer app = Installer::startUnwatched(package);
+    EXPECT_EQ(app.waitForExit(kStartTimeout), 2u);
+
+    const std::string text = readFile(log);
+    for (const char* said :
+         {"Nobody is at the desktop",
+          "Error box (not shown): Target Path not exist, cannot be installed.\r\n",
+          "Nobody at the desktop can close the window"}) {
+        EXPECT_NE(text.find(said), std::string::npos) << said << " in:\n" << text;
+    }
+    EXPECT_TRUE(text.ends_with("exit code 2\r\n")) << text;
     EXPECT_EQ(filesIn(host.usr), Names{});
 }
 

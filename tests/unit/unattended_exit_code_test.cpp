@@ -11,11 +11,19 @@
 namespace velk::testing {
 namespace {
 
+using ::testing::Contains;
+using ::testing::EndsWith;
+using ::testing::StartsWith;
+
 struct UnattendedRun {
     const char* what;
     const char* path;                                                      // the unattended target
     std::function<void(FakeFileSystem&, TFormInstall&)> arrange = nullptr; // after start-up
     int exitCode = 0;
+    // With nobody at the desktop: the log line that tells why the run ended as it did.
+    const char* logged = nullptr;
+    std::function<void(FakeRegistry&)> key = nullptr; // more settings, before start-up
+    int exitCodeUnwatched = -1;                       // -1: exitCode
 };
 
 void PrintTo(const UnattendedRun& run, std::ostream* out) {
@@ -23,59 +31,103 @@ void PrintTo(const UnattendedRun& run, std::ostream* out) {
 }
 
 class UnattendedExitCode : public InstallFixture,
-                           public ::testing::WithParamInterface<UnattendedRun> {};
+                           public ::testing::WithParamInterface<UnattendedRun> {
+  protected:
+    // Starts the program with the run's settings and lets the first activation run.
+    TFormInstall& runUnattended() {
+        const UnattendedRun& run = GetParam();
+        fake.registry.setLocalMachine(kUnattendedKey, "Path", run.path);
+        fake.registry.setLocalMachine(kUnattendedKey, "Language", ""); // keeps the path as given
+        fake.registry.setLocalMachine(kUnattendedKey, "Silent", "activated");
+        if (run.key) {
+            run.key(fake.registry);
+        }
+        form = std::make_unique<TFormInstall>(fake.platform);
+        if (run.arrange) {
+            run.arrange(fake.files, *form);
+        }
+        if (!form->closed()) {
+            runReportingErrors(form->platform().boxes, [this] { form->FormActivate(); });
+        }
+        return *form;
+    }
+};
 
 // A deployment tool learns from the exit code alone whether the library was installed: the
 // boxes of a run that stopped early wait for someone to answer them and close the window, and
 // the code must still say that nothing was installed then.
 TEST_P(UnattendedExitCode, TellsWhetherAnInstallationRanToItsEnd) {
-    const UnattendedRun& run = GetParam();
-    fake.registry.setLocalMachine(kUnattendedKey, "Path", run.path);
-    fake.registry.setLocalMachine(kUnattendedKey, "Language", ""); // keeps the path as given
-    fake.registry.setLocalMachine(kUnattendedKey, "Silent", "activated");
-    TFormInstall& window = start();
-    if (run.arrange) {
-        run.arrange(fake.files, window);
-    }
-
-    runReportingErrors(fake.boxes, [&window] { window.FormActivate(); });
+    TFormInstall& window = runUnattended();
     if (!window.closed()) {
         window.btExit.click();
     }
 
-    EXPECT_EQ(window.exitCode, run.exitCode);
+    EXPECT_EQ(window.exitCode, GetParam().exitCode);
+}
+
+// Where nobody is at the desktop, nobody answers a box or closes the window: the program goes
+// on as if each box were answered with OK, ends by itself, and its log says why.
+TEST_P(UnattendedExitCode, EndsByItselfWithNobodyAtTheDesktop) {
+    const UnattendedRun& run = GetParam();
+    fake.boxes.nobodyAtDesktop = true;
+    TFormInstall& window = runUnattended();
+
+    EXPECT_TRUE(window.closed());
+    const int exitCode = run.exitCodeUnwatched >= 0 ? run.exitCodeUnwatched : run.exitCode;
+    EXPECT_EQ(window.finish(), exitCode);
+    if (run.logged != nullptr) {
+        EXPECT_THAT(fake.log.lines, Contains(StartsWith(run.logged)));
+    }
+    ASSERT_FALSE(fake.log.lines.empty());
+    EXPECT_THAT(fake.log.lines.back(), EndsWith("exit code " + std::to_string(exitCode)));
 }
 
 const char* const kPackageDescription = "C:\\pkg\\Libs\\demo.lin";
 
 INSTANTIATE_TEST_SUITE_P(
     Outcomes, UnattendedExitCode,
-    ::testing::Values(UnattendedRun{"every file copied", "C:\\dorvan\\usr", nullptr, 0},
-                      UnattendedRun{"a failed copy", "C:\\dorvan\\usr",
-                                    [](FakeFileSystem& files, TFormInstall&) {
-                                        files.failCopiesTo("C:\\dorvan\\usr\\b.zlb");
-                                    },
-                                    1},
-                      UnattendedRun{"a missing target", "C:\\missing", nullptr, 2},
-                      UnattendedRun{"the package's own Libs as target", "C:\\pkg\\Libs", nullptr,
-                                    2},
-                      UnattendedRun{"no Libs folder", "C:\\dorvan\\usr",
-                                    [](FakeFileSystem& files, TFormInstall& window) {
-                                        files.addFolder("C:\\other");
-                                        window.packageFolder = "C:\\other\\";
-                                    },
-                                    2},
-                      UnattendedRun{"an invalid language name", "C:\\dorvan\\usr",
-                                    [](FakeFileSystem& files, TFormInstall&) {
-                                        files.addFile(kPackageDescription,
-                                                      "[Languages]\nCount=1\nLang0=..\\up\n");
-                                    },
-                                    2},
-                      UnattendedRun{"an error report", "C:\\dorvan\\usr",
-                                    [](FakeFileSystem& files, TFormInstall&) {
-                                        files.find(kPackageDescription)->unreadable = true;
-                                    },
-                                    2}));
+    ::testing::Values(
+        UnattendedRun{"every file copied", "C:\\dorvan\\usr", nullptr, 0},
+        UnattendedRun{"a failed copy", "C:\\dorvan\\usr",
+                      [](FakeFileSystem& files, TFormInstall&) {
+                          files.failCopiesTo("C:\\dorvan\\usr\\b.zlb");
+                      },
+                      1, "Failed: C:\\dorvan\\usr\\b.zlb"},
+        UnattendedRun{"a missing target", "C:\\missing", nullptr, 2,
+                      "Error box (not shown): Target Path not exist, cannot be installed."},
+        UnattendedRun{"the package's own Libs as target", "C:\\pkg\\Libs", nullptr, 2,
+                      "Error box (not shown): The target folder lies in the package's own"},
+        UnattendedRun{"no Libs folder", "C:\\dorvan\\usr",
+                      [](FakeFileSystem& files, TFormInstall& window) {
+                          files.addFolder("C:\\other");
+                          window.packageFolder = "C:\\other\\";
+                      },
+                      2, "Nobody at the desktop can close the window"},
+        UnattendedRun{"an invalid language name", "C:\\dorvan\\usr",
+                      [](FakeFileSystem& files, TFormInstall&) {
+                          files.addFile(kPackageDescription,
+                                        "[Languages]\nCount=1\nLang0=..\\up\n");
+                      },
+                      2, "Error box (not shown): Invalid language name \"..\\up\""},
+        UnattendedRun{"an error report", "C:\\dorvan\\usr",
+                      [](FakeFileSystem& files, TFormInstall&) {
+                          files.find(kPackageDescription)->unreadable = true;
+                      },
+                      2, "Error report box (not shown): Cannot open file"},
+        // Settings left for an unattended run that cannot be read: nothing was installed, with
+        // or without anybody at the desktop.
+        UnattendedRun{"a value of the wrong type", "C:\\dorvan\\usr", nullptr, 2,
+                      "Error report box (not shown): Invalid data type for 'Language'",
+                      [](FakeRegistry& registry) {
+                          registry.setLocalMachine(kUnattendedKey, "Language", "\x01",
+                                                   ValueType::Dword);
+                      }},
+        // Without an unattended run, only a person could use the window.
+        UnattendedRun{
+            "no unattended run", "C:\\dorvan\\usr", nullptr, 0,
+            "No unattended run, and nobody at the desktop can use the window",
+            [](FakeRegistry& registry) { registry.setLocalMachine(kUnattendedKey, "Silent", ""); },
+            2}));
 
 } // namespace
 } // namespace velk::testing

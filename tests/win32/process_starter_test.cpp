@@ -1,14 +1,24 @@
 // Starting programs: the exact command line arrives, failures stay silent, and the wait for
-// readiness ends early when the program cannot become ready.
+// readiness ends early when the program cannot become ready. An elevated program starts them
+// through the desktop's shell where one runs, and on its own where none does.
 
 #include <windows.h>
+
+#include <tlhelp32.h>
 
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <map>
+#include <optional>
+#include <set>
 
+#include "platform/win32/desktop_shell.h"
 #include "platform/win32/win32_process_starter.h"
 #include "test_support.h"
+
+// Registers the desktop's shell window; user32 has it, the headers do not.
+extern "C" __declspec(dllimport) BOOL WINAPI SetShellWindow(HWND window);
 
 namespace velk::win32 {
 namespace {
@@ -91,6 +101,118 @@ TEST_F(ProcessStarterTest, WaitsUntilTheProgramIsReadyForInput) {
     // The program reads its messages after 1.5 s: the start waits that long, not ten seconds.
     EXPECT_GT(seconds, 1.3);
     EXPECT_LT(seconds, 8.0);
+}
+
+// Every process by id, with its parent's id and its program's file name.
+struct ProcessEntry {
+    DWORD parent = 0;
+    std::wstring program;
+};
+
+std::map<DWORD, ProcessEntry> processes() {
+    std::map<DWORD, ProcessEntry> found;
+    UniqueHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+    PROCESSENTRY32W entry{};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = Process32FirstW(snapshot.get(), &entry); more;
+         more = Process32NextW(snapshot.get(), &entry)) {
+        found[entry.th32ProcessID] = ProcessEntry{entry.th32ParentProcessID, entry.szExeFile};
+    }
+    return found;
+}
+
+// Starts a program that waits until released through the starter, and gives the file name of
+// the program whose child it became.
+std::wstring parentOfStarted(Win32ProcessStarter& starter) {
+    const std::wstring tool = L"idle_after_delay.exe";
+    std::set<DWORD> before;
+    for (const auto& [id, entry] : processes()) {
+        if (CompareStringOrdinal(entry.program.c_str(), -1, tool.c_str(), -1, TRUE) == CSTR_EQUAL) {
+            before.insert(id);
+        }
+    }
+    NamedEvent release("velk_release");
+    starter.startProgram(quoted(toolPath("idle_after_delay")) + " 0 " + release.name);
+    std::optional<std::wstring> parent;
+    const auto start = Clock::now();
+    while (!parent && secondsSince(start) < 15) {
+        const std::map<DWORD, ProcessEntry> now = processes();
+        for (const auto& [id, entry] : now) {
+            if (before.count(id) == 0 &&
+                CompareStringOrdinal(entry.program.c_str(), -1, tool.c_str(), -1, TRUE) ==
+                    CSTR_EQUAL) {
+                const auto parentEntry = now.find(entry.parent);
+                parent = parentEntry == now.end() ? L"<ended>" : parentEntry->second.program;
+            }
+        }
+        Sleep(50);
+    }
+    SetEvent(release.handle.get());
+    return parent.value_or(L"<not started>");
+}
+
+// Without a shell on the desktop (Wine's explorer registers none), the program starts as a child
+// of the starter.
+TEST_F(ProcessStarterTest, WithoutTheDesktopsShellStartsTheProgramItself) {
+    ASSERT_EQ(GetShellWindow(), nullptr);
+    wchar_t self[MAX_PATH] = {};
+    GetModuleFileNameW(nullptr, self, MAX_PATH);
+    const std::wstring name = std::wstring(self).substr(std::wstring(self).find_last_of(L'\\') + 1);
+    EXPECT_EQ(parentOfStarted(starter), name);
+}
+
+// Elevated (as every Wine process is) with the desktop's shell running: the program becomes the
+// shell's child, with the desktop user's rights. The test registers a window of its own as the
+// shell window, so that the starter sees a shell; the shell's automation object it then reaches
+// is that of Wine's explorer.exe, which owns the desktop.
+TEST_F(ProcessStarterTest, ElevatedStartsTheProgramThroughTheDesktopsShell) {
+    ASSERT_TRUE(runningElevated());
+    HWND shell = CreateWindowExW(0, L"STATIC", L"shell", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
+                                 GetModuleHandleW(nullptr), nullptr);
+    ASSERT_NE(shell, nullptr);
+    ASSERT_TRUE(SetShellWindow(shell));
+    const std::wstring parent = parentOfStarted(starter);
+    DestroyWindow(shell);
+    EXPECT_EQ(GetShellWindow(), nullptr);
+    EXPECT_EQ(CompareStringOrdinal(parent.c_str(), -1, L"explorer.exe", -1, TRUE), CSTR_EQUAL)
+        << toUtf8(parent);
+}
+
+struct Split {
+    const char* commandLine; // "<dir>" stands for the test's folder
+    const char* program;     // "" for none
+    const char* arguments;
+};
+
+// The program and arguments that the shell is given, taken apart as CreateProcess would.
+TEST_F(ProcessStarterTest, TakesTheCommandLineApartAsTheSystemDoes) {
+    ASSERT_TRUE(CreateDirectoryW(testing::systemPath(temp / "my tools").c_str(), nullptr));
+    ASSERT_TRUE(testing::writeFile(temp / "my tools\\edit.exe", "MZ"));
+    ASSERT_TRUE(testing::writeFile(temp / "notes.txt", "text"));
+    const Split splits[] = {
+        {"\"<dir>\\my tools\\edit.exe\"  \"a b\" c", "<dir>\\my tools\\edit.exe", "\"a b\" c"},
+        {"<dir>\\my tools\\edit.exe \"a b\"", "<dir>\\my tools\\edit.exe", "\"a b\""},
+        {"<dir>\\my tools\\edit \"a b\"", "<dir>\\my tools\\edit.exe", "\"a b\""},
+        {"\"<dir>\\notes.txt\" x", "", ""}, // no program: the shell would open it
+        {"<dir>\\missing.exe x", "", ""},
+    };
+    const auto expand = [&](std::string text) {
+        for (auto at = text.find("<dir>"); at != std::string::npos; at = text.find("<dir>")) {
+            text.replace(at, 5, temp.path());
+        }
+        return text;
+    };
+    for (const Split& split : splits) {
+        SCOPED_TRACE(split.commandLine);
+        const auto parts = splitCommandLine(toWide(expand(split.commandLine)));
+        if (*split.program == '\0') {
+            EXPECT_FALSE(parts.has_value());
+            continue;
+        }
+        ASSERT_TRUE(parts.has_value());
+        EXPECT_EQ(toUtf8(parts->program), expand(split.program));
+        EXPECT_EQ(toUtf8(parts->arguments), split.arguments);
+    }
 }
 
 } // namespace

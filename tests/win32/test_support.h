@@ -138,10 +138,13 @@ struct NamedEvent {
     UniqueHandle handle;
 };
 
-// Starts a helper program directly (not through the code under test).
-inline UniqueHandle startHelper(const std::string& commandLine) {
+// Starts a helper program directly (not through the code under test), on the desktop named
+// "Station\\Desktop" when one is given, else on the test's own.
+inline UniqueHandle startHelper(const std::string& commandLine, const std::string& desktop = {}) {
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
+    std::wstring desktopName = toWide(desktop);
+    startup.lpDesktop = desktop.empty() ? nullptr : desktopName.data();
     PROCESS_INFORMATION info{};
     std::wstring line = toWide(commandLine);
     if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, DETACHED_PROCESS, nullptr,

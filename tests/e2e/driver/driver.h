@@ -133,6 +133,8 @@ void setHostDword(const std::string& version, const std::string& name, DWORD val
 void deleteHostKey(const std::string& version);
 // "Software\Velk-Marden\dorvan5\1.4\Installer": Path, Language, Silent.
 void setUnattended(const std::string& path, const std::string& language, const std::string& silent);
+// Its "Log" value: the file an unattended run appends its log to.
+void setUnattendedLog(const std::string& logFile);
 // Removes every key under "Software\Velk-Marden" of both views.
 void clearRegistry();
 
@@ -229,8 +231,14 @@ class Installer {
   public:
     // Starts <packageFolder>\VelkInstall.exe with the package folder as its current folder.
     static Installer start(const std::string& packageFolder);
-    // Starts any program; for checking the driver itself.
-    static Installer startProgram(const std::string& path, const std::string& folder);
+    // Starts it on a window station of its own, which no screen shows: as a service or a
+    // deployment tool's account runs it, with nobody at the desktop. Its windows cannot be seen
+    // from here; only its end and its files can.
+    static Installer startUnwatched(const std::string& packageFolder);
+    // Starts any program; for checking the driver itself. `desktop`: "Station\\Desktop" to run
+    // it on, else the driver's own.
+    static Installer startProgram(const std::string& path, const std::string& folder,
+                                  const std::string& desktop = {});
 
     Installer(Installer&&) noexcept = default;
     Installer& operator=(Installer&&) noexcept = default;
@@ -270,6 +278,9 @@ class Installer {
     win32::UniqueHandle process_;
     DWORD processId_ = 0;
     std::string name_;
+    // A window station of the process's own, held while the process may still open it.
+    win32::UniqueHwinsta station_;
+    win32::UniqueHdesk desktop_;
 };
 
 } // namespace velk::e2e

@@ -2,6 +2,8 @@
 // leaves it running.
 #include <windows.h>
 
+#include <utility>
+
 #include "platform/win32/wide_text.h"
 #include "tests/e2e/driver/driver.h"
 
@@ -52,9 +54,40 @@ Installer Installer::start(const std::string& packageFolder) {
     return startProgram(packageFolder + "\\VelkInstall.exe", packageFolder);
 }
 
-Installer Installer::startProgram(const std::string& path, const std::string& folder) {
+Installer Installer::startUnwatched(const std::string& packageFolder) {
+    static int made = 0;
+    const std::string name =
+        "VelkUnwatched" + std::to_string(GetCurrentProcessId()) + "_" + std::to_string(++made);
+    win32::UniqueHwinsta station(
+        CreateWindowStationW(win32::toWide(name).c_str(), 0, WINSTA_ALL_ACCESS, nullptr));
+    if (!station) {
+        throw DriverError("cannot make the window station " + name + ": error " +
+                          std::to_string(GetLastError()));
+    }
+    // A desktop is made on the process's current window station: the new one, for that moment.
+    HWINSTA own = GetProcessWindowStation();
+    win32::UniqueHdesk desktop;
+    if (SetProcessWindowStation(station.get())) {
+        desktop.reset(CreateDesktopW(L"Default", nullptr, nullptr, 0, GENERIC_ALL, nullptr));
+        SetProcessWindowStation(own);
+    }
+    if (!desktop) {
+        throw DriverError("cannot make a desktop on " + name + ": error " +
+                          std::to_string(GetLastError()));
+    }
+    Installer installer =
+        startProgram(packageFolder + "\\VelkInstall.exe", packageFolder, name + "\\Default");
+    installer.station_ = std::move(station);
+    installer.desktop_ = std::move(desktop);
+    return installer;
+}
+
+Installer Installer::startProgram(const std::string& path, const std::string& folder,
+                                  const std::string& desktop) {
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
+    std::wstring desktopName = win32::toWide(desktop);
+    startup.lpDesktop = desktop.empty() ? nullptr : desktopName.data();
     PROCESS_INFORMATION info{};
     const std::wstring program = win32::toWide(path);
     std::wstring commandLine = L"\"" + program + L"\""; // writable, as CreateProcessW wants

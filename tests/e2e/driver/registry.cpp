@@ -94,6 +94,10 @@ void setUnattended(const std::string& path, const std::string& language,
     setString(key, "Silent", silent);
 }
 
+void setUnattendedLog(const std::string& logFile) {
+    setString(std::string(kVendorKey) + "\\dorvan5\\1.4\\Installer", "Log", logFile);
+}
+
 void clearRegistry() {
     deleteTree(kVendorKey, KEY_WOW64_32KEY);
     deleteTree(kVendorKey, KEY_WOW64_64KEY);

@@ -1,5 +1,6 @@
 #pragma once
-// Records every message box and answers confirmations from a script.
+// Records every message box and answers confirmations from a script; or, with nobody at the
+// desktop, answers each at once as the real boxes then do.
 
 #include <deque>
 #include <string>
@@ -22,12 +23,18 @@ class FakeMessageBoxes : public MessageBoxes {
     int unscriptedQuestions = 0;
     // Runs when a box is shown, after it is recorded (to look at the state the box sees).
     std::function<void()> onShow;
+    // Nobody can see the boxes: a confirmation answers No without its script.
+    bool nobodyAtDesktop = false;
 
     void error(const std::string& text) override { record("error", text); }
     void information(const std::string& text) override { record("information", text); }
     void errorReport(const std::string& text) override { record("report", text); }
+    bool seen() override { return !nobodyAtDesktop; }
     bool confirm(const std::string& text) override {
         record("confirm", text);
+        if (nobodyAtDesktop) {
+            return false;
+        }
         if (answers.empty()) {
             ++unscriptedQuestions;
             return true;

@@ -3,6 +3,7 @@
 
 #include "platform/platform.h"
 #include "tests/unit/fakes/fake_file_system.h"
+#include "tests/unit/fakes/fake_log_file.h"
 #include "tests/unit/fakes/fake_message_boxes.h"
 #include "tests/unit/fakes/fake_process_starter.h"
 #include "tests/unit/fakes/fake_registry.h"
@@ -14,7 +15,8 @@ struct FakePlatform {
     FakeFileSystem files;
     FakeMessageBoxes boxes;
     FakeProcessStarter processes;
-    Platform platform{registry, files, boxes, processes};
+    FakeLogFile log;
+    Platform platform{registry, files, boxes, processes, &log};
 };
 
 } // namespace velk::testing

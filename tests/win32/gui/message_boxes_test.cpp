@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <functional>
 #include <thread>
 #include <vector>
@@ -218,6 +219,32 @@ TEST_F(MessageBoxesTest, TheActiveWindowOwnsTheBox) {
     EXPECT_EQ(seen.owner, window);
     EXPECT_FALSE(seen.stillOpenAfterAnswer);
     DestroyWindow(window);
+}
+
+// Nobody can see the boxes: none appears (one would wait for ever), each returns at once, and a
+// question is no consent.
+TEST(UnseenMessageBoxesTest, ShowNothingAndAnswerAtOnce) {
+    Win32MessageBoxes unseen("Report Caption", false);
+    const DWORD self = GetCurrentThreadId();
+    std::atomic<bool> done{false};
+    std::atomic<bool> appeared{false};
+    std::thread watcher([&] {
+        while (!done) {
+            if (HWND box = findBox(self)) {
+                appeared = true;
+                PostMessageA(box, WM_CLOSE, 0, 0);
+            }
+            Sleep(20);
+        }
+    });
+    EXPECT_FALSE(unseen.seen());
+    unseen.error("Target Path not exist");
+    unseen.information("Library installation was successful.");
+    unseen.errorReport("Invalid data type for 'Path'.");
+    EXPECT_FALSE(unseen.confirm("Overwrite?"));
+    done = true;
+    watcher.join();
+    EXPECT_FALSE(appeared);
 }
 
 // A Yes/No dialog that, like the message box on Windows, has no Cancel: it ignores Escape.

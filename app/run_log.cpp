@@ -1,0 +1,186 @@
+#include "app/run_log.h"
+
+#include <exception>
+#include <set>
+
+#include "package/install_report.h"
+#include "platform/registry.h"
+
+namespace velk {
+
+namespace {
+
+// A text on one line of the log: the carriage returns that join the lines of a box, and any
+// other line break, become " | ".
+std::string oneLine(const std::string& text) {
+    std::string line;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\r' || text[i] == '\n') {
+            if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') {
+                ++i;
+            }
+            line += " | ";
+        } else {
+            line += text[i];
+        }
+    }
+    return line;
+}
+
+std::string quoted(const std::string& text) {
+    return "\"" + text + "\"";
+}
+
+// What each exit code tells whoever started the program.
+std::string exitMeaning(int exitCode) {
+    switch (exitCode) {
+    case 0:
+        return "the library was installed";
+    case 1:
+        return "the operation ran to its end, but files failed";
+    case 2:
+        return "nothing was installed";
+    default:
+        return "the program ends";
+    }
+}
+
+} // namespace
+
+std::string RunLog::readSetting(RegistryKey& key, const std::string& name) {
+    keyFound_ = true;
+    if (!settings_.empty()) {
+        settings_ += ", ";
+    }
+    try {
+        std::string value = key.readString(name);
+        settings_ += name + " " + quoted(oneLine(value));
+        if (name == "Log") {
+            logSetting_ = value;
+        }
+        return value;
+    } catch (const std::exception& error) {
+        settings_ += name + " cannot be read (" + oneLine(error.what()) + ")";
+        throw;
+    }
+}
+
+void RunLog::start(const std::string& packageFolder, bool anybodyAtDesktop) {
+    if (started_ || file_ == nullptr) {
+        return;
+    }
+    started_ = true;
+    const std::string defaultLog = file_->temporaryFolder() + kDefaultName;
+    std::string couldNotOpen;
+    if (!logSetting_.empty() && !file_->open(logSetting_)) {
+        couldNotOpen = logSetting_;
+    }
+    if ((logSetting_.empty() || !couldNotOpen.empty()) && !file_->open(defaultLog)) {
+        return; // nowhere to write: the run goes on without a log
+    }
+
+    const std::string version = file_->programVersion();
+    write("VelkInstall " + (version.empty() ? std::string("(no version information)") : version) +
+          " starts in the package folder " + quoted(packageFolder));
+    const std::string key =
+        std::string("the unattended-install key HKEY_LOCAL_MACHINE\\") + kUnattendedKey;
+    write(keyFound_ ? "Settings read from " + key + " (32-bit view): " + settings_
+                    : "No settings: there is no " + key + " (32-bit view)");
+    if (!couldNotOpen.empty()) {
+        write("The log named by \"Log\" cannot be opened: " + quoted(couldNotOpen) +
+              "; this log is written instead");
+    }
+    write(anybodyAtDesktop
+              ? "The desktop is visible: message boxes are shown"
+              : "Nobody is at the desktop (the window station is not visible): no message box "
+                "is shown, each counts as answered with OK");
+}
+
+void RunLog::write(const std::string& text) {
+    if (started_) {
+        file_->writeLine(text); // a line that cannot be written is passed over
+    }
+}
+
+void RunLog::box(const std::string& kind, const std::string& text, bool shown) {
+    write(kind + " box" + (shown ? std::string() : " (not shown)") + ": " + oneLine(text));
+}
+
+void RunLog::failed(const FailureList& failures) {
+    if (!started_) {
+        return;
+    }
+    for (const FailureList::Failure& failure : failures.all()) {
+        std::string line = "Failed: " + failure.path;
+        if (failure.error != 0) {
+            const std::string message = oneLine(file_->systemMessage(failure.error));
+            line += ": " + (message.empty() ? std::string("system error") : message) + " (error " +
+                    std::to_string(failure.error) + ")";
+        }
+        write(line);
+    }
+}
+
+void RunLog::installation(const WorkOutcome& outcome) {
+    failed(outcome.failures);
+    if (outcome.done()) {
+        write("The installation ran to its end: " + std::to_string(outcome.files) +
+              " file(s) copied, 0 failed");
+    } else {
+        write("The installation failed: " + std::to_string(outcome.failures.count()) +
+              " failed, so every change it had made was undone");
+        undo(outcome);
+    }
+}
+
+void RunLog::removal(const WorkOutcome& outcome) {
+    failed(outcome.failures);
+    if (outcome.done()) {
+        write("The removal ran to its end: " + std::to_string(outcome.files) +
+              " file(s) removed, 0 failed");
+    } else {
+        write("The removal failed: " + std::to_string(outcome.failures.count()) +
+              " failed, so every file it had moved was put back");
+        undo(outcome);
+    }
+}
+
+void RunLog::undo(const WorkOutcome& outcome) {
+    if (outcome.notRestored.empty()) {
+        write("The undo is complete: the target is as it was before");
+        return;
+    }
+    for (const FailureList::Failure& failure : outcome.notRestored.all()) {
+        write("Not restored: " + failure.path);
+    }
+    write("The undo could not restore " + std::to_string(outcome.notRestored.count()) + " path(s)");
+}
+
+int RunLog::end(int exitCode) {
+    write("The run ends, " + exitMeaning(exitCode) + ": exit code " + std::to_string(exitCode));
+    return exitCode;
+}
+
+void LoggedBoxes::error(const std::string& text) {
+    log_.box("Error", text, boxes_.seen());
+    boxes_.error(text);
+}
+
+void LoggedBoxes::information(const std::string& text) {
+    log_.box("Information", text, boxes_.seen());
+    boxes_.information(text);
+}
+
+bool LoggedBoxes::confirm(const std::string& text) {
+    log_.box("Confirm", text, boxes_.seen());
+    const bool yes = boxes_.confirm(text);
+    log_.write(yes ? "Answered Yes" : "Answered No");
+    return yes;
+}
+
+void LoggedBoxes::errorReport(const std::string& text) {
+    log_.box("Error report", text, boxes_.seen());
+    boxes_.errorReport(text);
+}
+
+} // namespace velk

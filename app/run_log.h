@@ -1,0 +1,83 @@
+#pragma once
+// The log of an unattended run, and of a run that nobody at the desktop can use: what the program
+// was asked, what it did and how it ended, for an administrator who has nothing else of a run on
+// a machine far away. One line for each thing said, never one for each file copied. Nothing is
+// written until the log is started; a log that cannot be opened or written changes nothing else.
+
+#include <cstddef>
+#include <string>
+
+#include "platform/log_file.h"
+#include "platform/message_boxes.h"
+
+namespace velk {
+
+class FailureList;
+class RegistryKey;
+struct WorkOutcome;
+
+// The registry key under HKEY_LOCAL_MACHINE (32-bit view) where whoever starts an unattended run
+// leaves its settings.
+inline constexpr const char* kUnattendedKey = "Software\\Velk-Marden\\dorvan5\\1.4\\Installer";
+
+class RunLog {
+  public:
+    // The log's name in the temporary folder when the unattended-install key names no file.
+    static constexpr const char* kDefaultName = "VelkInstall.log";
+
+    // `file` null: no log is ever written.
+    explicit RunLog(LogFile* file) : file_(file) {}
+
+    // Reads a value of the unattended-install key and keeps it for the log. A value that cannot
+    // be read is kept with its error, and the error passed on.
+    std::string readSetting(RegistryKey& key, const std::string& name);
+
+    // Opens the log (the file that the "Log" setting names, else kDefaultName in the temporary
+    // folder; the latter too when the named one cannot be opened) and writes the run's first
+    // lines: the program and its version, the package folder, the settings read and where from,
+    // and whether anybody is at the desktop. Only the first call does anything.
+    void start(const std::string& packageFolder, bool anybodyAtDesktop);
+    bool started() const { return started_; }
+
+    // One line, once the log is started.
+    void write(const std::string& text);
+    // A message box: its kind ("Error", "Confirm", ...), its text with its lines joined on one
+    // line, and whether it was shown.
+    void box(const std::string& kind, const std::string& text, bool shown);
+    // The end of an installation: every file or folder that failed with the system's message
+    // for it, then how many files were copied, or, when anything failed, that everything was
+    // undone and what the undo could not restore.
+    void installation(const WorkOutcome& outcome);
+    // The end of a removal, told as an installation's is.
+    void removal(const WorkOutcome& outcome);
+    // The run's last line, which ends in "exit code N"; gives `exitCode` back.
+    int end(int exitCode);
+
+  private:
+    void failed(const FailureList& failures);
+    void undo(const WorkOutcome& outcome);
+
+    LogFile* file_;
+    bool started_ = false;
+    bool keyFound_ = false;
+    std::string logSetting_; // the "Log" value, where the log goes
+    std::string settings_;   // the values read, as the log names them
+};
+
+// Message boxes that go to the run log too, shown or not.
+class LoggedBoxes : public MessageBoxes {
+  public:
+    LoggedBoxes(MessageBoxes& boxes, RunLog& log) : boxes_(boxes), log_(log) {}
+
+    void error(const std::string& text) override;
+    void information(const std::string& text) override;
+    bool confirm(const std::string& text) override;
+    void errorReport(const std::string& text) override;
+    bool seen() override { return boxes_.seen(); }
+
+  private:
+    MessageBoxes& boxes_;
+    RunLog& log_;
+};
+
+} // namespace velk
