@@ -15,7 +15,9 @@ constexpr std::uint32_t kReparsePoint = 0x400; // FILE_ATTRIBUTE_REPARSE_POINT
 constexpr unsigned long kErrorInvalidFunction = 1; // ERROR_INVALID_FUNCTION
 constexpr unsigned long kErrorNotSupported = 50;   // ERROR_NOT_SUPPORTED
 
-using Entries = std::map<std::string, DirEntry, FileNameLess>;
+// What a folder of the target holds: each name and its attributes.
+using Entries = std::map<std::string, std::uint32_t, FileNameLess>;
+constexpr std::uint32_t kDirectory = 0x10; // FILE_ATTRIBUTE_DIRECTORY
 
 // A folder of the target as the installation finds it.
 struct TargetFolder {
@@ -29,13 +31,15 @@ struct TargetFolder {
 // One file the installation puts into the target.
 struct PlannedFile {
     std::size_t folder = 0;
-    std::string name;
-    std::string source;
-    std::uint32_t sourceAttributes = 0;
-    const DirEntry* replaced = nullptr; // the file of the target it takes the place of
-    std::string slot;                   // where it is made ready (in an existing folder)
-    bool moveOldOut = false;            // the old file is moved out rather than linked
-    bool failed = false;                // known to fail before it is copied
+    const DirEntry* first = nullptr;  // the first package file listed for its place: its name
+    const FolderCopy* copy = nullptr; // the package folder of the one installed, the last listed
+    const DirEntry* entry = nullptr;  // and that file
+    const std::uint32_t* replaced = nullptr; // the attributes of the file it takes the place of
+    std::string slot;                        // where it is made ready (in an existing folder)
+    bool moveOldOut = false;                 // the old file is moved out rather than linked
+    bool failed = false;                     // known to fail before it is copied
+
+    const std::string& name() const { return first->name; }
 };
 
 class Installation {
@@ -54,7 +58,7 @@ class Installation {
 
   private:
     std::string placeOf(const PlannedFile& file) const {
-        return plan_.folderPath(file.folder) + "\\" + file.name;
+        return plan_.folderPath(file.folder) + "\\" + file.name();
     }
 
     // Lists every folder of the target that files go to, and the package folders' failures.
@@ -75,11 +79,10 @@ class Installation {
             const auto found = folders_[0].entries.find(plan_.subfolders[i - 1]);
             if (found == folders_[0].entries.end()) {
                 folder.state = TargetFolder::State::New;
-            } else if (!found->second.isFolder) {
+            } else if ((found->second & kDirectory) == 0) {
                 folder.state = TargetFolder::State::Unusable; // a file of that name
                 folder.error = kErrorAlreadyExists;
-            } else if ((found->second.attributes & kReparsePoint) != 0 ||
-                       files_.isLink(plan_.folderPath(i))) {
+            } else if ((found->second & kReparsePoint) != 0 || files_.isLink(plan_.folderPath(i))) {
                 // A link would take the files wherever it leads.
                 folder.state = TargetFolder::State::Unusable;
             } else {
@@ -93,7 +96,8 @@ class Installation {
         const FsResult listed =
             files_.enumerate(plan_.folderPath(index) + "\\*.*", [&folder](const DirEntry& entry) {
                 if (entry.name != "." && entry.name != "..") {
-                    folder.entries.emplace(entry.name, entry);
+                    folder.entries.emplace(entry.name,
+                                           entry.attributes | (entry.isFolder ? kDirectory : 0));
                 }
             });
         if (!listed) {
@@ -111,12 +115,14 @@ class Installation {
             for (const DirEntry& entry : copy.listing.files) {
                 const auto [place, added] = index[copy.into].emplace(entry.name, planned_.size());
                 if (added) {
-                    planned_.push_back(
-                        PlannedFile{copy.into, entry.name, {}, 0, nullptr, {}, false, false});
+                    PlannedFile file;
+                    file.folder = copy.into;
+                    file.first = &entry;
+                    planned_.push_back(std::move(file));
                 }
                 PlannedFile& file = planned_[place->second];
-                file.source = copy.source + "\\" + entry.name;
-                file.sourceAttributes = entry.attributes;
+                file.copy = &copy;
+                file.entry = &entry;
             }
         }
         for (PlannedFile& file : planned_) {
@@ -126,13 +132,13 @@ class Installation {
                 file.failed = true;
                 continue;
             }
-            const auto found = folder.entries.find(file.name);
+            const auto found = folder.entries.find(file.name());
             if (found == folder.entries.end()) {
                 continue;
             }
             file.replaced = &found->second;
             // Windows refuses to replace a folder or a read-only file.
-            if (found->second.isFolder || (found->second.attributes & kReadOnly) != 0) {
+            if ((found->second & (kDirectory | kReadOnly)) != 0) {
                 outcome_.failures.add(placeOf(file), kErrorAccessDenied);
                 file.failed = true;
             }
@@ -142,16 +148,23 @@ class Installation {
     // Makes every file ready in the work folder. False, with nothing changed in the target,
     // when any of them fails.
     bool stage() {
-        FileNames taken(FileNameLess{&files_});
-        for (const auto& [name, entry] : folders_[0].entries) {
-            taken.insert(name);
-        }
-        for (const PlannedFile& file : planned_) {
-            if (file.folder == 0) {
-                taken.insert(file.name);
+        // The work folder's name must be free, and none the installation puts into the target.
+        const auto taken = [this](const std::string& name) {
+            if (folders_[0].entries.count(name) != 0) {
+                return true;
             }
-        }
-        taken.insert(plan_.subfolders.begin(), plan_.subfolders.end());
+            for (const std::string& subfolder : plan_.subfolders) {
+                if (files_.compareFileNames(subfolder, name) == 0) {
+                    return true;
+                }
+            }
+            for (const PlannedFile& file : planned_) {
+                if (file.folder == 0 && files_.compareFileNames(file.name(), name) == 0) {
+                    return true;
+                }
+            }
+            return false;
+        };
         FsResult made;
         work_ = WorkFolder::create(files_, plan_.target, taken, made);
         if (!work_) {
@@ -197,7 +210,7 @@ class Installation {
         const std::string place = placeOf(file);
         std::string staged;
         if (folder.state == TargetFolder::State::New) {
-            staged = work_->at(folder.slot) + "\\" + file.name;
+            staged = work_->at(folder.slot) + "\\" + file.name();
         } else {
             const FsResult slot = work_->nextFileSlot(file.slot);
             if (!slot) {
@@ -207,21 +220,27 @@ class Installation {
             }
             staged = work_->at(file.slot);
         }
-        FsResult copied = files_.copyNewFile(file.source, staged);
-        if (copied && (file.sourceAttributes & kReadOnly) != 0) {
+        FsResult copied = files_.copyNewFile(file.copy->source + "\\" + file.entry->name, staged);
+        if (copied && (file.entry->attributes & kReadOnly) != 0) {
             copied = files_.clearReadOnly(staged);
         }
         if (!copied) {
             outcome_.failures.add(place, copied.error());
-            return; // what the copy left goes with the work folder
+            // What a copy that ran out of space wrote is deleted at once, to free that space for
+            // the copies after it.
+            files_.clearReadOnly(staged);
+            files_.deleteFile(staged);
+            return;
         }
         if (file.replaced != nullptr) {
             // A second name for the old file keeps it while the new one takes its place; a link
             // is moved out itself, whatever it leads to.
-            file.moveOldOut = !hardLinks_ || (file.replaced->attributes & kReparsePoint) != 0;
+            file.moveOldOut = !hardLinks_ || (*file.replaced & kReparsePoint) != 0;
             if (!file.moveOldOut) {
                 const FsResult linked = files_.linkFile(place, work_->oldAt(file.slot));
-                if (!linked) {
+                if (linked.error() == kErrorSharingViolation) {
+                    outcome_.failures.add(place, linked.error()); // in use: it cannot be replaced
+                } else if (!linked) {
                     file.moveOldOut = true;
                     hardLinks_ = linked.error() != kErrorInvalidFunction &&
                                  linked.error() != kErrorNotSupported;
@@ -242,7 +261,7 @@ class Installation {
             if (folders_[file.folder].state != TargetFolder::State::New) {
                 journal.changes.push_back(
                     Change{file.replaced != nullptr ? ChangeKind::Replace : ChangeKind::Add,
-                           file.folder, file.name, file.slot});
+                           file.folder, file.name(), file.slot});
                 changed.push_back(&file);
             }
         }

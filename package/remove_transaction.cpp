@@ -51,12 +51,10 @@ WorkOutcome removeInstalled(FileSystem& files, const std::string& target,
         return outcome;
     }
 
-    FileNames taken(FileNameLess{&files});
-    for (const auto& [name, entry] : present) {
-        taken.insert(name);
-    }
     FsResult made;
-    std::optional<WorkFolder> work = WorkFolder::create(files, target, taken, made);
+    std::optional<WorkFolder> work = WorkFolder::create(
+        files, target, [&present](const std::string& name) { return present.count(name) != 0; },
+        made);
     if (!work) {
         outcome.failures.add(target, made.error());
         return outcome;

@@ -109,11 +109,12 @@ bool isEmptyFolder(FileSystem& files, const std::string& folder) {
 } // namespace
 
 std::optional<WorkFolder> WorkFolder::create(FileSystem& files, const std::string& target,
-                                             const FileNames& taken, FsResult& failure) {
+                                             const std::function<bool(const std::string&)>& taken,
+                                             FsResult& failure) {
     failure = FsResult::failure(kErrorFileExists);
     for (int number = 1; number <= kNameTries; ++number) {
         const std::string name = workFolderName(number);
-        if (taken.count(name) != 0) {
+        if (taken(name)) {
             continue;
         }
         const std::string path = target + "\\" + name;

@@ -14,6 +14,7 @@
 // Files and folders are kept in numbered sub-folders of a bounded size, so that no name made
 // there looks through thousands of others.
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -28,11 +29,12 @@ namespace velk {
 
 class WorkFolder {
   public:
-    // Makes a new work folder in `target` under a name that none of `taken` has (the names the
-    // work puts into the target, and those already there), and marks it. Nothing on failure,
+    // Makes a new work folder in `target` under a name that is not `taken` (by what the work
+    // puts into the target, or by what is there already), and marks it. Nothing on failure,
     // with the reason in `failure`.
     static std::optional<WorkFolder> create(FileSystem& files, const std::string& target,
-                                            const FileNames& taken, FsResult& failure);
+                                            const std::function<bool(const std::string&)>& taken,
+                                            FsResult& failure);
     // The work folders of earlier runs in `target`: those marked as such.
     static std::vector<WorkFolder> findIn(FileSystem& files, const std::string& target);
 

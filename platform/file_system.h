@@ -20,13 +20,14 @@ struct FolderId {
 
 // --- results that carry the system's error ---------------------------------------------------
 // Win32 error codes that the callers of this interface tell apart. The values are the system's.
-inline constexpr unsigned long kErrorFileNotFound = 2;    // ERROR_FILE_NOT_FOUND
-inline constexpr unsigned long kErrorAccessDenied = 5;    // ERROR_ACCESS_DENIED
-inline constexpr unsigned long kErrorNoMoreFiles = 18;    // ERROR_NO_MORE_FILES
-inline constexpr unsigned long kErrorGenFailure = 31;     // ERROR_GEN_FAILURE
-inline constexpr unsigned long kErrorFileExists = 80;     // ERROR_FILE_EXISTS
-inline constexpr unsigned long kErrorDiskFull = 112;      // ERROR_DISK_FULL
-inline constexpr unsigned long kErrorAlreadyExists = 183; // ERROR_ALREADY_EXISTS
+inline constexpr unsigned long kErrorFileNotFound = 2;      // ERROR_FILE_NOT_FOUND
+inline constexpr unsigned long kErrorAccessDenied = 5;      // ERROR_ACCESS_DENIED
+inline constexpr unsigned long kErrorNoMoreFiles = 18;      // ERROR_NO_MORE_FILES
+inline constexpr unsigned long kErrorGenFailure = 31;       // ERROR_GEN_FAILURE
+inline constexpr unsigned long kErrorSharingViolation = 32; // ERROR_SHARING_VIOLATION
+inline constexpr unsigned long kErrorFileExists = 80;       // ERROR_FILE_EXISTS
+inline constexpr unsigned long kErrorDiskFull = 112;        // ERROR_DISK_FULL
+inline constexpr unsigned long kErrorAlreadyExists = 183;   // ERROR_ALREADY_EXISTS
 
 // The outcome of a file-system call: success, or the system's error code that made it fail (never
 // 0 then). Tests as true on success.
@@ -102,7 +103,10 @@ class FileSystem {
     // deletion. A link is moved itself, never what it leads to.
     virtual FsResult moveFile(const std::string& from, const std::string& to) = 0;
     // Gives the existing file a second name (a hard link) on the same volume: both names then
-    // lead to the same content. Fails where the file system has none, as FAT volumes.
+    // lead to the same content. Fails where the file system has none, as FAT volumes; and with
+    // kErrorSharingViolation, as a move of it would, when the file is held open by another
+    // process without sharing its deletion, so that such a file is found before it has two
+    // names.
     virtual FsResult linkFile(const std::string& existing, const std::string& link) = 0;
     // Creates a file under a name that is not taken, writes `content` to it whole and flushes it
     // to the disk before it returns. A write that fails partway leaves what it wrote.

@@ -26,6 +26,7 @@ static_assert(Win32FileSystem::kMaxPath == MAX_PATH);
 static_assert(kErrorFileNotFound == ERROR_FILE_NOT_FOUND &&
               kErrorAccessDenied == ERROR_ACCESS_DENIED &&
               kErrorNoMoreFiles == ERROR_NO_MORE_FILES && kErrorGenFailure == ERROR_GEN_FAILURE &&
+              kErrorSharingViolation == ERROR_SHARING_VIOLATION &&
               kErrorFileExists == ERROR_FILE_EXISTS && kErrorDiskFull == ERROR_DISK_FULL &&
               kErrorAlreadyExists == ERROR_ALREADY_EXISTS);
 
@@ -263,7 +264,18 @@ FsResult Win32FileSystem::moveFile(const std::string& from, const std::string& t
 }
 
 FsResult Win32FileSystem::linkFile(const std::string& existing, const std::string& link) {
-    if (CreateHardLinkW(systemPath(link).c_str(), systemPath(existing).c_str(), nullptr) == FALSE) {
+    const std::wstring source = systemPath(existing);
+    {
+        // CreateHardLink opens the file without asking for anything that another process's
+        // sharing could refuse; a move or replacement of it asks for its deletion.
+        const UniqueHandle file(CreateFileW(
+            source.c_str(), DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+            OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+        if (!file) {
+            return lastFailure();
+        }
+    }
+    if (CreateHardLinkW(systemPath(link).c_str(), source.c_str(), nullptr) == FALSE) {
         return lastFailure();
     }
     return {};

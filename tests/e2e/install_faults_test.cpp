@@ -1,11 +1,16 @@
-// End-to-end tests of installations whose copies fail: a read-only file in the target folder and
-// a target folder on a full disk, for a first installation and for an update. The failed files
-// are named in the error box, the program ends with exit code 1, every other file is copied, and
-// a file that could not be replaced stays as it was.
+// End-to-end tests of installations that fail or are killed: a read-only file in the target
+// folder and a target folder on a full disk, for a first installation and for an update; an
+// update killed at several moments and run again. The failed files are named in the error box,
+// the program ends with exit code 1, and the target is left exactly as it was.
+#include <windows.h>
+
 #include <cstdlib>
+#include <map>
 #include <string>
 #include <vector>
 
+#include "platform/win32/unique_handles.h"
+#include "platform/win32/win32_file_system.h"
 #include "tests/e2e/driver/e2e_fixture.h"
 
 namespace velk::e2e {
@@ -44,13 +49,16 @@ class InstallFaultsE2E : public E2ETest {
         return usr;
     }
 
-    // Waits for the error box, checks it names exactly the `failed` paths, and closes it.
-    static void expectFailureBox(const Installer& app, const Names& failed) {
+    // Waits for the error box, checks it names exactly the `failed` paths, the system's message
+    // for the first failure's `error` and that `nothingChanged`, and closes it.
+    static void expectFailureBox(const Installer& app, const Names& failed, DWORD error,
+                                 const std::string& nothingChanged) {
         std::string text = "Library installation failed: " + std::to_string(failed.size()) +
                            " file(s) could not be copied.";
         for (const std::string& path : failed) {
             text += "\r" + path;
         }
+        text += "\r" + win32::systemErrorText(error) + ".\r" + nothingChanged;
         const MessageBoxView box = app.waitForMessageBox();
         EXPECT_EQ(box.caption, "Error");
         EXPECT_EQ(box.icon, BoxIcon::Error);
@@ -61,7 +69,11 @@ class InstallFaultsE2E : public E2ETest {
     HostFolders host;
 };
 
-TEST_F(InstallFaultsE2E, AReadOnlyFileInTheTargetIsReportedAndKeptAndEverythingElseIsCopied) {
+const char* const kNothingInstalled = "Nothing was installed.";
+const char* const kNothingChanged =
+    "Nothing was changed: the library installed before is as it was.";
+
+TEST_F(InstallFaultsE2E, AReadOnlyFileInTheTargetIsReportedAndNothingIsCopied) {
     addHost();
     const std::string package =
         makePackage(work() + "\\pkg", {.description = kDescription,
@@ -78,18 +90,16 @@ TEST_F(InstallFaultsE2E, AReadOnlyFileInTheTargetIsReportedAndKeptAndEverythingE
               "File a.zfb is already exists in the target directory!\rDo you want to continue ?");
     question.answer("&Yes");
 
-    expectFailureBox(app, {target("a.zfb")});
+    expectFailureBox(app, {target("a.zfb")}, ERROR_ACCESS_DENIED, kNothingInstalled);
 
     EXPECT_EQ(app.waitForExit(), 1u);
     EXPECT_EQ(readFile(target("a.zfb")), "old a");
-    EXPECT_EQ(filesIn(host.usr), (Names{"Demo.lin", "a.zfb", "b.zfb", "texts.txt"}));
-    EXPECT_EQ(readFile(target("b.zfb")), "b block");
-    EXPECT_EQ(readFile(target("texts.txt")), "english texts");
-    EXPECT_EQ(readFile(target("English\\texts.txt")), "english texts");
+    EXPECT_EQ(filesIn(host.usr), (Names{"a.zfb"}));
+    EXPECT_EQ(foldersIn(host.usr), Names{});
 }
 
 // Needs the small file system of full_disk_test.sh (addHostOnFullDisk); skipped without it.
-TEST_F(InstallFaultsE2E, AFullDiskFailsTheCopiesOfAFileTooBigAndTheBaseFilesAreCopied) {
+TEST_F(InstallFaultsE2E, AFullDiskFailsTheCopiesOfAFileTooBigAndNothingIsInstalled) {
     const std::string usr = addHostOnFullDisk();
     if (usr.empty()) {
         GTEST_SKIP() << "VELK_E2E_FULL_DISK names no small file system (full_disk_test.sh)";
@@ -107,14 +117,12 @@ TEST_F(InstallFaultsE2E, AFullDiskFailsTheCopiesOfAFileTooBigAndTheBaseFilesAreC
     Installer app = Installer::start(package);
     app.mainWindow().button("Install").click();
 
-    expectFailureBox(app, {target("English\\big.zfb"), target("big.zfb")});
+    expectFailureBox(app, {target("English\\big.zfb"), target("big.zfb")}, ERROR_DISK_FULL,
+                     kNothingInstalled);
 
     EXPECT_EQ(app.waitForExit(), 1u);
-    EXPECT_EQ(readFile(target("a.zfb")), "a block");
-    EXPECT_EQ(readFile(target("b.zfb")), "b block");
-    EXPECT_EQ(readFile(target("texts.txt")), "base texts");
-    EXPECT_EQ(readFile(target("Demo.lin")), kDescription);
-    EXPECT_TRUE(folderExists(target("English")));
+    EXPECT_EQ(filesIn(usr), Names{});
+    EXPECT_EQ(foldersIn(usr), Names{});
     removeTree(usr);
 }
 
@@ -125,7 +133,7 @@ TEST_F(InstallFaultsE2E, AFullDiskUpdateKeepsTheOldFileAndTheOldDescriptionByteF
         GTEST_SKIP() << "VELK_E2E_FULL_DISK names no small file system (full_disk_test.sh)";
     }
     // Version 1.0 is installed: its big.zfb takes 100 KiB of the 256. Version 2.0's big.zfb of
-    // 200 KiB does not fit beside it, so it cannot replace it.
+    // 200 KiB does not fit beside it, so the update cannot be made.
     const std::string oldDescription = "[About]\r\nName=Demo\r\nVersion=1.0\r\n"
                                        "[Dorvan]\r\nDorvan5_14=Yes\r\n";
     const std::string oldBig(100 * 1024, 'o');
@@ -143,14 +151,79 @@ TEST_F(InstallFaultsE2E, AFullDiskUpdateKeepsTheOldFileAndTheOldDescriptionByteF
                              "Do you want to install the library Demo 2.0 ?");
     question.answer("&Yes");
 
-    expectFailureBox(app, {target("big.zfb")});
+    expectFailureBox(app, {target("big.zfb")}, ERROR_DISK_FULL, kNothingChanged);
 
     EXPECT_EQ(app.waitForExit(), 1u);
-    EXPECT_EQ(filesIn(usr), (Names{"Demo.lin", "a.zfb", "big.zfb"})); // no temporary file
+    EXPECT_EQ(filesIn(usr), (Names{"Demo.lin", "a.zfb", "big.zfb"}));
+    EXPECT_EQ(foldersIn(usr), Names{}); // nothing of the work stays
     EXPECT_TRUE(readFile(target("big.zfb")) == oldBig);
     EXPECT_EQ(readFile(target("Demo.lin")), oldDescription);
-    EXPECT_EQ(readFile(target("a.zfb")), "new a");
+    EXPECT_EQ(readFile(target("a.zfb")), "old a");
     removeTree(usr);
+}
+
+// An update killed while it makes its files ready, while it puts them in place, and while it
+// deletes the old ones, then run again, unattended: the second run finishes or undoes the first
+// before it does anything else, and itself fails (a package file is in use), so the target holds
+// what that recovery made of it: one version whole, the old or the new.
+TEST_F(InstallFaultsE2E, AnUpdateKilledAndRunAgainLeavesOneVersionWhole) {
+    addHost(work() + "\\usr");
+    const std::string oldDescription = "[About]\r\nName=Demo\r\nVersion=1.0\r\n";
+    PackageContents contents{.description = kDescription};
+    std::map<std::string, std::string> oldTree{{"Demo.lin", oldDescription},
+                                               {"only-old.zfb", "old only"},
+                                               {"English\\texts.txt", "old english"}};
+    std::map<std::string, std::string> newTree{{"Demo.lin", kDescription},
+                                               {"only-old.zfb", "old only"},
+                                               {"English\\texts.txt", "new english"},
+                                               {"texts.txt", "new english"}};
+    for (int i = 0; i < 300; ++i) {
+        const std::string name = "lib" + std::to_string(1000 + i) + ".zfb";
+        contents.files["Libs\\" + name] = "new " + name;
+        oldTree[name] = "old " + name;
+        newTree[name] = "new " + name;
+    }
+    contents.files["Libs\\English\\texts.txt"] = "new english";
+    const std::string package = makePackage(work() + "\\pkg", contents);
+    // The tree below the target: each file's path and content.
+    const auto tree = [this] {
+        std::map<std::string, std::string> found;
+        for (const std::string& folder : {std::string(), std::string("English\\")}) {
+            for (const std::string& name : filesIn(target(folder))) {
+                found[folder + name] = readFile(target(folder + name));
+            }
+        }
+        return found;
+    };
+    const std::string workFolder = target("~VelkInstall.work\\");
+
+    for (const char* moment : {"begun", "journal", "committed"}) {
+        SCOPED_TRACE(moment);
+        removeTree(host.usr);
+        for (const auto& [path, content] : oldTree) {
+            writeFile(target(path), content);
+        }
+        setUnattended(host.usr, "English", "activated");
+        {
+            Installer killed = Installer::start(package);
+            waitUntil([&] { return fileExists(workFolder + moment) || !killed.running(); },
+                      std::string("the update's ") + moment, kStartTimeout);
+            killed.kill();
+        }
+
+        win32::UniqueHandle held(CreateFileA((package + "\\Libs\\lib1000.zfb").c_str(),
+                                             GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                                             FILE_ATTRIBUTE_NORMAL, nullptr));
+        ASSERT_TRUE(held);
+        Installer again = Installer::start(package);
+        EXPECT_EQ(again.waitForExit(Milliseconds(120000)), 1u);
+        held = win32::UniqueHandle(nullptr);
+
+        const auto left = tree();
+        EXPECT_TRUE(left == oldTree || left == newTree);
+        EXPECT_EQ(foldersIn(host.usr), Names{"English"});
+    }
+    setUnattended("", "", "");
 }
 
 } // namespace

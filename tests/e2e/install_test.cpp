@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "platform/win32/unique_handles.h"
+#include "platform/win32/win32_file_system.h"
 #include "tests/e2e/driver/e2e_fixture.h"
 
 namespace velk::e2e {
@@ -128,9 +129,14 @@ TEST_F(InstallE2E, ASilentValueWithATrailingBlankIsNoUnattendedRun) {
     EXPECT_EQ(app.waitForExit(), 0u);
 }
 
-TEST_F(InstallE2E, AFileHeldOpenByAnotherProcessIsReportedAndEverythingElseIsCopied) {
+TEST_F(InstallE2E, AnUpdateWithAFileInUseLeavesTheOldVersionByteForByte) {
+    // Version 1.0 is installed; its b.zfb is held open without sharing by this test process,
+    // another process than the installer, until the installer has ended.
+    const std::string oldDescription = "[About]\r\nName=Demo\r\nVersion=1.0\r\n";
+    writeFile(target("Demo.lin"), oldDescription);
+    writeFile(target("a.zfb"), "old a");
     writeFile(target("b.zfb"), "old b");
-    // Held open without sharing by this test process until the installer has ended.
+    writeFile(target("German\\texts.txt"), "old german");
     win32::UniqueHandle held(CreateFileA(target("b.zfb").c_str(), GENERIC_READ | GENERIC_WRITE, 0,
                                          nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     ASSERT_TRUE(held) << "cannot open " << target("b.zfb") << ": error " << GetLastError();
@@ -138,21 +144,27 @@ TEST_F(InstallE2E, AFileHeldOpenByAnotherProcessIsReportedAndEverythingElseIsCop
 
     app.mainWindow().button("Install").click();
     expectBox(app, "Confirm",
-              "File b.zfb is already exists in the target directory!\rDo you want to continue ?",
+              "Library Demo 1.0 is already installed in the target directory!\r"
+              "Do you want to install the library Demo 2.0 ?",
               "&Yes");
     const MessageBoxView box = app.waitForMessageBox();
     EXPECT_EQ(box.caption, "Error");
     EXPECT_EQ(box.icon, BoxIcon::Error);
-    EXPECT_EQ(box.text,
-              "Library installation failed: 1 file(s) could not be copied.\r" + target("b.zfb"));
+    EXPECT_EQ(box.text, "Library installation failed: 1 file(s) could not be copied.\r" +
+                            target("b.zfb") + "\r" +
+                            win32::systemErrorText(ERROR_SHARING_VIOLATION) + "." +
+                            "\rNothing was changed: the library installed before is as it was.");
     box.answer("OK");
 
     EXPECT_EQ(app.waitForExit(), 1u);
     held = win32::UniqueHandle(nullptr);
+    EXPECT_EQ(filesIn(host.usr), (Names{"Demo.lin", "a.zfb", "b.zfb"}));
+    EXPECT_EQ(foldersIn(host.usr), (Names{"German"}));
+    EXPECT_EQ(filesIn(target("German")), (Names{"texts.txt"}));
+    EXPECT_EQ(readFile(target("Demo.lin")), oldDescription);
+    EXPECT_EQ(readFile(target("a.zfb")), "old a");
     EXPECT_EQ(readFile(target("b.zfb")), "old b");
-    EXPECT_EQ(readFile(target("a.zfb")), "a block");
-    EXPECT_EQ(readFile(target("texts.txt")), "german texts");
-    EXPECT_EQ(filesIn(target("German")), (Names{"extra.txt", "texts.txt"}));
+    EXPECT_EQ(readFile(target("German\\texts.txt")), "old german");
 }
 
 TEST_F(InstallE2E, RemovalAnsweredNoKeepsEverythingAndYesDeletesTheBaseFiles) {
@@ -232,8 +244,8 @@ TEST_F(InstallE2E, ALongInstallationKeepsTheWindowAnsweringAndShowsItsProgress) 
                 continue; // gone meanwhile: the work has ended
             }
             EXPECT_GE(static_cast<LRESULT>(position), last) << "check " << checks;
-            if (position > 0) { // the count has come, with the number of files to copy
-                EXPECT_EQ(range, static_cast<DWORD_PTR>(kFiles + 1));
+            if (position > 0) { // the count has come: each file made ready, then put in place
+                EXPECT_EQ(range, static_cast<DWORD_PTR>(2 * (kFiles + 1)));
             }
             last = static_cast<LRESULT>(position);
             if (++barSeen == 1) {

@@ -364,8 +364,10 @@ TEST_F(FileSystemTest, FileHeldOpenByAnotherProgramCannotBeReplacedDeletedOrRead
         ASSERT_TRUE(holder.holding());
 
         EXPECT_FALSE(files.replaceFile(fresh, target));
-        EXPECT_FALSE(files.deleteFile(target));
-        EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_SHARING_VIOLATION));
+        EXPECT_EQ(files.moveFile(target, temp / "aside").error(),
+                  static_cast<unsigned long>(ERROR_SHARING_VIOLATION));
+        EXPECT_EQ(files.deleteFile(target).error(),
+                  static_cast<unsigned long>(ERROR_SHARING_VIOLATION));
         EXPECT_EQ(readError(target), "Cannot open file \"" + target + "\". " +
                                          systemErrorText(ERROR_SHARING_VIOLATION));
     }
@@ -373,6 +375,36 @@ TEST_F(FileSystemTest, FileHeldOpenByAnotherProgramCannotBeReplacedDeletedOrRead
     EXPECT_TRUE(files.replaceFile(fresh, target));
     EXPECT_EQ(files.readFile(target), "new content");
     EXPECT_TRUE(files.deleteFile(target));
+}
+
+// What undoable work uses: a hidden folder, a file written whole and flushed under a new name
+// and renamed into place, a second name for a file, a folder moved whole; a move never replaces.
+TEST_F(FileSystemTest, WritesMovesAndLinksForWorkThatCanBeUndone) {
+    const std::string work = temp / "work";
+    ASSERT_TRUE(files.createHiddenFolder(work));
+    EXPECT_NE(attributesOf(work) & FILE_ATTRIBUTE_HIDDEN, 0u);
+    EXPECT_TRUE(files.createHiddenFolder(work).nameTaken());
+
+    const std::string journal = work + "\\journal";
+    ASSERT_TRUE(files.writeNewFile(journal + ".tmp", "changes\n"));
+    EXPECT_TRUE(files.writeNewFile(journal + ".tmp", "again").nameTaken());
+    ASSERT_TRUE(files.moveFile(journal + ".tmp", journal));
+    EXPECT_EQ(contentOf(journal), "changes\n");
+    EXPECT_FALSE(files.fileExists(journal + ".tmp"));
+    ASSERT_TRUE(writeFile(temp / "other", "other"));
+    EXPECT_TRUE(files.moveFile(temp / "other", journal).nameTaken());
+    EXPECT_EQ(contentOf(journal), "changes\n");
+
+    ASSERT_TRUE(files.linkFile(journal, work + "\\journal.old"));
+    EXPECT_TRUE(files.deleteFile(journal));
+    EXPECT_EQ(contentOf(work + "\\journal.old"), "changes\n");
+
+    ASSERT_TRUE(files.moveFile(work, temp / "moved"));
+    EXPECT_EQ(contentOf(temp / "moved\\journal.old"), "changes\n");
+    EXPECT_FALSE(files.removeFolder(temp / "moved"));
+    EXPECT_TRUE(files.deleteFile(temp / "moved\\journal.old"));
+    EXPECT_TRUE(files.removeFolder(temp / "moved"));
+    EXPECT_FALSE(files.folderExists(temp / "moved"));
 }
 
 TEST_F(FileSystemTest, ReadsWholeFilesSharedForReadingOnly) {

@@ -31,7 +31,6 @@ constexpr std::uint32_t kAttrReparsePoint = 0x400;
 
 constexpr unsigned long kErrorInvalidFunction = 1;
 constexpr unsigned long kErrorPathNotFound = 3;
-constexpr unsigned long kErrorSharingViolation = 32;
 constexpr unsigned long kErrorNetNameDeleted = 64;
 constexpr unsigned long kErrorDirNotEmpty = 145;
 
@@ -474,10 +473,12 @@ class FakeFileSystem : public FileSystem {
         if (has(link)) {
             return FsResult::failure(kErrorAlreadyExists);
         }
+        if (source->locked) {
+            return FsResult::failure(kErrorSharingViolation);
+        }
         Node second = *source;
         second.path = normalise(link);
         second.sequence = nextSequence_++;
-        second.locked = false; // another name, not the handle that holds the file open
         nodes_[key(second.path)] = second;
         return {};
     }
