@@ -287,6 +287,25 @@ void finishChanges(FileSystem& files, WorkFolder& work, const Journal& journal,
     work.remove();
 }
 
+bool concludeChanges(FileSystem& files, WorkFolder& work, const std::string& target,
+                     const Journal& journal, WorkOutcome& outcome, WorkProgress& progress) {
+    if (outcome.failures.empty()) {
+        const FsResult committed = work.commit();
+        if (!committed) {
+            outcome.failures.add(work.path(), committed.error());
+        }
+    }
+    if (!outcome.failures.empty()) {
+        undoChanges(files, work, target, journal, outcome.notRestored);
+        if (outcome.notRestored.empty() && work.dropJournal()) {
+            work.remove();
+        }
+        return false;
+    }
+    finishChanges(files, work, journal, progress);
+    return true;
+}
+
 FailureList recoverInterruptedWork(FileSystem& files, const std::string& target,
                                    std::vector<WorkFolder>& interrupted, WorkProgress& progress) {
     FailureList notRestored;
