@@ -309,7 +309,6 @@ bool concludeChanges(FileSystem& files, WorkFolder& work, const std::string& tar
 FailureList recoverInterruptedWork(FileSystem& files, const std::string& target,
                                    std::vector<WorkFolder>& interrupted, WorkProgress& progress) {
     FailureList notRestored;
-    progress.setTotal(0);
     for (WorkFolder& work : interrupted) {
         std::optional<Journal> journal;
         bool committed = false;
@@ -318,6 +317,13 @@ FailureList recoverInterruptedWork(FileSystem& files, const std::string& target,
             continue;
         }
         if (committed) {
+            std::size_t oldFiles = 0;
+            for (const Change& change : journal->changes) {
+                if (change.kind == ChangeKind::Replace || change.kind == ChangeKind::Remove) {
+                    ++oldFiles;
+                }
+            }
+            progress.setTotal(oldFiles);
             finishChanges(files, work, *journal, progress);
             continue;
         }
