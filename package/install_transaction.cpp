@@ -299,21 +299,7 @@ class Installation {
             }
             progress_.step();
         }
-        if (outcome_.failures.empty()) {
-            const FsResult committed = work_->commit();
-            if (!committed) {
-                outcome_.failures.add(work_->path(), committed.error());
-            }
-        }
-        if (!outcome_.failures.empty()) {
-            undoChanges(files_, *work_, plan_.target, journal, outcome_.notRestored);
-            if (outcome_.notRestored.empty() && work_->dropJournal()) {
-                work_->remove();
-            }
-            return false;
-        }
-        finishChanges(files_, *work_, journal, progress_);
-        return true;
+        return concludeChanges(files_, *work_, plan_.target, journal, outcome_, progress_);
     }
 
     FileSystem& files_;

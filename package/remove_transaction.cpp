@@ -84,21 +84,9 @@ WorkOutcome removeInstalled(FileSystem& files, const std::string& target,
         }
         progress.step();
     }
-    if (outcome.failures.empty()) {
-        const FsResult committed = work->commit();
-        if (!committed) {
-            outcome.failures.add(work->path(), committed.error());
-        }
+    if (concludeChanges(files, *work, target, journal, outcome, progress)) {
+        outcome.files = journal.changes.size();
     }
-    if (!outcome.failures.empty()) {
-        undoChanges(files, *work, target, journal, outcome.notRestored);
-        if (outcome.notRestored.empty() && work->dropJournal()) {
-            work->remove();
-        }
-        return outcome;
-    }
-    finishChanges(files, *work, journal, progress);
-    outcome.files = journal.changes.size();
     return outcome;
 }
 

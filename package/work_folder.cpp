@@ -287,10 +287,28 @@ void finishChanges(FileSystem& files, WorkFolder& work, const Journal& journal,
     work.remove();
 }
 
+bool concludeChanges(FileSystem& files, WorkFolder& work, const std::string& target,
+                     const Journal& journal, WorkOutcome& outcome, WorkProgress& progress) {
+    if (outcome.failures.empty()) {
+        const FsResult committed = work.commit();
+        if (!committed) {
+            outcome.failures.add(work.path(), committed.error());
+        }
+    }
+    if (!outcome.failures.empty()) {
+        undoChanges(files, work, target, journal, outcome.notRestored);
+        if (outcome.notRestored.empty() && work.dropJournal()) {
+            work.remove();
+        }
+        return false;
+    }
+    finishChanges(files, work, journal, progress);
+    return true;
+}
+
 FailureList recoverInterruptedWork(FileSystem& files, const std::string& target,
                                    std::vector<WorkFolder>& interrupted, WorkProgress& progress) {
     FailureList notRestored;
-    progress.setTotal(0);
     for (WorkFolder& work : interrupted) {
         std::optional<Journal> journal;
         bool committed = false;
@@ -299,6 +317,13 @@ FailureList recoverInterruptedWork(FileSystem& files, const std::string& target,
             continue;
         }
         if (committed) {
+            std::size_t oldFiles = 0;
+            for (const Change& change : journal->changes) {
+                if (change.kind == ChangeKind::Replace || change.kind == ChangeKind::Remove) {
+                    ++oldFiles;
+                }
+            }
+            progress.setTotal(oldFiles);
             finishChanges(files, work, *journal, progress);
             continue;
         }

@@ -82,6 +82,12 @@ void undoChanges(FileSystem& files, WorkFolder& work, const std::string& target,
 void finishChanges(FileSystem& files, WorkFolder& work, const Journal& journal,
                    WorkProgress& progress);
 
+// Ends work whose changes of `journal` were all made, or as far as they were when the first of
+// `outcome`'s failures came: commits and finishes them when there was none, or undoes them (the
+// undo's failures added to `outcome`). True when they were committed.
+bool concludeChanges(FileSystem& files, WorkFolder& work, const std::string& target,
+                     const Journal& journal, WorkOutcome& outcome, WorkProgress& progress);
+
 // Finishes or undoes the work of every earlier run that was killed in `target`: the target then
 // holds one version whole. Returns the places that could not be put back (the work folder and
 // its journal then stay, for a later run to try again).
