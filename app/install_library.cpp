@@ -48,7 +48,9 @@ void TFormInstall::installLibrary() {
         }
     }
 
-    // Questions. The base files are listed once and the listing serves the work too.
+    // Questions. The base files are listed once and the listing serves the work too. From the
+    // listing to the end of the installation the controls stay disabled.
+    std::optional<InputHold> held;
     std::optional<PackageListing> baseFiles;
     const std::string installedDescription = target + "\\" + descriptionFile;
     const bool installedBefore = files.fileExists(installedDescription);
@@ -64,6 +66,7 @@ void TFormInstall::installLibrary() {
             // Looking for thousands of files must not hold up the window: it runs as long work,
             // and the questions follow in the files' order.
             std::vector<std::string> existing;
+            held.emplace(*this);
             runWork("Installing the library", [&](WorkProgress&) {
                 baseFiles = packageFiles(files, libsFolder);
                 for (const DirEntry& entry : baseFiles->files) {

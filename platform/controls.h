@@ -20,6 +20,9 @@ class ControlView {
   public:
     virtual ~ControlView() = default;
     virtual void refresh() = 0;
+    // Only the enabled state changed. A view that can show that alone overrides this: long work
+    // disables and enables every control, and a whole refresh of each would hold up the window.
+    virtual void enabledChanged(bool /*enabled*/) { refresh(); }
 };
 
 class Control {
@@ -31,8 +34,12 @@ class Control {
 
     bool enabled() const { return enabled_; }
     void setEnabled(bool enabled) {
-        enabled_ = enabled;
-        changed();
+        if (enabled != enabled_) {
+            enabled_ = enabled;
+            if (view_ != nullptr) {
+                view_->enabledChanged(enabled);
+            }
+        }
     }
     void bindView(ControlView* view) { view_ = view; }
 

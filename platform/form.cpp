@@ -1,7 +1,5 @@
 #include "platform/form.h"
 
-#include <utility>
-
 #include "platform/scope_exit.h"
 
 namespace velk {
@@ -22,26 +20,30 @@ void FormView::runWork(const std::string&, const Work& work) {
     work(progress);
 }
 
-void Form::runWork(const std::string& reason, const Work& work) {
-    std::vector<std::pair<Control*, bool>> enabling;
-    for (const ControlLayout& control : layout().controls) {
+Form::InputHold::InputHold(Form& form) {
+    for (const ControlLayout& control : form.layout().controls) {
         // Texts, frames and pictures take no input: they stay as they are, readable.
         if (control.kind != ControlKind::Label && control.kind != ControlKind::GroupBox &&
             control.kind != ControlKind::Picture) {
-            enabling.emplace_back(control.control, control.control->enabled());
+            enabling_.emplace_back(control.control, control.control->enabled());
         }
     }
-    working_ = true;
-    // Undone however the work ends, an error included.
-    const auto restore = scopeExit([this, &enabling] {
-        working_ = false;
-        for (auto& [control, enabled] : enabling) {
-            control->setEnabled(enabled);
-        }
-    });
-    for (auto& [control, enabled] : enabling) {
+    for (auto& [control, enabled] : enabling_) {
         control->setEnabled(false);
     }
+}
+
+Form::InputHold::~InputHold() {
+    for (auto& [control, enabled] : enabling_) {
+        control->setEnabled(enabled);
+    }
+}
+
+void Form::runWork(const std::string& reason, const Work& work) {
+    const InputHold held(*this);
+    working_ = true;
+    // Undone however the work ends, an error included.
+    const auto ended = scopeExit([this] { working_ = false; });
     if (view_ != nullptr) {
         view_->runWork(reason, work);
     } else {

@@ -7,6 +7,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/controls.h"
@@ -134,9 +135,23 @@ class Form {
         return view_ != nullptr ? view_->showModal() : ModalResult::None;
     }
 
-    // Runs long work (FormView::runWork) with every control of the window that takes input
-    // disabled and closing refused; afterwards each is enabled as it was before. Without a view the
-    // work runs right here.
+    // Every control of the window that takes input disabled for as long as this lives, and
+    // afterwards enabled as it was before. Long work holds it; a task of several works and the
+    // questions between them holds it across all of them, so that the controls are not enabled
+    // and disabled again in between (each change repaints them while the window should answer).
+    class InputHold {
+      public:
+        explicit InputHold(Form& form);
+        InputHold(const InputHold&) = delete;
+        InputHold& operator=(const InputHold&) = delete;
+        ~InputHold();
+
+      private:
+        std::vector<std::pair<Control*, bool>> enabling_;
+    };
+
+    // Runs long work (FormView::runWork) with an InputHold and closing refused. Without a view
+    // the work runs right here.
     void runWork(const std::string& reason, const Work& work);
     bool working() const { return working_; }
 

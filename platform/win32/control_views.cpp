@@ -408,6 +408,12 @@ class RadioGroupView : public Win32ControlView {
             setEnabled(button, group_.enabled());
         }
     }
+    void enabledChanged(bool enabled) override {
+        Win32ControlView::enabledChanged(enabled);
+        for (const auto& button : buttons_) {
+            button->enabledChanged(enabled);
+        }
+    }
     void rescale(const ControlPlace& place, HFONT font, int dpi) override {
         place_ = place;
         Win32ControlView::rescale(place, font, dpi);

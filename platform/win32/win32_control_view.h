@@ -31,6 +31,12 @@ class Win32ControlView : public ControlView {
         InvalidateRect(hwnd_, nullptr, TRUE);
     }
 
+    void enabledChanged(bool enabled) override {
+        if (hwnd_ != nullptr && (IsWindowEnabled(hwnd_) != FALSE) != enabled) {
+            EnableWindow(hwnd_, enabled ? TRUE : FALSE);
+        }
+    }
+
   protected:
     HWND hwnd_ = nullptr;
 };

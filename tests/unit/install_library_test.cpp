@@ -174,6 +174,9 @@ TEST_F(InstallLibrary, AsksForEachExistingFileInEnumerationOrderAndNoStopsBefore
     fake.files.addFile(target("texts.txt"), "old texts");
     TFormInstall& window = start();
     fake.boxes.answers = {true, false, true};
+    // The controls stay disabled from the listing through the questions, and come back after.
+    std::vector<bool> installEnabledAtBox;
+    fake.boxes.onShow = [&] { installEnabledAtBox.push_back(window.btInstall.enabled()); };
 
     window.btInstall.click();
 
@@ -187,6 +190,8 @@ TEST_F(InstallLibrary, AsksForEachExistingFileInEnumerationOrderAndNoStopsBefore
     EXPECT_THAT(logged("copy"), IsEmpty());
     EXPECT_EQ(fake.files.content(target("texts.txt")), "old texts");
     EXPECT_FALSE(window.closed());
+    EXPECT_THAT(installEnabledAtBox, ElementsAre(false, false));
+    EXPECT_TRUE(window.btInstall.enabled());
 }
 
 TEST_F(InstallLibrary, YesToEveryExistingFileInstalls) {
