@@ -25,6 +25,9 @@ void TFormInstall::btInstallClick() {
 void TFormInstall::installLibrary() {
     FileSystem& files = platform_.files;
     MessageBoxes& boxes = platform_.boxes;
+    // The controls stay disabled from the click to the end, through the questions: enabling
+    // and disabling them between the steps would repaint them while the window should answer.
+    const InputHold held(*this);
 
     const std::string libsFolder = packageFolder + "Libs";
     const std::optional<std::string> usable =
@@ -48,9 +51,7 @@ void TFormInstall::installLibrary() {
         }
     }
 
-    // Questions. The base files are listed once and the listing serves the work too. From the
-    // listing to the end of the installation the controls stay disabled.
-    std::optional<InputHold> held;
+    // Questions. The base files are listed once and the listing serves the work too.
     std::optional<PackageListing> baseFiles;
     const std::string installedDescription = target + "\\" + descriptionFile;
     const bool installedBefore = files.fileExists(installedDescription);
@@ -66,7 +67,6 @@ void TFormInstall::installLibrary() {
             // Looking for thousands of files must not hold up the window: it runs as long work,
             // and the questions follow in the files' order.
             std::vector<std::string> existing;
-            held.emplace(*this);
             runWork("Installing the library", [&](WorkProgress&) {
                 baseFiles = packageFiles(files, libsFolder);
                 for (const DirEntry& entry : baseFiles->files) {

@@ -17,6 +17,8 @@ namespace velk {
 void TFormInstall::btRemoveClick() {
     FileSystem& files = platform_.files;
     MessageBoxes& boxes = platform_.boxes;
+    // The controls stay disabled from the click to the end, through the questions.
+    const InputHold held(*this);
 
     const std::string libsFolder = packageFolder + "Libs";
     const std::optional<std::string> usable =

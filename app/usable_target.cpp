@@ -74,23 +74,40 @@ bool liesInLibs(FileSystem& files, const std::string& target, const std::string&
 
 std::optional<std::string> TFormInstall::usableTarget(const std::string& libsFolder,
                                                       const std::string& insideLibs) {
+    enum class Problem { None, Missing, InsideLibs, NoLibs };
     FileSystem& files = platform_.files;
-    // The one form of the target that everything below uses: Windows drops trailing blanks and
-    // dots of the last name when it opens a path, but a name composed below it would keep them.
-    // A full path also stays put when listing a package folder makes that the current folder.
-    const std::string target = files.fullPath(eInstallDir.text());
-    if (!files.folderExists(target)) {
+    const std::string text = eInstallDir.text();
+    std::string target;
+    Problem problem = Problem::None;
+    // Telling folders apart opens every folder above them, which can take a while (a network
+    // share): it runs as long work, and what it found is reported afterwards.
+    runWork("Checking the target folder", [&](WorkProgress&) {
+        // The one form of the target that everything below uses: Windows drops trailing blanks
+        // and dots of the last name when it opens a path, but a name composed below it would
+        // keep them. A full path also stays put when listing a package folder makes that the
+        // current folder.
+        target = files.fullPath(text);
+        if (!files.folderExists(target)) {
+            problem = Problem::Missing;
+        } else if (liesInLibs(files, target, libsFolder)) {
+            problem = Problem::InsideLibs;
+        } else if (!files.folderExists(libsFolder)) {
+            problem = Problem::NoLibs;
+        }
+    });
+    switch (problem) {
+    case Problem::None:
+        return target;
+    case Problem::Missing:
         platform_.boxes.error("Target Path not exist, cannot be installed.");
-        return std::nullopt;
-    }
-    if (liesInLibs(files, target, libsFolder)) {
+        break;
+    case Problem::InsideLibs:
         platform_.boxes.error(insideLibs);
-        return std::nullopt;
+        break;
+    case Problem::NoLibs:
+        break;
     }
-    if (!files.folderExists(libsFolder)) {
-        return std::nullopt;
-    }
-    return target;
+    return std::nullopt;
 }
 
 } // namespace velk

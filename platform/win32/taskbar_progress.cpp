@@ -14,6 +14,9 @@ namespace velk::win32 {
 
 namespace {
 
+// How long a bar must have been wanted before the button gets one.
+constexpr ULONGLONG kLongWorkMs = 500;
+
 struct Release {
     void operator()(ITaskbarList3* list) const { list->Release(); }
 };
@@ -85,7 +88,35 @@ DWORD WINAPI TaskbarProgress::threadMain(void* self) {
     return 0;
 }
 
+// Waits until a bar has been wanted for kLongWorkMs without a break; false when the end is asked
+// for first.
+bool TaskbarProgress::waitForLongWork() {
+    ULONGLONG wantedSince = 0; // 0: no bar wanted now
+    for (;;) {
+        const Wanted now = wanted();
+        if (now.end) {
+            return false;
+        }
+        const ULONGLONG tick = GetTickCount64();
+        DWORD timeout = INFINITE;
+        if (!now.shown) {
+            wantedSince = 0;
+        } else if (wantedSince == 0) {
+            wantedSince = tick;
+            timeout = static_cast<DWORD>(kLongWorkMs);
+        } else if (tick - wantedSince >= kLongWorkMs) {
+            return true;
+        } else {
+            timeout = static_cast<DWORD>(wantedSince + kLongWorkMs - tick);
+        }
+        WaitForSingleObject(changed_.get(), timeout);
+    }
+}
+
 void TaskbarProgress::run() {
+    if (!waitForLongWork()) {
+        return;
+    }
     std::optional<ComApartment> com;
     try {
         com.emplace();

@@ -3,7 +3,10 @@
 // and later). COM and the taskbar's object live on a thread of their own, started with the
 // first work: making the object can take more than a second (under Wine, on first use), and the
 // window's thread must go on answering meanwhile. The object is made, used and released on that
-// thread only; the window's thread just leaves it the latest count.
+// thread only; the window's thread just leaves it the latest count. Only work that still runs
+// half a second after its bar was first wanted gets one: short work never loads COM, and the
+// first moments of long work, when the window shows its own bar, do not share the machine with
+// COM's start.
 
 #include <windows.h>
 
@@ -38,6 +41,7 @@ class TaskbarProgress {
 
     static DWORD WINAPI threadMain(void* self);
     void run();
+    bool waitForLongWork();
     void want(const Wanted& wanted);
     Wanted wanted();
 

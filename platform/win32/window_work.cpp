@@ -118,6 +118,11 @@ void FormWindow::runWork(const std::string& reason, const Work& work) {
     UpdateWindow(hwnd_);
 
     const UniqueHandle worker(CreateThread(nullptr, 0, &runWorkThread, &thread, 0, nullptr));
+    if (worker) {
+        // Where the work and the window compete for the processor, the window wins: it answers
+        // at once and the work loses no more than the little the window needs.
+        SetThreadPriority(worker.get(), THREAD_PRIORITY_BELOW_NORMAL);
+    }
     // The worker uses what lies on this stack: whatever happens from here on, it ends first.
     const auto joined = scopeExit([&worker] {
         if (worker) {

@@ -77,10 +77,12 @@ TEST_F(InstallLibrary, CopiesAndDeletionsRunAsLongWorkWithTheirProgress) {
         (operation == std::string("install") ? window.btInstall : window.btRemove).click();
 
         const bool installing = operation == std::string("install");
-        // An installation first looks for the files that the target holds already.
+        // Both first check the target folder; an installation then looks for the files that the
+        // target holds already.
         const Strings reasons = installing
-                                    ? Strings{"Installing the library", "Installing the library"}
-                                    : Strings{"Removing the library"};
+                                    ? Strings{"Checking the target folder",
+                                              "Installing the library", "Installing the library"}
+                                    : Strings{"Checking the target folder", "Removing the library"};
         EXPECT_EQ(view.reasons, reasons);
         EXPECT_THAT(view.enabledDuringWork, IsEmpty());
         EXPECT_FALSE(view.closedDuringWork);
