@@ -37,12 +37,26 @@ std::string exitMeaning(int exitCode) {
     case 0:
         return "the library was installed";
     case 1:
-        return "the operation ran to its end, but files failed";
+        return "files failed, and what had been changed was undone";
     case 2:
         return "nothing was installed";
+    case 3:
+        return "files failed, and the undo could not restore all of them";
     default:
         return "the program ends";
     }
+}
+
+// The path, and the system's own message for its error where there was one.
+std::string failureLine(LogFile& file, const std::string& what,
+                        const FailureList::Failure& failure) {
+    std::string line = what + failure.path;
+    if (failure.error != 0) {
+        const std::string message = oneLine(file.systemMessage(failure.error));
+        line += ": " + (message.empty() ? std::string("system error") : message) + " (error " +
+                std::to_string(failure.error) + ")";
+    }
+    return line;
 }
 
 } // namespace
@@ -111,13 +125,7 @@ void RunLog::failed(const FailureList& failures) {
         return;
     }
     for (const FailureList::Failure& failure : failures.all()) {
-        std::string line = "Failed: " + failure.path;
-        if (failure.error != 0) {
-            const std::string message = oneLine(file_->systemMessage(failure.error));
-            line += ": " + (message.empty() ? std::string("system error") : message) + " (error " +
-                    std::to_string(failure.error) + ")";
-        }
-        write(line);
+        write(failureLine(*file_, "Failed: ", failure));
     }
 }
 
@@ -151,7 +159,7 @@ void RunLog::undo(const WorkOutcome& outcome) {
         return;
     }
     for (const FailureList::Failure& failure : outcome.notRestored.all()) {
-        write("Not restored: " + failure.path);
+        write(failureLine(*file_, "Not restored: ", failure));
     }
     write("The undo could not restore " + std::to_string(outcome.notRestored.count()) + " path(s)");
 }

@@ -67,7 +67,7 @@ TEST_F(RunLogTest, TellsTheWholeRunOfAFailedCopy) {
             StartsWith("Failed: C:\\dorvan\\usr\\b.zlb"),
             "The installation failed: 1 failed, so every change it had made was undone",
             "The undo is complete: the target is as it was before",
-            "The run ends, the operation ran to its end, but files failed: exit code 1"));
+            "The run ends, files failed, and what had been changed was undone: exit code 1"));
 }
 
 // A failure names the system's own message for its error, where the platform gave one, and the
@@ -78,7 +78,7 @@ TEST_F(RunLogTest, AFailureNamesTheSystemsMessage) {
     WorkOutcome outcome;
     outcome.failures.add("C:\\dorvan\\usr\\a.zlb", 112);
     outcome.failures.add("C:\\pkg\\Libs\\German");
-    outcome.notRestored.add("C:\\dorvan\\usr\\b.zlb");
+    outcome.notRestored.add("C:\\dorvan\\usr\\b.zlb", 112);
     log.installation(outcome);
     EXPECT_THAT(
         fake.log.lines,
@@ -87,7 +87,9 @@ TEST_F(RunLogTest, AFailureNamesTheSystemsMessage) {
              "(error 112)",
              "Failed: C:\\pkg\\Libs\\German",
              "The installation failed: 2 failed, so every change it had made was undone",
-             "Not restored: C:\\dorvan\\usr\\b.zlb", "The undo could not restore 1 path(s)"}));
+             "Not restored: C:\\dorvan\\usr\\b.zlb: There is not enough space on the disk (error "
+             "112)",
+             "The undo could not restore 1 path(s)"}));
 }
 
 struct LogPlace {
