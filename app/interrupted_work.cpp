@@ -9,7 +9,13 @@ namespace velk {
 
 bool TFormInstall::finishInterruptedWork(const std::string& target) {
     FileSystem& files = platform_.files;
-    std::vector<WorkFolder> interrupted = WorkFolder::findIn(files, target);
+    std::vector<std::string> busy;
+    std::vector<WorkFolder> interrupted = WorkFolder::findIn(files, target, busy);
+    if (!busy.empty()) {
+        platform_.boxes.error("Another installation or removal is running in the target folder. "
+                              "Wait until it has ended, then try again.");
+        return false;
+    }
     if (interrupted.empty()) {
         return true;
     }

@@ -1,6 +1,8 @@
 #include "package/work_folder.h"
 
 #include <cctype>
+#include <memory>
+#include <utility>
 
 #include "package/text_compare.h"
 #include "platform/app_error.h"
@@ -95,6 +97,25 @@ bool isMarked(FileSystem& files, const std::string& folder) {
     }
 }
 
+// True when another run holds the folder's mark: it is working there now.
+bool busyElsewhere(FileSystem& files, const std::string& folder) {
+    std::unique_ptr<HeldFile> held;
+    return files.holdFile(folder + "\\" + std::string(kMarkName), held).error() ==
+           kErrorSharingViolation;
+}
+
+// The work folders in `target`, as the system lists them.
+std::vector<DirEntry> workFolderCandidates(FileSystem& files, const std::string& target) {
+    std::vector<DirEntry> candidates;
+    files.enumerate(target + "\\" + std::string(kNamePrefix) + "*" + std::string(kNameSuffix),
+                    [&candidates](const DirEntry& entry) {
+                        if (entry.isFolder && isWorkFolderName(entry.name)) {
+                            candidates.push_back(entry);
+                        }
+                    });
+    return candidates;
+}
+
 // True for a folder with nothing in it. A hidden empty folder of a work folder's name is what a
 // run killed between making it and marking it (or between deleting the mark and the folder)
 // left; removing it loses nothing.
@@ -132,24 +153,46 @@ std::optional<WorkFolder> WorkFolder::create(FileSystem& files, const std::strin
             files.removeFolder(path);
             return std::nullopt;
         }
-        return WorkFolder(files, path);
+        WorkFolder made(files, path);
+        failure = files.holdFile(mark, made.mark_);
+        if (failure) {
+            // Another run that began after this one's look for earlier work: the first to
+            // hold its mark goes on, the other stops before it changes anything.
+            for (const DirEntry& other : workFolderCandidates(files, target)) {
+                if (files.compareFileNames(other.name, name) != 0 &&
+                    busyElsewhere(files, target + "\\" + other.name)) {
+                    failure = FsResult::failure(kErrorSharingViolation);
+                    break;
+                }
+            }
+        }
+        if (!failure) {
+            made.remove();
+            return std::nullopt;
+        }
+        return made;
     }
     return std::nullopt;
 }
 
-std::vector<WorkFolder> WorkFolder::findIn(FileSystem& files, const std::string& target) {
-    std::vector<DirEntry> candidates;
-    files.enumerate(target + "\\" + std::string(kNamePrefix) + "*" + std::string(kNameSuffix),
-                    [&candidates](const DirEntry& entry) {
-                        if (entry.isFolder && isWorkFolderName(entry.name)) {
-                            candidates.push_back(entry);
-                        }
-                    });
+std::vector<WorkFolder> WorkFolder::findIn(FileSystem& files, const std::string& target,
+                                           std::vector<std::string>& busy) {
     std::vector<WorkFolder> found;
-    for (const DirEntry& candidate : candidates) {
+    for (const DirEntry& candidate : workFolderCandidates(files, target)) {
         const std::string path = target + "\\" + candidate.name;
-        if (isMarked(files, path) ||
-            ((candidate.attributes & kHidden) != 0 && isEmptyFolder(files, path))) {
+        if (isMarked(files, path)) {
+            // Held from here on, so that no other run takes it up as well. A mark that cannot
+            // be held for another reason (read-only media) is taken up all the same.
+            WorkFolder folder(files, path);
+            if (files.holdFile(folder.at(std::string(kMarkName)), folder.mark_).error() ==
+                kErrorSharingViolation) {
+                busy.push_back(path);
+            } else {
+                found.push_back(std::move(folder));
+            }
+        } else if (busyElsewhere(files, path)) {
+            busy.push_back(path); // its mark cannot be read while another run holds it
+        } else if ((candidate.attributes & kHidden) != 0 && isEmptyFolder(files, path)) {
             found.push_back(WorkFolder(files, path));
         }
     }
@@ -199,6 +242,7 @@ void WorkFolder::remove() {
     if (!deleteContents(*files_, path_, kMarkName)) {
         return;
     }
+    mark_.reset(); // let go of, so that it can be deleted
     const FsResult unmarked = files_->deleteFile(at(std::string(kMarkName)));
     if (unmarked || unmarked.error() == kErrorFileNotFound) {
         files_->removeFolder(path_);

@@ -4,7 +4,9 @@
 // work is done whole. Its name ("~VelkInstall.work", or with a number when that is taken) is
 // chosen so that no file the work installs is named like it; the file "begun" inside it,
 // written first and deleted last, marks it as a work folder (a folder of that name without it
-// is the user's and is never touched).
+// is the user's and is never touched). The run that works in the folder holds its mark open,
+// so that another run in the same target (a second window, a deployment while somebody
+// installs by hand) sees it busy and leaves it alone; a killed run's hold ends with it.
 //
 // The work runs in steps: make the new files ready in the work folder; write the journal
 // (package/journal.h) to a temporary name, flush it and rename it into place; make each change
@@ -15,6 +17,7 @@
 // there looks through thousands of others.
 
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -30,13 +33,16 @@ namespace velk {
 class WorkFolder {
   public:
     // Makes a new work folder in `target` under a name that is not `taken` (by what the work
-    // puts into the target, or by what is there already), and marks it. Nothing on failure,
-    // with the reason in `failure`.
+    // puts into the target, or by what is there already), marks it and holds the mark. Nothing
+    // on failure, with the reason in `failure`: kErrorSharingViolation when another run works
+    // in the target.
     static std::optional<WorkFolder> create(FileSystem& files, const std::string& target,
                                             const std::function<bool(const std::string&)>& taken,
                                             FsResult& failure);
-    // The work folders of earlier runs in `target`: those marked as such.
-    static std::vector<WorkFolder> findIn(FileSystem& files, const std::string& target);
+    // The work folders of earlier runs in `target`: those marked as such, each held. Those that
+    // another run is working in are left alone and named in `busy`.
+    static std::vector<WorkFolder> findIn(FileSystem& files, const std::string& target,
+                                          std::vector<std::string>& busy);
 
     const std::string& path() const { return path_; }
     std::string at(const std::string& slot) const { return path_ + "\\" + slot; }
@@ -66,6 +72,7 @@ class WorkFolder {
 
     FileSystem* files_;
     std::string path_;
+    std::unique_ptr<HeldFile> mark_; // the mark, held while this run works here
     std::size_t fileSlots_ = 0;
     std::size_t folderSlots_ = 0;
 };

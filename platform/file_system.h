@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -54,6 +55,16 @@ struct DirEntry {
     std::uint64_t size = 0; // full 64-bit size; 0 for folders
     bool isFolder = false;
     std::uint32_t attributes = 0; // FILE_ATTRIBUTE_* bits as the platform reports them
+};
+
+// A file held open by FileSystem::holdFile; let go when this is destroyed, or when the process
+// ends however it ends.
+class HeldFile {
+  public:
+    HeldFile() = default;
+    HeldFile(const HeldFile&) = delete;
+    HeldFile& operator=(const HeldFile&) = delete;
+    virtual ~HeldFile() = default;
 };
 
 class FileSystem {
@@ -115,6 +126,10 @@ class FileSystem {
     virtual FsResult createHiddenFolder(const std::string& path) = 0;
     // Removes an empty folder.
     virtual FsResult removeFolder(const std::string& path) = 0;
+    // Holds an existing file open so that no process, this one included, can write, move or
+    // delete it, nor hold it as well, until `held` is destroyed. Fails with
+    // kErrorSharingViolation while another holds it (or has it open to write or delete it).
+    virtual FsResult holdFile(const std::string& path, std::unique_ptr<HeldFile>& held) = 0;
     // The system's text for an error code, without its trailing full stop.
     virtual std::string errorMessage(unsigned long error) = 0;
     // --- end of changes that can be undone -----------------------------------------------------

@@ -61,6 +61,7 @@ class NoFiles : public FileSystem {
     FsResult writeNewFile(const std::string&, std::string_view) override { return refused(); }
     FsResult createHiddenFolder(const std::string&) override { return refused(); }
     FsResult removeFolder(const std::string&) override { return refused(); }
+    FsResult holdFile(const std::string&, std::unique_ptr<HeldFile>&) override { return refused(); }
     std::string errorMessage(unsigned long) override { return {}; }
     std::string windowsFolder() override { return "C:\\windows"; }
     std::string readFile(const std::string&) override { return {}; }

@@ -3,6 +3,8 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <memory>
+#include <utility>
 
 #include "platform/app_error.h"
 #include "platform/long_path.h"
@@ -322,6 +324,31 @@ FsResult Win32FileSystem::removeFolder(const std::string& path) {
     if (RemoveDirectoryW(systemPath(path).c_str()) == FALSE) {
         return lastFailure();
     }
+    return {};
+}
+
+namespace {
+
+class Win32HeldFile : public HeldFile {
+  public:
+    explicit Win32HeldFile(UniqueHandle file) : file_(std::move(file)) {}
+
+  private:
+    UniqueHandle file_;
+};
+
+} // namespace
+
+FsResult Win32FileSystem::holdFile(const std::string& path, std::unique_ptr<HeldFile>& held) {
+    // Open to write and shared for reading only: every other opening to write, move, delete or
+    // hold it is refused, and so is any that would not share writing with this one.
+    UniqueHandle file(CreateFileW(systemPath(path).c_str(), GENERIC_READ | GENERIC_WRITE,
+                                  FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                  FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    if (!file) {
+        return lastFailure();
+    }
+    held = std::make_unique<Win32HeldFile>(std::move(file));
     return {};
 }
 

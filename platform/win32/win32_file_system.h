@@ -50,6 +50,7 @@ class Win32FileSystem : public FileSystem {
     FsResult writeNewFile(const std::string& path, std::string_view content) override;
     FsResult createHiddenFolder(const std::string& path) override;
     FsResult removeFolder(const std::string& path) override;
+    FsResult holdFile(const std::string& path, std::unique_ptr<HeldFile>& held) override;
     std::string errorMessage(unsigned long error) override;
     std::string windowsFolder() override;
     std::string readFile(const std::string& path) override;

@@ -1,6 +1,7 @@
 // An installation or removal killed after any one of its changes, then the next run's recovery
 // (itself killed after any one of its changes, and run again): the target holds one version
 // whole, and the user's files named like an installer's temporary files are as they were.
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -15,6 +16,9 @@
 
 namespace velk::testing {
 namespace {
+
+using ::testing::ElementsAre;
+using ::testing::IsEmpty;
 
 const char* const kLibs = "C:\\pkg\\Libs";
 const char* const kTarget = "C:\\usr";
@@ -73,7 +77,9 @@ FailureList recover(FakeFileSystem& files, std::optional<long> changes) {
         files.killAfter(*changes);
     }
     NoProgress progress;
-    std::vector<WorkFolder> interrupted = WorkFolder::findIn(files, kTarget);
+    std::vector<std::string> busy;
+    std::vector<WorkFolder> interrupted = WorkFolder::findIn(files, kTarget, busy);
+    EXPECT_THAT(busy, IsEmpty());
     FailureList notRestored = recoverInterruptedWork(files, kTarget, interrupted, progress);
     files.restart();
     return notRestored;
@@ -114,6 +120,35 @@ TEST_P(KilledRuns, AreFinishedOrUndoneByTheNextRun) {
             }
         }
     }
+}
+
+// A run's work folder is its own while it works: another run's search for earlier work names it
+// busy and leaves it alone, and a run that began before it had its folder stops before it
+// changes anything. Once the first run is gone, its folder is earlier work like any other.
+TEST(WorkInProgress, IsLeftToTheRunThatHoldsIt) {
+    FakeFileSystem files;
+    makePackageAndTarget(files, KilledRun{"", true, false, false});
+    FsResult made;
+    std::optional<WorkFolder> first = WorkFolder::create(
+        files, kTarget, [](const std::string&) { return false; }, made);
+    ASSERT_TRUE(first);
+    std::vector<std::string> busy;
+    EXPECT_THAT(WorkFolder::findIn(files, kTarget, busy), IsEmpty());
+    EXPECT_THAT(busy, ElementsAre(first->path()));
+
+    const auto before = files.snapshot(kTarget);
+    NoProgress progress;
+    const InstallRequest request{kLibs, kTarget, "demo.lin", {"English", "German"}, "English"};
+    const WorkOutcome second =
+        installPlanned(files, planInstallation(files, request, std::nullopt), progress);
+    ASSERT_EQ(second.failures.count(), 1u);
+    EXPECT_EQ(second.failures.all().front().error, kErrorSharingViolation);
+    EXPECT_TRUE(files.snapshot(kTarget) == before);
+
+    first.reset(); // ended without cleaning up, as a killed run
+    busy.clear();
+    EXPECT_EQ(WorkFolder::findIn(files, kTarget, busy).size(), 1u);
+    EXPECT_THAT(busy, IsEmpty());
 }
 
 INSTANTIATE_TEST_SUITE_P(

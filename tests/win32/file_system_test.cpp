@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <functional>
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -370,11 +371,33 @@ TEST_F(FileSystemTest, FileHeldOpenByAnotherProgramCannotBeReplacedDeletedOrRead
                   static_cast<unsigned long>(ERROR_SHARING_VIOLATION));
         EXPECT_EQ(readError(target), "Cannot open file \"" + target + "\". " +
                                          systemErrorText(ERROR_SHARING_VIOLATION));
+        std::unique_ptr<HeldFile> held;
+        EXPECT_EQ(files.holdFile(target, held).error(),
+                  static_cast<unsigned long>(ERROR_SHARING_VIOLATION));
     }
     EXPECT_EQ(contentOf(target), "in use");
     EXPECT_TRUE(files.replaceFile(fresh, target));
     EXPECT_EQ(files.readFile(target), "new content");
     EXPECT_TRUE(files.deleteFile(target));
+}
+
+// A file held by this program is as one held by another: nobody may hold, move or delete it
+// until it is let go.
+TEST_F(FileSystemTest, AHeldFileCannotBeHeldMovedOrDeletedUntilLetGo) {
+    const std::string mark = temp / "begun";
+    ASSERT_TRUE(writeFile(mark, "work"));
+    std::unique_ptr<HeldFile> held;
+    ASSERT_TRUE(files.holdFile(mark, held));
+    std::unique_ptr<HeldFile> again;
+    EXPECT_EQ(files.holdFile(mark, again).error(),
+              static_cast<unsigned long>(ERROR_SHARING_VIOLATION));
+    EXPECT_EQ(files.moveFile(mark, temp / "aside").error(),
+              static_cast<unsigned long>(ERROR_SHARING_VIOLATION));
+    EXPECT_EQ(files.deleteFile(mark).error(), static_cast<unsigned long>(ERROR_SHARING_VIOLATION));
+    held.reset();
+    EXPECT_TRUE(files.holdFile(mark, again));
+    again.reset();
+    EXPECT_TRUE(files.deleteFile(mark));
 }
 
 // What undoable work uses: a hidden folder, a file written whole and flushed under a new name

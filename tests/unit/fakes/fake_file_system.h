@@ -11,6 +11,7 @@
 #include <cctype>
 #include <functional>
 #include <map>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -57,6 +58,20 @@ class FakeFileSystem : public FileSystem {
     };
 
     FakeFileSystem() { addFolder("C:\\"); }
+
+    class Held : public HeldFile {
+      public:
+        Held(FakeFileSystem& files, std::string path) : files_(files), path_(std::move(path)) {}
+        ~Held() override {
+            if (Node* node = files_.find(path_)) {
+                node->locked = false;
+            }
+        }
+
+      private:
+        FakeFileSystem& files_;
+        std::string path_;
+    };
 
     std::string program = "C:\\pkg\\";
     std::string windows = "C:\\windows";
@@ -503,6 +518,21 @@ class FakeFileSystem : public FileSystem {
         if (freeBytes) {
             *freeBytes -= content.size();
         }
+        return {};
+    }
+
+    // Held as Windows holds a file opened to write and shared for reading only: `locked` until
+    // let go, as if another process held it.
+    FsResult holdFile(const std::string& path, std::unique_ptr<HeldFile>& held) override {
+        Node* node = find(path);
+        if (node == nullptr || node->folder) {
+            return FsResult::failure(kErrorFileNotFound);
+        }
+        if (node->locked) {
+            return FsResult::failure(kErrorSharingViolation);
+        }
+        node->locked = true;
+        held = std::make_unique<Held>(*this, path);
         return {};
     }
 
