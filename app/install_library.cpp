@@ -8,6 +8,7 @@
 #include "package/ini_file.h"
 #include "package/install_report.h"
 #include "package/install_transaction.h"
+#include "package/package_description.h"
 #include "package/package_files.h"
 #include "package/package_rules.h"
 
@@ -42,8 +43,8 @@ void TFormInstall::installLibrary() {
     // below. A name that would reach outside the target or the package stops everything. A name
     // listed again (in any letter case) is one folder, installed once: the first bad name of the
     // listing is the first bad one here too, since its other spellings are just as bad.
-    const IniFile description = IniFile::read(files, libsFolder + "\\" + descriptionFile);
-    const std::vector<std::string> languages = plannedLanguages(files, description);
+    const std::vector<std::string> languages = plannedLanguages(
+        files, PackageDescription::from(IniFile::read(files, libsFolder + "\\" + descriptionFile)));
     for (const std::string& language : languages) {
         if (leavesItsFolder(language)) {
             boxes.error("Invalid language name \"" + language + "\" in the package description.");

@@ -4,18 +4,18 @@
 
 namespace velk {
 
-std::vector<std::string> plannedLanguages(FileSystem& files, const IniFile& description) {
-    const int count = description.readInteger("Languages", "Count", 0);
+std::vector<std::string> plannedLanguages(FileSystem& files,
+                                          const PackageDescription& description) {
     std::vector<std::string> listed; // in listing order, a run of missing keys as one ""
     int next = 0;
-    for (auto& [index, name] : description.numberedValues("Languages", "Lang", count)) {
-        if (index > next) {
+    for (const ListedLanguage& language : description.languages) {
+        if (language.index > next) {
             listed.emplace_back();
         }
-        listed.push_back(std::move(name));
-        next = index + 1;
+        listed.push_back(language.name);
+        next = language.index + 1;
     }
-    if (next < count) {
+    if (next < description.languageCount) {
         listed.emplace_back();
     }
 

@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "package/ini_file.h"
+#include "package/package_description.h"
 #include "package/package_files.h"
 #include "platform/file_system.h"
 
@@ -43,7 +43,7 @@ struct CopyPlan {
 // The languages the description lists in [Languages], "Lang0" to "Lang<Count - 1>" with a
 // missing key reading as "", each distinct name (compared as file names) once, at its first
 // listing. Only the keys present are visited, so a huge Count costs nothing.
-std::vector<std::string> plannedLanguages(FileSystem& files, const IniFile& description);
+std::vector<std::string> plannedLanguages(FileSystem& files, const PackageDescription& description);
 
 struct InstallRequest {
     std::string libsFolder;      // the package's "Libs" folder

@@ -6,6 +6,8 @@
 #include <vector>
 
 #include "package/copy_plan.h"
+#include "package/ini_file.h"
+#include "package/package_description.h"
 #include "platform/app_error.h"
 #include "tests/unit/encoded_text.h"
 #include "tests/unit/install_fixture.h"
@@ -472,7 +474,8 @@ TEST_P(DistinctLanguages, AreEachInstalledOnce) {
     writeDescription(GetParam().languages);
     TFormInstall& window = start();
     InstallRequest request{kLibs, kTarget, "demo.lin",
-                           plannedLanguages(fake.files, IniFile::read(fake.files, kDescription)),
+                           plannedLanguages(fake.files, PackageDescription::from(IniFile::read(
+                                                            fake.files, kDescription))),
                            window.rgLang.items()[window.rgLang.itemIndex()]};
     request.libsFolder.pop_back(); // no trailing backslash
     const CopyPlan plan = planInstallation(fake.files, request, std::nullopt);
