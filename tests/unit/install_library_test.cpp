@@ -554,20 +554,5 @@ TEST_F(InstallLibrary, APackageDescriptionThatCannotBeOpenedEndsTheHandlerBefore
     EXPECT_FALSE(window.closed());
 }
 
-// Another run working in the target (a second window, a deployment) holds its work folder:
-// this one says so and changes nothing.
-TEST_F(InstallLibrary, AnotherRunWorkingInTheTargetIsReportedAndNothingIsChanged) {
-    fake.files.addFile(target("~VelkInstall.work\\begun"), "VelkInstall work folder 1\n").locked =
-        true;
-    TFormInstall& window = start();
-    window.btInstall.click();
-    EXPECT_THAT(fake.boxes.shown,
-                ElementsAre(Box{"error", "Another installation or removal is running in the "
-                                         "target folder. Wait until it has ended, then try "
-                                         "again."}));
-    EXPECT_THAT(logged("copy"), IsEmpty());
-    EXPECT_FALSE(window.closed());
-}
-
 } // namespace
 } // namespace velk::testing

@@ -109,6 +109,15 @@ INSTANTIATE_TEST_SUITE_P(
                                         "[Languages]\nCount=1\nLang0=..\\up\n");
                       },
                       2, "Error box (not shown): Invalid language name \"..\\up\""},
+        // Another installer at work in the target holds its work folder: nothing is changed.
+        UnattendedRun{"another installer at work in the target", "C:\\dorvan\\usr",
+                      [](FakeFileSystem& files, TFormInstall&) {
+                          files
+                              .addFile("C:\\dorvan\\usr\\~VelkInstall.work\\begun",
+                                       "VelkInstall work folder 1\n")
+                              .locked = true;
+                      },
+                      2, "Error box (not shown): Another installation or removal is running"},
         UnattendedRun{"an error report", "C:\\dorvan\\usr",
                       [](FakeFileSystem& files, TFormInstall&) {
                           files.find(kPackageDescription)->unreadable = true;
