@@ -130,30 +130,25 @@ void RunLog::failed(const FailureList& failures) {
 }
 
 void RunLog::installation(const WorkOutcome& outcome) {
-    failed(outcome.failures);
-    if (outcome.done()) {
-        write("The installation ran to its end: " + std::to_string(outcome.files) +
-              " file(s) copied, 0 failed");
-    } else {
-        write("The installation failed: " + std::to_string(outcome.failures.count()) +
-              " failed, so every change it had made was undone");
-        undo(outcome);
-    }
+    ending(outcome, "installation", "copied", "every change it had made was undone");
 }
 
 void RunLog::removal(const WorkOutcome& outcome) {
-    failed(outcome.failures);
-    if (outcome.done()) {
-        write("The removal ran to its end: " + std::to_string(outcome.files) +
-              " file(s) removed, 0 failed");
-    } else {
-        write("The removal failed: " + std::to_string(outcome.failures.count()) +
-              " failed, so every file it had moved was put back");
-        undo(outcome);
-    }
+    ending(outcome, "removal", "removed", "every file it had moved was put back");
 }
 
-void RunLog::undo(const WorkOutcome& outcome) {
+// The failures, then how `operation` ended: its files `done` (copied, removed), or what its undo
+// did and could not do.
+void RunLog::ending(const WorkOutcome& outcome, const std::string& operation,
+                    const std::string& done, const std::string& undone) {
+    failed(outcome.failures);
+    if (outcome.done()) {
+        write("The " + operation + " ran to its end: " + std::to_string(outcome.files) +
+              " file(s) " + done + ", 0 failed");
+        return;
+    }
+    write("The " + operation + " failed: " + std::to_string(outcome.failures.count()) +
+          " failed, so " + undone);
     if (outcome.notRestored.empty()) {
         write("The undo is complete: the target is as it was before");
         return;

@@ -55,7 +55,8 @@ class RunLog {
 
   private:
     void failed(const FailureList& failures);
-    void undo(const WorkOutcome& outcome);
+    void ending(const WorkOutcome& outcome, const std::string& operation, const std::string& done,
+                const std::string& undone);
 
     LogFile* file_;
     bool started_ = false;

@@ -4,14 +4,9 @@
 # is this build byte for byte. Call it after the target's other steps after linking.
 function(velk_signable_program target)
     if(NOT TARGET velk_signable_program_tool)
-        find_program(VELK_HOST_CXX NAMES c++ g++ REQUIRED)
         set(tool ${CMAKE_BINARY_DIR}/signable_program)
-        add_custom_command(OUTPUT ${tool}
-            COMMAND ${VELK_HOST_CXX} -std=c++20 -O2 -Wall -Wextra -Werror
-                    ${CMAKE_SOURCE_DIR}/tools/signable_program.cpp -o ${tool}
-            DEPENDS ${CMAKE_SOURCE_DIR}/tools/signable_program.cpp
-            COMMENT "Building the signing preparation with the host's compiler"
-            VERBATIM)
+        velk_host_program(${tool} SOURCES ${CMAKE_SOURCE_DIR}/tools/signable_program.cpp
+            COMMENT "Building the signing preparation with the host's compiler")
         add_custom_target(velk_signable_program_tool DEPENDS ${tool})
         set_property(GLOBAL PROPERTY VELK_SIGNABLE_PROGRAM_TOOL ${tool})
     endif()
