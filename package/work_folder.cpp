@@ -1,18 +1,16 @@
 #include "package/work_folder.h"
 
-#include <cctype>
 #include <memory>
 #include <utility>
 
 #include "package/text_compare.h"
+#include "package/work_folder_name.h"
 #include "platform/app_error.h"
 
 namespace velk {
 
 namespace {
 
-constexpr std::string_view kNamePrefix = "~VelkInstall";
-constexpr std::string_view kNameSuffix = ".work";
 constexpr std::string_view kMarkName = "begun";
 constexpr std::string_view kMark = "VelkInstall work folder 1\n";
 constexpr std::string_view kJournalName = "journal";
@@ -26,27 +24,6 @@ constexpr int kNameTries = 1000;
 
 constexpr std::uint32_t kReadOnly = 0x1; // FILE_ATTRIBUTE_READONLY
 constexpr std::uint32_t kHidden = 0x2;   // FILE_ATTRIBUTE_HIDDEN
-
-std::string workFolderName(int number) {
-    return std::string(kNamePrefix) + (number > 1 ? std::to_string(number) : std::string()) +
-           std::string(kNameSuffix);
-}
-
-// True for a name the work folder may have, in any letter case: the prefix, a number or
-// nothing, the suffix.
-bool isWorkFolderName(std::string_view name) {
-    if (name.size() < kNamePrefix.size() + kNameSuffix.size() ||
-        !sameTextAscii(name.substr(0, kNamePrefix.size()), kNamePrefix) ||
-        !sameTextAscii(name.substr(name.size() - kNameSuffix.size()), kNameSuffix)) {
-        return false;
-    }
-    for (std::size_t i = kNamePrefix.size(); i < name.size() - kNameSuffix.size(); ++i) {
-        if (!std::isdigit(static_cast<unsigned char>(name[i]))) {
-            return false;
-        }
-    }
-    return true;
-}
 
 // Deletes a file of ours, read-only or not.
 FsResult discard(FileSystem& files, const std::string& path) {
@@ -107,7 +84,7 @@ bool busyElsewhere(FileSystem& files, const std::string& folder) {
 // The work folders in `target`, as the system lists them.
 std::vector<DirEntry> workFolderCandidates(FileSystem& files, const std::string& target) {
     std::vector<DirEntry> candidates;
-    files.enumerate(target + "\\" + std::string(kNamePrefix) + "*" + std::string(kNameSuffix),
+    files.enumerate(target + "\\" + std::string(kWorkFolderPattern),
                     [&candidates](const DirEntry& entry) {
                         if (entry.isFolder && isWorkFolderName(entry.name)) {
                             candidates.push_back(entry);
