@@ -29,6 +29,7 @@ inline constexpr unsigned long kErrorSharingViolation = 32; // ERROR_SHARING_VIO
 inline constexpr unsigned long kErrorFileExists = 80;       // ERROR_FILE_EXISTS
 inline constexpr unsigned long kErrorDiskFull = 112;        // ERROR_DISK_FULL
 inline constexpr unsigned long kErrorAlreadyExists = 183;   // ERROR_ALREADY_EXISTS
+inline constexpr unsigned long kErrorFileTooLarge = 223;    // ERROR_FILE_TOO_LARGE
 
 // The outcome of a file-system call: success, or the system's error code that made it fail (never
 // 0 then). Tests as true on success.
@@ -161,6 +162,27 @@ class FileSystem {
     // it has one, for telling folders apart where they have no identity (see folderLineage).
     // Empty when the path is no folder or cannot be opened or resolved.
     virtual std::string finalFolderPath(const std::string& path) = 0;
+
+    // --- What an earlier run left, and who may change it ----------------------------------------
+    // Reads a whole regular file of at most `limit` bytes into `content`, never reading more than
+    // that. A link is not followed: it fails as what is no regular file (a device, a pipe, a
+    // folder) fails, with kErrorAccessDenied; a file that holds more fails with
+    // kErrorFileTooLarge; otherwise with the system's error.
+    virtual FsResult readSmallFile(const std::string& path, std::size_t limit,
+                                   std::string& content) = 0;
+    // Who owns a file or folder, as far as other users could have made it.
+    enum class Owner {
+        Trusted, // the administrators, the system, or the user this program runs as
+        Other,   // anybody else: another user may have made or changed it
+        NotKept, // the file system keeps no owners (FAT, some file servers): nobody can tell
+    };
+    virtual Owner ownerOf(const std::string& path) = 0;
+    // When this program runs elevated and the file system keeps owners: makes the administrators
+    // the owner of a folder this run made, and lets only the administrators and the system add,
+    // change or delete anything in it; what is made inside gets the rights it would get in the
+    // folder's parent, so that what is moved out of it into the parent is as if made there.
+    // Succeeds without a change otherwise.
+    virtual FsResult restrictToAdministrators(const std::string& path) = 0;
 };
 
 } // namespace velk

@@ -55,6 +55,7 @@ class FakeFileSystem : public FileSystem {
         long contentId = 0;        // the same for every name of one file (hard links)
         // The short (8.3) name, which Windows matches search patterns against too ("" for none).
         std::string shortName;
+        Owner owner = Owner::Trusted;
     };
 
     FakeFileSystem() { addFolder("C:\\"); }
@@ -697,6 +698,37 @@ class FakeFileSystem : public FileSystem {
         }
         return find(path)->path;
     }
+
+    // --- What an earlier run left, and who may change it -----------------------------------------
+    FsResult readSmallFile(const std::string& path, std::size_t limit,
+                           std::string& content) override {
+        Node* node = find(path);
+        if (node == nullptr) {
+            return FsResult::failure(kErrorFileNotFound);
+        }
+        if (node->folder || node->link) {
+            return FsResult::failure(kErrorAccessDenied);
+        }
+        if (node->unreadable || node->locked) {
+            return FsResult::failure(node->locked ? kErrorSharingViolation : kErrorAccessDenied);
+        }
+        if (sizeOf(*node) > limit) {
+            return FsResult::failure(kErrorFileTooLarge);
+        }
+        content = node->content;
+        return {};
+    }
+
+    Owner ownerOf(const std::string& path) override {
+        Node* node = find(path);
+        return node == nullptr ? Owner::NotKept : node->owner;
+    }
+
+    FsResult restrictToAdministrators(const std::string& path) override {
+        log.push_back("restrict " + path);
+        return find(path) != nullptr ? FsResult() : FsResult::failure(kErrorFileNotFound);
+    }
+    // --- end of what an earlier run left ---
 
     bool hasIdentity(const std::string& full) const {
         return !below(full, withoutIdentity) && !below(full, unresolvable);
