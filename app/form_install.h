@@ -125,6 +125,8 @@ class TFormInstall : public Form {
     // target holds one version whole before anything there is read or changed. False, after
     // telling the user what could not be put back, when the operation must stop.
     bool finishInterruptedWork(const std::string& target);
+    // Tells the user that another run works in the target folder: nothing was done.
+    void reportBusyTarget();
 
     // The main window's boxes go to the run log too; so do the unattended run's settings and
     // outcome, when the log is started.

@@ -34,7 +34,15 @@ void TFormInstall::installLibrary() {
     const std::optional<std::string> usable =
         usableTarget(libsFolder, "The target folder lies in the package's own \"Libs\" folder: "
                                  "the library cannot be installed there.");
-    if (!usable || !finishInterruptedWork(*usable)) {
+    if (!usable) {
+        return;
+    }
+    if (descriptionFile.empty()) {
+        boxes.error("The package holds no library description (a .lin file in its \"Libs\" "
+                    "folder): nothing can be installed.");
+        return;
+    }
+    if (!finishInterruptedWork(*usable)) {
         return;
     }
     const std::string& target = *usable;
@@ -94,10 +102,24 @@ void TFormInstall::installLibrary() {
     }
 
     WorkOutcome outcome;
+    std::optional<std::string> reserved;
     runWork("Installing the library", [&](WorkProgress& progress) {
         const CopyPlan plan = planInstallation(files, request, std::move(baseFiles));
-        outcome = installPlanned(files, plan, progress);
+        reserved = plan.reservedEntry();
+        if (!reserved) {
+            outcome = installPlanned(files, plan, progress);
+        }
     });
+    if (reserved) {
+        boxes.error("The package holds \"" + *reserved +
+                    "\", named as the work folder of an installation or removal, which no "
+                    "package may hold: nothing was installed.");
+        return;
+    }
+    if (outcome.busy) {
+        reportBusyTarget();
+        return;
+    }
     runLog_.installation(outcome);
 
     if (outcome.done()) {

@@ -9,13 +9,20 @@ namespace velk {
 
 bool TFormInstall::finishInterruptedWork(const std::string& target) {
     FileSystem& files = platform_.files;
-    std::vector<std::string> busy;
-    std::vector<WorkFolder> interrupted = WorkFolder::findIn(files, target, busy);
-    if (!busy.empty()) {
-        platform_.boxes.error("Another installation or removal is running in the target folder. "
-                              "Wait until it has ended, then try again.");
+    WorkFolder::Earlier earlier = WorkFolder::findIn(files, target);
+    if (!earlier.untrusted.empty()) {
+        platform_.boxes.error(
+            "The folder \"" + earlier.untrusted.front() +
+            "\" cannot be used: it is named as the work folder of an interrupted installation or "
+            "removal, but this program cannot have left it as it is. Nothing was changed.\rIt can "
+            "be deleted when no installation or removal is running in the target folder.");
         return false;
     }
+    if (!earlier.busy.empty()) {
+        reportBusyTarget();
+        return false;
+    }
+    std::vector<WorkFolder>& interrupted = earlier.interrupted;
     if (interrupted.empty()) {
         return true;
     }
@@ -30,6 +37,11 @@ bool TFormInstall::finishInterruptedWork(const std::string& target) {
     platform_.boxes.error(notRestored.text("An interrupted installation or removal could not be "
                                            "undone: %d file(s) could not be restored."));
     return false;
+}
+
+void TFormInstall::reportBusyTarget() {
+    platform_.boxes.error("Another installation or removal is running in the target folder. "
+                          "Wait until it has ended, then try again.");
 }
 
 } // namespace velk

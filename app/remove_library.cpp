@@ -45,6 +45,10 @@ void TFormInstall::btRemoveClick() {
         outcome =
             removeInstalled(files, target, libsFolder, packageFiles(files, libsFolder), progress);
     });
+    if (outcome.busy) {
+        reportBusyTarget();
+        return;
+    }
     runLog_.removal(outcome);
 
     if (outcome.done()) {

@@ -1,5 +1,7 @@
 #include "package/copy_plan.h"
 
+#include "package/work_folder_name.h"
+
 #include <utility>
 
 namespace velk {
@@ -27,6 +29,20 @@ std::vector<std::string> plannedLanguages(FileSystem& files,
         }
     }
     return distinct;
+}
+
+std::optional<std::string> CopyPlan::reservedEntry() const {
+    for (const FolderCopy& copy : copies) {
+        if (copy.into != 0 && isWorkFolderName(subfolders[copy.into - 1])) {
+            return copy.source;
+        }
+        for (const DirEntry& entry : copy.listing.files) {
+            if (isWorkFolderName(entry.name)) {
+                return copy.source + "\\" + entry.name;
+            }
+        }
+    }
+    return std::nullopt;
 }
 
 CopyPlan planInstallation(FileSystem& files, const InstallRequest& request,

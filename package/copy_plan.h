@@ -38,6 +38,10 @@ struct CopyPlan {
     std::string folderPath(std::size_t into) const {
         return into == 0 ? target : target + "\\" + subfolders[into - 1];
     }
+    // The first package file or language folder the plan puts into the target under a name
+    // that an installation or removal keeps for its work folder, as its package path; nothing
+    // when there is none. Such a package would plant what a later run takes for its own work.
+    std::optional<std::string> reservedEntry() const;
 };
 
 // The languages the description lists in [Languages], "Lang0" to "Lang<Count - 1>" with a

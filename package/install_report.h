@@ -42,8 +42,10 @@ struct WorkOutcome {
     FailureList notRestored;
     // The files installed or removed, when the work was done whole.
     std::size_t files = 0;
+    // Another run began to work in the target at the same time: this one did nothing.
+    bool busy = false;
 
-    bool done() const { return failures.empty(); }
+    bool done() const { return failures.empty() && !busy; }
 };
 
 class FileSystem;

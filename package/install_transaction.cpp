@@ -77,7 +77,11 @@ class Installation {
         for (std::size_t i = 1; i < folders_.size(); ++i) {
             TargetFolder& folder = folders_[i];
             const auto found = folders_[0].entries.find(plan_.subfolders[i - 1]);
-            if (found == folders_[0].entries.end()) {
+            if (!isPlainName(plan_.subfolders[i - 1])) {
+                // No folder of the system has such a name, and no journal can hold it.
+                folder.state = TargetFolder::State::Unusable;
+                folder.error = kErrorInvalidName;
+            } else if (found == folders_[0].entries.end()) {
                 folder.state = TargetFolder::State::New;
             } else if ((found->second & kDirectory) == 0) {
                 folder.state = TargetFolder::State::Unusable; // a file of that name
@@ -168,7 +172,11 @@ class Installation {
         FsResult made;
         work_ = WorkFolder::create(files_, plan_.target, taken, made);
         if (!work_) {
-            outcome_.failures.add(plan_.target, made.error());
+            if (made.error() == kErrorSharingViolation) {
+                outcome_.busy = true;
+            } else {
+                outcome_.failures.add(plan_.target, made.error());
+            }
             return false;
         }
 

@@ -32,7 +32,59 @@ std::optional<std::size_t> numberOf(std::string_view text) {
     return value;
 }
 
+// A folder below the target: plain names joined by backslashes.
+bool isRelativeFolder(std::string_view path) {
+    for (;;) {
+        const auto cut = path.find('\\');
+        if (!isPlainName(path.substr(0, cut))) {
+            return false;
+        }
+        if (cut == std::string_view::npos) {
+            return true;
+        }
+        path.remove_prefix(cut + 1);
+    }
+}
+
+// Digits as std::to_string writes a number: no sign, no leading zero.
+bool isNumber(std::string_view text) {
+    return !text.empty() && (text == "0" || text[0] != '0') &&
+           text.find_first_not_of("0123456789") == std::string_view::npos;
+}
+
+// A slot of the work folder as it makes them: "N\\M" for a file, "fN" for a folder.
+bool isSlot(std::string_view slot, bool folder) {
+    if (folder) {
+        return slot.size() > 1 && slot[0] == 'f' && isNumber(slot.substr(1));
+    }
+    const auto cut = slot.find('\\');
+    return cut != std::string_view::npos && isNumber(slot.substr(0, cut)) &&
+           isNumber(slot.substr(cut + 1));
+}
+
+// True when the change names only places in the target and its work folder, as a change the
+// program makes does.
+bool isOwnChange(const Change& change) {
+    if (change.kind == ChangeKind::NewFolder) {
+        return change.folder != 0 && change.name.empty() && isSlot(change.slot, true);
+    }
+    return isPlainName(change.name) && isSlot(change.slot, false);
+}
+
 } // namespace
+
+bool isPlainName(std::string_view name) {
+    if (name.empty() || name == "." || name == "..") {
+        return false;
+    }
+    for (const char c : name) {
+        if (static_cast<unsigned char>(c) < 0x20 ||
+            std::string_view("\\/:*?\"<>|").find(c) != std::string_view::npos) {
+            return false;
+        }
+    }
+    return true;
+}
 
 std::string journalText(const Journal& journal) {
     std::string text(kFirstLine);
@@ -67,6 +119,10 @@ std::optional<Journal> parseJournal(std::string_view text) {
         }
         const std::vector<std::string_view> fields = fieldsOf(line);
         if (fields[0] == "folder" && fields.size() == 2) {
+            // The target itself first, then folders below it.
+            if (journal.folders.empty() ? !fields[1].empty() : !isRelativeFolder(fields[1])) {
+                return std::nullopt;
+            }
             journal.folders.emplace_back(fields[1]);
             continue;
         }
@@ -89,6 +145,9 @@ std::optional<Journal> parseJournal(std::string_view text) {
         change.folder = *folder;
         change.name = fields[2];
         change.slot = fields[3];
+        if (!isOwnChange(change)) {
+            return std::nullopt;
+        }
         journal.changes.push_back(std::move(change));
     }
     return std::nullopt; // no last line

@@ -36,10 +36,23 @@ struct Journal {
     std::vector<Change> changes;
 };
 
+// True for one plain name of a file or folder, as the system lists them and a journal holds them:
+// not empty, not "." or "..", no separator, device, stream or pattern character, no control
+// character.
+bool isPlainName(std::string_view name);
+
 // The journal as stored: UTF-8 lines of tab-separated fields (no file name holds a tab or a
 // line break), a first line that names the format and a last line that counts the changes.
 std::string journalText(const Journal& journal);
-// The journal read back; nothing when the text is not a whole journal.
+// The journal read back; nothing when the text is not a whole journal, or not one that this
+// program writes: the first folder the target itself, every other a relative path of plain
+// names below it, every file name one plain name, every slot of the work folder's own form
+// (a file's "N\\M", a folder's "fN"), a new folder never the target. So no journal found in a
+// target, whoever wrote it, can name a place outside the target or its work folder.
 std::optional<Journal> parseJournal(std::string_view text);
+
+// The most a journal may hold: far more than the lines of a package of a million files, so
+// that a journal found in a target is never read past it.
+inline constexpr std::size_t kMaxJournalBytes = 256 * 1024 * 1024;
 
 } // namespace velk

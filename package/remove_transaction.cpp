@@ -56,7 +56,11 @@ WorkOutcome removeInstalled(FileSystem& files, const std::string& target,
         files, target, [&present](const std::string& name) { return present.count(name) != 0; },
         made);
     if (!work) {
-        outcome.failures.add(target, made.error());
+        if (made.error() == kErrorSharingViolation) {
+            outcome.busy = true;
+        } else {
+            outcome.failures.add(target, made.error());
+        }
         return outcome;
     }
     for (Change& change : journal.changes) {

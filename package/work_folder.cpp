@@ -1,9 +1,10 @@
 #include "package/work_folder.h"
 
+#include <chrono>
 #include <memory>
+#include <thread>
 #include <utility>
 
-#include "package/text_compare.h"
 #include "package/work_folder_name.h"
 #include "platform/app_error.h"
 
@@ -22,8 +23,13 @@ constexpr std::size_t kFilesPerFolder = 128;
 // How many numbered names the work folder tries before it gives up.
 constexpr int kNameTries = 1000;
 
-constexpr std::uint32_t kReadOnly = 0x1; // FILE_ATTRIBUTE_READONLY
-constexpr std::uint32_t kHidden = 0x2;   // FILE_ATTRIBUTE_HIDDEN
+constexpr std::uint32_t kReadOnly = 0x1;       // FILE_ATTRIBUTE_READONLY
+constexpr std::uint32_t kHidden = 0x2;         // FILE_ATTRIBUTE_HIDDEN
+constexpr std::uint32_t kReparsePoint = 0x400; // FILE_ATTRIBUTE_REPARSE_POINT
+// How long a run waits for another's work folder that is being made, and for its own mark while
+// another run looks at it.
+constexpr auto kSettingUp = std::chrono::seconds(2);
+constexpr auto kPoll = std::chrono::milliseconds(10);
 
 // Deletes a file of ours, read-only or not.
 FsResult discard(FileSystem& files, const std::string& path) {
@@ -47,7 +53,9 @@ bool deleteContents(FileSystem& files, const std::string& folder, std::string_vi
         if (entry.name == "." || entry.name == ".." || entry.name == keep) {
             continue;
         }
-        if (entry.isFolder) {
+        if (entry.isFolder && ((entry.attributes & kReparsePoint) != 0 || files.isLink(path))) {
+            all = files.removeFolder(path) && all; // the link itself, never what it leads to
+        } else if (entry.isFolder) {
             all = deleteContents(files, path) && files.removeFolder(path) && all;
         } else {
             if ((entry.attributes & kReadOnly) != 0) {
@@ -59,26 +67,12 @@ bool deleteContents(FileSystem& files, const std::string& folder, std::string_vi
     return all;
 }
 
-// True when the folder holds the mark of a work folder, or what a run killed while writing it
-// left of it.
-bool isMarked(FileSystem& files, const std::string& folder) {
-    const std::string mark = folder + "\\" + std::string(kMarkName);
-    try {
-        if (!files.fileExists(mark)) {
-            return false;
-        }
-        const std::string content = files.readFile(mark);
-        return content.size() <= kMark.size() && kMark.substr(0, content.size()) == content;
-    } catch (const AppError&) {
-        return false; // a mark that cannot be read: the folder is not known to be ours
-    }
-}
-
-// True when another run holds the folder's mark: it is working there now.
-bool busyElsewhere(FileSystem& files, const std::string& folder) {
-    std::unique_ptr<HeldFile> held;
-    return files.holdFile(folder + "\\" + std::string(kMarkName), held).error() ==
-           kErrorSharingViolation;
+// True when the mark of the work folder at `folder` is held open by a run (or being written by
+// one): that run is working there now.
+bool busy(FileSystem& files, const std::string& folder) {
+    std::string mark;
+    return files.readSmallFile(folder + "\\" + std::string(kMarkName), kMark.size(), mark)
+               .error() == kErrorSharingViolation;
 }
 
 // The work folders in `target`, as the system lists them.
@@ -104,6 +98,62 @@ bool isEmptyFolder(FileSystem& files, const std::string& folder) {
     return listed && empty;
 }
 
+// True when the entries of the work folder at `folder` include a link, through which its undo
+// or clean-up would reach whatever it leads to.
+bool holdsLink(FileSystem& files, const std::string& folder) {
+    bool link = false;
+    const FsResult listed = files.enumerate(folder + "\\*.*", [&](const DirEntry& entry) {
+        link = link || (entry.name != "." && entry.name != ".." &&
+                        ((entry.attributes & kReparsePoint) != 0 ||
+                         (entry.isFolder && files.isLink(folder + "\\" + entry.name))));
+    });
+    return link || !listed;
+}
+
+// True when a folder of the target below it that `journal` names, or a folder on the way there,
+// is a link.
+bool leadsThroughLink(FileSystem& files, const std::string& target, const Journal& journal) {
+    for (const std::string& folder : journal.folders) {
+        for (std::size_t cut = folder.find('\\'); !folder.empty();
+             cut = folder.find('\\', cut + 1)) {
+            if (files.isLink(target + "\\" + folder.substr(0, cut))) {
+                return true;
+            }
+            if (cut == std::string::npos) {
+                break;
+            }
+        }
+    }
+    return false;
+}
+
+// Another run that made its work folder while this one made its own, under the name of a lower
+// `number`: the one with the lowest goes on, the others stop before they change anything. A
+// folder that another run is still making (empty, or marked but not yet held) is waited for a
+// moment; one that stays so was left by a run killed while making it, and the next run's look
+// for earlier work takes it up.
+bool yieldsToAnother(FileSystem& files, const std::string& target, int number) {
+    for (const DirEntry& other : workFolderCandidates(files, target)) {
+        if (workFolderNumber(other.name) >= number) {
+            continue;
+        }
+        const std::string path = target + "\\" + other.name;
+        const auto deadline = std::chrono::steady_clock::now() + kSettingUp;
+        for (;;) {
+            if (busy(files, path)) {
+                return true;
+            }
+            const bool beingMade = isEmptyFolder(files, path) ||
+                                   files.fileExists(path + "\\" + std::string(kMarkName));
+            if (!beingMade || std::chrono::steady_clock::now() >= deadline) {
+                break;
+            }
+            std::this_thread::sleep_for(kPoll);
+        }
+    }
+    return false;
+}
+
 } // namespace
 
 std::optional<WorkFolder> WorkFolder::create(FileSystem& files, const std::string& target,
@@ -123,6 +173,9 @@ std::optional<WorkFolder> WorkFolder::create(FileSystem& files, const std::strin
         if (!failure) {
             return std::nullopt;
         }
+        // Nobody but the administrators may plant anything in the folder of an elevated run. A
+        // file server that refuses to change its rights keeps the work as safe as its target.
+        files.restrictToAdministrators(path);
         const std::string mark = path + "\\" + std::string(kMarkName);
         failure = files.writeNewFile(mark, kMark);
         if (!failure) {
@@ -131,17 +184,14 @@ std::optional<WorkFolder> WorkFolder::create(FileSystem& files, const std::strin
             return std::nullopt;
         }
         WorkFolder made(files, path);
-        failure = files.holdFile(mark, made.mark_);
-        if (failure) {
-            // Another run that began after this one's look for earlier work: the first to
-            // hold its mark goes on, the other stops before it changes anything.
-            for (const DirEntry& other : workFolderCandidates(files, target)) {
-                if (files.compareFileNames(other.name, name) != 0 &&
-                    busyElsewhere(files, target + "\\" + other.name)) {
-                    failure = FsResult::failure(kErrorSharingViolation);
-                    break;
-                }
-            }
+        // A run that made its folder after this one may be looking at this mark for a moment.
+        const auto deadline = std::chrono::steady_clock::now() + kSettingUp;
+        while ((failure = files.holdFile(mark, made.mark_)).error() == kErrorSharingViolation &&
+               std::chrono::steady_clock::now() < deadline) {
+            std::this_thread::sleep_for(kPoll);
+        }
+        if (failure && yieldsToAnother(files, target, number)) {
+            failure = FsResult::failure(kErrorSharingViolation);
         }
         if (!failure) {
             made.remove();
@@ -152,28 +202,80 @@ std::optional<WorkFolder> WorkFolder::create(FileSystem& files, const std::strin
     return std::nullopt;
 }
 
-std::vector<WorkFolder> WorkFolder::findIn(FileSystem& files, const std::string& target,
-                                           std::vector<std::string>& busy) {
-    std::vector<WorkFolder> found;
+WorkFolder::Earlier WorkFolder::findIn(FileSystem& files, const std::string& target) {
+    Earlier earlier;
     for (const DirEntry& candidate : workFolderCandidates(files, target)) {
-        const std::string path = target + "\\" + candidate.name;
-        if (isMarked(files, path)) {
-            // Held from here on, so that no other run takes it up as well. A mark that cannot
-            // be held for another reason (read-only media) is taken up all the same.
-            WorkFolder folder(files, path);
-            if (files.holdFile(folder.at(std::string(kMarkName)), folder.mark_).error() ==
-                kErrorSharingViolation) {
-                busy.push_back(path);
-            } else {
-                found.push_back(std::move(folder));
-            }
-        } else if (busyElsewhere(files, path)) {
-            busy.push_back(path); // its mark cannot be read while another run holds it
-        } else if ((candidate.attributes & kHidden) != 0 && isEmptyFolder(files, path)) {
-            found.push_back(WorkFolder(files, path));
+        WorkFolder folder(files, target + "\\" + candidate.name);
+        switch (folder.takeUp(candidate, target)) {
+        case Found::Interrupted:
+            earlier.interrupted.push_back(std::move(folder));
+            break;
+        case Found::Busy:
+            earlier.busy.push_back(folder.path());
+            break;
+        case Found::Untrusted:
+            earlier.untrusted.push_back(folder.path());
+            break;
+        case Found::NotOurs:
+            break;
         }
     }
-    return found;
+    return earlier;
+}
+
+WorkFolder::Found WorkFolder::takeUp(const DirEntry& candidate, const std::string& target) {
+    if ((candidate.attributes & kReparsePoint) != 0 || files_->isLink(path_)) {
+        return Found::Untrusted;
+    }
+    if (files_->ownerOf(path_) == FileSystem::Owner::Other) {
+        return Found::Untrusted;
+    }
+    const std::string markPath = at(std::string(kMarkName));
+    std::string mark;
+    const FsResult read = files_->readSmallFile(markPath, kMark.size(), mark);
+    if (read.error() == kErrorSharingViolation) {
+        return Found::Busy;
+    }
+    if (read.error() == kErrorFileNotFound) {
+        // What a run killed between making the folder and marking it (or between deleting the
+        // mark and the folder) left is hidden and empty: removing it loses nothing. Any other
+        // folder without a mark is the user's.
+        return (candidate.attributes & kHidden) != 0 && isEmptyFolder(*files_, path_)
+                   ? Found::Interrupted
+                   : Found::NotOurs;
+    }
+    if (!read) {
+        return Found::Untrusted; // no regular file, larger than a mark, or unreadable
+    }
+    if (kMark.substr(0, mark.size()) != mark) {
+        return Found::NotOurs; // a file of the mark's name that no run of ours wrote
+    }
+    // Held from here on, so that no other run takes it up as well. A mark that cannot be held
+    // for another reason (read-only media) is taken up all the same.
+    if (files_->holdFile(markPath, mark_).error() == kErrorSharingViolation) {
+        return Found::Busy;
+    }
+    if (holdsLink(*files_, path_)) {
+        return Found::Untrusted;
+    }
+    std::string text;
+    FsResult journal =
+        files_->readSmallFile(at(std::string(kCommittedName)), kMaxJournalBytes, text);
+    committed_ = static_cast<bool>(journal);
+    if (journal.error() == kErrorFileNotFound) {
+        journal = files_->readSmallFile(at(std::string(kJournalName)), kMaxJournalBytes, text);
+        if (journal.error() == kErrorFileNotFound) {
+            return Found::Interrupted; // killed before its first change
+        }
+    }
+    if (!journal) {
+        return Found::Untrusted;
+    }
+    journal_ = parseJournal(text);
+    if (!journal_ || leadsThroughLink(*files_, target, *journal_)) {
+        return Found::Untrusted;
+    }
+    return Found::Interrupted;
 }
 
 FsResult WorkFolder::nextFileSlot(std::string& slot) {
@@ -195,8 +297,17 @@ FsResult WorkFolder::nextFolderSlot(std::string& slot) {
 }
 
 FsResult WorkFolder::writeJournal(const Journal& journal) {
+    // A journal that the next run would refuse to read back is never written: the work stops
+    // before its first change instead.
+    const std::string text = journalText(journal);
+    if (text.size() > kMaxJournalBytes) {
+        return FsResult::failure(kErrorFileTooLarge);
+    }
+    if (!parseJournal(text)) {
+        return FsResult::failure(kErrorInvalidName);
+    }
     const std::string temporary = at(std::string(kTemporaryJournalName));
-    FsResult result = files_->writeNewFile(temporary, journalText(journal));
+    FsResult result = files_->writeNewFile(temporary, text);
     if (result) {
         result = files_->moveFile(temporary, at(std::string(kJournalName)));
     }
@@ -224,21 +335,6 @@ void WorkFolder::remove() {
     if (unmarked || unmarked.error() == kErrorFileNotFound) {
         files_->removeFolder(path_);
     }
-}
-
-bool WorkFolder::readJournal(std::optional<Journal>& journal, bool& committed) {
-    journal.reset();
-    committed = files_->fileExists(at(std::string(kCommittedName)));
-    const std::string path = at(std::string(committed ? kCommittedName : kJournalName));
-    if (!committed && !files_->fileExists(path)) {
-        return true;
-    }
-    try {
-        journal = parseJournal(files_->readFile(path));
-    } catch (const AppError&) {
-        return false;
-    }
-    return journal.has_value();
 }
 
 std::string changedPath(const std::string& target, const Journal& journal, const Change& change) {
@@ -331,13 +427,8 @@ FailureList recoverInterruptedWork(FileSystem& files, const std::string& target,
                                    std::vector<WorkFolder>& interrupted, WorkProgress& progress) {
     FailureList notRestored;
     for (WorkFolder& work : interrupted) {
-        std::optional<Journal> journal;
-        bool committed = false;
-        if (!work.readJournal(journal, committed)) {
-            notRestored.add(work.path());
-            continue;
-        }
-        if (committed) {
+        const std::optional<Journal>& journal = work.journal();
+        if (work.committed()) {
             std::size_t oldFiles = 0;
             for (const Change& change : journal->changes) {
                 if (change.kind == ChangeKind::Replace || change.kind == ChangeKind::Remove) {

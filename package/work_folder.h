@@ -15,6 +15,13 @@
 // with the journal in place is undone by the next run, one killed after "committed" finished.
 // Files and folders are kept in numbered sub-folders of a bounded size, so that no name made
 // there looks through thousands of others.
+//
+// A folder of a work folder's name found in the target may have been planted by anybody who can
+// write there, or by a package. It is taken up only when this program could have left it as it
+// is: a real folder (no link), owned by the administrators, the system or the user who runs now
+// where the file system keeps owners, with a mark and a journal that are small regular files, a
+// journal that names nothing outside the target and its work folder, and no link on the way to
+// what the journal names. Any other is never acted on, neither carried out nor deleted.
 
 #include <functional>
 #include <memory>
@@ -39,10 +46,13 @@ class WorkFolder {
     static std::optional<WorkFolder> create(FileSystem& files, const std::string& target,
                                             const std::function<bool(const std::string&)>& taken,
                                             FsResult& failure);
-    // The work folders of earlier runs in `target`: those marked as such, each held. Those that
-    // another run is working in are left alone and named in `busy`.
-    static std::vector<WorkFolder> findIn(FileSystem& files, const std::string& target,
-                                          std::vector<std::string>& busy);
+    // What earlier runs left in `target`.
+    struct Earlier {
+        std::vector<WorkFolder> interrupted; // work of killed runs, each held, its journal read
+        std::vector<std::string> busy;       // work folders another run is working in now
+        std::vector<std::string> untrusted;  // folders that this program cannot have left so
+    };
+    static Earlier findIn(FileSystem& files, const std::string& target);
 
     const std::string& path() const { return path_; }
     std::string at(const std::string& slot) const { return path_ + "\\" + slot; }
@@ -63,18 +73,27 @@ class WorkFolder {
     // the mark, for a later run to delete.
     void remove();
 
-    // What an earlier run left: the journal, whether it was committed, or nothing when the run
-    // never got to write it. False when the journal is there but cannot be read whole.
-    bool readJournal(std::optional<Journal>& journal, bool& committed);
+    // What an earlier run found by findIn left: its journal, or nothing when it never got to
+    // write it, and whether the journal was committed.
+    const std::optional<Journal>& journal() const { return journal_; }
+    bool committed() const { return committed_; }
 
   private:
+    enum class Found { Interrupted, Busy, Untrusted, NotOurs };
+
     WorkFolder(FileSystem& files, std::string path) : files_(&files), path_(std::move(path)) {}
+
+    // What the folder `candidate` of `target` is; an interrupted run's work is held and its
+    // journal read.
+    Found takeUp(const DirEntry& candidate, const std::string& target);
 
     FileSystem* files_;
     std::string path_;
     std::unique_ptr<HeldFile> mark_; // the mark, held while this run works here
     std::size_t fileSlots_ = 0;
     std::size_t folderSlots_ = 0;
+    std::optional<Journal> journal_; // what an earlier run left
+    bool committed_ = false;
 };
 
 // The place in the target that `change` is about (`target` as the work's paths were made).

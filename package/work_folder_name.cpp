@@ -18,18 +18,33 @@ std::string workFolderName(int number) {
            std::string(kNameSuffix);
 }
 
-bool isWorkFolderName(std::string_view name) {
+int workFolderNumber(std::string_view name) {
     if (name.size() < kNamePrefix.size() + kNameSuffix.size() ||
         !sameTextAscii(name.substr(0, kNamePrefix.size()), kNamePrefix) ||
         !sameTextAscii(name.substr(name.size() - kNameSuffix.size()), kNameSuffix)) {
-        return false;
+        return 0;
     }
-    for (std::size_t i = kNamePrefix.size(); i < name.size() - kNameSuffix.size(); ++i) {
-        if (!std::isdigit(static_cast<unsigned char>(name[i]))) {
-            return false;
+    const std::string_view digits =
+        name.substr(kNamePrefix.size(), name.size() - kNamePrefix.size() - kNameSuffix.size());
+    if (digits.empty()) {
+        return 1;
+    }
+    // As workFolderName writes them: 2 and above, no leading zero, no more than it tries.
+    if (digits.size() > 6 || digits[0] == '0') {
+        return 0;
+    }
+    int number = 0;
+    for (const char c : digits) {
+        if (!std::isdigit(static_cast<unsigned char>(c))) {
+            return 0;
         }
+        number = number * 10 + (c - '0');
     }
-    return true;
+    return number > 1 ? number : 0;
+}
+
+bool isWorkFolderName(std::string_view name) {
+    return workFolderNumber(name) != 0;
 }
 
 } // namespace velk

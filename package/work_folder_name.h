@@ -14,6 +14,8 @@ inline constexpr std::string_view kWorkFolderPattern = "~VelkInstall*.work";
 
 // The work folder's name with `number` (1 for the first, which has no digits).
 std::string workFolderName(int number);
+// The number in a work folder's name (1 for "~VelkInstall.work"), or 0 for any other name.
+int workFolderNumber(std::string_view name);
 // True for a name the work folder may have, in any letter case: "~VelkInstall", digits or none,
 // ".work".
 bool isWorkFolderName(std::string_view name);

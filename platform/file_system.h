@@ -28,6 +28,7 @@ inline constexpr unsigned long kErrorGenFailure = 31;       // ERROR_GEN_FAILURE
 inline constexpr unsigned long kErrorSharingViolation = 32; // ERROR_SHARING_VIOLATION
 inline constexpr unsigned long kErrorFileExists = 80;       // ERROR_FILE_EXISTS
 inline constexpr unsigned long kErrorDiskFull = 112;        // ERROR_DISK_FULL
+inline constexpr unsigned long kErrorInvalidName = 123;     // ERROR_INVALID_NAME
 inline constexpr unsigned long kErrorAlreadyExists = 183;   // ERROR_ALREADY_EXISTS
 inline constexpr unsigned long kErrorFileTooLarge = 223;    // ERROR_FILE_TOO_LARGE
 
