@@ -151,6 +151,109 @@ TEST(WorkInProgress, IsLeftToTheRunThatHoldsIt) {
     EXPECT_THAT(afterKill.busy, IsEmpty());
 }
 
+// What a folder named as a work folder holds decides whether it is taken up: only what this
+// program could have left. Whatever planted the others, the run changes nothing anywhere.
+TEST(FoundWorkFolders, AreTakenUpOnlyWhenThisProgramCouldHaveLeftThem) {
+    const std::string work = std::string(kTarget) + "\\~VelkInstall.work";
+    const std::string head = "VelkInstall journal 1\nfolder\t\nfolder\tEnglish\n";
+    const auto journal = [&](const std::string& lines) {
+        return
+            [&, lines](FakeFileSystem& files) { files.addFile(work + "\\journal", head + lines); };
+    };
+    struct Row {
+        const char* name;
+        std::function<void(FakeFileSystem&)> plant;
+        bool takenUp;
+    };
+    const std::vector<Row> rows = {
+        {"a journal as the program writes it",
+         journal("add\t0\ta.zlb\t0\\0\nremove\t0\tb.zlb\t0\\1\nnew-folder\t1\t\tf0\nend\t3\n"),
+         true},
+        {"no journal: killed before its first change", [](FakeFileSystem&) {}, true},
+        {"a folder that leaves the target", journal("folder\t..\\Windows\nend\t0\n"), false},
+        {"an absolute folder", journal("folder\tC:\\Windows\nend\t0\n"), false},
+        {"a drive-relative folder", journal("folder\tC:Windows\nend\t0\n"), false},
+        {"a first folder that is not the target",
+         [&](FakeFileSystem& files) {
+             files.addFile(work + "\\journal", "VelkInstall journal 1\nfolder\tEnglish\nend\t0\n");
+         },
+         false},
+        {"a name with a separator", journal("add\t0\t..\\system.ini\t0\\0\nend\t1\n"), false},
+        {"a name that is a dot", journal("remove\t0\t.\t0\\0\nend\t1\n"), false},
+        {"a slot that leaves the work folder", journal("add\t0\ta.zlb\t..\\..\\a\nend\t1\n"),
+         false},
+        {"a slot of no form the program makes", journal("add\t0\ta.zlb\t0\\00\nend\t1\n"), false},
+        {"a file's change with a folder's slot", journal("add\t0\ta.zlb\tf0\nend\t1\n"), false},
+        {"the target as a new folder", journal("new-folder\t0\t\tf0\nend\t1\n"), false},
+        {"counts that disagree", journal("add\t0\ta.zlb\t0\\0\nend\t2\n"), false},
+        {"a journal cut short", journal("add\t0\ta.zlb\t0\\0\n"), false},
+        {"a committed journal that leaves the target",
+         [&](FakeFileSystem& files) {
+             files.addFile(work + "\\committed", head + "remove\t0\ta\t..\\..\\x\nend\t1\n");
+         },
+         false},
+        {"a journal too long to be read",
+         [&](FakeFileSystem& files) {
+             files.addFile(work + "\\journal", head).size = kMaxJournalBytes + 1;
+         },
+         false},
+        {"a mark longer than a mark",
+         [&](FakeFileSystem& files) { files.addFile(work + "\\begun", std::string(3 << 20, 'V')); },
+         false},
+        {"a work folder that is a link",
+         [&](FakeFileSystem& files) { files.find(work)->link = true; }, false},
+        {"a link inside the work folder",
+         [&](FakeFileSystem& files) {
+             files.addFolder(work + "\\0");
+             files.find(work + "\\0")->link = true;
+         },
+         false},
+        {"a link on the way to a folder the journal names",
+         [&](FakeFileSystem& files) {
+             journal("end\t0\n")(files);
+             files.addFolder(std::string(kTarget) + "\\English");
+             files.find(std::string(kTarget) + "\\English")->link = true;
+         },
+         false},
+        {"another user's folder",
+         [&](FakeFileSystem& files) { files.find(work)->owner = FileSystem::Owner::Other; }, false},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        FakeFileSystem files;
+        files.addFile(std::string(kTarget) + "\\a.zlb", "another library's");
+        files.addFile("C:\\Windows\\system.ini", "the system's");
+        files.addFolder(work);
+        files.find(work)->attributes |= 0x2; // hidden, as the program makes it
+        files.addFile(work + "\\begun", "VelkInstall work folder 1\n");
+        row.plant(files);
+        const auto before = files.snapshot("C:\\");
+
+        WorkFolder::Earlier earlier = WorkFolder::findIn(files, kTarget);
+        EXPECT_EQ(earlier.interrupted.size(), row.takenUp ? 1u : 0u);
+        EXPECT_EQ(earlier.untrusted,
+                  row.takenUp ? std::vector<std::string>() : std::vector<std::string>{work});
+        if (!row.takenUp) {
+            EXPECT_TRUE(files.snapshot("C:\\") == before);
+        }
+    }
+}
+
+// Clean-up deletes a link in the work folder as a link, never what it leads to.
+TEST(WorkFolderCleanUp, DeletesALinkAsALink) {
+    FakeFileSystem files;
+    files.addFolder(kTarget);
+    FsResult made;
+    std::optional<WorkFolder> work = WorkFolder::create(
+        files, kTarget, [](const std::string&) { return false; }, made);
+    ASSERT_TRUE(work);
+    files.addFile(work->at("f0\\precious.txt"), "elsewhere");
+    files.find(work->at("f0"))->link = true;
+    work->remove();
+    EXPECT_FALSE(files.folderExists(work->path() + "\\f0"));
+    EXPECT_TRUE(files.fileExists(work->at("f0\\precious.txt")));
+}
+
 INSTANTIATE_TEST_SUITE_P(
     InstallRecovery, KilledRuns,
     ::testing::Values(KilledRun{"FirstInstallation", false, false, false},

@@ -554,9 +554,10 @@ class FakeFileSystem : public FileSystem {
         if (node == nullptr || !node->folder) {
             return FsResult::failure(kErrorFileNotFound);
         }
+        // A link goes as a link: what lies below it here is where it leads, and stays.
         const std::string parent = key(normalise(path));
         for (const auto& [k, child] : nodes_) {
-            if (k != parent && key(parentOf(child.path)) == parent) {
+            if (!node->link && k != parent && key(parentOf(child.path)) == parent) {
                 return FsResult::failure(kErrorDirNotEmpty);
             }
         }
