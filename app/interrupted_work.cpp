@@ -3,7 +3,7 @@
 
 #include "app/form_install.h"
 #include "package/install_report.h"
-#include "package/work_folder.h"
+#include "package/transaction.h"
 
 namespace velk {
 

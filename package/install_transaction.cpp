@@ -3,7 +3,7 @@
 #include <map>
 #include <optional>
 
-#include "package/work_folder.h"
+#include "package/transaction.h"
 
 namespace velk {
 
@@ -36,7 +36,6 @@ struct PlannedFile {
     const DirEntry* entry = nullptr;  // and that file
     const std::uint32_t* replaced = nullptr; // the attributes of the file it takes the place of
     std::string slot;                        // where it is made ready (in an existing folder)
-    bool moveOldOut = false;                 // the old file is moved out rather than linked
     bool failed = false;                     // known to fail before it is copied
 
     const std::string& name() const { return first->name; }
@@ -170,8 +169,8 @@ class Installation {
             return false;
         };
         FsResult made;
-        work_ = WorkFolder::create(files_, plan_.target, taken, made);
-        if (!work_) {
+        transaction_ = Transaction::begin(files_, plan_.target, taken, made);
+        if (!transaction_) {
             if (made.error() == kErrorSharingViolation) {
                 outcome_.busy = true;
             } else {
@@ -185,7 +184,7 @@ class Installation {
         for (std::size_t i = 1; i < folders_.size(); ++i) {
             if (folders_[i].state == TargetFolder::State::New) {
                 ++changes;
-                const FsResult slot = work_->nextFolderSlot(folders_[i].slot);
+                const FsResult slot = transaction_->work().nextFolderSlot(folders_[i].slot);
                 if (!slot) {
                     outcome_.failures.add(plan_.folderPath(i), slot.error());
                     workFolderFailed_ = true;
@@ -207,7 +206,7 @@ class Installation {
             progress_.step();
         }
         if (!outcome_.failures.empty()) {
-            work_->remove();
+            transaction_->abandon();
             return false;
         }
         return true;
@@ -218,15 +217,15 @@ class Installation {
         const std::string place = placeOf(file);
         std::string staged;
         if (folder.state == TargetFolder::State::New) {
-            staged = work_->at(folder.slot) + "\\" + file.name();
+            staged = transaction_->work().at(folder.slot) + "\\" + file.name();
         } else {
-            const FsResult slot = work_->nextFileSlot(file.slot);
+            const FsResult slot = transaction_->work().nextFileSlot(file.slot);
             if (!slot) {
                 outcome_.failures.add(place, slot.error());
                 workFolderFailed_ = true;
                 return;
             }
-            staged = work_->at(file.slot);
+            staged = transaction_->work().at(file.slot);
         }
         FsResult copied = files_.copyNewFile(file.copy->source + "\\" + file.entry->name, staged);
         if (copied && (file.entry->attributes & kReadOnly) != 0) {
@@ -243,13 +242,12 @@ class Installation {
         if (file.replaced != nullptr) {
             // A second name for the old file keeps it while the new one takes its place; a link
             // is moved out itself, whatever it leads to.
-            file.moveOldOut = !hardLinks_ || (*file.replaced & kReparsePoint) != 0;
-            if (!file.moveOldOut) {
-                const FsResult linked = files_.linkFile(place, work_->oldAt(file.slot));
+            if (hardLinks_ && (*file.replaced & kReparsePoint) == 0) {
+                const FsResult linked =
+                    files_.linkFile(place, transaction_->work().oldAt(file.slot));
                 if (linked.error() == kErrorSharingViolation) {
                     outcome_.failures.add(place, linked.error()); // in use: it cannot be replaced
                 } else if (!linked) {
-                    file.moveOldOut = true;
                     hardLinks_ = linked.error() != kErrorInvalidFunction &&
                                  linked.error() != kErrorNotSupported;
                 }
@@ -257,57 +255,25 @@ class Installation {
         }
     }
 
-    // Writes the journal and makes every change; undoes them all when one fails. True when all
-    // were made and committed.
+    // Makes every change; undoes them all when one fails. True when all were made and
+    // committed.
     bool swap() {
-        Journal journal;
-        journal.folders.emplace_back();
-        journal.folders.insert(journal.folders.end(), plan_.subfolders.begin(),
-                               plan_.subfolders.end());
-        std::vector<const PlannedFile*> changed; // the file of each change, or null for a folder
+        std::vector<std::string> folders{""};
+        folders.insert(folders.end(), plan_.subfolders.begin(), plan_.subfolders.end());
+        transaction_->setFolders(std::move(folders));
         for (const PlannedFile& file : planned_) {
             if (folders_[file.folder].state != TargetFolder::State::New) {
-                journal.changes.push_back(
+                transaction_->add(
                     Change{file.replaced != nullptr ? ChangeKind::Replace : ChangeKind::Add,
                            file.folder, file.name(), file.slot});
-                changed.push_back(&file);
             }
         }
         for (std::size_t i = 1; i < folders_.size(); ++i) {
             if (folders_[i].state == TargetFolder::State::New) {
-                journal.changes.push_back(Change{ChangeKind::NewFolder, i, {}, folders_[i].slot});
-                changed.push_back(nullptr);
+                transaction_->add(Change{ChangeKind::NewFolder, i, {}, folders_[i].slot});
             }
         }
-        const FsResult written = work_->writeJournal(journal);
-        if (!written) {
-            outcome_.failures.add(work_->path(), written.error());
-            work_->remove();
-            return false;
-        }
-
-        for (std::size_t i = 0; i < journal.changes.size(); ++i) {
-            const Change& change = journal.changes[i];
-            const std::string place = changedPath(plan_.target, journal, change);
-            const std::string fresh = work_->at(change.slot);
-            FsResult result;
-            if (change.kind != ChangeKind::Replace) {
-                result = files_.moveFile(fresh, place);
-            } else if (changed[i]->moveOldOut) {
-                result = files_.moveFile(place, work_->oldAt(change.slot));
-                if (result) {
-                    result = files_.moveFile(fresh, place);
-                }
-            } else {
-                result = files_.replaceFile(fresh, place);
-            }
-            if (!result) {
-                outcome_.failures.add(place, result.error());
-                break;
-            }
-            progress_.step();
-        }
-        return concludeChanges(files_, *work_, plan_.target, journal, outcome_, progress_);
+        return transaction_->run(outcome_, progress_, Transaction::AfterFailure::Stop);
     }
 
     FileSystem& files_;
@@ -316,7 +282,7 @@ class Installation {
     WorkOutcome outcome_;
     std::vector<TargetFolder> folders_; // 0 the target, i its subfolder i - 1 of the plan
     std::vector<PlannedFile> planned_;
-    std::optional<WorkFolder> work_;
+    std::optional<Transaction> transaction_;
     bool hardLinks_ = true;
     bool workFolderFailed_ = false;
 };

@@ -3,7 +3,7 @@
 #include <map>
 #include <optional>
 
-#include "package/work_folder.h"
+#include "package/transaction.h"
 
 namespace velk {
 
@@ -32,8 +32,7 @@ WorkOutcome removeInstalled(FileSystem& files, const std::string& target,
         return outcome;
     }
 
-    Journal journal;
-    journal.folders.emplace_back();
+    std::vector<Change> changes;
     for (const DirEntry& entry : baseFiles.files) {
         const auto found = present.find(entry.name);
         if (found == present.end() || found->second.isFolder) {
@@ -44,18 +43,18 @@ WorkOutcome removeInstalled(FileSystem& files, const std::string& target,
             // stops the removal is named.
             outcome.failures.add(target + "\\" + entry.name, kErrorAccessDenied);
         } else {
-            journal.changes.push_back(Change{ChangeKind::Remove, 0, entry.name, {}});
+            changes.push_back(Change{ChangeKind::Remove, 0, entry.name, {}});
         }
     }
-    if (journal.changes.empty()) {
+    if (changes.empty()) {
         return outcome;
     }
 
     FsResult made;
-    std::optional<WorkFolder> work = WorkFolder::create(
+    std::optional<Transaction> transaction = Transaction::begin(
         files, target, [&present](const std::string& name) { return present.count(name) != 0; },
         made);
-    if (!work) {
+    if (!transaction) {
         if (made.error() == kErrorSharingViolation) {
             outcome.busy = true;
         } else {
@@ -63,33 +62,23 @@ WorkOutcome removeInstalled(FileSystem& files, const std::string& target,
         }
         return outcome;
     }
-    for (Change& change : journal.changes) {
-        made = work->nextFileSlot(change.slot);
+    for (Change& change : changes) {
+        made = transaction->work().nextFileSlot(change.slot);
         if (!made) {
-            break;
+            outcome.failures.add(transaction->work().path(), made.error());
+            transaction->abandon();
+            return outcome;
         }
     }
-    if (made) {
-        made = work->writeJournal(journal);
-    }
-    if (!made) {
-        outcome.failures.add(work->path(), made.error());
-        work->remove();
-        return outcome;
+    transaction->setFolders({""});
+    for (Change& change : changes) {
+        transaction->add(std::move(change));
     }
 
     // Every file is tried, so that every one in use is named.
-    progress.setTotal(2 * journal.changes.size());
-    for (const Change& change : journal.changes) {
-        const std::string place = changedPath(target, journal, change);
-        const FsResult moved = files.moveFile(place, work->oldAt(change.slot));
-        if (!moved) {
-            outcome.failures.add(place, moved.error());
-        }
-        progress.step();
-    }
-    if (concludeChanges(files, *work, target, journal, outcome, progress)) {
-        outcome.files = journal.changes.size();
+    progress.setTotal(2 * transaction->size());
+    if (transaction->run(outcome, progress, Transaction::AfterFailure::TryTheRest)) {
+        outcome.files = transaction->size();
     }
     return outcome;
 }

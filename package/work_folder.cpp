@@ -31,14 +31,17 @@ constexpr std::uint32_t kReparsePoint = 0x400; // FILE_ATTRIBUTE_REPARSE_POINT
 constexpr auto kSettingUp = std::chrono::seconds(2);
 constexpr auto kPoll = std::chrono::milliseconds(10);
 
-// Deletes a file of ours, read-only or not.
-FsResult discard(FileSystem& files, const std::string& path) {
+} // namespace
+
+FsResult discardFile(FileSystem& files, const std::string& path) {
     FsResult deleted = files.deleteFile(path);
     if (!deleted && deleted.error() == kErrorAccessDenied && files.clearReadOnly(path)) {
         deleted = files.deleteFile(path);
     }
     return deleted;
 }
+
+namespace {
 
 // Deletes everything in `folder` but the file `keep`; true when nothing else is left.
 bool deleteContents(FileSystem& files, const std::string& folder, std::string_view keep = {}) {
@@ -179,7 +182,7 @@ std::optional<WorkFolder> WorkFolder::create(FileSystem& files, const std::strin
         const std::string mark = path + "\\" + std::string(kMarkName);
         failure = files.writeNewFile(mark, kMark);
         if (!failure) {
-            discard(files, mark);
+            discardFile(files, mark);
             files.removeFolder(path);
             return std::nullopt;
         }
@@ -312,7 +315,7 @@ FsResult WorkFolder::writeJournal(const Journal& journal) {
         result = files_->moveFile(temporary, at(std::string(kJournalName)));
     }
     if (!result) {
-        discard(*files_, temporary);
+        discardFile(*files_, temporary);
     }
     return result;
 }
@@ -335,120 +338,6 @@ void WorkFolder::remove() {
     if (unmarked || unmarked.error() == kErrorFileNotFound) {
         files_->removeFolder(path_);
     }
-}
-
-std::string changedPath(const std::string& target, const Journal& journal, const Change& change) {
-    const std::string& folder = journal.folders[change.folder];
-    const std::string base = folder.empty() ? target : target + "\\" + folder;
-    return change.name.empty() ? base : base + "\\" + change.name;
-}
-
-void undoChanges(FileSystem& files, WorkFolder& work, const std::string& target,
-                 const Journal& journal, FailureList& notRestored) {
-    for (auto change = journal.changes.rbegin(); change != journal.changes.rend(); ++change) {
-        const std::string place = changedPath(target, journal, *change);
-        const std::string fresh = work.at(change->slot);
-        const std::string old = work.oldAt(change->slot);
-        FsResult result;
-        switch (change->kind) {
-        case ChangeKind::Add:
-            // Made when the new file is no longer in the work folder. Undone, it is back there:
-            // an undo that is run again finds nothing to undo.
-            if (!files.fileExists(fresh) && files.fileExists(place)) {
-                result = files.moveFile(place, fresh);
-            }
-            break;
-        case ChangeKind::NewFolder:
-            if (!files.folderExists(fresh) && files.folderExists(place)) {
-                result = files.moveFile(place, fresh);
-            }
-            break;
-        case ChangeKind::Remove:
-            if (files.fileExists(old)) {
-                result = files.moveFile(old, place);
-            }
-            break;
-        case ChangeKind::Replace:
-            if (files.fileExists(old)) {
-                // The old file is kept. The new one is in its place when it left the work
-                // folder, and goes back there; the place is empty when the old file was moved
-                // out but the new one not yet in; both names lead to the old file when it was
-                // only linked, and nothing was changed.
-                const bool placed = files.fileExists(place);
-                const bool staged = files.fileExists(fresh);
-                if (!staged && placed) {
-                    result = files.moveFile(place, fresh);
-                }
-                if (result && (!staged || !placed)) {
-                    result = files.moveFile(old, place);
-                }
-            } else if (!files.fileExists(fresh)) {
-                result = FsResult::failure(kErrorFileNotFound); // neither is left
-            }
-            break;
-        }
-        if (!result) {
-            notRestored.add(place, result.error());
-        }
-    }
-}
-
-void finishChanges(FileSystem& files, WorkFolder& work, const Journal& journal,
-                   WorkProgress& progress) {
-    for (const Change& change : journal.changes) {
-        if (change.kind == ChangeKind::Replace || change.kind == ChangeKind::Remove) {
-            discard(files, work.oldAt(change.slot)); // what stays goes with the work folder
-            progress.step();
-        }
-    }
-    work.remove();
-}
-
-bool concludeChanges(FileSystem& files, WorkFolder& work, const std::string& target,
-                     const Journal& journal, WorkOutcome& outcome, WorkProgress& progress) {
-    if (outcome.failures.empty()) {
-        const FsResult committed = work.commit();
-        if (!committed) {
-            outcome.failures.add(work.path(), committed.error());
-        }
-    }
-    if (!outcome.failures.empty()) {
-        undoChanges(files, work, target, journal, outcome.notRestored);
-        if (outcome.notRestored.empty() && work.dropJournal()) {
-            work.remove();
-        }
-        return false;
-    }
-    finishChanges(files, work, journal, progress);
-    return true;
-}
-
-FailureList recoverInterruptedWork(FileSystem& files, const std::string& target,
-                                   std::vector<WorkFolder>& interrupted, WorkProgress& progress) {
-    FailureList notRestored;
-    for (WorkFolder& work : interrupted) {
-        const std::optional<Journal>& journal = work.journal();
-        if (work.committed()) {
-            std::size_t oldFiles = 0;
-            for (const Change& change : journal->changes) {
-                if (change.kind == ChangeKind::Replace || change.kind == ChangeKind::Remove) {
-                    ++oldFiles;
-                }
-            }
-            progress.setTotal(oldFiles);
-            finishChanges(files, work, *journal, progress);
-            continue;
-        }
-        if (journal) {
-            const std::size_t before = notRestored.count();
-            undoChanges(files, work, target, *journal, notRestored);
-            if (notRestored.count() != before || !work.dropJournal()) {
-                continue; // kept for a later run to try again
-            }
-        }
-        work.remove();
-    }
-    return notRestored;
 }
 
 } // namespace velk

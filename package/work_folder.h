@@ -8,13 +8,13 @@
 // so that another run in the same target (a second window, a deployment while somebody
 // installs by hand) sees it busy and leaves it alone; a killed run's hold ends with it.
 //
-// The work runs in steps: make the new files ready in the work folder; write the journal
-// (package/journal.h) to a temporary name, flush it and rename it into place; make each change
-// in the target; rename the journal to "committed"; delete what was moved out and the work
-// folder. A run killed before the journal is in place changed nothing in the target; one killed
-// with the journal in place is undone by the next run, one killed after "committed" finished.
-// Files and folders are kept in numbered sub-folders of a bounded size, so that no name made
-// there looks through thousands of others.
+// The work (package/transaction.h) runs in steps: make the new files ready in the work folder;
+// write the journal (package/journal.h) to a temporary name, flush it and rename it into place;
+// make each change in the target; rename the journal to "committed"; delete what was moved out
+// and the work folder. A run killed before the journal is in place changed nothing in the target;
+// one killed with the journal in place is undone by the next run, one killed after "committed"
+// finished. Files and folders are kept in numbered sub-folders of a bounded size, so that no name
+// made there looks through thousands of others.
 //
 // A folder of a work folder's name found in the target may have been planted by anybody who can
 // write there, or by a package. It is taken up only when this program could have left it as it
@@ -29,11 +29,8 @@
 #include <string>
 #include <vector>
 
-#include "package/install_report.h"
 #include "package/journal.h"
-#include "package/package_files.h"
 #include "platform/file_system.h"
-#include "platform/form.h"
 
 namespace velk {
 
@@ -96,28 +93,7 @@ class WorkFolder {
     bool committed_ = false;
 };
 
-// The place in the target that `change` is about (`target` as the work's paths were made).
-std::string changedPath(const std::string& target, const Journal& journal, const Change& change);
-
-// Undoes the changes of `journal`, last first, as far as they were made: each change is told
-// by which of its files exist. Adds each place it cannot put back to `notRestored`.
-void undoChanges(FileSystem& files, WorkFolder& work, const std::string& target,
-                 const Journal& journal, FailureList& notRestored);
-// Deletes the old files kept for the changes of a committed journal, telling `progress` of
-// each, then the work folder.
-void finishChanges(FileSystem& files, WorkFolder& work, const Journal& journal,
-                   WorkProgress& progress);
-
-// Ends work whose changes of `journal` were all made, or as far as they were when the first of
-// `outcome`'s failures came: commits and finishes them when there was none, or undoes them (the
-// undo's failures added to `outcome`). True when they were committed.
-bool concludeChanges(FileSystem& files, WorkFolder& work, const std::string& target,
-                     const Journal& journal, WorkOutcome& outcome, WorkProgress& progress);
-
-// Finishes or undoes the work of every earlier run that was killed in `target`: the target then
-// holds one version whole. Returns the places that could not be put back (the work folder and
-// its journal then stay, for a later run to try again).
-FailureList recoverInterruptedWork(FileSystem& files, const std::string& target,
-                                   std::vector<WorkFolder>& interrupted, WorkProgress& progress);
+// Deletes a file of the work's, read-only or not.
+FsResult discardFile(FileSystem& files, const std::string& path);
 
 } // namespace velk

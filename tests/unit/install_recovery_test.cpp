@@ -11,6 +11,7 @@
 #include "package/copy_plan.h"
 #include "package/install_transaction.h"
 #include "package/remove_transaction.h"
+#include "package/transaction.h"
 #include "package/work_folder.h"
 #include "tests/unit/fakes/fake_file_system.h"
 
