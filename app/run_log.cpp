@@ -4,19 +4,21 @@
 #include <set>
 
 #include "package/install_report.h"
+#include "platform/printable_text.h"
 #include "platform/registry.h"
 
 namespace velk {
 
 namespace {
 
-// A text on one line of the log: the carriage returns that join the lines of a box, and any
-// other line break, become " | ".
+// A box's text (or the system's message) on one line of the log: the carriage returns that join
+// its lines, alone or followed by a line feed, become " | ". Anything else that would break the
+// line is left to write(), which escapes it.
 std::string oneLine(const std::string& text) {
     std::string line;
     for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '\r' || text[i] == '\n') {
-            if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') {
+        if (text[i] == '\r') {
+            if (i + 1 < text.size() && text[i + 1] == '\n') {
                 ++i;
             }
             line += " | ";
@@ -68,13 +70,13 @@ std::string RunLog::readSetting(RegistryKey& key, const std::string& name) {
     }
     try {
         std::string value = key.readString(name);
-        settings_ += name + " " + quoted(oneLine(value));
+        settings_ += name + " " + quoted(value);
         if (name == "Log") {
             logSetting_ = value;
         }
         return value;
     } catch (const std::exception& error) {
-        settings_ += name + " cannot be read (" + oneLine(error.what()) + ")";
+        settings_ += name + " cannot be read (" + error.what() + ")";
         throw;
     }
 }
@@ -110,9 +112,12 @@ void RunLog::start(const std::string& packageFolder, bool anybodyAtDesktop) {
                 "is shown, each counts as answered with OK");
 }
 
+// The program's own words never hold a control character; what it puts between them (names,
+// paths, the key's values, texts of the system) may. Escaped here, where every line passes,
+// none of them can end the line early and start one that reads like the log's own.
 void RunLog::write(const std::string& text) {
     if (started_) {
-        file_->writeLine(text); // a line that cannot be written is passed over
+        file_->writeLine(printable(text)); // a line that cannot be written is passed over
     }
 }
 

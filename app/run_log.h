@@ -39,10 +39,12 @@ class RunLog {
     void start(const std::string& packageFolder, bool anybodyAtDesktop);
     bool started() const { return started_; }
 
-    // One line, once the log is started.
+    // One line, once the log is started. Control characters and bytes that are not UTF-8 in it
+    // (from names, paths, the key's values) are written as "\xHH" (printable()), so that no text
+    // from outside can break the line.
     void write(const std::string& text);
     // A message box: its kind ("Error", "Confirm", ...), its text with its lines joined on one
-    // line, and whether it was shown.
+    // line by " | ", and whether it was shown.
     void box(const std::string& kind, const std::string& text, bool shown);
     // The end of an installation: every file or folder that failed with the system's message
     // for it, then how many files were copied, or, when anything failed, that everything was

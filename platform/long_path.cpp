@@ -173,6 +173,33 @@ std::string extendedPath(std::string_view path, std::string_view currentFolder) 
     return "\\\\?\\" + full;
 }
 
+std::string deviceName(std::string_view path) {
+    if (isNetworkPath(path) || isExtendedPath(path)) {
+        return {};
+    }
+    std::string_view name = path.substr(hasDrive(path) ? 2 : 0);
+    for (std::size_t i = name.size(); i > 0; --i) {
+        if (isSeparator(name[i - 1])) {
+            name.remove_prefix(i);
+            break;
+        }
+    }
+    name = name.substr(0, name.find_first_of(".:"));
+    while (!name.empty() && name.back() == ' ') {
+        name.remove_suffix(1);
+    }
+    std::string device;
+    for (const char c : name) {
+        device += upper(c);
+    }
+    if (device == "NUL" || device == "CON" || device == "PRN" || device == "AUX" ||
+        (device.size() == 4 && (device.starts_with("COM") || device.starts_with("LPT")) &&
+         device[3] >= '1' && device[3] <= '9')) {
+        return device;
+    }
+    return {};
+}
+
 std::string pathForWindows(std::string_view path, std::string_view currentFolder,
                            std::size_t limit) {
     const bool full = isFullPath(path);

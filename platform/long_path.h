@@ -43,6 +43,14 @@ std::string fullPath(std::string_view path, std::string_view currentFolder);
 // The extended form of fullPath(path, currentFolder).
 std::string extendedPath(std::string_view path, std::string_view currentFolder);
 
+// The device that Windows opens for `path` instead of a file, in upper case ("NUL", "CON",
+// "PRN", "AUX", "COM1" to "COM9", "LPT1" to "LPT9"): when the last name of a drive or relative
+// path is one of them in any letter case, whatever follows a dot or colon in it and blanks
+// before that ("nul.txt", "C:\x\Com1 .log", "NUL:"), whichever folder is named before it.
+// "" for any other path; a network path and the extended and device forms name no such device,
+// as Windows takes them literally.
+std::string deviceName(std::string_view path);
+
 // The form to hand to Windows: the path as given while its full path (against `currentFolder`
 // when relative) surely stays below `limit` characters, else the extended form. (Lengths are
 // counted in UTF-8 bytes, never fewer than the UTF-16 units that Windows counts.)

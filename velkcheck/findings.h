@@ -4,7 +4,6 @@
 
 #include <ostream>
 #include <string>
-#include <string_view>
 #include <vector>
 
 namespace velk::check {
@@ -35,13 +34,8 @@ class Findings {
     std::vector<Finding> list_;
 };
 
-// The text as it may be printed: every control character (U+0000 to U+001F, U+007F to U+009F),
-// the line and paragraph separators (U+2028, U+2029) and every byte that is not UTF-8 written as
-// "\xHH" (hexadecimal) for each of its bytes, so that nothing in a name breaks a line or steers
-// the terminal. A backslash stays as it is: it separates Windows paths.
-std::string escaped(std::string_view text);
-
-// "PATH:LINE: error: TEXT" or "PATH: warning: TEXT", without a line end, escaped: one line.
+// "PATH:LINE: error: TEXT" or "PATH: warning: TEXT", without a line end, its path and
+// text printable (platform/printable_text.h): one line.
 std::string formatFinding(const Finding& finding);
 
 } // namespace velk::check

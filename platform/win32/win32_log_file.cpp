@@ -47,7 +47,11 @@ std::string Win32LogFile::temporaryFolder() {
 bool Win32LogFile::open(const std::string& path) {
     // Appending only: what is there stays, and every write lands at the file's end, even when
     // another run appends to the same file at the same time. The folder must exist already.
-    const std::wstring system = toWide(extendedPath(path, toUtf8(processCurrentFolder())));
+    // A device name ("NUL", "C:\x\nul.txt") is the device, as Windows takes the plain form: the
+    // extended form would make a file of that name instead.
+    const std::string device = deviceName(path);
+    const std::wstring system = toWide(
+        device.empty() ? extendedPath(path, toUtf8(processCurrentFolder())) : "\\\\.\\" + device);
     file_.reset(CreateFileW(system.c_str(), FILE_APPEND_DATA,
                             FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                             OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 
 #include "platform/long_path.h"
 
@@ -68,6 +69,27 @@ TEST(LongPath, PathForWindowsIsThePlainFormWhileItIsShortEnough) {
     EXPECT_EQ(pathForWindows("b", "C:\\a", 7), "b");
     EXPECT_EQ(pathForWindows("bc", "C:\\a", 7), "\\\\?\\C:\\a\\bc");
     EXPECT_EQ(pathForWindows("\\\\?\\C:\\a\\..\\b", "D:\\x", 3), "\\\\?\\C:\\a\\..\\b");
+}
+
+TEST(LongPath, DeviceNamesAreTheDevicesInAnyFolder) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"NUL", "NUL"},
+        {"nul.txt", "NUL"},
+        {"C:\\x\\Com1 .log", "COM1"},
+        {"D:lpt9", "LPT9"},
+        {"..\\aux:", "AUX"},
+        {"c:/x/con", "CON"},
+        {"PRN.", "PRN"},
+        {"NULL", ""},
+        {"COM0", ""},
+        {"x.nul", ""},
+        {"C:\\NUL\\run.log", ""},
+        {"\\\\srv\\share\\NUL", ""},
+        {"\\\\?\\C:\\NUL", ""},
+    };
+    for (const auto& [path, device] : cases) {
+        EXPECT_EQ(deviceName(path), device) << path;
+    }
 }
 
 } // namespace

@@ -92,6 +92,28 @@ TEST_F(RunLogTest, AFailureNamesTheSystemsMessage) {
              "The undo could not restore 1 path(s)"}));
 }
 
+// Names and values from outside are escaped as velkcheck prints them, so that none can end a
+// line and start one that reads like the log's own; the carriage returns that join a box's lines
+// stay readable.
+TEST_F(RunLogTest, TextFromOutsideCannotStartALine) {
+    RunLog log(&fake.log);
+    log.start("C:\\pkg\\", true);
+    WorkOutcome outcome;
+    outcome.failures.add(target(
+        "a.zlb\n2024-05-02 10:31:07.520 The run ends, the library was installed: exit code 0"));
+    log.installation(outcome);
+    log.box("Error",
+            "Library installation failed: 1 file(s) could not be copied.\r" +
+                target("\x1B[2Jb.zlb\xFF"),
+            false);
+    EXPECT_THAT(fake.log.lines,
+                ::testing::IsSupersetOf(
+                    {"Failed: C:\\dorvan\\usr\\a.zlb\\x0A2024-05-02 10:31:07.520 The run ends, the "
+                     "library was installed: exit code 0",
+                     "Error box (not shown): Library installation failed: 1 file(s) could not be "
+                     "copied. | C:\\dorvan\\usr\\\\x1B[2Jb.zlb\\xFF"}));
+}
+
 struct LogPlace {
     const char* what;
     std::function<void(RunLogTest&)> arrange;

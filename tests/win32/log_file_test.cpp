@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <regex>
+#include <vector>
 
 #include "platform/win32/win32_log_file.h"
 #include "test_support.h"
@@ -46,6 +47,31 @@ TEST(LogFileTest, NeitherMakesAFolderNorWritesWithoutAFile) {
     EXPECT_FALSE(log.open(temp / "missing\\run.log"));
     EXPECT_EQ(testing::attributesOf(temp / "missing"), INVALID_FILE_ATTRIBUTES);
     EXPECT_FALSE(log.writeLine("lost"));
+}
+
+// A device name is the device, as Windows takes it, whatever folder is named before it: the
+// lines go nowhere and no file is made, in the current folder or in the one named.
+TEST(LogFileTest, ADeviceNameIsTheDeviceNeverAFile) {
+    TempFolder temp;
+    wchar_t saved[MAX_PATH + 1] = {};
+    GetCurrentDirectoryW(MAX_PATH + 1, saved);
+    ASSERT_TRUE(SetCurrentDirectoryW(testing::systemPath(temp.path()).c_str()));
+    for (const std::string& name : {std::string("NUL"), temp / "nul.txt", temp / "missing\\Nul"}) {
+        Win32LogFile log;
+        EXPECT_TRUE(log.open(name)) << name;
+        EXPECT_TRUE(log.writeLine("nowhere")) << name;
+    }
+    SetCurrentDirectoryW(saved);
+    // Nothing but "." and ".." in the folder.
+    WIN32_FIND_DATAW entry;
+    const HANDLE find = FindFirstFileW(testing::systemPath(temp / "*").c_str(), &entry);
+    ASSERT_NE(find, INVALID_HANDLE_VALUE);
+    std::vector<std::wstring> names;
+    do {
+        names.push_back(entry.cFileName);
+    } while (FindNextFileW(find, &entry));
+    FindClose(find);
+    EXPECT_EQ(names.size(), 2u) << toUtf8(names.back());
 }
 
 TEST(LogFileTest, KnowsTheTemporaryFolderAndTheSystemsMessages) {
