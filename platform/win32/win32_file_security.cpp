@@ -8,12 +8,12 @@
 #include <algorithm>
 #include <array>
 #include <cstdint>
-#include <cstring>
 #include <optional>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "platform/win32/file_security.h"
 #include "platform/win32/unique_handles.h"
 #include "platform/win32/win32_file_system.h"
 
@@ -123,6 +123,66 @@ DWORD allowedAceSize(PSID sid) {
 }
 
 } // namespace
+
+std::vector<DWORD> administratorsFolderAcl(const ACL* parentDacl) {
+    std::optional<Sid> administrators = Sid::wellKnown(WinBuiltinAdministratorsSid);
+    std::optional<Sid> system = Sid::wellKnown(WinLocalSystemSid);
+    std::optional<Sid> users = Sid::wellKnown(WinBuiltinUsersSid);
+    if (!administrators || !system || !users) {
+        return {};
+    }
+    auto* parent = const_cast<PACL>(parentDacl); // the ACL functions take no const
+    std::size_t size = sizeof(ACL) + allowedAceSize(administrators->get()) +
+                       allowedAceSize(system->get()) + allowedAceSize(users->get());
+    BYTE revision = ACL_REVISION;
+    if (parent != nullptr) {
+        ACL_SIZE_INFORMATION used{};
+        if (!GetAclInformation(parent, &used, sizeof used, AclSizeInformation)) {
+            return {};
+        }
+        size += used.AclBytesInUse;
+        revision = std::max(revision, parent->AclRevision);
+    }
+    if (size > 0xFFFC) { // an ACL's size is a WORD, kept DWORD-aligned
+        SetLastError(ERROR_INVALID_ACL);
+        return {};
+    }
+    std::vector<DWORD> storage((size + sizeof(DWORD) - 1) / sizeof(DWORD));
+    auto* acl = reinterpret_cast<PACL>(storage.data());
+    if (!InitializeAcl(acl, static_cast<DWORD>(storage.size() * sizeof(DWORD)), revision)) {
+        return {};
+    }
+    // The parent's inheritable entries, in the parent's order, each as an entry of this folder's
+    // own (not inherited: the list is protected) that gives nothing on the folder itself.
+    for (DWORD i = 0; parent != nullptr && i < parent->AceCount; ++i) {
+        void* entry = nullptr;
+        if (!GetAce(parent, i, &entry)) {
+            return {};
+        }
+        const auto* header = static_cast<const ACE_HEADER*>(entry);
+        if ((header->AceFlags & (OBJECT_INHERIT_ACE | CONTAINER_INHERIT_ACE)) == 0) {
+            continue;
+        }
+        void* added = nullptr;
+        if (!AddAce(acl, revision, MAXDWORD, entry, header->AceSize) ||
+            !GetAce(acl, acl->AceCount - 1, &added)) {
+            return {};
+        }
+        BYTE& flags = static_cast<ACE_HEADER*>(added)->AceFlags;
+        flags = static_cast<BYTE>((flags | INHERIT_ONLY_ACE) & ~INHERITED_ACE);
+    }
+    // The administrators and the system may do anything to the folder and what is in it; users
+    // may list and read the folder itself; nobody else may add, rename or delete in it.
+    const BYTE everything = OBJECT_INHERIT_ACE | CONTAINER_INHERIT_ACE;
+    if (!AddAccessAllowedAceEx(acl, ACL_REVISION, everything, FILE_ALL_ACCESS,
+                               administrators->get()) ||
+        !AddAccessAllowedAceEx(acl, ACL_REVISION, everything, FILE_ALL_ACCESS, system->get()) ||
+        !AddAccessAllowedAceEx(acl, ACL_REVISION, 0, FILE_GENERIC_READ | FILE_GENERIC_EXECUTE,
+                               users->get())) {
+        return {};
+    }
+    return storage;
+}
 
 FsResult Win32FileSystem::readSmallFile(const std::string& path, std::size_t limit,
                                         std::string& content) {
@@ -257,67 +317,20 @@ FsResult Win32FileSystem::restrictToAdministrators(const std::string& path) {
     if (error != ERROR_SUCCESS) {
         return FsResult::failure(error);
     }
-    std::vector<std::vector<DWORD>> inherited; // each an ACE, DWORD-aligned
-    BYTE revision = ACL_REVISION;
-    if (parentDacl != nullptr) {
-        revision = std::max(revision, parentDacl->AclRevision);
-        for (DWORD i = 0; i < parentDacl->AceCount; ++i) {
-            void* entry = nullptr;
-            if (!GetAce(parentDacl, i, &entry)) {
-                return FsResult::failure(GetLastError());
-            }
-            const auto* header = static_cast<const ACE_HEADER*>(entry);
-            if ((header->AceFlags & (OBJECT_INHERIT_ACE | CONTAINER_INHERIT_ACE)) == 0) {
-                continue;
-            }
-            std::vector<DWORD> copy((header->AceSize + sizeof(DWORD) - 1) / sizeof(DWORD));
-            std::memcpy(copy.data(), entry, header->AceSize);
-            auto* flags = &reinterpret_cast<ACE_HEADER*>(copy.data())->AceFlags;
-            *flags = static_cast<BYTE>((*flags | INHERIT_ONLY_ACE) & ~INHERITED_ACE);
-            inherited.push_back(std::move(copy));
-        }
+    std::vector<DWORD> acl = administratorsFolderAcl(parentDacl);
+    if (acl.empty()) {
+        return FsResult::failure(GetLastError());
     }
-
     std::optional<Sid> administrators = Sid::wellKnown(WinBuiltinAdministratorsSid);
-    std::optional<Sid> system = Sid::wellKnown(WinLocalSystemSid);
-    std::optional<Sid> users = Sid::wellKnown(WinBuiltinUsersSid);
-    if (!administrators || !system || !users) {
-        return FsResult::failure(GetLastError());
-    }
-    std::size_t size = sizeof(ACL) + allowedAceSize(administrators->get()) +
-                       allowedAceSize(system->get()) + allowedAceSize(users->get());
-    for (const std::vector<DWORD>& entry : inherited) {
-        size += reinterpret_cast<const ACE_HEADER*>(entry.data())->AceSize;
-    }
-    if (size > 0xFFFC) { // an ACL's size is a WORD, kept DWORD-aligned
-        return FsResult::failure(ERROR_INVALID_ACL);
-    }
-    std::vector<DWORD> aclStorage((size + sizeof(DWORD) - 1) / sizeof(DWORD));
-    auto* acl = reinterpret_cast<PACL>(aclStorage.data());
-    if (!InitializeAcl(acl, static_cast<DWORD>(aclStorage.size() * sizeof(DWORD)), revision)) {
-        return FsResult::failure(GetLastError());
-    }
-    for (std::vector<DWORD>& entry : inherited) {
-        if (!AddAce(acl, revision, MAXDWORD, entry.data(),
-                    reinterpret_cast<const ACE_HEADER*>(entry.data())->AceSize)) {
-            return FsResult::failure(GetLastError());
-        }
-    }
-    // The administrators and the system may do anything to the folder and what is in it; users
-    // may list and read the folder itself, nobody else may add, rename or delete in it.
-    const BYTE everything = OBJECT_INHERIT_ACE | CONTAINER_INHERIT_ACE;
-    if (!AddAccessAllowedAceEx(acl, ACL_REVISION, everything, FILE_ALL_ACCESS,
-                               administrators->get()) ||
-        !AddAccessAllowedAceEx(acl, ACL_REVISION, everything, FILE_ALL_ACCESS, system->get()) ||
-        !AddAccessAllowedAceEx(acl, ACL_REVISION, 0, FILE_GENERIC_READ | FILE_GENERIC_EXECUTE,
-                               users->get())) {
+    if (!administrators) {
         return FsResult::failure(GetLastError());
     }
     // Protected: nothing the parent lets others do reaches this folder itself.
     error = SetSecurityInfo(folder.get(), SE_FILE_OBJECT,
                             OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION |
                                 PROTECTED_DACL_SECURITY_INFORMATION,
-                            administrators->get(), nullptr, acl, nullptr);
+                            administrators->get(), nullptr, reinterpret_cast<PACL>(acl.data()),
+                            nullptr);
     return error == ERROR_SUCCESS ? FsResult() : FsResult::failure(error);
 }
 
