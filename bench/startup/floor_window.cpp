@@ -72,6 +72,11 @@ class NoFiles : public FileSystem {
     }
     std::string ansiToUtf8(std::string_view text) override { return std::string(text); }
     std::string finalFolderPath(const std::string&) override { return {}; }
+    FsResult readSmallFile(const std::string&, std::size_t, std::string&) override {
+        return refused();
+    }
+    Owner ownerOf(const std::string&) override { return Owner::NotKept; }
+    FsResult restrictToAdministrators(const std::string&) override { return {}; }
 
   private:
     static FsResult refused() { return FsResult::failure(kErrorAccessDenied); }

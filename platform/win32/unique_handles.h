@@ -107,6 +107,9 @@ inline void closeWindowStation(HWINSTA station) noexcept {
 inline void closeDesktop(HDESK desktop) noexcept {
     CloseDesktop(desktop);
 }
+template <typename T> inline void localFree(T memory) noexcept {
+    LocalFree(memory);
+}
 
 } // namespace detail
 
@@ -130,5 +133,8 @@ using UniqueHmodule = UniqueAny<detail::NullTraits<HMODULE, detail::freeLibrary>
 // A window station or desktop made with CreateWindowStation or CreateDesktop.
 using UniqueHwinsta = UniqueAny<detail::NullTraits<HWINSTA, detail::closeWindowStation>>;
 using UniqueHdesk = UniqueAny<detail::NullTraits<HDESK, detail::closeDesktop>>;
+// Memory that a system function allocated with LocalAlloc for its caller to free (a security
+// descriptor from GetSecurityInfo, an ACL from SetEntriesInAcl), typed as the function gives it.
+template <typename T> using UniqueLocal = UniqueAny<detail::NullTraits<T, detail::localFree<T>>>;
 
 } // namespace velk::win32

@@ -60,6 +60,11 @@ class Win32FileSystem : public FileSystem {
     int compareFileNames(const std::string& a, const std::string& b) override;
     std::string finalFolderPath(const std::string& path) override;
     std::string ansiToUtf8(std::string_view text) override;
+    // In win32_file_security.cpp.
+    FsResult readSmallFile(const std::string& path, std::size_t limit,
+                           std::string& content) override;
+    Owner ownerOf(const std::string& path) override;
+    FsResult restrictToAdministrators(const std::string& path) override;
 
   private:
     // The path as Windows is to get it: as given, or in the extended form when the full path

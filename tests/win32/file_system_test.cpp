@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "platform/app_error.h"
+#include "platform/win32/file_security.h"
 #include "platform/win32/wide_text.h"
 #include "platform/win32/win32_file_system.h"
 #include "test_support.h"
@@ -474,6 +475,145 @@ TEST_F(FileSystemTest, ReadErrorsNameTheFullPathAndTheSystemsReason) {
     EXPECT_NE(notFound, reason);
     EXPECT_EQ(readError(temp / "missing.ini"),
               "Cannot open file \"" + temp.path() + "\\missing.ini\". " + notFound);
+}
+
+TEST_F(FileSystemTest, ReadsASmallRegularFileWholeAndNothingElse) {
+    ASSERT_TRUE(writeFile(temp / "mark", "journal"));
+    ASSERT_TRUE(writeFile(temp / "empty", ""));
+    ASSERT_TRUE(files.createFolder(temp / "folder"));
+    // Wine shows a Unix link to a folder as a link, and one to a file as the file it leads to
+    // (and CreateSymbolicLink there succeeds without making anything): that row counts only
+    // where the link shows as one.
+    const bool linked = makeLink(temp / "linked folder", "folder", true) &&
+                        makeLink(temp / "linked mark", "mark", false);
+    const struct {
+        std::string path;
+        std::size_t limit;
+        unsigned long error; // 0: read, as `content`
+        const char* content;
+    } rows[] = {
+        {temp / "mark", 7, 0, "journal"},
+        {temp / "mark", 100, 0, "journal"},
+        {temp / "empty", 0, 0, ""},
+        {temp / "mark", 6, ERROR_FILE_TOO_LARGE, ""},
+        {temp / "folder", 100, ERROR_ACCESS_DENIED, ""},
+        {temp / "linked folder", 100, ERROR_ACCESS_DENIED, ""},
+        {temp / "linked mark", 100, ERROR_ACCESS_DENIED, ""},
+        {"NUL", 100, ERROR_ACCESS_DENIED, ""},
+        {"\\\\.\\NUL", 100, ERROR_ACCESS_DENIED, ""},
+        {temp / "missing", 100, ERROR_FILE_NOT_FOUND, ""},
+    };
+    for (const auto& row : rows) {
+        if (row.path.find("linked") != std::string::npos && !(linked && files.isLink(row.path))) {
+            continue;
+        }
+        std::string content = "untouched";
+        const FsResult result = files.readSmallFile(row.path, row.limit, content);
+        EXPECT_EQ(result.error(), row.error) << row.path << " within " << row.limit;
+        EXPECT_EQ(content, row.error == 0 ? row.content : "untouched") << row.path;
+    }
+    if (linked) {
+        removeLink(temp / "linked folder");
+        removeLink(temp / "linked mark");
+    }
+}
+
+// What Wine lets a test see: it keeps no security descriptor of its own, but makes one from the
+// Unix owner (the Unix user it runs as is the process's user; any other is an anonymous logon)
+// and mode, and its processes run elevated. So the owner that restrictToAdministrators sets, its
+// list and the change of nothing when not elevated or on a volume without lists are not seen
+// here; the list itself is checked in AFolderForTheAdministratorsInheritsWhatItsParentGives.
+TEST_F(FileSystemTest, TellsWhoOwnsAFolderAndRestrictsOneToTheAdministrators) {
+    using Owner = FileSystem::Owner;
+    const std::string parent = temp / "target";
+    const std::string work = parent + "\\work";
+    ASSERT_TRUE(files.createFolder(parent));
+    ASSERT_TRUE(files.createFolder(work));
+    ASSERT_TRUE(files.createFolder(temp / "foreign"));
+    EXPECT_EQ(files.ownerOf(parent), Owner::Trusted);
+    EXPECT_EQ(files.ownerOf(temp / "missing"), Owner::Other);
+    // Another Unix user's folder, where this test may give it away (as root under Wine).
+    const std::string foreign = unixPath(temp / "foreign");
+    if (!foreign.empty() && runUnix("/bin/sh", {"-c", "chown nobody $0 && touch $0.given", foreign},
+                                    [this] { return files.fileExists(temp / "foreign.given"); })) {
+        EXPECT_EQ(files.ownerOf(temp / "foreign"), Owner::Other);
+    }
+
+    ASSERT_TRUE(files.restrictToAdministrators(work));
+    EXPECT_EQ(files.ownerOf(work), Owner::Trusted);
+    EXPECT_EQ(files.restrictToAdministrators(temp / "missing").error(), ERROR_FILE_NOT_FOUND);
+    // This run still makes files ready inside and moves them out into the target.
+    ASSERT_TRUE(files.writeNewFile(work + "\\staged", "new"));
+    ASSERT_TRUE(files.moveFile(work + "\\staged", parent + "\\staged"));
+    EXPECT_EQ(contentOf(parent + "\\staged"), "new");
+    EXPECT_TRUE(files.removeFolder(work));
+}
+
+// One ACE as the rows below name it: its type, flags, rights and well-known SID.
+struct AceRow {
+    BYTE type;
+    BYTE flags;
+    ACCESS_MASK mask;
+    WELL_KNOWN_SID_TYPE sid;
+    bool operator==(const AceRow&) const = default;
+    friend void PrintTo(const AceRow& row, std::ostream* out) {
+        *out << "{type " << int{row.type} << ", flags " << int{row.flags} << ", mask " << std::hex
+             << row.mask << std::dec << ", sid " << row.sid << "}";
+    }
+};
+
+TEST(FolderAclTest, AFolderForTheAdministratorsInheritsWhatItsParentGives) {
+    const auto sidOf = [](WELL_KNOWN_SID_TYPE type) {
+        std::vector<BYTE> sid(SECURITY_MAX_SID_SIZE);
+        DWORD size = static_cast<DWORD>(sid.size());
+        EXPECT_TRUE(CreateWellKnownSid(type, nullptr, sid.data(), &size));
+        return sid;
+    };
+    // A parent as a library folder may have it: users may change what is made in it, everyone
+    // is denied writing into subfolders, and one entry is for the parent itself only.
+    std::vector<DWORD> parent(256);
+    auto* parentAcl = reinterpret_cast<PACL>(parent.data());
+    ASSERT_TRUE(
+        InitializeAcl(parentAcl, static_cast<DWORD>(parent.size() * sizeof(DWORD)), ACL_REVISION));
+    ASSERT_TRUE(AddAccessDeniedAceEx(parentAcl, ACL_REVISION, CONTAINER_INHERIT_ACE | INHERITED_ACE,
+                                     FILE_ADD_FILE, sidOf(WinWorldSid).data()));
+    ASSERT_TRUE(AddAccessAllowedAceEx(parentAcl, ACL_REVISION, 0, FILE_ALL_ACCESS,
+                                      sidOf(WinWorldSid).data()));
+    ASSERT_TRUE(AddAccessAllowedAceEx(parentAcl, ACL_REVISION,
+                                      OBJECT_INHERIT_ACE | NO_PROPAGATE_INHERIT_ACE,
+                                      FILE_GENERIC_WRITE, sidOf(WinBuiltinUsersSid).data()));
+    constexpr BYTE all = OBJECT_INHERIT_ACE | CONTAINER_INHERIT_ACE;
+    const std::vector<AceRow> expected = {
+        {ACCESS_DENIED_ACE_TYPE, CONTAINER_INHERIT_ACE | INHERIT_ONLY_ACE, FILE_ADD_FILE,
+         WinWorldSid},
+        {ACCESS_ALLOWED_ACE_TYPE, OBJECT_INHERIT_ACE | NO_PROPAGATE_INHERIT_ACE | INHERIT_ONLY_ACE,
+         FILE_GENERIC_WRITE, WinBuiltinUsersSid},
+        {ACCESS_ALLOWED_ACE_TYPE, all, FILE_ALL_ACCESS, WinBuiltinAdministratorsSid},
+        {ACCESS_ALLOWED_ACE_TYPE, all, FILE_ALL_ACCESS, WinLocalSystemSid},
+        {ACCESS_ALLOWED_ACE_TYPE, 0, FILE_GENERIC_READ | FILE_GENERIC_EXECUTE, WinBuiltinUsersSid},
+    };
+    for (const PACL given : {parentAcl, PACL{}}) {
+        std::vector<DWORD> acl = administratorsFolderAcl(given);
+        ASSERT_FALSE(acl.empty());
+        auto* made = reinterpret_cast<PACL>(acl.data());
+        ASSERT_TRUE(IsValidAcl(made));
+        std::vector<AceRow> rows;
+        for (DWORD i = 0; i < made->AceCount; ++i) {
+            void* entry = nullptr;
+            ASSERT_TRUE(GetAce(made, i, &entry));
+            const auto* ace = static_cast<const ACCESS_ALLOWED_ACE*>(entry);
+            AceRow row{ace->Header.AceType, ace->Header.AceFlags, ace->Mask, WinNullSid};
+            for (WELL_KNOWN_SID_TYPE sid : {WinWorldSid, WinBuiltinUsersSid,
+                                            WinBuiltinAdministratorsSid, WinLocalSystemSid}) {
+                if (IsWellKnownSid(const_cast<DWORD*>(&ace->SidStart), sid)) {
+                    row.sid = sid;
+                }
+            }
+            rows.push_back(row);
+        }
+        EXPECT_EQ(rows, given != nullptr ? expected
+                                         : std::vector<AceRow>(expected.end() - 3, expected.end()));
+    }
 }
 
 TEST_F(FileSystemTest, NamesInAnyScriptAreCopiedListedReadAndDeleted) {

@@ -1,0 +1,337 @@
+// What an earlier run left, and who may change it: a small regular file read without following
+// a link, the owner of a file or folder, and a folder made for the administrators only.
+
+#include <windows.h>
+
+#include <aclapi.h>
+
+#include <algorithm>
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "platform/win32/file_security.h"
+#include "platform/win32/unique_handles.h"
+#include "platform/win32/win32_file_system.h"
+
+namespace velk::win32 {
+namespace {
+
+static_assert(kErrorFileTooLarge == ERROR_FILE_TOO_LARGE);
+
+// A SID in storage of its own, DWORD-aligned as the security functions want it.
+class Sid {
+  public:
+    static std::optional<Sid> wellKnown(WELL_KNOWN_SID_TYPE type) {
+        Sid sid;
+        DWORD size = sizeof sid.bytes_;
+        if (!CreateWellKnownSid(type, nullptr, sid.get(), &size)) {
+            return std::nullopt;
+        }
+        return sid;
+    }
+    PSID get() { return bytes_.data(); }
+
+  private:
+    std::array<DWORD, (SECURITY_MAX_SID_SIZE + sizeof(DWORD) - 1) / sizeof(DWORD)> bytes_{};
+};
+
+// One class of information about the process's own token, in DWORD-aligned storage; empty when
+// it cannot be read.
+std::vector<DWORD> processTokenInformation(TOKEN_INFORMATION_CLASS kind) {
+    UniqueHandle token;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, token.put())) {
+        return {};
+    }
+    DWORD size = 0;
+    GetTokenInformation(token.get(), kind, nullptr, 0, &size);
+    if (size == 0) {
+        return {};
+    }
+    std::vector<DWORD> buffer(size / sizeof(DWORD) + 1);
+    if (!GetTokenInformation(token.get(), kind, buffer.data(),
+                             static_cast<DWORD>(buffer.size() * sizeof(DWORD)), &size)) {
+        return {};
+    }
+    return buffer;
+}
+
+bool isWellKnown(PSID sid, WELL_KNOWN_SID_TYPE type) {
+    return IsWellKnownSid(sid, type) != FALSE;
+}
+
+// The administrators, the system, and the user this process runs as (its token's user and the
+// owner it gives what it makes, which is the administrators when it runs elevated).
+bool isTrustedOwner(PSID owner) {
+    if (isWellKnown(owner, WinBuiltinAdministratorsSid) || isWellKnown(owner, WinLocalSystemSid)) {
+        return true;
+    }
+    const std::vector<DWORD> user = processTokenInformation(TokenUser);
+    if (!user.empty() &&
+        EqualSid(owner, reinterpret_cast<const TOKEN_USER*>(user.data())->User.Sid)) {
+        return true;
+    }
+    const std::vector<DWORD> defaultOwner = processTokenInformation(TokenOwner);
+    return !defaultOwner.empty() &&
+           EqualSid(owner, reinterpret_cast<const TOKEN_OWNER*>(defaultOwner.data())->Owner);
+}
+
+enum class Acls { Kept, NotKept, Unknown };
+
+// Whether the volume of an open file keeps security descriptors (NTFS and ReFS do; FAT, exFAT
+// and many file servers do not).
+Acls aclsOf(HANDLE file) {
+    DWORD flags = 0;
+    if (GetVolumeInformationByHandleW(file, nullptr, 0, nullptr, nullptr, &flags, nullptr, 0)) {
+        return (flags & FILE_PERSISTENT_ACLS) != 0 ? Acls::Kept : Acls::NotKept;
+    }
+    const DWORD error = GetLastError();
+    return error == ERROR_INVALID_FUNCTION || error == ERROR_NOT_SUPPORTED ? Acls::NotKept
+                                                                           : Acls::Unknown;
+}
+
+// Whether this process may act for the administrators: its token is elevated, or holds the
+// administrators as an enabled group (without user account control, or as the system).
+bool runsElevated() {
+    const std::vector<DWORD> elevation = processTokenInformation(TokenElevation);
+    if (!elevation.empty() &&
+        reinterpret_cast<const TOKEN_ELEVATION*>(elevation.data())->TokenIsElevated != 0) {
+        return true;
+    }
+    std::optional<Sid> administrators = Sid::wellKnown(WinBuiltinAdministratorsSid);
+    BOOL member = FALSE;
+    return administrators && CheckTokenMembership(nullptr, administrators->get(), &member) &&
+           member;
+}
+
+// The folder that holds `full`, with its closing backslash: "C:\a\" for "C:\a\b"; empty for a
+// root.
+std::string parentOf(std::string full) {
+    while (!full.empty() && full.back() == '\\') {
+        full.pop_back();
+    }
+    const std::size_t slash = full.find_last_of('\\');
+    return slash == std::string::npos ? std::string() : full.substr(0, slash + 1);
+}
+
+// Room in an ACL for an access-allowed entry naming `sid`.
+DWORD allowedAceSize(PSID sid) {
+    return static_cast<DWORD>(sizeof(ACCESS_ALLOWED_ACE) - sizeof(DWORD) + GetLengthSid(sid));
+}
+
+} // namespace
+
+std::vector<DWORD> administratorsFolderAcl(const ACL* parentDacl) {
+    std::optional<Sid> administrators = Sid::wellKnown(WinBuiltinAdministratorsSid);
+    std::optional<Sid> system = Sid::wellKnown(WinLocalSystemSid);
+    std::optional<Sid> users = Sid::wellKnown(WinBuiltinUsersSid);
+    if (!administrators || !system || !users) {
+        return {};
+    }
+    auto* parent = const_cast<PACL>(parentDacl); // the ACL functions take no const
+    std::size_t size = sizeof(ACL) + allowedAceSize(administrators->get()) +
+                       allowedAceSize(system->get()) + allowedAceSize(users->get());
+    BYTE revision = ACL_REVISION;
+    if (parent != nullptr) {
+        ACL_SIZE_INFORMATION used{};
+        if (!GetAclInformation(parent, &used, sizeof used, AclSizeInformation)) {
+            return {};
+        }
+        size += used.AclBytesInUse;
+        revision = std::max(revision, parent->AclRevision);
+    }
+    if (size > 0xFFFC) { // an ACL's size is a WORD, kept DWORD-aligned
+        SetLastError(ERROR_INVALID_ACL);
+        return {};
+    }
+    std::vector<DWORD> storage((size + sizeof(DWORD) - 1) / sizeof(DWORD));
+    auto* acl = reinterpret_cast<PACL>(storage.data());
+    if (!InitializeAcl(acl, static_cast<DWORD>(storage.size() * sizeof(DWORD)), revision)) {
+        return {};
+    }
+    // The parent's inheritable entries, in the parent's order, each as an entry of this folder's
+    // own (not inherited: the list is protected) that gives nothing on the folder itself.
+    for (DWORD i = 0; parent != nullptr && i < parent->AceCount; ++i) {
+        void* entry = nullptr;
+        if (!GetAce(parent, i, &entry)) {
+            return {};
+        }
+        const auto* header = static_cast<const ACE_HEADER*>(entry);
+        if ((header->AceFlags & (OBJECT_INHERIT_ACE | CONTAINER_INHERIT_ACE)) == 0) {
+            continue;
+        }
+        void* added = nullptr;
+        if (!AddAce(acl, revision, MAXDWORD, entry, header->AceSize) ||
+            !GetAce(acl, acl->AceCount - 1, &added)) {
+            return {};
+        }
+        BYTE& flags = static_cast<ACE_HEADER*>(added)->AceFlags;
+        flags = static_cast<BYTE>((flags | INHERIT_ONLY_ACE) & ~INHERITED_ACE);
+    }
+    // The administrators and the system may do anything to the folder and what is in it; users
+    // may list and read the folder itself; nobody else may add, rename or delete in it.
+    const BYTE everything = OBJECT_INHERIT_ACE | CONTAINER_INHERIT_ACE;
+    if (!AddAccessAllowedAceEx(acl, ACL_REVISION, everything, FILE_ALL_ACCESS,
+                               administrators->get()) ||
+        !AddAccessAllowedAceEx(acl, ACL_REVISION, everything, FILE_ALL_ACCESS, system->get()) ||
+        !AddAccessAllowedAceEx(acl, ACL_REVISION, 0, FILE_GENERIC_READ | FILE_GENERIC_EXECUTE,
+                               users->get())) {
+        return {};
+    }
+    return storage;
+}
+
+FsResult Win32FileSystem::readSmallFile(const std::string& path, std::size_t limit,
+                                        std::string& content) {
+    // A link is opened as itself, and refused below; a folder cannot be opened without backup
+    // semantics and fails with access denied, as it should.
+    const UniqueHandle file(CreateFileW(systemPath(path).c_str(), GENERIC_READ, FILE_SHARE_READ,
+                                        nullptr, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT,
+                                        nullptr));
+    if (!file) {
+        return FsResult::failure(GetLastError());
+    }
+    // A device (NUL, CON, a serial port) or a pipe is never read: reading one may wait forever
+    // or take what is meant for somebody else.
+    if (GetFileType(file.get()) != FILE_TYPE_DISK) {
+        return FsResult::failure(ERROR_ACCESS_DENIED);
+    }
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (!GetFileInformationByHandle(file.get(), &info)) {
+        return FsResult::failure(GetLastError());
+    }
+    if ((info.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) != 0) {
+        return FsResult::failure(ERROR_ACCESS_DENIED);
+    }
+    const std::uint64_t size =
+        (static_cast<std::uint64_t>(info.nFileSizeHigh) << 32) | info.nFileSizeLow;
+    if (size > limit) {
+        return FsResult::failure(ERROR_FILE_TOO_LARGE);
+    }
+    // One byte more than the limit allows tells a file that grew past it since its size was
+    // taken; the spare byte also lets the last read see the end without growing the buffer.
+    constexpr std::size_t chunk = std::size_t{1} << 20;
+    const std::size_t most = limit == SIZE_MAX ? limit : limit + 1;
+    std::string read(static_cast<std::size_t>(size) + (size < most ? 1 : 0), '\0');
+    std::size_t filled = 0;
+    while (filled < most) {
+        if (filled == read.size()) {
+            read.resize(std::min(most, read.size() + chunk));
+        }
+        const DWORD want = static_cast<DWORD>(std::min(read.size() - filled, chunk));
+        DWORD got = 0;
+        if (!ReadFile(file.get(), read.data() + filled, want, &got, nullptr)) {
+            return FsResult::failure(GetLastError());
+        }
+        if (got == 0) {
+            break;
+        }
+        filled += got;
+    }
+    if (filled > limit) {
+        return FsResult::failure(ERROR_FILE_TOO_LARGE);
+    }
+    read.resize(filled);
+    content = std::move(read);
+    return {};
+}
+
+FileSystem::Owner Win32FileSystem::ownerOf(const std::string& path) {
+    // The entry itself, a link included, never what a link leads to.
+    const UniqueHandle file(
+        CreateFileW(systemPath(path).c_str(), READ_CONTROL,
+                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                    FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    // What cannot be opened to read its owner (missing, or its owner keeps us out) is nothing
+    // this program can vouch for.
+    if (!file) {
+        return Owner::Other;
+    }
+    switch (aclsOf(file.get())) {
+    case Acls::NotKept:
+        return Owner::NotKept;
+    case Acls::Kept:
+    case Acls::Unknown:
+        break;
+    }
+    PSID owner = nullptr;
+    UniqueLocal<PSECURITY_DESCRIPTOR> descriptor;
+    const DWORD error = GetSecurityInfo(file.get(), SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION,
+                                        &owner, nullptr, nullptr, nullptr, descriptor.put());
+    if (error == ERROR_NOT_SUPPORTED || error == ERROR_INVALID_FUNCTION) {
+        return Owner::NotKept;
+    }
+    if (error != ERROR_SUCCESS || owner == nullptr) {
+        return Owner::Other;
+    }
+    return isTrustedOwner(owner) ? Owner::Trusted : Owner::Other;
+}
+
+FsResult Win32FileSystem::restrictToAdministrators(const std::string& path) {
+    if (!runsElevated()) {
+        return {};
+    }
+    const UniqueHandle folder(
+        CreateFileW(systemPath(path).c_str(), READ_CONTROL | WRITE_DAC | WRITE_OWNER,
+                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                    FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    if (!folder) {
+        return FsResult::failure(GetLastError());
+    }
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (!GetFileInformationByHandle(folder.get(), &info)) {
+        return FsResult::failure(GetLastError());
+    }
+    // Only a real folder: the rights of whatever a link leads to are not ours to change.
+    if ((info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0 ||
+        (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) {
+        return FsResult::failure(ERROR_ACCESS_DENIED);
+    }
+    if (aclsOf(folder.get()) != Acls::Kept) {
+        return {};
+    }
+
+    // The installation makes each file ready inside this folder and then moves it into the
+    // target, the folder's parent. A move keeps a file's security descriptor: nothing is
+    // inherited anew from where it lands. So what is made here must inherit exactly what the
+    // parent would give it: the parent's inheritable entries, copied here as inherit-only
+    // entries (they give nothing on this folder itself), in the parent's order.
+    const std::string parent = parentOf(fullPath(path));
+    if (parent.empty()) {
+        return FsResult::failure(ERROR_INVALID_NAME);
+    }
+    const UniqueHandle parentFolder(
+        CreateFileW(systemPath(parent).c_str(), READ_CONTROL,
+                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                    FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    if (!parentFolder) {
+        return FsResult::failure(GetLastError());
+    }
+    PACL parentDacl = nullptr;
+    UniqueLocal<PSECURITY_DESCRIPTOR> parentDescriptor;
+    DWORD error = GetSecurityInfo(parentFolder.get(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION,
+                                  nullptr, nullptr, &parentDacl, nullptr, parentDescriptor.put());
+    if (error != ERROR_SUCCESS) {
+        return FsResult::failure(error);
+    }
+    std::vector<DWORD> acl = administratorsFolderAcl(parentDacl);
+    if (acl.empty()) {
+        return FsResult::failure(GetLastError());
+    }
+    std::optional<Sid> administrators = Sid::wellKnown(WinBuiltinAdministratorsSid);
+    if (!administrators) {
+        return FsResult::failure(GetLastError());
+    }
+    // Protected: nothing the parent lets others do reaches this folder itself.
+    error = SetSecurityInfo(folder.get(), SE_FILE_OBJECT,
+                            OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION |
+                                PROTECTED_DACL_SECURITY_INFORMATION,
+                            administrators->get(), nullptr, reinterpret_cast<PACL>(acl.data()),
+                            nullptr);
+    return error == ERROR_SUCCESS ? FsResult() : FsResult::failure(error);
+}
+
+} // namespace velk::win32
