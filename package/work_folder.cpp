@@ -181,6 +181,9 @@ std::optional<WorkFolder> WorkFolder::create(FileSystem& files, const std::strin
         files.restrictToAdministrators(path);
         const std::string mark = path + "\\" + std::string(kMarkName);
         failure = files.writeNewFile(mark, kMark);
+        if (failure) {
+            files.restrictToAdministrators(mark); // before it is held: held, it cannot be
+        }
         if (!failure) {
             discardFile(files, mark);
             files.removeFolder(path);
@@ -312,6 +315,8 @@ FsResult WorkFolder::writeJournal(const Journal& journal) {
     const std::string temporary = at(std::string(kTemporaryJournalName));
     FsResult result = files_->writeNewFile(temporary, text);
     if (result) {
+        // Whoever may change files in the target may not change what the next run carries out.
+        files_->restrictToAdministrators(temporary);
         result = files_->moveFile(temporary, at(std::string(kJournalName)));
     }
     if (!result) {

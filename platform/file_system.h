@@ -179,10 +179,11 @@ class FileSystem {
     };
     virtual Owner ownerOf(const std::string& path) = 0;
     // When this program runs elevated and the file system keeps owners: makes the administrators
-    // the owner of a folder this run made, and lets only the administrators and the system add,
-    // change or delete anything in it; what is made inside gets the rights it would get in the
-    // folder's parent, so that what is moved out of it into the parent is as if made there.
-    // Succeeds without a change otherwise.
+    // the owner of a folder or file this run made, and lets only the administrators and the
+    // system change it (and, for a folder, add, change or delete anything in it). What is made
+    // inside a folder gets the rights it would get in the folder's parent, so that what is moved
+    // out of it into the parent is as if made there; a file gets nothing of its parent's. A link
+    // fails with kErrorAccessDenied. Succeeds without a change otherwise.
     virtual FsResult restrictToAdministrators(const std::string& path) = 0;
 };
 

@@ -285,13 +285,33 @@ FsResult Win32FileSystem::restrictToAdministrators(const std::string& path) {
     if (!GetFileInformationByHandle(folder.get(), &info)) {
         return FsResult::failure(GetLastError());
     }
-    // Only a real folder: the rights of whatever a link leads to are not ours to change.
-    if ((info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0 ||
-        (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) {
+    // Never a link: the rights of whatever it leads to are not ours to change.
+    if ((info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) {
         return FsResult::failure(ERROR_ACCESS_DENIED);
     }
     if (aclsOf(folder.get()) != Acls::Kept) {
         return {};
+    }
+    std::optional<Sid> administrators = Sid::wellKnown(WinBuiltinAdministratorsSid);
+    if (!administrators) {
+        return FsResult::failure(GetLastError());
+    }
+    const auto setRights = [&](std::vector<DWORD>& acl) {
+        if (acl.empty()) {
+            return FsResult::failure(GetLastError());
+        }
+        // Protected: nothing the parent lets others do reaches this file or folder itself.
+        const DWORD set = SetSecurityInfo(folder.get(), SE_FILE_OBJECT,
+                                          OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION |
+                                              PROTECTED_DACL_SECURITY_INFORMATION,
+                                          administrators->get(), nullptr,
+                                          reinterpret_cast<PACL>(acl.data()), nullptr);
+        return set == ERROR_SUCCESS ? FsResult() : FsResult::failure(set);
+    };
+    if ((info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
+        // A file of the work's own (its mark, its journal): nothing of the parent's.
+        std::vector<DWORD> acl = administratorsFolderAcl(nullptr);
+        return setRights(acl);
     }
 
     // The installation makes each file ready inside this folder and then moves it into the
@@ -318,20 +338,7 @@ FsResult Win32FileSystem::restrictToAdministrators(const std::string& path) {
         return FsResult::failure(error);
     }
     std::vector<DWORD> acl = administratorsFolderAcl(parentDacl);
-    if (acl.empty()) {
-        return FsResult::failure(GetLastError());
-    }
-    std::optional<Sid> administrators = Sid::wellKnown(WinBuiltinAdministratorsSid);
-    if (!administrators) {
-        return FsResult::failure(GetLastError());
-    }
-    // Protected: nothing the parent lets others do reaches this folder itself.
-    error = SetSecurityInfo(folder.get(), SE_FILE_OBJECT,
-                            OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION |
-                                PROTECTED_DACL_SECURITY_INFORMATION,
-                            administrators->get(), nullptr, reinterpret_cast<PACL>(acl.data()),
-                            nullptr);
-    return error == ERROR_SUCCESS ? FsResult() : FsResult::failure(error);
+    return setRights(acl);
 }
 
 } // namespace velk::win32
