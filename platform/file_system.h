@@ -161,6 +161,13 @@ class FileSystem {
     // it has one, for telling folders apart where they have no identity (see folderLineage).
     // Empty when the path is no folder or cannot be opened or resolved.
     virtual std::string finalFolderPath(const std::string& path) = 0;
+
+    // --- Where a file really lies ---------------------------------------------------------------
+    // The full path of the place the file or folder really lies in (links and junctions followed,
+    // its own and those of the folders above it), in the form of finalFolderPath, for telling
+    // whether a link leads out of a folder. Empty when nothing is there or it cannot be opened or
+    // resolved (a link that leads nowhere).
+    virtual std::string finalPath(const std::string& path) = 0;
 };
 
 } // namespace velk

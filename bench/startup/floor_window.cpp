@@ -72,6 +72,7 @@ class NoFiles : public FileSystem {
     }
     std::string ansiToUtf8(std::string_view text) override { return std::string(text); }
     std::string finalFolderPath(const std::string&) override { return {}; }
+    std::string finalPath(const std::string&) override { return {}; }
 
   private:
     static FsResult refused() { return FsResult::failure(kErrorAccessDenied); }
