@@ -34,7 +34,8 @@ std::optional<std::vector<Entry>> listFolder(const std::string& path);
 bool isFolder(const std::string& path);
 
 // The full path of the place a file or folder really lies in, every link on the way followed,
-// in the system's form; empty when it cannot be resolved (a link that leads nowhere).
+// as the system names it (on Windows "C:\..." or "\\server\share\..."); empty when it cannot be
+// resolved (a link that leads nowhere).
 std::string finalPath(const std::string& path);
 
 // The most the checker reads of one file: far above any real description or logo, so that a

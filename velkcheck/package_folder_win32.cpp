@@ -93,10 +93,18 @@ std::string finalPath(const std::string& path) {
     if (!opened) {
         return {};
     }
-    return toUtf8(win32::growingCall([&opened](wchar_t* buffer, DWORD size) {
+    const std::wstring place = win32::growingCall([&opened](wchar_t* buffer, DWORD size) {
         return GetFinalPathNameByHandleW(opened.get(), buffer, size,
                                          FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
-    }));
+    });
+    // In the form people write: "C:\..." and "\\server\share\..." without the extended prefix.
+    if (place.starts_with(L"\\\\?\\UNC\\")) {
+        return "\\\\" + toUtf8(std::wstring_view(place).substr(8));
+    }
+    if (place.size() >= 6 && place.starts_with(L"\\\\?\\") && place[5] == L':') {
+        return toUtf8(std::wstring_view(place).substr(4));
+    }
+    return toUtf8(place);
 }
 
 FileRead readFile(const std::string& path, std::size_t head) {
