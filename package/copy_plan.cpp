@@ -73,6 +73,14 @@ CopyPlan planInstallation(FileSystem& files, const InstallRequest& request,
         plan.copies.push_back(
             FolderCopy{source, 0, listed ? std::move(*listed) : packageFiles(files, source)});
     }
+    // Nothing is copied through a link that leads out of the package ("Libs" lies directly in
+    // the package folder).
+    const std::size_t cut = request.libsFolder.find_last_of("\\/");
+    const std::string packageFolder =
+        cut == std::string::npos ? std::string(".") : request.libsFolder.substr(0, cut + 1);
+    for (FolderCopy& copy : plan.copies) {
+        dropLinksOutOfPackage(files, packageFolder, copy.source, copy.listing);
+    }
     return plan;
 }
 

@@ -59,7 +59,9 @@ struct InstallRequest {
 
 // Lists every package folder the installation copies and returns the plan. `baseFiles` is the
 // listing of "Libs" when it was made already (for the questions), else it is made here. A
-// language folder the package lacks is still planned: it has no files.
+// language folder the package lacks is still planned: it has no files. Files that are links
+// leading out of the package are left out, and their folder's listing counts as not complete
+// (dropLinksOutOfPackage).
 CopyPlan planInstallation(FileSystem& files, const InstallRequest& request,
                           std::optional<PackageListing> baseFiles);
 

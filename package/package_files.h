@@ -24,6 +24,20 @@ struct PackageListing {
 // has none and is complete (the current folder stays as it was).
 PackageListing packageFiles(FileSystem& files, const std::string& folder);
 
+// The error that a package folder whose files lead out of the package counts as: its listing is
+// not complete.
+inline constexpr unsigned long kErrorStoppedOnSymlink = 681; // ERROR_STOPPED_ON_SYMLINK
+
+// Takes out of `listing`, the package files of `folder` in the package folder `packageFolder`,
+// every file that is a link (or other reparse point) leading out of the package folder, and every
+// file when `folder` itself is a link or junction that leads out: what they lead to is no part
+// of the package, and installing it would copy the machine's own files. Such a listing counts as
+// not complete (kErrorStoppedOnSymlink, unless it failed before), which fails the installation.
+// A link whose place cannot be resolved counts as leading out. Links that stay in the package
+// stay in the listing. Only links are resolved: a file that is none costs one isLink.
+void dropLinksOutOfPackage(FileSystem& files, const std::string& packageFolder,
+                           const std::string& folder, PackageListing& listing);
+
 // Orders file names as the file system compares them (letter case aside).
 struct FileNameLess {
     FileSystem* files;

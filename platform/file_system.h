@@ -185,6 +185,13 @@ class FileSystem {
     // out of it into the parent is as if made there; a file gets nothing of its parent's. A link
     // fails with kErrorAccessDenied. Succeeds without a change otherwise.
     virtual FsResult restrictToAdministrators(const std::string& path) = 0;
+
+    // --- Where a file really lies ---------------------------------------------------------------
+    // The full path of the place the file or folder really lies in (links and junctions followed,
+    // its own and those of the folders above it), in the form of finalFolderPath, for telling
+    // whether a link leads out of a folder. Empty when nothing is there or it cannot be opened or
+    // resolved (a link that leads nowhere).
+    virtual std::string finalPath(const std::string& path) = 0;
 };
 
 } // namespace velk

@@ -6,6 +6,7 @@
 
 #include "package/description_file.h"
 #include "package/package_rules.h"
+#include "package/work_folder_name.h"
 #include "platform/text_decoding.h"
 #include "velkcheck/names.h"
 
@@ -33,7 +34,7 @@ void checkNames(const std::string& folder, const std::vector<Entry>& entries, Fi
     bool collided = false;
     for (const Entry& entry : entries) {
         if (const auto problem = windowsNameProblem(entry.name)) {
-            findings.warning(joinPath(folder, entry.name), 0, *problem);
+            findings.error(joinPath(folder, entry.name), 0, *problem);
         }
         if (!isValidUtf8(entry.name)) {
             findings.warning(joinPath(folder, entry.name), 0,
@@ -61,6 +62,29 @@ void checkNames(const std::string& folder, const std::vector<Entry>& entries, Fi
     }
 }
 
+void checkLinks(const std::string& packagePlace, const std::string& folder,
+                const std::vector<Entry>& entries, Findings& findings) {
+    // Places compared as Windows compares names: a package put on Windows could not hold two
+    // folders whose names differ in letter case only.
+    const std::string root = foldName(packagePlace);
+    for (const Entry& entry : entries) {
+        if (!entry.link) {
+            continue;
+        }
+        const std::string path = joinPath(folder, entry.name);
+        const std::string place = finalPath(path);
+        const std::string folded = foldName(place);
+        const bool inside = !root.empty() && folded.starts_with(root) &&
+                            (folded.size() == root.size() || root.back() == kSeparator ||
+                             folded[root.size()] == kSeparator);
+        if (!place.empty() && !inside) {
+            findings.error(path, 0,
+                           "a link that leads out of the package folder, to " + quoted(place) +
+                               ": the installer copies nothing through it");
+        }
+    }
+}
+
 namespace {
 
 // A file that installation copies: everything directly in a folder but folders and empty files.
@@ -70,10 +94,16 @@ bool isInstalled(const Entry& entry) {
 
 } // namespace
 
-void checkInstalledFiles(const std::string& folder, const std::vector<Entry>& entries,
-                         Findings& findings) {
+void checkInstalledFiles(const std::string& packagePlace, const std::string& folder,
+                         const std::vector<Entry>& entries, Findings& findings) {
     checkNames(folder, entries, findings);
+    checkLinks(packagePlace, folder, entries, findings);
     for (const Entry& entry : entries) {
+        if (isWorkFolderName(entry.name)) {
+            findings.error(joinPath(folder, entry.name), 0,
+                           "named like the installer's work folder in the target (" +
+                               quoted(workFolderName(1)) + "): the installer refuses the package");
+        }
         if (!entry.isFolder && entry.size == 0) {
             findings.warning(joinPath(folder, entry.name), 0,
                              "empty file: it is never installed or listed");
@@ -84,9 +114,9 @@ void checkInstalledFiles(const std::string& folder, const std::vector<Entry>& en
     }
 }
 
-void checkLanguageFolders(const std::string& libsPath, const std::vector<Entry>& libsEntries,
-                          const Description& description, const std::string& descriptionPath,
-                          Findings& findings) {
+void checkLanguageFolders(const std::string& packagePlace, const std::string& libsPath,
+                          const std::vector<Entry>& libsEntries, const Description& description,
+                          const std::string& descriptionPath, Findings& findings) {
     const PackageDescription& package = description.package();
     struct Folder {
         const Entry* entry;
@@ -143,7 +173,7 @@ void checkLanguageFolders(const std::string& libsPath, const std::vector<Entry>&
                              "installed");
         } else if (folder.entry == &entry) {
             if (auto files = listFolder(path)) {
-                checkInstalledFiles(path, *files, findings);
+                checkInstalledFiles(packagePlace, path, *files, findings);
                 folder.files = std::move(*files);
             } else {
                 findings.error(path, 0, "the folder cannot be listed");

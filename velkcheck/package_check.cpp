@@ -41,7 +41,10 @@ void checkPackageIn(const std::string& folder, Findings& findings) {
         findings.error(folder, 0, "the package folder cannot be listed");
         return;
     }
+    // Links are judged against the place the package folder really lies in.
+    const std::string packagePlace = finalPath(folder);
     checkNames(folder, *root, findings);
+    checkLinks(packagePlace, folder, *root, findings);
 
     const Entry* libs = findEntry(*root, kLibsFolder);
     if (libs == nullptr || !libs->isFolder) {
@@ -54,7 +57,7 @@ void checkPackageIn(const std::string& folder, Findings& findings) {
         findings.error(libsPath, 0, "the folder cannot be listed");
         return;
     }
-    checkInstalledFiles(libsPath, *libsEntries, findings);
+    checkInstalledFiles(packagePlace, libsPath, *libsEntries, findings);
 
     // The description, found as the installer finds it: all of the folder's names are at hand.
     std::vector<std::string> descriptions = descriptionCandidates([&](const std::string&) {
@@ -95,7 +98,8 @@ void checkPackageIn(const std::string& folder, Findings& findings) {
     checkEncoding(read.bytes, descriptionPath, findings);
     const Description description = Description::parse(decodeText(read.bytes, &ansiToUtf8));
     checkDescription(description, descriptionPath, findings);
-    checkLanguageFolders(libsPath, *libsEntries, description, descriptionPath, findings);
+    checkLanguageFolders(packagePlace, libsPath, *libsEntries, description, descriptionPath,
+                         findings);
     checkLogo(folder, *root, description, descriptionPath, findings);
 }
 

@@ -17,6 +17,7 @@ struct Entry {
     bool isFolder = false;
     std::uint64_t size = 0; // 0 for folders
     bool readable = true;   // a file that is not empty: the checker may open it for reading
+    bool link = false;      // a symbolic link, junction or other reparse point itself
 };
 
 // The separator that paths are joined with here.
@@ -31,6 +32,11 @@ std::optional<std::vector<Entry>> listFolder(const std::string& path);
 
 // True when the path names a folder (links followed).
 bool isFolder(const std::string& path);
+
+// The full path of the place a file or folder really lies in, every link on the way followed,
+// as the system names it (on Windows "C:\..." or "\\server\share\..."); empty when it cannot be
+// resolved (a link that leads nowhere).
+std::string finalPath(const std::string& path);
 
 // The most the checker reads of one file: far above any real description or logo, so that a
 // package cannot make it read without end.

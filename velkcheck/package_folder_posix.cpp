@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <array>
 #include <cerrno>
+#include <cstdlib>
 #include <functional>
 #include <memory>
 #include <thread>
@@ -72,6 +73,10 @@ void statEntries(int folder, std::vector<Entry>& entries, const std::vector<List
         }
         Entry& entry = entries[listed.index];
         struct stat status {};
+        if (listed.type == DT_UNKNOWN) {
+            entry.link = fstatat(folder, entry.name.c_str(), &status, AT_SYMLINK_NOFOLLOW) == 0 &&
+                         S_ISLNK(status.st_mode);
+        }
         const int flags = listed.type == DT_REG ? AT_SYMLINK_NOFOLLOW : 0;
         if (fstatat(folder, entry.name.c_str(), &status, flags) == 0) {
             entry.isFolder = S_ISDIR(status.st_mode);
@@ -109,7 +114,9 @@ std::optional<std::vector<Entry>> listFolder(const std::string& path) {
             continue;
         }
         order.push_back(Listed{found->d_ino, entries.size(), found->d_type});
-        entries.push_back(Entry{std::string(name), found->d_type == DT_DIR, 0});
+        Entry entry{std::string(name), found->d_type == DT_DIR, 0};
+        entry.link = found->d_type == DT_LNK;
+        entries.push_back(std::move(entry));
     }
     // The sizes take one call each, which costs far more than the listing. In the order of the
     // entries' inodes the system finds them faster than in the listing's order, and a large
@@ -136,6 +143,11 @@ std::optional<std::vector<Entry>> listFolder(const std::string& path) {
 bool isFolder(const std::string& path) {
     struct stat status {};
     return stat(path.c_str(), &status) == 0 && S_ISDIR(status.st_mode);
+}
+
+std::string finalPath(const std::string& path) {
+    const std::unique_ptr<char, decltype(&free)> place(realpath(path.c_str(), nullptr), &free);
+    return place ? std::string(place.get()) : std::string();
 }
 
 FileRead readFile(const std::string& path, std::size_t head) {

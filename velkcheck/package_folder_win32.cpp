@@ -69,7 +69,8 @@ std::optional<std::vector<Entry>> listFolder(const std::string& path) {
             folder ? 0 : (std::uint64_t{data.nFileSizeHigh} << 32) | data.nFileSizeLow;
         std::string utf8 = toUtf8(name);
         const bool readable = folder || size == 0 || mayRead(joinPath(path, utf8));
-        entries.push_back(Entry{std::move(utf8), folder, size, readable});
+        const bool link = (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+        entries.push_back(Entry{std::move(utf8), folder, size, readable, link});
     } while (FindNextFileW(find.get(), &data));
     if (GetLastError() != ERROR_NO_MORE_FILES) {
         return std::nullopt;
@@ -80,6 +81,30 @@ std::optional<std::vector<Entry>> listFolder(const std::string& path) {
 bool isFolder(const std::string& path) {
     const DWORD attributes = GetFileAttributesW(systemPath(path).c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
+std::string finalPath(const std::string& path) {
+    // Opened for its attributes only, following every link and junction; a folder needs backup
+    // semantics to be opened at all.
+    const win32::UniqueHandle opened(
+        CreateFileW(systemPath(path).c_str(), FILE_READ_ATTRIBUTES,
+                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                    FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    if (!opened) {
+        return {};
+    }
+    const std::wstring place = win32::growingCall([&opened](wchar_t* buffer, DWORD size) {
+        return GetFinalPathNameByHandleW(opened.get(), buffer, size,
+                                         FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+    });
+    // In the form people write: "C:\..." and "\\server\share\..." without the extended prefix.
+    if (place.starts_with(L"\\\\?\\UNC\\")) {
+        return "\\\\" + toUtf8(std::wstring_view(place).substr(8));
+    }
+    if (place.size() >= 6 && place.starts_with(L"\\\\?\\") && place[5] == L':') {
+        return toUtf8(std::wstring_view(place).substr(4));
+    }
+    return toUtf8(place);
 }
 
 FileRead readFile(const std::string& path, std::size_t head) {

@@ -78,6 +78,8 @@ class NoFiles : public FileSystem {
     Owner ownerOf(const std::string&) override { return Owner::NotKept; }
     FsResult restrictToAdministrators(const std::string&) override { return {}; }
 
+    std::string finalPath(const std::string&) override { return {}; }
+
   private:
     static FsResult refused() { return FsResult::failure(kErrorAccessDenied); }
 };

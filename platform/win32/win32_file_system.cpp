@@ -37,6 +37,15 @@ FsResult lastFailure() {
     return FsResult::failure(GetLastError());
 }
 
+// True under Wine, which shows a Unix symbolic link to a file as the file itself: neither its
+// attributes nor a listing mark it as a reparse point, as Windows marks every link (Wine marks
+// links to folders).
+bool linkedFilesLookPlain() {
+    static const bool wine =
+        GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr;
+    return wine;
+}
+
 } // namespace
 
 std::string systemErrorText(unsigned long errorCode) {
@@ -238,7 +247,28 @@ bool Win32FileSystem::isLink(const std::string& path) {
         return false;
     }
     const DWORD attributes = GetFileAttributesW(systemPath(path).c_str());
-    return attributes != invalidAttributes && (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+    if (attributes == invalidAttributes) {
+        return false;
+    }
+    if ((attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) {
+        return true;
+    }
+    if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0 || !linkedFilesLookPlain()) {
+        return false;
+    }
+    // There a file is a link when it really lies elsewhere than in its folder under its name.
+    const std::string full = fullPath(path);
+    const std::size_t cut = full.find_last_of('\\');
+    if (cut == std::string::npos || cut + 1 == full.size()) {
+        return false;
+    }
+    const std::string folder = finalFolderPath(full.substr(0, std::max<std::size_t>(cut, 3)));
+    const std::string place = finalPath(full);
+    if (folder.empty() || place.empty()) {
+        return false;
+    }
+    const std::string listed = folder + (folder.back() == '\\' ? "" : "\\") + full.substr(cut + 1);
+    return compareFileNames(place, listed) != 0;
 }
 
 FsResult Win32FileSystem::createFolder(const std::string& path) {

@@ -59,6 +59,7 @@ class Win32FileSystem : public FileSystem {
     std::vector<FolderId> folderLineage(const std::string& path) override;
     int compareFileNames(const std::string& a, const std::string& b) override;
     std::string finalFolderPath(const std::string& path) override;
+    std::string finalPath(const std::string& path) override;
     std::string ansiToUtf8(std::string_view text) override;
     // In win32_file_security.cpp.
     FsResult readSmallFile(const std::string& path, std::size_t limit,

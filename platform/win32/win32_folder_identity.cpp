@@ -18,7 +18,7 @@ namespace velk::win32 {
 namespace {
 
 // Opened for reading its attributes only, shared with everyone, following links and junctions
-// to the folder they lead to.
+// to the folder (or file) they lead to.
 UniqueHandle openFolder(const std::wstring& path) {
     return UniqueHandle(CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES,
                                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
@@ -70,6 +70,19 @@ std::wstring finalPathOf(HANDLE handle) {
     });
 }
 
+// The final path of an open file or folder in the plain form of fullPath where it has one; empty
+// when the system cannot tell.
+std::string plainFinalPath(HANDLE handle) {
+    const std::wstring place = finalPathOf(handle);
+    if (place.rfind(L"\\\\?\\UNC\\", 0) == 0) {
+        return "\\\\" + toUtf8(std::wstring_view(place).substr(8));
+    }
+    if (place.size() >= 6 && place.rfind(L"\\\\?\\", 0) == 0 && place[5] == L':') {
+        return toUtf8(std::wstring_view(place).substr(4));
+    }
+    return toUtf8(place); // a volume without a drive letter keeps the form the system gave
+}
+
 } // namespace
 
 std::vector<FolderId> Win32FileSystem::folderLineage(const std::string& path) {
@@ -113,14 +126,15 @@ std::string Win32FileSystem::finalFolderPath(const std::string& path) {
         (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
         return {};
     }
-    const std::wstring place = finalPathOf(folder.get());
-    if (place.rfind(L"\\\\?\\UNC\\", 0) == 0) {
-        return "\\\\" + toUtf8(std::wstring_view(place).substr(8));
+    return plainFinalPath(folder.get());
+}
+
+std::string Win32FileSystem::finalPath(const std::string& path) {
+    if (path.empty()) {
+        return {};
     }
-    if (place.size() >= 6 && place.rfind(L"\\\\?\\", 0) == 0 && place[5] == L':') {
-        return toUtf8(std::wstring_view(place).substr(4));
-    }
-    return toUtf8(place); // a volume without a drive letter keeps the form the system gave
+    const UniqueHandle opened = openFolder(toWide(velk::extendedPath(fullPath(path), {})));
+    return opened ? plainFinalPath(opened.get()) : std::string();
 }
 
 int Win32FileSystem::compareFileNames(const std::string& a, const std::string& b) {

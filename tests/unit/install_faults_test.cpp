@@ -1,7 +1,8 @@
 // Installation when anything fails: a package file that changes or cannot be read between the
 // moment it is listed and the moment it is copied, a full disk, a file in use, a folder that
-// cannot be listed, a link below the target, a move that fails. The failures are reported with
-// their paths, the exit code says so, and the target is left exactly as it was.
+// cannot be listed, a link below the target, a link in the package that leads out of it, a move
+// that fails. The failures are reported with their paths, the exit code says so, and the target
+// is left exactly as it was.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -244,6 +245,28 @@ INSTANTIATE_TEST_SUITE_P(InstallFaults, Faults,
                                  onTarget("German",
                                           [](FakeFileSystem::Node& node) { node.link = true; }),
                                  true},
+                             // Nothing is copied through a link out of the package.
+                             Fault{"APackageFileThatIsALinkOutOfThePackage",
+                                   onSource("big.zlb",
+                                            [](FakeFileSystem::Node& node) {
+                                                node.link = true;
+                                                node.leadsTo = "C:\\secret\\big.zlb";
+                                            }),
+                                   true},
+                             Fault{"ALanguageFolderThatIsALinkOutOfThePackage",
+                                   onSource("German",
+                                            [](FakeFileSystem::Node& node) {
+                                                node.link = true;
+                                                node.leadsTo = "C:\\secret";
+                                            }),
+                                   true},
+                             Fault{"APackageFileThatIsALinkWithinThePackage",
+                                   onSource("big.zlb",
+                                            [](FakeFileSystem::Node& node) {
+                                                node.link = true;
+                                                node.leadsTo = "C:\\PKG\\big.zlb";
+                                            }),
+                                   false},
                              Fault{"APackageFileThatVanishes",
                                    [](FakeFileSystem& files, const std::string&) {
                                        files.beforeCopy = [&files](const std::string& from,

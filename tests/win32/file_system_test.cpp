@@ -336,15 +336,31 @@ TEST_F(FileSystemTest, ALinkIsReplacedNeverWrittenThroughAndALinkedFolderIsKnown
     ASSERT_TRUE(files.createFolder(temp / "real"));
     ASSERT_TRUE(writeFile(temp / "real\\kept.lin", "elsewhere"));
     ASSERT_TRUE(writeFile(temp / "source.lin", "new content"));
+    ASSERT_TRUE(writeFile(temp / "gone.lin", "deleted once linked"));
     if (!makeLink(temp / "linked", "real", true) ||
-        !makeLink(temp / "file.lin", "real\\kept.lin", false)) {
+        !makeLink(temp / "file.lin", "real\\kept.lin", false) ||
+        !makeLink(temp / "nowhere.lin", "gone.lin", false)) {
         GTEST_SKIP() << "links cannot be made here";
     }
+    ASSERT_TRUE(DeleteFileW(toWide(temp / "gone.lin").c_str()));
     EXPECT_TRUE(files.isLink(temp / "linked"));
     EXPECT_TRUE(files.folderExists(temp / "linked"));
     EXPECT_FALSE(files.isLink(temp / "real"));
     EXPECT_FALSE(files.isLink(temp / "real\\kept.lin"));
     EXPECT_FALSE(files.isLink(temp / "missing"));
+    // A linked file is known as Windows knows it, though Wine shows it as the file it leads to;
+    // where a file or folder really lies is found through its own link and a linked folder above.
+    EXPECT_TRUE(files.isLink(temp / "file.lin"));
+    EXPECT_FALSE(files.isLink(temp / "linked\\kept.lin"));
+    const std::string kept = files.finalPath(temp / "real\\kept.lin");
+    EXPECT_EQ(kept, files.finalFolderPath(temp / "real") + "\\kept.lin");
+    EXPECT_EQ(files.finalPath(temp / "file.lin"), kept);
+    EXPECT_EQ(files.finalPath(temp / "linked\\kept.lin"), kept);
+    EXPECT_EQ(files.finalPath(temp / "linked"), files.finalFolderPath(temp / "real"));
+    EXPECT_EQ(files.finalPath(temp / "nowhere.lin"), "");
+    EXPECT_EQ(files.finalPath(temp / "missing"), "");
+    ASSERT_TRUE(writeFile(temp / "gone.lin", "back, for the link to be removed"));
+    removeLink(temp / "nowhere.lin");
 
     EXPECT_TRUE(files.copyNewFile(temp / "source.lin", temp / "file.lin").nameTaken());
     ASSERT_TRUE(files.copyNewFile(temp / "source.lin", temp / "fresh.tmp"));

@@ -323,22 +323,22 @@ INSTANTIATE_TEST_SUITE_P(
                                            {"Libs/English/why?.txt", "x"},
                                            {"Libs/English/tab\t.txt", "x"},
                                            {"Com7 .zfb", "x"}}),
-                    {"PKG/Com7 .zfb: warning: \"Com7\" is a device name on Windows, with any "
+                    {"PKG/Com7 .zfb: error: \"Com7\" is a device name on Windows, with any "
                      "extension",
-                     "PKG/Libs/English/notes.: warning: the name ends in a dot or blank, which "
+                     "PKG/Libs/English/notes.: error: the name ends in a dot or blank, which "
                      "Windows drops",
-                     "PKG/Libs/English/nul.txt: warning: \"nul\" is a device name on Windows, "
+                     "PKG/Libs/English/nul.txt: error: \"nul\" is a device name on Windows, "
                      "with any extension",
-                     "PKG/Libs/English/tab\\x09.txt: warning: the name holds the control character "
+                     "PKG/Libs/English/tab\\x09.txt: error: the name holds the control character "
                      "09, which Windows does not allow in names",
-                     "PKG/Libs/English/why?.txt: warning: the name holds \"?\", which Windows "
+                     "PKG/Libs/English/why?.txt: error: the name holds \"?\", which Windows "
                      "does not allow in names",
                      "PKG/Libs/Lib.zfb: warning: Windows takes this name and \"LIB.ZFB\" for the "
                      "same name: only one of them can exist there",
                      "PKG/Libs/empty.txt: warning: empty file: it is never installed or listed",
                      "PKG/Libs/lib.zfb: warning: Windows takes this name and \"LIB.ZFB\" for the "
                      "same name: only one of them can exist there"},
-                    0},
+                    1},
         PackageCase{"DescriptionInTheAnsiCodePage",
                     package(kDescription + "[About]\nAuthor=Ren\xE9\n"),
                     {"PKG/Libs/Lib.lin: warning: the description is neither UTF-8 nor UTF-16 "
@@ -381,9 +381,37 @@ INSTANTIATE_TEST_SUITE_P(
                     1},
         PackageCase{"DescriptionThatIsALinkToADeviceWithoutEnd",
                     {linkTo("Libs/Lib.lin", "/dev/zero")},
-                    {"PKG/Libs/Lib.lin: warning: empty file: it is never installed or listed",
+                    {"PKG/Libs/Lib.lin: error: a link that leads out of the package folder, to "
+                     "\"/dev/zero\": the installer copies nothing through it",
+                     "PKG/Libs/Lib.lin: warning: empty file: it is never installed or listed",
                      "PKG/Libs/Lib.lin: error: the package description is not a regular file (a "
                      "pipe or a device, say): it is not read"},
+                    1},
+        // Links that stay in the package are fine; the installer copies nothing through one that
+        // leads out.
+        PackageCase{"LinksLeadingOutOfThePackage",
+                    package(kDescription,
+                            {linkTo("Libs/Inside.zfb", "Lib.zfb"),
+                             linkTo("Libs/English/Up.txt", "../Lib.zfb"),
+                             linkTo("Libs/Outside.zfb", "/etc/passwd"), linkTo("Libs/Spare", "/")}),
+                    {"PKG/Libs/Outside.zfb: error: a link that leads out of the package folder, "
+                     "to \"/etc/passwd\": the installer copies nothing through it",
+                     "PKG/Libs/Spare: error: a link that leads out of the package folder, to "
+                     "\"/\": the installer copies nothing through it",
+                     "PKG/Libs/Spare: warning: no language of the description names this folder: "
+                     "it is never installed"},
+                    1},
+        PackageCase{"NamesOfTheInstallersWorkFolder",
+                    package(kDescription, {{"Libs/~velkinstall2.WORK/", ""},
+                                           {"Libs/English/~VelkInstall.work", "x"},
+                                           {"Libs/~VelkInstall.work.txt", "x"}}),
+                    {"PKG/Libs/English/~VelkInstall.work: error: named like the installer's work "
+                     "folder in the target (\"~VelkInstall.work\"): the installer refuses the "
+                     "package",
+                     "PKG/Libs/~velkinstall2.WORK: error: named like the installer's work folder "
+                     "in the target (\"~VelkInstall.work\"): the installer refuses the package",
+                     "PKG/Libs/~velkinstall2.WORK: warning: no language of the description names "
+                     "this folder: it is never installed"},
                     1},
         PackageCase{"DescriptionLargerThanAnyDescription",
                     {larger("Libs/Lib.lin")},
@@ -400,13 +428,13 @@ INSTANTIATE_TEST_SUITE_P(
                     package(kDescription, {{"Libs/x\nforged.lin:1: error: planted", "x"},
                                            {"Libs/English/\x1B[31mred.txt", "x"},
                                            {"Libs/caf\xE9.txt", "x"}}),
-                    {"PKG/Libs/English/\\x1B[31mred.txt: warning: the name holds the control "
+                    {"PKG/Libs/English/\\x1B[31mred.txt: error: the name holds the control "
                      "character 1B, which Windows does not allow in names",
                      "PKG/Libs/caf\\xE9.txt: warning: the name is not UTF-8: Windows, which names "
                      "files in Unicode, cannot take it as it is",
-                     "PKG/Libs/x\\x0Aforged.lin:1: error: planted: warning: the name holds the "
+                     "PKG/Libs/x\\x0Aforged.lin:1: error: planted: error: the name holds the "
                      "control character 0A, which Windows does not allow in names"},
-                    0},
+                    1},
         PackageCase{"DescriptionInUtf16NamingALanguageInAnyScript",
                     {{"Libs/Lib.lin", testing::utf16("[Languages]\nCount=1\nLang0=\xD0\xB4\n"
                                                      "[Dorvan]\nDorvan5_14=Yes\n",

@@ -51,6 +51,7 @@ class FakeFileSystem : public FileSystem {
         long sequence = 0;
         // --- faults and links ---
         bool link = false;         // a junction or symbolic link (never followed here)
+        std::string leadsTo;       // a link: the full path it leads to, for finalPath alone
         bool inaccessible = false; // a folder that cannot be made current or listed
         long contentId = 0;        // the same for every name of one file (hard links)
         // The short (8.3) name, which Windows matches search patterns against too ("" for none).
@@ -730,6 +731,29 @@ class FakeFileSystem : public FileSystem {
         return find(path) != nullptr ? FsResult() : FsResult::failure(kErrorFileNotFound);
     }
     // --- end of what an earlier run left ---
+
+    // The path with every link on the way (a node with `leadsTo`) replaced by where it leads;
+    // empty for a path that is not there, and for a link on the way that leads nowhere.
+    std::string finalPath(const std::string& path) override {
+        const Node* node = find(path);
+        if (node == nullptr) {
+            return {};
+        }
+        std::string place = node->path.substr(0, 2);
+        for (std::size_t begin = 3; begin <= node->path.size();) {
+            const std::size_t end = std::min(node->path.find('\\', begin), node->path.size());
+            place += "\\" + node->path.substr(begin, end - begin);
+            begin = end + 1;
+            const Node* step = find(place);
+            if (step != nullptr && step->link) {
+                if (step->leadsTo.empty()) {
+                    return {};
+                }
+                place = normalise(step->leadsTo);
+            }
+        }
+        return place;
+    }
 
     bool hasIdentity(const std::string& full) const {
         return !below(full, withoutIdentity) && !below(full, unresolvable);
