@@ -8,10 +8,14 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <map>
 #include <optional>
 #include <set>
+#include <thread>
+#include <vector>
 
 #include "platform/win32/desktop_shell.h"
 #include "platform/win32/win32_process_starter.h"
@@ -176,6 +180,128 @@ TEST_F(ProcessStarterTest, ElevatedStartsTheProgramThroughTheDesktopsShell) {
     EXPECT_EQ(GetShellWindow(), nullptr);
     EXPECT_EQ(CompareStringOrdinal(parent.c_str(), -1, L"explorer.exe", -1, TRUE), CSTR_EQUAL)
         << toUtf8(parent);
+}
+
+// Every thread of the desktop's shell (explorer.exe) and of the service through which COM finds
+// it (rpcss.exe) suspended for as long as this lives: a shell that does not answer, whether
+// Wine's shell has managed to make itself known to COM or not.
+class HungShell {
+  public:
+    HungShell() {
+        std::set<DWORD> shells;
+        for (const auto& [id, entry] : processes()) {
+            for (const wchar_t* name : {L"explorer.exe", L"rpcss.exe"}) {
+                if (CompareStringOrdinal(entry.program.c_str(), -1, name, -1, TRUE) == CSTR_EQUAL) {
+                    shells.insert(id);
+                }
+            }
+        }
+        UniqueHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0));
+        THREADENTRY32 entry{};
+        entry.dwSize = sizeof entry;
+        for (BOOL more = Thread32First(snapshot.get(), &entry); more;
+             more = Thread32Next(snapshot.get(), &entry)) {
+            if (shells.count(entry.th32OwnerProcessID) != 0) {
+                UniqueHandle thread(OpenThread(THREAD_SUSPEND_RESUME, FALSE, entry.th32ThreadID));
+                if (thread && SuspendThread(thread.get()) != static_cast<DWORD>(-1)) {
+                    threads_.push_back(std::move(thread));
+                }
+            }
+        }
+    }
+    HungShell(const HungShell&) = delete;
+    HungShell& operator=(const HungShell&) = delete;
+    ~HungShell() {
+        for (const UniqueHandle& thread : threads_) {
+            ResumeThread(thread.get());
+        }
+    }
+    std::size_t threads() const { return threads_.size(); }
+
+  private:
+    std::vector<UniqueHandle> threads_;
+};
+
+// Tells whether a start is under way and how long the last one took.
+class WatchedStarter : public Win32ProcessStarter {
+  public:
+    void startProgram(const std::string& commandLine) override {
+        const auto start = Clock::now();
+        starting = true;
+        Win32ProcessStarter::startProgram(commandLine);
+        starting = false;
+        seconds = secondsSince(start);
+    }
+    std::atomic<bool> starting{false};
+    double seconds = 0;
+};
+
+// How often the test's shell window has been painted.
+std::atomic<int> shellPaints{0};
+
+LRESULT CALLBACK countingPaints(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_PAINT) {
+        PAINTSTRUCT paint;
+        BeginPaint(window, &paint);
+        EndPaint(window, &paint);
+        ++shellPaints;
+        return 0;
+    }
+    return DefWindowProcW(window, message, wParam, lParam);
+}
+
+// A shell that does not answer is waited for only up to the bound, and the program then starts
+// itself; meanwhile the calling thread's windows go on repainting.
+TEST_F(ProcessStarterTest, AShellThatDoesNotAnswerIsWaitedForOnlyUntilTheBound) {
+    WNDCLASSW windowClass{};
+    windowClass.lpfnWndProc = &countingPaints;
+    windowClass.hInstance = GetModuleHandleW(nullptr);
+    windowClass.lpszClassName = L"VelkPaintCounter";
+    RegisterClassW(&windowClass);
+    HWND shell = CreateWindowExW(0, windowClass.lpszClassName, L"shell", WS_POPUP | WS_VISIBLE, 0,
+                                 0, 50, 50, nullptr, nullptr, windowClass.hInstance, nullptr);
+    ASSERT_NE(shell, nullptr);
+    ASSERT_TRUE(SetShellWindow(shell));
+    UpdateWindow(shell);
+    WatchedStarter watched;
+    double slowestRepaint = 0;
+    int repaints = 0;
+    std::atomic<bool> done{false};
+    std::wstring parent;
+    {
+        const HungShell hung;
+        EXPECT_GT(hung.threads(), 0u);
+        // Another thread invalidates the window again and again while the start is under way,
+        // and times each repaint.
+        std::thread watcher([&] {
+            while (!done) {
+                const int painted = shellPaints;
+                const bool during = watched.starting;
+                const auto start = Clock::now();
+                InvalidateRect(shell, nullptr, FALSE);
+                while (shellPaints == painted && secondsSince(start) < 2) {
+                    Sleep(1);
+                }
+                if (during && watched.starting) {
+                    slowestRepaint = std::max(slowestRepaint, secondsSince(start));
+                    ++repaints;
+                }
+                Sleep(20);
+            }
+        });
+        parent = parentOfStarted(watched);
+        done = true;
+        watcher.join();
+    }
+    DestroyWindow(shell);
+    wchar_t self[MAX_PATH] = {};
+    GetModuleFileNameW(nullptr, self, MAX_PATH);
+    EXPECT_EQ(parent, std::wstring(self).substr(std::wstring(self).find_last_of(L'\\') + 1));
+    // The shell was waited for, up to the bound and not much longer.
+    EXPECT_GT(watched.seconds, kDesktopShellBoundMs / 1000.0 * 0.9);
+    EXPECT_LT(watched.seconds, kDesktopShellBoundMs / 1000.0 + 2);
+    EXPECT_GT(repaints, 0);
+    EXPECT_LT(slowestRepaint, 0.1);
 }
 
 struct Split {
