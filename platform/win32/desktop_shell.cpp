@@ -11,27 +11,19 @@
 #include <shlobj.h>
 
 #include <atomic>
-#include <chrono>
 #include <exception>
 #include <memory>
 #include <system_error>
 #include <thread>
 
 #include "platform/win32/growing_call.h"
+#include "platform/win32/system_functions.h"
 #include "platform/win32/system_library.h"
 #include "platform/win32/unique_handles.h"
 
 namespace velk::win32 {
 
 namespace {
-
-// COM and the shell's automation are needed only for this: loaded when first used.
-constinit const SystemFunction<decltype(&::CoCreateInstance)> coCreateInstance{L"ole32.dll",
-                                                                               "CoCreateInstance"};
-constinit const SystemFunction<decltype(&::SysAllocStringLen)> sysAllocStringLen{
-    L"oleaut32.dll", "SysAllocStringLen"};
-constinit const SystemFunction<decltype(&::SysFreeString)> sysFreeString{L"oleaut32.dll",
-                                                                         "SysFreeString"};
 
 struct ComRelease {
     void operator()(IUnknown* object) const { object->Release(); }
