@@ -20,6 +20,7 @@
 #include "platform/win32/system_functions.h"
 #include "platform/win32/system_library.h"
 #include "platform/win32/unique_handles.h"
+#include "platform/win32/window_messages.h"
 
 namespace velk::win32 {
 
@@ -145,35 +146,6 @@ bool shellExecute(ShellRequest& request) {
     return shell->ShellExecute(file.get(), textVariant(argumentText.get()),
                                textVariant(folderText.get()), textVariant(operation.get()),
                                numberVariant(SW_SHOWNORMAL)) == S_OK;
-}
-
-// Waits at most `boundMs` for `done`; meanwhile this thread's windows repaint and messages sent
-// to them are answered, while their input waits in the queue: no handler runs in between, and
-// what the user did meanwhile takes effect afterwards. True when `done` was set.
-bool waitRepainting(HANDLE done, DWORD boundMs) {
-    const ULONGLONG end = GetTickCount64() + boundMs;
-    for (;;) {
-        const ULONGLONG now = GetTickCount64();
-        if (now >= end) {
-            return WaitForSingleObject(done, 0) == WAIT_OBJECT_0;
-        }
-        const auto left = static_cast<DWORD>(end - now);
-        const DWORD woke =
-            MsgWaitForMultipleObjectsEx(1, &done, left, QS_PAINT | QS_SENDMESSAGE, 0);
-        if (woke == WAIT_OBJECT_0) {
-            return true;
-        }
-        if (woke == WAIT_TIMEOUT) {
-            return false;
-        }
-        if (woke == WAIT_FAILED) { // messages cannot be waited for: the object alone
-            return WaitForSingleObject(done, left) == WAIT_OBJECT_0;
-        }
-        MSG msg;
-        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE | PM_QS_PAINT)) {
-            DispatchMessageW(&msg);
-        }
-    }
 }
 
 bool isBlank(wchar_t c) {

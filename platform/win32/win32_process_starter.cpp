@@ -8,6 +8,7 @@
 #include "platform/win32/growing_call.h"
 #include "platform/win32/unique_handles.h"
 #include "platform/win32/wide_text.h"
+#include "platform/win32/window_messages.h"
 
 namespace velk::win32 {
 
@@ -53,10 +54,17 @@ void Win32ProcessStarter::startProgram(const std::string& commandLine) {
     UniqueHandle process(info.hProcess);
     UniqueHandle thread(info.hThread);
     thread.reset();
-    // Advisory: a program without a message queue, or Wine, may end the wait at once.
-    WaitForInputIdle(process.get(), 10000);
+    // Advisory: a program without a message queue, or Wine, may end the wait at once. Asked now
+    // and then rather than waited for in one call, so that the caller's windows go on repainting.
+    const ULONGLONG end = GetTickCount64() + 10000;
+    while (WaitForInputIdle(process.get(), 0) == WAIT_TIMEOUT && GetTickCount64() < end) {
+        if (waitRepainting(process.get(), 20)) {
+            break; // the program has ended
+        }
+    }
 }
 
+// The texts name a program file that was found on the disk: no control characters to escape.
 void Win32ProcessStarter::note(const std::string& text) {
     if (log_ != nullptr) {
         log_->writeLine(text);

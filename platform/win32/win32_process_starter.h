@@ -18,6 +18,7 @@ class Win32ProcessStarter : public ProcessStarter {
     // and nothing waits for it. Otherwise, or when the shell fails or has not answered within
     // kDesktopShellBoundMs before it was handed the program, the command line is started with
     // CreateProcessW as a detached process, waiting at most 10 s for it to be ready for input.
+    // Throughout, the calling thread's windows repaint (window_messages.h).
     // A shell that was handed the program but has not answered within the bound is left to start
     // it: starting it here too could start it twice.
     void startProgram(const std::string& commandLine) override;

@@ -20,6 +20,7 @@
 
 #include "platform/win32/desktop_shell.h"
 #include "platform/win32/system_functions.h"
+#include "platform/win32/win32_log_file.h"
 #include "platform/win32/win32_process_starter.h"
 #include "test_support.h"
 
@@ -248,6 +249,7 @@ class HungShell {
 // Tells whether a start is under way and how long the last one took.
 class WatchedStarter : public Win32ProcessStarter {
   public:
+    explicit WatchedStarter(LogFile* log) : Win32ProcessStarter(log) {}
     void startProgram(const std::string& commandLine) override {
         const auto start = Clock::now();
         starting = true;
@@ -286,7 +288,9 @@ TEST_F(ProcessStarterTest, AShellThatDoesNotAnswerIsWaitedForOnlyUntilTheBound) 
     ASSERT_NE(shell, nullptr);
     ASSERT_TRUE(SetShellWindow(shell));
     UpdateWindow(shell);
-    WatchedStarter watched;
+    Win32LogFile log;
+    ASSERT_TRUE(log.open(temp / "run.log"));
+    WatchedStarter watched(&log);
     double slowestRepaint = 0;
     int repaints = 0;
     std::atomic<bool> done{false};
@@ -325,6 +329,12 @@ TEST_F(ProcessStarterTest, AShellThatDoesNotAnswerIsWaitedForOnlyUntilTheBound) 
     EXPECT_LT(watched.seconds, kDesktopShellBoundMs / 1000.0 + 2);
     EXPECT_GT(repaints, 0);
     EXPECT_LT(slowestRepaint, 0.1);
+    EXPECT_NE(contentOf(temp / "run.log")
+                  .find("The desktop's shell did not answer within 3 s: \"" +
+                        toolPath("idle_after_delay") +
+                        "\" is started with the installer's own rights\r\n"),
+              std::string::npos)
+        << contentOf(temp / "run.log");
 }
 
 struct Split {
