@@ -34,8 +34,8 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int showCommand) {
     Win32FileSystem files;
     // Where nobody can see the program's windows, no message box waits for an answer.
     Win32MessageBoxes boxes(kProgramTitle, windowStationVisible());
-    Win32ProcessStarter processes;
     Win32LogFile log;
+    Win32ProcessStarter processes(&log);
     Platform platform{registry, files, boxes, processes, &log};
 
     // The main window's FormCreate runs here, so its message boxes come before any window.

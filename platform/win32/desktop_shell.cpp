@@ -10,25 +10,21 @@
 #include <shlguid.h>
 #include <shlobj.h>
 
+#include <atomic>
 #include <exception>
 #include <memory>
+#include <system_error>
 #include <thread>
 
 #include "platform/win32/growing_call.h"
+#include "platform/win32/system_functions.h"
 #include "platform/win32/system_library.h"
 #include "platform/win32/unique_handles.h"
+#include "platform/win32/window_messages.h"
 
 namespace velk::win32 {
 
 namespace {
-
-// COM and the shell's automation are needed only for this: loaded when first used.
-constinit const SystemFunction<decltype(&::CoCreateInstance)> coCreateInstance{L"ole32.dll",
-                                                                               "CoCreateInstance"};
-constinit const SystemFunction<decltype(&::SysAllocStringLen)> sysAllocStringLen{
-    L"oleaut32.dll", "SysAllocStringLen"};
-constinit const SystemFunction<decltype(&::SysFreeString)> sysFreeString{L"oleaut32.dll",
-                                                                         "SysFreeString"};
 
 struct ComRelease {
     void operator()(IUnknown* object) const { object->Release(); }
@@ -114,20 +110,38 @@ ComOwner<IShellDispatch2> desktopShellDispatch() {
     return query<IShellDispatch2>(application.get(), IID_IShellDispatch2);
 }
 
-bool shellExecute(const std::wstring& program, const std::wstring& arguments,
-                  const std::wstring& folder) {
+// How far the worker has come. The caller that gives up at the bound and the worker that is
+// about to hand the program to the shell race for the step from Finding: exactly one of them
+// decides, so that a program is never both handed to the shell late and started by the caller.
+enum class Stage { Finding, Calling, Abandoned };
+
+// What the worker needs; shared with it, since it may outlive the caller's wait.
+struct ShellRequest {
+    std::wstring program;
+    std::wstring arguments;
+    std::wstring folder;
+    std::atomic<Stage> stage{Stage::Finding};
+    std::atomic<bool> started{false};
+    UniqueHandle done; // set once `started` holds the worker's result
+};
+
+bool shellExecute(ShellRequest& request) {
     // The multithreaded apartment: calls into the shell's process then need no message loop.
     const ComApartment com(COINIT_MULTITHREADED);
     const ComOwner<IShellDispatch2> shell = desktopShellDispatch();
     if (!shell) {
         return false;
     }
-    const Bstr file = bstr(program);
-    const Bstr argumentText = bstr(arguments);
-    const Bstr folderText = bstr(folder);
+    const Bstr file = bstr(request.program);
+    const Bstr argumentText = bstr(request.arguments);
+    const Bstr folderText = bstr(request.folder);
     const Bstr operation = bstr(L"open");
     if (!file || !argumentText || !folderText || !operation) {
         return false;
+    }
+    Stage finding = Stage::Finding;
+    if (!request.stage.compare_exchange_strong(finding, Stage::Calling)) {
+        return false; // the caller has given up and starts the program itself
     }
     return shell->ShellExecute(file.get(), textVariant(argumentText.get()),
                                textVariant(folderText.get()), textVariant(operation.get()),
@@ -213,18 +227,37 @@ std::optional<ProgramAndArguments> splitCommandLine(const std::wstring& commandL
     return ProgramAndArguments{program, commandLine.substr(rest)};
 }
 
-bool startThroughDesktopShell(const std::wstring& program, const std::wstring& arguments,
-                              const std::wstring& folder) {
-    bool started = false;
-    std::thread worker([&] {
-        try {
-            started = shellExecute(program, arguments, folder);
-        } catch (const std::exception&) {
-            started = false; // COM or the shell's automation cannot be loaded
-        }
-    });
-    worker.join();
-    return started;
+ShellStart startThroughDesktopShell(const std::wstring& program, const std::wstring& arguments,
+                                    const std::wstring& folder, unsigned long boundMs) {
+    const auto request = std::make_shared<ShellRequest>();
+    request->program = program;
+    request->arguments = arguments;
+    request->folder = folder;
+    request->done.reset(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    if (!request->done) {
+        return ShellStart::Failed;
+    }
+    try {
+        // Not joined: a shell that never answers must hold up neither this thread nor the
+        // program's end, which ends the worker with the process.
+        std::thread([request] {
+            try {
+                request->started = shellExecute(*request);
+            } catch (const std::exception&) {
+                request->started = false; // COM or the shell's automation cannot be loaded
+            }
+            SetEvent(request->done.get());
+        }).detach();
+    } catch (const std::system_error&) {
+        return ShellStart::Failed; // no thread to be had
+    }
+    if (waitRepainting(request->done.get(), boundMs)) {
+        return request->started ? ShellStart::Started : ShellStart::Failed;
+    }
+    Stage finding = Stage::Finding;
+    return request->stage.compare_exchange_strong(finding, Stage::Abandoned)
+               ? ShellStart::NoAnswer
+               : ShellStart::Unanswered;
 }
 
 } // namespace velk::win32

@@ -26,12 +26,26 @@ struct ProgramAndArguments {
 // no program file (".exe" or ".com"), which the shell would open rather than run.
 std::optional<ProgramAndArguments> splitCommandLine(const std::wstring& commandLine);
 
+// How long finding the desktop's shell and handing it the program may take in all.
+inline constexpr unsigned long kDesktopShellBoundMs = 3000;
+
+enum class ShellStart {
+    Started,   // the shell said that it started the program
+    Failed,    // the shell, or a part of the way to it, could not be had: nothing was started
+    NoAnswer,  // the bound passed before the program was handed to the shell: nothing was, nor
+               // will be, started through it
+    Unanswered // the bound passed while the shell had the program: it may still start it
+};
+
 // Starts `program` with `arguments` in `folder` through the automation object of the desktop's
 // shell window (IShellDispatch2::ShellExecute, "open", shown normally), so that it runs as a
-// child of the shell with the desktop user's rights. COM runs on a thread of its own meanwhile,
-// so that the calling thread's windows see none of it. False when the shell or any part of the
-// way cannot be had; then nothing was started.
-bool startThroughDesktopShell(const std::wstring& program, const std::wstring& arguments,
-                              const std::wstring& folder);
+// child of the shell with the desktop user's rights. COM runs on a thread of its own, in an
+// apartment of its own, so that the calling thread's windows see none of it; this waits for that
+// thread at most `boundMs`. A thread still waiting for the shell after the bound is left to end
+// when the shell answers (or with the process): whatever it learns then is ignored, and once the
+// bound has passed it no longer hands the program to the shell.
+ShellStart startThroughDesktopShell(const std::wstring& program, const std::wstring& arguments,
+                                    const std::wstring& folder,
+                                    unsigned long boundMs = kDesktopShellBoundMs);
 
 } // namespace velk::win32

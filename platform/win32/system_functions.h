@@ -7,6 +7,7 @@
 #include <windows.h>
 
 #include <objbase.h>
+#include <oleauto.h>
 #include <shlobj.h>
 #include <shlwapi.h>
 
@@ -24,6 +25,13 @@ inline constinit const SystemFunction<decltype(&::CoCreateInstance)> coCreateIns
     L"ole32.dll", "CoCreateInstance"};
 inline constinit const SystemFunction<decltype(&::CoTaskMemFree)> coTaskMemFree{L"ole32.dll",
                                                                                 "CoTaskMemFree"};
+
+// --- oleaut32.dll: automation texts -----------------------------------------------------------
+
+inline constinit const SystemFunction<decltype(&::SysAllocStringLen)> sysAllocStringLen{
+    L"oleaut32.dll", "SysAllocStringLen"};
+inline constinit const SystemFunction<decltype(&::SysFreeString)> sysFreeString{L"oleaut32.dll",
+                                                                                "SysFreeString"};
 
 // --- shell32.dll: the shell namespace ------------------------------------------------------
 

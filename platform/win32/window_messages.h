@@ -13,4 +13,10 @@ namespace velk::win32 {
 // spin. An error of `onMessage` goes up to the caller.
 void waitHandlingMessages(HANDLE object, const std::function<void(MSG&)>& onMessage);
 
+// Waits at most `boundMs` until `object` is signalled; meanwhile this thread's windows repaint and
+// messages sent to them are answered, while their input waits in the queue: no handler runs in
+// between, and what the user did meanwhile takes effect afterwards. True when `object` was
+// signalled.
+bool waitRepainting(HANDLE object, DWORD boundMs);
+
 } // namespace velk::win32

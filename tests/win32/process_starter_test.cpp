@@ -4,16 +4,23 @@
 
 #include <windows.h>
 
+#include <exdisp.h>
 #include <tlhelp32.h>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <map>
 #include <optional>
 #include <set>
+#include <thread>
+#include <vector>
 
 #include "platform/win32/desktop_shell.h"
+#include "platform/win32/system_functions.h"
+#include "platform/win32/win32_log_file.h"
 #include "platform/win32/win32_process_starter.h"
 #include "test_support.h"
 
@@ -161,12 +168,33 @@ TEST_F(ProcessStarterTest, WithoutTheDesktopsShellStartsTheProgramItself) {
     EXPECT_EQ(parentOfStarted(starter), name);
 }
 
+// Whether COM finds the automation object of Wine's desktop shell at all. Often it does not:
+// Wine's COM service keeps handing out the registration of an explorer.exe that ended with an
+// earlier display, or the desktop's explorer.exe registered itself before that service ran and is
+// never found. The starter then rightly starts programs itself.
+bool shellAutomationReachable() {
+    bool reachable = false;
+    std::thread([&reachable] {
+        const ComApartment com(COINIT_MULTITHREADED);
+        IShellWindows* windows = nullptr;
+        if (SUCCEEDED(coCreateInstance(CLSID_ShellWindows, nullptr, CLSCTX_LOCAL_SERVER,
+                                       IID_IShellWindows, reinterpret_cast<void**>(&windows)))) {
+            windows->Release();
+            reachable = true;
+        }
+    }).join();
+    return reachable;
+}
+
 // Elevated (as every Wine process is) with the desktop's shell running: the program becomes the
 // shell's child, with the desktop user's rights. The test registers a window of its own as the
 // shell window, so that the starter sees a shell; the shell's automation object it then reaches
 // is that of Wine's explorer.exe, which owns the desktop.
 TEST_F(ProcessStarterTest, ElevatedStartsTheProgramThroughTheDesktopsShell) {
     ASSERT_TRUE(runningElevated());
+    if (!shellAutomationReachable()) {
+        GTEST_SKIP() << "Wine's COM does not find its desktop shell's automation object";
+    }
     HWND shell = CreateWindowExW(0, L"STATIC", L"shell", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
                                  GetModuleHandleW(nullptr), nullptr);
     ASSERT_NE(shell, nullptr);
@@ -176,6 +204,137 @@ TEST_F(ProcessStarterTest, ElevatedStartsTheProgramThroughTheDesktopsShell) {
     EXPECT_EQ(GetShellWindow(), nullptr);
     EXPECT_EQ(CompareStringOrdinal(parent.c_str(), -1, L"explorer.exe", -1, TRUE), CSTR_EQUAL)
         << toUtf8(parent);
+}
+
+// Every thread of the desktop's shell (explorer.exe) and of the service through which COM finds
+// it (rpcss.exe) suspended for as long as this lives: a shell that does not answer, whether
+// Wine's shell has managed to make itself known to COM or not.
+class HungShell {
+  public:
+    HungShell() {
+        std::set<DWORD> shells;
+        for (const auto& [id, entry] : processes()) {
+            for (const wchar_t* name : {L"explorer.exe", L"rpcss.exe"}) {
+                if (CompareStringOrdinal(entry.program.c_str(), -1, name, -1, TRUE) == CSTR_EQUAL) {
+                    shells.insert(id);
+                }
+            }
+        }
+        UniqueHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0));
+        THREADENTRY32 entry{};
+        entry.dwSize = sizeof entry;
+        for (BOOL more = Thread32First(snapshot.get(), &entry); more;
+             more = Thread32Next(snapshot.get(), &entry)) {
+            if (shells.count(entry.th32OwnerProcessID) != 0) {
+                UniqueHandle thread(OpenThread(THREAD_SUSPEND_RESUME, FALSE, entry.th32ThreadID));
+                if (thread && SuspendThread(thread.get()) != static_cast<DWORD>(-1)) {
+                    threads_.push_back(std::move(thread));
+                }
+            }
+        }
+    }
+    HungShell(const HungShell&) = delete;
+    HungShell& operator=(const HungShell&) = delete;
+    ~HungShell() {
+        for (const UniqueHandle& thread : threads_) {
+            ResumeThread(thread.get());
+        }
+    }
+    std::size_t threads() const { return threads_.size(); }
+
+  private:
+    std::vector<UniqueHandle> threads_;
+};
+
+// Tells whether a start is under way and how long the last one took.
+class WatchedStarter : public Win32ProcessStarter {
+  public:
+    explicit WatchedStarter(LogFile* log) : Win32ProcessStarter(log) {}
+    void startProgram(const std::string& commandLine) override {
+        const auto start = Clock::now();
+        starting = true;
+        Win32ProcessStarter::startProgram(commandLine);
+        starting = false;
+        seconds = secondsSince(start);
+    }
+    std::atomic<bool> starting{false};
+    double seconds = 0;
+};
+
+// How often the test's shell window has been painted.
+std::atomic<int> shellPaints{0};
+
+LRESULT CALLBACK countingPaints(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_PAINT) {
+        PAINTSTRUCT paint;
+        BeginPaint(window, &paint);
+        EndPaint(window, &paint);
+        ++shellPaints;
+        return 0;
+    }
+    return DefWindowProcW(window, message, wParam, lParam);
+}
+
+// A shell that does not answer is waited for only up to the bound, and the program then starts
+// itself; meanwhile the calling thread's windows go on repainting.
+TEST_F(ProcessStarterTest, AShellThatDoesNotAnswerIsWaitedForOnlyUntilTheBound) {
+    WNDCLASSW windowClass{};
+    windowClass.lpfnWndProc = &countingPaints;
+    windowClass.hInstance = GetModuleHandleW(nullptr);
+    windowClass.lpszClassName = L"VelkPaintCounter";
+    RegisterClassW(&windowClass);
+    HWND shell = CreateWindowExW(0, windowClass.lpszClassName, L"shell", WS_POPUP | WS_VISIBLE, 0,
+                                 0, 50, 50, nullptr, nullptr, windowClass.hInstance, nullptr);
+    ASSERT_NE(shell, nullptr);
+    ASSERT_TRUE(SetShellWindow(shell));
+    UpdateWindow(shell);
+    Win32LogFile log;
+    ASSERT_TRUE(log.open(temp / "run.log"));
+    WatchedStarter watched(&log);
+    double slowestRepaint = 0;
+    int repaints = 0;
+    std::atomic<bool> done{false};
+    std::wstring parent;
+    {
+        const HungShell hung;
+        EXPECT_GT(hung.threads(), 0u);
+        // Another thread invalidates the window again and again while the start is under way,
+        // and times each repaint.
+        std::thread watcher([&] {
+            while (!done) {
+                const int painted = shellPaints;
+                const bool during = watched.starting;
+                const auto start = Clock::now();
+                InvalidateRect(shell, nullptr, FALSE);
+                while (shellPaints == painted && secondsSince(start) < 2) {
+                    Sleep(1);
+                }
+                if (during && watched.starting) {
+                    slowestRepaint = std::max(slowestRepaint, secondsSince(start));
+                    ++repaints;
+                }
+                Sleep(20);
+            }
+        });
+        parent = parentOfStarted(watched);
+        done = true;
+        watcher.join();
+    }
+    DestroyWindow(shell);
+    wchar_t self[MAX_PATH] = {};
+    GetModuleFileNameW(nullptr, self, MAX_PATH);
+    EXPECT_EQ(parent, std::wstring(self).substr(std::wstring(self).find_last_of(L'\\') + 1));
+    // The shell was waited for, up to the bound and not much longer.
+    EXPECT_GT(watched.seconds, kDesktopShellBoundMs / 1000.0 * 0.9);
+    EXPECT_LT(watched.seconds, kDesktopShellBoundMs / 1000.0 + 2);
+    EXPECT_GT(repaints, 0);
+    EXPECT_LT(slowestRepaint, 0.1);
+    EXPECT_NE(contentOf(temp / "run.log")
+                  .find("The desktop's shell did not answer within 3 s: \"" +
+                        toolPath("idle_after_delay") +
+                        "\" is started with the installer's own rights\r\n"),
+              std::string::npos)
+        << contentOf(temp / "run.log");
 }
 
 struct Split {
