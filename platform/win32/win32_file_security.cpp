@@ -203,7 +203,10 @@ FsResult Win32FileSystem::readSmallFile(const std::string& path, std::size_t lim
     if (!GetFileInformationByHandle(file.get(), &info)) {
         return FsResult::failure(GetLastError());
     }
-    if ((info.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) != 0) {
+    // Wine opens a link to a file as the file it leads to, whatever the flags: it is known by
+    // its place, as isLink tells it.
+    if ((info.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) != 0 ||
+        isLink(path)) {
         return FsResult::failure(ERROR_ACCESS_DENIED);
     }
     const std::uint64_t size =
