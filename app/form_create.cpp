@@ -4,6 +4,7 @@
 
 #include "app/form_install.h"
 #include "app/host_suite.h"
+#include "package/description_file.h"
 #include "package/package_rules.h"
 #include "package/text_compare.h"
 #include "platform/app_error.h"
@@ -50,7 +51,7 @@ void TFormInstall::FormCreate() {
         throw; // the general error report, logged
     }
     // An unattended run has installed nothing until an installation runs to its end.
-    exitCode = silentMode ? kExitNotInstalled : 0;
+    exitCode = silentMode ? kExitNotInstalled : kExitInstalled;
     if (silentMode || !anybodyThere) {
         runLog_.start(platform_.files.programFolder(), anybodyThere);
     }
@@ -62,16 +63,16 @@ void TFormInstall::FormCreate() {
     findDescriptionFile(packageFolder);
     readDescription(descriptionFile);
     runLog_.write(descriptionFile.empty()
-                      ? "No package description in " + packageFolder + "Libs"
+                      ? "No package description in " + packageFolder + std::string(kLibsFolder)
                       : "Library " + libName + " " + libVersion + ", described in " +
-                            packageFolder + "Libs\\" + descriptionFile);
+                            packageFolder + std::string(kLibsFolder) + "\\" + descriptionFile);
 
     lLibName.setText(libName);
     lLibVersion.setText(libVersion);
     lLibDistributed.setText(libDistributed);
     lLibAuthor.setText(libAuthor);
 
-    btReadme.setEnabled(platform_.files.fileExists(packageFolder + "libs\\readme.txt"));
+    btReadme.setEnabled(platform_.files.fileExists(readmePath(packageFolder)));
 
     const std::string logoPath = packageFolder + fileNamePart(logoFile);
     if (platform_.files.fileExists(logoPath)) {

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "app/exit_code.h"
 #include "app/run_log.h"
 #include "platform/controls.h"
 #include "platform/form.h"
@@ -77,9 +78,7 @@ class TFormInstall : public Form {
     // files that are not as they were.
     // Settings for an unattended run that cannot be read count as an unattended run that did not
     // install. Where nobody is at the desktop, a run that would wait for somebody ends with 2.
-    int exitCode = 0;
-    static constexpr int kExitNotInstalled = 2;
-    static constexpr int kExitNotRestored = 3;
+    int exitCode = kExitInstalled;
 
     // The program's end: the run log's last line names the exit code, which this gives.
     int finish() { return runLog_.end(exitCode); }

@@ -5,6 +5,7 @@
 
 #include "app/form_install.h"
 #include "package/copy_plan.h"
+#include "package/description_file.h"
 #include "package/ini_file.h"
 #include "package/install_report.h"
 #include "package/install_transaction.h"
@@ -30,7 +31,7 @@ void TFormInstall::installLibrary() {
     // and disabling them between the steps would repaint them while the window should answer.
     const InputHold held(*this);
 
-    const std::string libsFolder = packageFolder + "Libs";
+    const std::string libsFolder = packageFolder + std::string(kLibsFolder);
     const std::optional<std::string> usable =
         usableTarget(libsFolder, "The target folder lies in the package's own \"Libs\" folder: "
                                  "the library cannot be installed there.");
@@ -123,12 +124,12 @@ void TFormInstall::installLibrary() {
     runLog_.installation(outcome);
 
     if (outcome.done()) {
-        exitCode = 0;
+        exitCode = kExitInstalled;
         if (!silentMode) {
             boxes.information("Library installation was successful.");
         }
     } else {
-        exitCode = outcome.notRestored.empty() ? 1 : kExitNotRestored;
+        exitCode = outcome.notRestored.empty() ? kExitFailed : kExitNotRestored;
         if (!silentMode) {
             boxes.error(failureReport(
                 files, outcome, "Library installation failed: %d file(s) could not be copied.",

@@ -2,6 +2,7 @@
 #include <string>
 
 #include "app/form_install.h"
+#include "package/description_file.h"
 #include "package/install_report.h"
 #include "package/package_files.h"
 #include "package/remove_transaction.h"
@@ -20,7 +21,7 @@ void TFormInstall::btRemoveClick() {
     // The controls stay disabled from the click to the end, through the questions.
     const InputHold held(*this);
 
-    const std::string libsFolder = packageFolder + "Libs";
+    const std::string libsFolder = packageFolder + std::string(kLibsFolder);
     const std::optional<std::string> usable =
         usableTarget(libsFolder, "The target folder lies in the package's own \"Libs\" folder: "
                                  "the library cannot be removed there.");
@@ -54,7 +55,7 @@ void TFormInstall::btRemoveClick() {
     if (outcome.done()) {
         boxes.information("Library uninstallation was successful.");
     } else {
-        exitCode = outcome.notRestored.empty() ? 1 : kExitNotRestored;
+        exitCode = outcome.notRestored.empty() ? kExitFailed : kExitNotRestored;
         boxes.error(failureReport(files, outcome,
                                   "Library uninstallation failed: %d file(s) could not be deleted.",
                                   "Nothing was removed."));

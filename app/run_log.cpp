@@ -1,5 +1,7 @@
 #include "app/run_log.h"
 
+#include "app/exit_code.h"
+
 #include <exception>
 #include <set>
 
@@ -31,22 +33,6 @@ std::string oneLine(const std::string& text) {
 
 std::string quoted(const std::string& text) {
     return "\"" + text + "\"";
-}
-
-// What each exit code tells whoever started the program.
-std::string exitMeaning(int exitCode) {
-    switch (exitCode) {
-    case 0:
-        return "the library was installed";
-    case 1:
-        return "files failed, and what had been changed was undone";
-    case 2:
-        return "nothing was installed";
-    case 3:
-        return "files failed, and the undo could not restore all of them";
-    default:
-        return "the program ends";
-    }
 }
 
 // The path, and the system's own message for its error where there was one.

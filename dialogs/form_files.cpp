@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "dialogs/document_opener.h"
+#include "package/description_file.h"
 #include "package/package_files.h"
 
 namespace velk {
@@ -39,7 +40,7 @@ void TFormFiles::fillFileList(const std::string& folder) {
     lvFiles.clear();
     std::size_t count = 0;
     std::uint64_t totalBytes = 0; // 64 bits: packages of 4 GiB and more add up right
-    const std::string libs = folder + "Libs";
+    const std::string libs = folder + std::string(kLibsFolder);
     if (platform_.files.folderExists(libs)) {
         // A listing that failed partway shows what it got.
         for (DirEntry& entry : packageFiles(platform_.files, libs).files) {
@@ -62,8 +63,8 @@ void TFormFiles::lvFilesDblClick() {
     if (row < 0) {
         return;
     }
-    DocumentOpener(platform_).openDocument(packageFolder_ + "libs\\" +
-                                           lvFiles.rows()[static_cast<std::size_t>(row)].caption);
+    DocumentOpener(platform_).openDocument(
+        libsDocumentPath(packageFolder_, lvFiles.rows()[static_cast<std::size_t>(row)].caption));
 }
 
 } // namespace velk

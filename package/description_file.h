@@ -21,6 +21,17 @@ class FileSystem;
 // The package's folder of library files, beside the installer.
 inline constexpr std::string_view kLibsFolder = "Libs";
 
+// The package's readme, in its "Libs" folder, as the installer opens it (`packageFolder` ends in a
+// backslash). Spelled "libs" as the packages' readme always was; names are found without regard
+// to letter case.
+inline std::string readmePath(const std::string& packageFolder) {
+    return packageFolder + "libs\\readme.txt";
+}
+// A document of the package's "Libs" folder, as the file list opens it.
+inline std::string libsDocumentPath(const std::string& packageFolder, const std::string& name) {
+    return packageFolder + "libs\\" + name;
+}
+
 // The endings of a description's name, in the order they are looked for.
 inline constexpr std::array<std::string_view, 2> kDescriptionEndings{".lin", ".velklin"};
 

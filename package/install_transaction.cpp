@@ -9,15 +9,12 @@ namespace velk {
 
 namespace {
 
-constexpr std::uint32_t kReadOnly = 0x1;       // FILE_ATTRIBUTE_READONLY
-constexpr std::uint32_t kReparsePoint = 0x400; // FILE_ATTRIBUTE_REPARSE_POINT
 // Errors that say the volume makes no hard links at all.
 constexpr unsigned long kErrorInvalidFunction = 1; // ERROR_INVALID_FUNCTION
 constexpr unsigned long kErrorNotSupported = 50;   // ERROR_NOT_SUPPORTED
 
 // What a folder of the target holds: each name and its attributes.
 using Entries = std::map<std::string, std::uint32_t, FileNameLess>;
-constexpr std::uint32_t kDirectory = 0x10; // FILE_ATTRIBUTE_DIRECTORY
 
 // A folder of the target as the installation finds it.
 struct TargetFolder {
@@ -82,10 +79,11 @@ class Installation {
                 folder.error = kErrorInvalidName;
             } else if (found == folders_[0].entries.end()) {
                 folder.state = TargetFolder::State::New;
-            } else if ((found->second & kDirectory) == 0) {
+            } else if ((found->second & kAttributeDirectory) == 0) {
                 folder.state = TargetFolder::State::Unusable; // a file of that name
                 folder.error = kErrorAlreadyExists;
-            } else if ((found->second & kReparsePoint) != 0 || files_.isLink(plan_.folderPath(i))) {
+            } else if ((found->second & kAttributeReparsePoint) != 0 ||
+                       files_.isLink(plan_.folderPath(i))) {
                 // A link would take the files wherever it leads.
                 folder.state = TargetFolder::State::Unusable;
             } else {
@@ -99,8 +97,8 @@ class Installation {
         const FsResult listed =
             files_.enumerate(plan_.folderPath(index) + "\\*.*", [&folder](const DirEntry& entry) {
                 if (entry.name != "." && entry.name != "..") {
-                    folder.entries.emplace(entry.name,
-                                           entry.attributes | (entry.isFolder ? kDirectory : 0));
+                    folder.entries.emplace(
+                        entry.name, entry.attributes | (entry.isFolder ? kAttributeDirectory : 0));
                 }
             });
         if (!listed) {
@@ -141,7 +139,7 @@ class Installation {
             }
             file.replaced = &found->second;
             // Windows refuses to replace a folder or a read-only file.
-            if ((found->second & (kDirectory | kReadOnly)) != 0) {
+            if ((found->second & (kAttributeDirectory | kAttributeReadOnly)) != 0) {
                 outcome_.failures.add(placeOf(file), kErrorAccessDenied);
                 file.failed = true;
             }
@@ -228,7 +226,7 @@ class Installation {
             staged = transaction_->work().at(file.slot);
         }
         FsResult copied = files_.copyNewFile(file.copy->source + "\\" + file.entry->name, staged);
-        if (copied && (file.entry->attributes & kReadOnly) != 0) {
+        if (copied && (file.entry->attributes & kAttributeReadOnly) != 0) {
             copied = files_.clearReadOnly(staged);
         }
         if (!copied) {
@@ -242,7 +240,7 @@ class Installation {
         if (file.replaced != nullptr) {
             // A second name for the old file keeps it while the new one takes its place; a link
             // is moved out itself, whatever it leads to.
-            if (hardLinks_ && (*file.replaced & kReparsePoint) == 0) {
+            if (hardLinks_ && (*file.replaced & kAttributeReparsePoint) == 0) {
                 const FsResult linked =
                     files_.linkFile(place, transaction_->work().oldAt(file.slot));
                 if (linked.error() == kErrorSharingViolation) {

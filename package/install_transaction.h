@@ -16,7 +16,7 @@
 #include "package/copy_plan.h"
 #include "package/install_report.h"
 #include "platform/file_system.h"
-#include "platform/form.h"
+#include "platform/work_progress.h"
 
 namespace velk {
 

@@ -7,8 +7,6 @@ namespace velk {
 
 namespace {
 
-constexpr std::uint32_t kReparsePoint = 0x400; // FILE_ATTRIBUTE_REPARSE_POINT
-
 // True when the final path `place` is the folder `root` (a final path too) or lies below it.
 bool liesIn(FileSystem& files, const std::string& place, const std::string& root) {
     if (root.empty() || place.size() < root.size() ||
@@ -61,7 +59,7 @@ void dropLinksOutOfPackage(FileSystem& files, const std::string& packageFolder,
         // knows one where the listing shows what it leads to.
         std::erase_if(listing.files, [&](const DirEntry& entry) {
             const std::string path = folder + "\\" + entry.name;
-            return ((entry.attributes & kReparsePoint) != 0 || files.isLink(path)) &&
+            return ((entry.attributes & kAttributeReparsePoint) != 0 || files.isLink(path)) &&
                    leadsOut(path);
         });
     }

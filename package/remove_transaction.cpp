@@ -7,12 +7,6 @@
 
 namespace velk {
 
-namespace {
-
-constexpr std::uint32_t kReadOnly = 0x1; // FILE_ATTRIBUTE_READONLY
-
-} // namespace
-
 WorkOutcome removeInstalled(FileSystem& files, const std::string& target,
                             const std::string& libsFolder, const PackageListing& baseFiles,
                             WorkProgress& progress) {
@@ -38,7 +32,7 @@ WorkOutcome removeInstalled(FileSystem& files, const std::string& target,
         if (found == present.end() || found->second.isFolder) {
             continue;
         }
-        if ((found->second.attributes & kReadOnly) != 0) {
+        if ((found->second.attributes & kAttributeReadOnly) != 0) {
             // Windows refuses to delete it. The others are still tried, so that every file that
             // stops the removal is named.
             outcome.failures.add(target + "\\" + entry.name, kErrorAccessDenied);

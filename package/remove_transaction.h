@@ -10,7 +10,7 @@
 #include "package/install_report.h"
 #include "package/package_files.h"
 #include "platform/file_system.h"
-#include "platform/form.h"
+#include "platform/work_progress.h"
 
 namespace velk {
 

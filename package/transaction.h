@@ -18,7 +18,7 @@
 #include "package/journal.h"
 #include "package/work_folder.h"
 #include "platform/file_system.h"
-#include "platform/form.h"
+#include "platform/work_progress.h"
 
 namespace velk {
 

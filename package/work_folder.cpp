@@ -23,9 +23,6 @@ constexpr std::size_t kFilesPerFolder = 128;
 // How many numbered names the work folder tries before it gives up.
 constexpr int kNameTries = 1000;
 
-constexpr std::uint32_t kReadOnly = 0x1;       // FILE_ATTRIBUTE_READONLY
-constexpr std::uint32_t kHidden = 0x2;         // FILE_ATTRIBUTE_HIDDEN
-constexpr std::uint32_t kReparsePoint = 0x400; // FILE_ATTRIBUTE_REPARSE_POINT
 // How long a run waits for another's work folder that is being made, and for its own mark while
 // another run looks at it.
 constexpr auto kSettingUp = std::chrono::seconds(2);
@@ -56,12 +53,13 @@ bool deleteContents(FileSystem& files, const std::string& folder, std::string_vi
         if (entry.name == "." || entry.name == ".." || entry.name == keep) {
             continue;
         }
-        if (entry.isFolder && ((entry.attributes & kReparsePoint) != 0 || files.isLink(path))) {
+        if (entry.isFolder &&
+            ((entry.attributes & kAttributeReparsePoint) != 0 || files.isLink(path))) {
             all = files.removeFolder(path) && all; // the link itself, never what it leads to
         } else if (entry.isFolder) {
             all = deleteContents(files, path) && files.removeFolder(path) && all;
         } else {
-            if ((entry.attributes & kReadOnly) != 0) {
+            if ((entry.attributes & kAttributeReadOnly) != 0) {
                 files.clearReadOnly(path);
             }
             all = files.deleteFile(path) && all;
@@ -107,7 +105,7 @@ bool holdsLink(FileSystem& files, const std::string& folder) {
     bool link = false;
     const FsResult listed = files.enumerate(folder + "\\*.*", [&](const DirEntry& entry) {
         link = link || (entry.name != "." && entry.name != ".." &&
-                        ((entry.attributes & kReparsePoint) != 0 ||
+                        ((entry.attributes & kAttributeReparsePoint) != 0 ||
                          (entry.isFolder && files.isLink(folder + "\\" + entry.name))));
     });
     return link || !listed;
@@ -230,7 +228,7 @@ WorkFolder::Earlier WorkFolder::findIn(FileSystem& files, const std::string& tar
 }
 
 WorkFolder::Found WorkFolder::takeUp(const DirEntry& candidate, const std::string& target) {
-    if ((candidate.attributes & kReparsePoint) != 0 || files_->isLink(path_)) {
+    if ((candidate.attributes & kAttributeReparsePoint) != 0 || files_->isLink(path_)) {
         return Found::Untrusted;
     }
     if (files_->ownerOf(path_) == FileSystem::Owner::Other) {
@@ -246,7 +244,7 @@ WorkFolder::Found WorkFolder::takeUp(const DirEntry& candidate, const std::strin
         // What a run killed between making the folder and marking it (or between deleting the
         // mark and the folder) left is hidden and empty: removing it loses nothing. Any other
         // folder without a mark is the user's.
-        return (candidate.attributes & kHidden) != 0 && isEmptyFolder(*files_, path_)
+        return (candidate.attributes & kAttributeHidden) != 0 && isEmptyFolder(*files_, path_)
                    ? Found::Interrupted
                    : Found::NotOurs;
     }

@@ -52,6 +52,12 @@ class FsResult {
 };
 // --- end of results ------------------------------------------------------------------------
 
+// The FILE_ATTRIBUTE_* bits that the program tells apart (the system's values).
+inline constexpr std::uint32_t kAttributeReadOnly = 0x1;
+inline constexpr std::uint32_t kAttributeHidden = 0x2;
+inline constexpr std::uint32_t kAttributeDirectory = 0x10;
+inline constexpr std::uint32_t kAttributeReparsePoint = 0x400; // a junction or symbolic link
+
 struct DirEntry {
     std::string name;       // bare name, no folder
     std::uint64_t size = 0; // full 64-bit size; 0 for folders

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "platform/controls.h"
+#include "platform/work_progress.h"
 
 namespace velk {
 
@@ -77,15 +78,6 @@ struct FormLayout {
     std::optional<LayoutRect> progressBar{};
     // The progress bar's name for screen readers.
     const char* progressBarName = nullptr;
-};
-
-// Told how far long work has come: how many steps it takes, then each step as it is done. Called
-// on the thread that runs the work.
-class WorkProgress {
-  public:
-    virtual ~WorkProgress() = default;
-    virtual void setTotal(std::size_t total) = 0;
-    virtual void step() = 0;
 };
 
 using Work = std::function<void(WorkProgress&)>;

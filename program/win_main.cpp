@@ -59,7 +59,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int showCommand) {
     mainWindow.create();
     if (mainWindow.hwnd() == nullptr) {
         // Nothing was installed: an unattended run says so as it does for any other stop.
-        main.exitCode = main.exitCode != 0 ? main.exitCode : 1;
+        main.exitCode = main.exitCode != kExitInstalled ? main.exitCode : kExitFailed;
         return main.finish();
     }
     // The dialogs' windows (the folder picker's shell tree alone costs more than the main

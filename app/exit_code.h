@@ -1,0 +1,33 @@
+#pragma once
+// The program's exit codes, which tell a deployment tool the outcome of a run, and what each
+// one means, as the run log's last line says it.
+
+#include <string>
+
+namespace velk {
+
+// Unscoped, so that an exit code is the number the process ends with.
+enum ExitCode : int {
+    kExitInstalled = 0,    // the installation ran to its end with every file
+    kExitFailed = 1,       // files failed, and what had been changed was undone
+    kExitNotInstalled = 2, // the program ended without either
+    kExitNotRestored = 3,  // files failed, and the undo could not restore every one
+};
+
+// What `exitCode` tells whoever started the program.
+inline std::string exitMeaning(int exitCode) {
+    switch (exitCode) {
+    case kExitInstalled:
+        return "the library was installed";
+    case kExitFailed:
+        return "files failed, and what had been changed was undone";
+    case kExitNotInstalled:
+        return "nothing was installed";
+    case kExitNotRestored:
+        return "files failed, and the undo could not restore all of them";
+    default:
+        return "the program ends";
+    }
+}
+
+} // namespace velk
