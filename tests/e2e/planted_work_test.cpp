@@ -1,7 +1,7 @@
 // End-to-end tests of what an unattended run with nobody at the desktop does with what it did
-// not make: a work folder planted in the target (a crafted journal, a damaged one, a link), a
-// package that carries one, a package without a description. Each run changes nothing, ends by
-// itself with exit code 2, and its log says why.
+// not make: a work folder planted in the target (a crafted journal, a damaged one), a package
+// that carries one, a package without a description, a device named as its log. Each run
+// changes nothing, ends by itself with exit code 2, and its log says why.
 #include <map>
 #include <string>
 #include <vector>
@@ -22,9 +22,10 @@ class PlantedWorkE2E : public E2ETest {
     void SetUp() override {
         E2ETest::SetUp();
         host = addHostVersion(work() + "\\host", "1.4");
-        package = makePackage(work() + "\\pkg", {.description = kDescription,
-                                                 .files = {{"Libs\\a.zfb", "a block"},
-                                                           {"Libs\\English\\t.txt", "texts"}}});
+        package =
+            makePackage(work() + "\\pkg",
+                        {.description = kDescription,
+                         .files = {{"Libs\\a.zfb", "a block"}, {"Libs\\English\\t.txt", "texts"}}});
         outside = work() + "\\outside";
         writeFile(outside + "\\victim.txt", "the user's");
         writeFile(outside + "\\victim.txt.old", "the user's too");
@@ -99,8 +100,7 @@ TEST_F(PlantedWorkE2E, AJournalThatReachesOutOfTheTargetIsNeverCarriedOut) {
         for (const auto& [slot, contents] : plant.slots) {
             writeFile(folder + "\\" + slot, contents);
         }
-        expectNothingChanged("Error box (not shown): The folder \"" + folder +
-                             "\" cannot be used");
+        expectNothingChanged("Error box (not shown): The folder \"" + folder + "\" cannot be used");
     }
 }
 
@@ -118,6 +118,16 @@ TEST_F(PlantedWorkE2E, APackageThatCarriesAWorkFolderIsRefused) {
 TEST_F(PlantedWorkE2E, APackageWithoutADescriptionInstallsNothing) {
     removeTree(package + "\\Libs\\Demo.lin");
     expectNothingChanged("Error box (not shown): The package holds no library description");
+}
+
+// A device named as the log is the device: no file of its name is made in the program's current
+// folder, the package folder.
+TEST_F(PlantedWorkE2E, ADeviceNamedAsTheLogMakesNoFile) {
+    setUnattended(work() + "\\missing", "", "activated");
+    setUnattendedLog("NUL");
+    Installer app = Installer::startUnwatched(package);
+    EXPECT_EQ(app.waitForExit(kStartTimeout), 2u);
+    EXPECT_EQ(filesIn(package), std::vector<std::string>{"VelkInstall.exe"});
 }
 
 } // namespace
