@@ -32,25 +32,11 @@ class PlantedWorkE2E : public E2ETest {
         writeFile(host.usr + "\\Other.lin", "another library's");
     }
 
-    // Every file below `folder` with its contents, by path relative to it.
-    static std::map<std::string, std::string> tree(const std::string& folder) {
-        std::map<std::string, std::string> files;
-        for (const std::string& name : filesIn(folder)) {
-            files[name] = readFile(folder + "\\" + name);
-        }
-        for (const std::string& sub : foldersIn(folder)) {
-            for (const auto& [name, contents] : tree(folder + "\\" + sub)) {
-                files[sub + "\\" + name] = contents;
-            }
-        }
-        return files;
-    }
-
     // Runs the package unattended with nobody at the desktop; expects exit code 2 and `said` in
     // its log, and the target and the folder outside it as they were.
     void expectNothingChanged(const std::string& said) {
-        const auto target = tree(host.usr);
-        const auto elsewhere = tree(outside);
+        const auto target = treeOf(host.usr);
+        const auto elsewhere = treeOf(outside);
         setUnattended(host.usr, "English", "activated");
         const std::string log = work() + "\\install.log";
         setUnattendedLog(log);
@@ -60,8 +46,8 @@ class PlantedWorkE2E : public E2ETest {
         const std::string text = readFile(log);
         EXPECT_NE(text.find(said), std::string::npos) << said << " in:\n" << text;
         EXPECT_TRUE(text.ends_with("exit code 2\r\n")) << text;
-        EXPECT_EQ(tree(host.usr), target);
-        EXPECT_EQ(tree(outside), elsewhere);
+        EXPECT_EQ(treeOf(host.usr), target);
+        EXPECT_EQ(treeOf(outside), elsewhere);
     }
 
     HostFolders host;

@@ -34,20 +34,6 @@ class TargetAndLanguagesE2E : public E2ETest {
                                                      {"Libs\\German\\extra.txt", "german extra"}}});
     }
 
-    // Every file below `folder` with its contents, by path relative to it.
-    static std::map<std::string, std::string> tree(const std::string& folder) {
-        std::map<std::string, std::string> files;
-        for (const std::string& name : filesIn(folder)) {
-            files[name] = readFile(folder + "\\" + name);
-        }
-        for (const std::string& sub : foldersIn(folder)) {
-            for (const auto& [name, contents] : tree(folder + "\\" + sub)) {
-                files[sub + "\\" + name] = contents;
-            }
-        }
-        return files;
-    }
-
     static void expectRefusal(const Installer& app, const std::string& work) {
         const MessageBoxView box = app.waitForMessageBox();
         EXPECT_EQ(box.caption, "Error");
@@ -65,7 +51,7 @@ class TargetAndLanguagesE2E : public E2ETest {
 };
 
 TEST_F(TargetAndLanguagesE2E, TheLibsFolderIsNoTargetHoweverItIsTyped) {
-    const std::map<std::string, std::string> before = tree(package);
+    const std::map<std::string, std::string> before = treeOf(package);
     ASSERT_EQ(before.size(), 7u);
 
     for (const std::string& typed :
@@ -90,7 +76,7 @@ TEST_F(TargetAndLanguagesE2E, TheLibsFolderIsNoTargetHoweverItIsTyped) {
     app.mainWindow().button("Exit").click();
     EXPECT_EQ(app.waitForExit(), 2u);
 
-    EXPECT_EQ(tree(package), before);
+    EXPECT_EQ(treeOf(package), before);
 }
 
 TEST_F(TargetAndLanguagesE2E, AnUnattendedRunIntoAMissingTargetEndsWithExitCodeTwo) {
@@ -131,7 +117,7 @@ TEST_F(TargetAndLanguagesE2E, AHugeLanguageCountInstallsEachLanguageOnce) {
     Installer app = Installer::start(package);
     EXPECT_EQ(app.waitForExit(kStartTimeout), 0u);
 
-    EXPECT_EQ(tree(host.usr),
+    EXPECT_EQ(treeOf(host.usr),
               (std::map<std::string, std::string>{{"Demo.lin", description("3000000")},
                                                   {"a.zfb", "a block"},
                                                   {"extra.txt", "german extra"},

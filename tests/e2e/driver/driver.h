@@ -103,6 +103,8 @@ bool folderExists(const std::string& path);
 std::vector<std::string> filesIn(const std::string& folder);
 // Names of the folders directly in `folder`, sorted, without "." and "..".
 std::vector<std::string> foldersIn(const std::string& folder);
+// Every file below `folder` with its contents, by path relative to it.
+std::map<std::string, std::string> treeOf(const std::string& folder);
 void setReadOnly(const std::string& path, bool readOnly);
 
 // A package folder: VelkInstall.exe, "Libs" with the description, and the given files.

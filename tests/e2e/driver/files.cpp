@@ -104,6 +104,19 @@ void makeFolder(const std::string& path) {
     }
 }
 
+std::map<std::string, std::string> treeOf(const std::string& folder) {
+    std::map<std::string, std::string> files;
+    for (const std::string& name : filesIn(folder)) {
+        files[name] = readFile(folder + "\\" + name);
+    }
+    for (const std::string& sub : foldersIn(folder)) {
+        for (const auto& [name, contents] : treeOf(folder + "\\" + sub)) {
+            files[sub + "\\" + name] = contents;
+        }
+    }
+    return files;
+}
+
 void removeTree(const std::string& path) {
     const DWORD attributes = GetFileAttributesW(wide(path).c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES) {
