@@ -374,7 +374,7 @@ class FakeFileSystem : public FileSystem {
         if (beforeMove) {
             beforeMove(from, to);
         }
-        if (failingRenames.count(key(normalise(to))) != 0) {
+        if (renameRefused(to)) {
             return FsResult::failure(kErrorAccessDenied);
         }
         if (failingCopies.count(key(normalise(to))) != 0) {
@@ -436,7 +436,7 @@ class FakeFileSystem : public FileSystem {
         if (source == nullptr) {
             return FsResult::failure(kErrorFileNotFound);
         }
-        if (failingRenames.count(key(normalise(to))) != 0) {
+        if (renameRefused(to)) {
             return FsResult::failure(kErrorAccessDenied);
         }
         if (failingCopies.count(key(normalise(to))) != 0) {
@@ -662,9 +662,21 @@ class FakeFileSystem : public FileSystem {
     // nothing, and moves and replacements onto them fail (keys as made by key(normalise(path))).
     void failCopiesTo(const std::string& path) { failingCopies[key(normalise(path))] = true; }
     std::map<std::string, bool> failingCopies;
-    // Moves and replacements onto these paths are refused (access denied).
-    void failRenamesTo(const std::string& path) { failingRenames[key(normalise(path))] = true; }
-    std::map<std::string, bool> failingRenames;
+    // Moves and replacements onto these paths are refused (access denied): every one, or only
+    // the first `times`.
+    void failRenamesTo(const std::string& path, int times = -1) {
+        failingRenames[key(normalise(path))] = times;
+    }
+    std::map<std::string, int> failingRenames;
+    // True when a move or replacement onto `to` is refused, counting it.
+    bool renameRefused(const std::string& to) {
+        const auto found = failingRenames.find(key(normalise(to)));
+        if (found == failingRenames.end() || found->second == 0) {
+            return false;
+        }
+        found->second -= found->second > 0 ? 1 : 0;
+        return true;
+    }
 
     // The process dies at the change after `changes` more changes (copies, moves, links,
     // writes, deletions, folders made or removed, attributes changed): that change throws
