@@ -9,6 +9,7 @@
 #include "platform/app_error.h"
 #include "platform/long_path.h"
 #include "platform/win32/growing_call.h"
+#include "platform/win32/system_functions.h"
 #include "platform/win32/unique_handles.h"
 #include "platform/win32/wide_text.h"
 
@@ -41,9 +42,7 @@ FsResult lastFailure() {
 // attributes nor a listing mark it as a reparse point, as Windows marks every link (Wine marks
 // links to folders).
 bool linkedFilesLookPlain() {
-    static const bool wine =
-        GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr;
-    return wine;
+    return wineGetVersion.find() != nullptr;
 }
 
 } // namespace

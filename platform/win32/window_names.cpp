@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "platform/app_error.h"
+#include "platform/win32/com_apartment.h"
 #include "platform/win32/system_functions.h"
 #include "platform/win32/wide_text.h"
 

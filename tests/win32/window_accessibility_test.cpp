@@ -15,7 +15,8 @@
 #include "app/form_install.h"
 #include "dialogs/directory_form.h"
 #include "dialogs/form_files.h"
-#include "platform/win32/system_library.h"
+#include "platform/win32/com_apartment.h"
+#include "platform/win32/system_functions.h"
 #include "platform/win32/win32_file_system.h"
 #include "platform/win32/win32_process_starter.h"
 #include "platform/win32/win32_registry.h"
@@ -24,10 +25,6 @@
 
 namespace velk::win32 {
 namespace {
-
-const SystemFunction<decltype(&::AccessibleObjectFromWindow)> accessibleObjectFromWindow{
-    L"oleacc.dll", "AccessibleObjectFromWindow"};
-const SystemFunction<decltype(&::SysFreeString)> sysFreeString{L"oleaut32.dll", "SysFreeString"};
 
 // The name Wine's reader gives the control, "<none>" where it gives none.
 std::string accessibleName(HWND control) {
