@@ -3,8 +3,8 @@
 #include <string>
 
 #include "platform/app_error.h"
+#include "platform/win32/system_error_text.h"
 #include "platform/win32/wide_text.h"
-#include "platform/win32/win32_file_system.h"
 
 namespace velk::win32 {
 

@@ -8,9 +8,9 @@
 
 #include "platform/long_path.h"
 #include "platform/win32/growing_call.h"
+#include "platform/win32/system_error_text.h"
 #include "platform/win32/system_functions.h"
 #include "platform/win32/wide_text.h"
-#include "platform/win32/win32_file_system.h"
 
 namespace velk::win32 {
 
