@@ -28,7 +28,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int showCommand) {
                                                        ICC_LISTVIEW_CLASSES | ICC_TREEVIEW_CLASSES};
     InitCommonControlsEx(&controls);
     // COM and the shell's DLLs are loaded by the folder tree when it is first made
-    // (platform/win32/system_library.h): the main window needs neither.
+    // (platform/win32/system_functions.h): the main window needs neither.
 
     Win32Registry registry;
     Win32FileSystem files;

@@ -8,7 +8,6 @@
 #include "platform/win32/picture_view.h"
 #include "platform/win32/unique_handles.h"
 #include "platform/win32/wide_text.h"
-#include "platform/win32/window_binding.h"
 
 namespace velk::win32 {
 
@@ -56,7 +55,7 @@ void setTabStop(HWND hwnd, bool tabStop) {
 
 // Creates a control as a Unicode window, so that it takes and gives its text as UTF-16 and
 // sends its notifications in the wide form.
-HWND createChild(FormWindow& window, DWORD exStyle, const wchar_t* className,
+HWND createChild(ControlHost& window, DWORD exStyle, const wchar_t* className,
                  const std::string& text, DWORD style, int left, int top, int width, int height,
                  HFONT font) {
     HWND hwnd = CreateWindowExW(
@@ -86,7 +85,7 @@ SIZE textSize(HDC dc, HFONT font, const std::string& text, bool accessKey) {
 // value read from elsewhere among them, shows an "&" as it is.
 class LabelView : public Win32ControlView {
   public:
-    LabelView(FormWindow& window, TextControl& label, const ControlPlace& place, bool bold,
+    LabelView(ControlHost& window, TextControl& label, const ControlPlace& place, bool bold,
               bool accessKey)
         : window_(window), label_(label), place_(place), bold_(bold), accessKey_(accessKey),
           font_(bold ? window.boldFont() : window.font()), measureDc_(window.measureDc()) {
@@ -130,7 +129,7 @@ class LabelView : public Win32ControlView {
         return size;
     }
 
-    FormWindow& window_;
+    ControlHost& window_;
     TextControl& label_;
     ControlPlace place_;
     bool bold_;
@@ -231,7 +230,7 @@ LRESULT CALLBACK centredLineSubclass(HWND hwnd, UINT message, WPARAM wParam, LPA
 // once without coming back as a change.
 class EditView : public Win32ControlView {
   public:
-    EditView(FormWindow& window, Edit& edit, const ControlPlace& place, bool tabStop)
+    EditView(ControlHost& window, Edit& edit, const ControlPlace& place, bool tabStop)
         : window_(window), edit_(edit) {
         hwnd_ = createChild(window, WS_EX_CLIENTEDGE, L"EDIT", edit.text(),
                             ES_LEFT | ES_AUTOHSCROLL | WS_GROUP | (tabStop ? WS_TABSTOP : 0),
@@ -264,7 +263,7 @@ class EditView : public Win32ControlView {
     }
 
   private:
-    FormWindow& window_;
+    ControlHost& window_;
     Edit& edit_;
     bool settingText_ = false;
 };
@@ -284,7 +283,7 @@ LRESULT CALLBACK memoSubclass(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPa
 // paints its background in the button face colour.
 class MemoView : public Win32ControlView {
   public:
-    MemoView(FormWindow& window, Memo& memo, const ControlPlace& place, bool tabStop)
+    MemoView(ControlHost& window, Memo& memo, const ControlPlace& place, bool tabStop)
         : memo_(memo) {
         hwnd_ = createChild(window, 0, L"EDIT", "",
                             ES_LEFT | ES_MULTILINE | ES_READONLY | WS_GROUP |
@@ -317,7 +316,7 @@ class MemoView : public Win32ControlView {
 
 class ButtonView : public Win32ControlView {
   public:
-    ButtonView(FormWindow& window, Button& button, const ControlPlace& place, bool tabStop,
+    ButtonView(ControlHost& window, Button& button, const ControlPlace& place, bool tabStop,
                bool isDefault)
         : window_(window), button_(button) {
         hwnd_ = createChild(window, 0, L"BUTTON", button.text(),
@@ -338,13 +337,13 @@ class ButtonView : public Win32ControlView {
     }
 
   private:
-    FormWindow& window_;
+    ControlHost& window_;
     Button& button_;
 };
 
 class GroupBoxView : public Win32ControlView {
   public:
-    GroupBoxView(FormWindow& window, GroupBox& group, const ControlPlace& place) : group_(group) {
+    GroupBoxView(ControlHost& window, GroupBox& group, const ControlPlace& place) : group_(group) {
         hwnd_ = createChild(window, 0, L"BUTTON", group.text(), BS_GROUPBOX | WS_GROUP, place.left,
                             place.top, place.width, place.height, window.font());
         window.addChild(hwnd_, this);
@@ -381,7 +380,7 @@ class RadioButtonView : public Win32ControlView {
 // group at its selection and the arrow keys move within it.
 class RadioGroupView : public Win32ControlView {
   public:
-    RadioGroupView(FormWindow& window, RadioGroup& group, const ControlPlace& place, bool tabStop)
+    RadioGroupView(ControlHost& window, RadioGroup& group, const ControlPlace& place, bool tabStop)
         : window_(window), group_(group), place_(place), tabStop_(tabStop) {
         hwnd_ = createChild(window, 0, L"BUTTON", group.caption(), BS_GROUPBOX | WS_GROUP,
                             place.left, place.top, place.width, place.height, window.font());
@@ -488,7 +487,7 @@ class RadioGroupView : public Win32ControlView {
         return {left, top, left + place_.width - window_.scale(10), top + buttonHeight};
     }
 
-    FormWindow& window_;
+    ControlHost& window_;
     RadioGroup& group_;
     ControlPlace place_;
     bool tabStop_;
@@ -522,7 +521,7 @@ LRESULT CALLBACK listSubclass(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPa
 // double-click does.
 class ListViewView : public Win32ControlView {
   public:
-    ListViewView(FormWindow& window, ListView& list, const ControlPlace& place, bool tabStop)
+    ListViewView(ControlHost& window, ListView& list, const ControlPlace& place, bool tabStop)
         : window_(window), list_(list) {
         hwnd_ = createChild(window, WS_EX_CLIENTEDGE, WC_LISTVIEWW, "",
                             LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS | LVS_NOSORTHEADER |
@@ -658,7 +657,7 @@ class ListViewView : public Win32ControlView {
         return column > 0 && sub < entry.subItems.size() ? &entry.subItems[sub] : nullptr;
     }
 
-    FormWindow& window_;
+    ControlHost& window_;
     ListView& list_;
     int shownCount_ = -1;
     bool syncing_ = false;
@@ -666,7 +665,7 @@ class ListViewView : public Win32ControlView {
 
 class BoundPictureView : public PictureView {
   public:
-    BoundPictureView(FormWindow& window, Picture& picture, const ControlPlace& place)
+    BoundPictureView(ControlHost& window, Picture& picture, const ControlPlace& place)
         : PictureView(picture, window.hwnd(), place.left, place.top, place.width, place.height) {
         window.addChild(hwnd_, this);
     }
@@ -674,8 +673,8 @@ class BoundPictureView : public PictureView {
 
 } // namespace
 
-std::unique_ptr<Win32ControlView> createControlView(FormWindow& window, const ControlLayout& layout,
-                                                    const ControlPlace& place) {
+std::unique_ptr<Win32ControlView>
+createControlView(ControlHost& window, const ControlLayout& layout, const ControlPlace& place) {
     const bool tabStop = layout.tabOrder >= 0;
     switch (layout.kind) {
     case ControlKind::Label:

@@ -6,15 +6,14 @@
 #include <memory>
 
 #include "platform/form.h"
+#include "platform/win32/control_host.h"
 #include "platform/win32/win32_control_view.h"
 
 namespace velk::win32 {
 
-class FormWindow;
-
 // Creates the view (and its windows) of one control. Not for ShellTree, which has its own
 // factory (platform/win32/shell_tree_view.h).
-std::unique_ptr<Win32ControlView> createControlView(FormWindow& window, const ControlLayout& layout,
-                                                    const ControlPlace& place);
+std::unique_ptr<Win32ControlView>
+createControlView(ControlHost& window, const ControlLayout& layout, const ControlPlace& place);
 
 } // namespace velk::win32

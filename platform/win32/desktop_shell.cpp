@@ -16,9 +16,9 @@
 #include <system_error>
 #include <thread>
 
+#include "platform/win32/com_apartment.h"
 #include "platform/win32/growing_call.h"
 #include "platform/win32/system_functions.h"
-#include "platform/win32/system_library.h"
 #include "platform/win32/unique_handles.h"
 #include "platform/win32/window_messages.h"
 

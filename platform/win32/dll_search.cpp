@@ -1,19 +1,14 @@
 #include "platform/win32/dll_search.h"
 
-namespace velk::win32 {
+#include "platform/win32/system_functions.h"
 
-FARPROC loadedSystemFunction(const wchar_t* module, const char* function) {
-    HMODULE handle = GetModuleHandleW(module);
-    return handle != nullptr ? GetProcAddress(handle, function) : nullptr;
-}
+namespace velk::win32 {
 
 void restrictDllSearch() {
     // Windows 8 and later have SetDefaultDllDirectories (Windows 7 only with an update): looked
     // up, so that the program still starts where it is missing.
-    const auto setDefaultDllDirectories =
-        loadedSystemFunction<BOOL(WINAPI*)(DWORD)>(L"kernel32.dll", "SetDefaultDllDirectories");
-    if (setDefaultDllDirectories != nullptr) {
-        setDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32);
+    if (const auto function = setDefaultDllDirectories.find(); function != nullptr) {
+        function(LOAD_LIBRARY_SEARCH_SYSTEM32);
     }
     // Takes the current folder out of the search also where the call above is missing.
     SetDllDirectoryW(L"");

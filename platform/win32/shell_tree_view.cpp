@@ -15,6 +15,7 @@
 #include <utility>
 #include <vector>
 
+#include "platform/win32/com_apartment.h"
 #include "platform/win32/system_functions.h"
 #include "platform/win32/wide_text.h"
 #include "platform/win32/window_dpi.h"

@@ -1,19 +1,41 @@
 #pragma once
-// The functions the program takes from the system DLLs that it loads on first use (COM, the
-// shell, accessibility), each declared once with the type its system header gives it, one
-// section a DLL. Each is looked up on its first call and kept (system_library.h); nothing here
-// loads a DLL by itself.
+// Every function the program looks up at run time rather than importing, each declared once
+// with the type its system header gives it, one section a DLL: those of the DLLs it loads on
+// first use (COM, the shell, accessibility, version information), and those that only newer
+// Windows have (taken with find(), null where missing). Each is looked up on its first call and
+// kept (system_library.h); nothing here loads a DLL by itself.
 
 #include <windows.h>
 
 #include <objbase.h>
+#include <oleacc.h>
 #include <oleauto.h>
 #include <shlobj.h>
 #include <shlwapi.h>
+#include <winver.h>
 
 #include "platform/win32/system_library.h"
 
 namespace velk::win32 {
+
+// --- kernel32.dll (imported anyway): newer than the oldest Windows the program runs on -------
+
+// Windows 8 and later; Windows 7 only with an update.
+inline constinit const SystemFunction<decltype(&::SetDefaultDllDirectories)>
+    setDefaultDllDirectories{L"kernel32.dll", "SetDefaultDllDirectories"};
+
+// --- user32.dll (imported anyway): the resolution of each monitor, Windows 10 (1607) on -------
+
+inline constinit const SystemFunction<decltype(&::GetDpiForWindow)> getDpiForWindow{
+    L"user32.dll", "GetDpiForWindow"};
+inline constinit const SystemFunction<decltype(&::AdjustWindowRectExForDpi)>
+    adjustWindowRectExForDpi{L"user32.dll", "AdjustWindowRectExForDpi"};
+
+// --- ntdll.dll (loaded in every process) -------------------------------------------------------
+
+// Only Wine has it (no system header declares it): its presence tells Wine from Windows.
+inline constinit const SystemFunction<const char*(CDECL*)()> wineGetVersion{L"ntdll.dll",
+                                                                            "wine_get_version"};
 
 // --- ole32.dll: COM ------------------------------------------------------------------------
 
@@ -59,11 +81,23 @@ inline constinit const SystemFunction<decltype(&::ILCloneFirst)> ilCloneFirst{L"
 inline constinit const SystemFunction<decltype(&::StrRetToStrW)> strRetToStr{L"shlwapi.dll",
                                                                              "StrRetToStrW"};
 
+// --- version.dll: the program's version, for the run log -----------------------------------
+
+inline constinit const SystemFunction<decltype(&::GetFileVersionInfoSizeW)> getFileVersionInfoSize{
+    L"version.dll", "GetFileVersionInfoSizeW"};
+inline constinit const SystemFunction<decltype(&::GetFileVersionInfoW)> getFileVersionInfo{
+    L"version.dll", "GetFileVersionInfoW"};
+inline constinit const SystemFunction<decltype(&::VerQueryValueW)> verQueryValue{L"version.dll",
+                                                                                 "VerQueryValueW"};
+
 // --- oleacc.dll: accessibility --------------------------------------------------------------
 
 // The class objects of oleacc.dll itself (the annotation service among them), taken from the
 // system folder's copy rather than from wherever COM's registration points.
 inline constinit const SystemFunction<decltype(&::DllGetClassObject)> oleaccClassObject{
     L"oleacc.dll", "DllGetClassObject"};
+// What a screen reader asks of a window (the tests ask it as readers do).
+inline constinit const SystemFunction<decltype(&::AccessibleObjectFromWindow)>
+    accessibleObjectFromWindow{L"oleacc.dll", "AccessibleObjectFromWindow"};
 
 } // namespace velk::win32

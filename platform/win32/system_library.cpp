@@ -3,9 +3,8 @@
 #include <string>
 
 #include "platform/app_error.h"
-#include "platform/win32/system_functions.h"
+#include "platform/win32/system_error_text.h"
 #include "platform/win32/wide_text.h"
-#include "platform/win32/win32_file_system.h"
 
 namespace velk::win32 {
 
@@ -39,6 +38,11 @@ HMODULE loadSystemLibrary(const wchar_t* fileName) {
     return module;
 }
 
+FARPROC findSystemFunction(const wchar_t* fileName, const char* name) {
+    HMODULE module = loadFromSystemFolder(fileName);
+    return module != nullptr ? GetProcAddress(module, name) : nullptr;
+}
+
 FARPROC requireSystemFunction(const wchar_t* fileName, const char* name) {
     FARPROC function = GetProcAddress(loadSystemLibrary(fileName), name);
     if (function == nullptr) {
@@ -46,18 +50,6 @@ FARPROC requireSystemFunction(const wchar_t* fileName, const char* name) {
                        name + "\"");
     }
     return function;
-}
-
-ComApartment::ComApartment(DWORD model) {
-    // Both are looked up before COM starts, so that the destructor cannot fail.
-    coUninitialize.get();
-    started_ = SUCCEEDED(coInitializeEx(nullptr, model));
-}
-
-ComApartment::~ComApartment() {
-    if (started_) {
-        coUninitialize.get()();
-    }
 }
 
 } // namespace velk::win32

@@ -11,21 +11,22 @@
 //   inline constinit const SystemFunction<decltype(&::CoCreateInstance)> coCreateInstance{
 //       L"ole32.dll", "CoCreateInstance"};
 //
-//   ComApartment com; // COM on this thread for as long as `com` lives
+//   ComApartment com; // COM on this thread for as long as `com` lives (com_apartment.h)
 //   ITaskbarList3* list = nullptr;
 //   coCreateInstance(CLSID_TaskbarList, nullptr, CLSCTX_INPROC_SERVER, IID_ITaskbarList3,
 //                    reinterpret_cast<void**>(&list));
 //
 // A DLL that cannot be loaded, or a function it lacks, throws AppError on the call (the general
 // error report shows it); get() looks a function up without calling it, to have every failure
-// before any work starts. Safe to use from any thread.
+// before any work starts. A function that only newer Windows have is taken with find(), which
+// gives null where it is missing. Functions of DLLs the program imports anyway (kernel32,
+// user32) are declared the same way: their DLL is loaded already, so nothing more is loaded.
+// Safe to use from any thread.
 
 #include <windows.h>
 
 #include <atomic>
 #include <utility>
-
-#include "platform/win32/dll_search.h"
 
 namespace velk::win32 {
 
@@ -36,6 +37,16 @@ HMODULE loadSystemLibrary(const wchar_t* fileName);
 // The function `name` of the system DLL `fileName`, loading the DLL if needed. Throws AppError
 // naming the DLL or the function when either is missing.
 FARPROC requireSystemFunction(const wchar_t* fileName, const char* name);
+
+// The function `name` of the system DLL `fileName`, loading the DLL if needed; null where this
+// Windows lacks either.
+FARPROC findSystemFunction(const wchar_t* fileName, const char* name);
+
+// A function found by GetProcAddress as the type it has.
+template <typename Function> Function functionFrom(FARPROC function) noexcept {
+    // Through the one function type that converts to every other without a warning.
+    return reinterpret_cast<Function>(reinterpret_cast<void (*)()>(function));
+}
 
 template <typename Pointer> class SystemFunction {
   public:
@@ -53,6 +64,20 @@ template <typename Pointer> class SystemFunction {
         }
         return function;
     }
+    // The function, looked up on the first call; null where this Windows lacks it (looked up
+    // once, not on every call).
+    Pointer find() const {
+        Pointer function = function_.load(std::memory_order_acquire);
+        if (function == nullptr && !missing_.load(std::memory_order_acquire)) {
+            function = functionFrom<Pointer>(findSystemFunction(fileName_, name_));
+            if (function != nullptr) {
+                function_.store(function, std::memory_order_release);
+            } else {
+                missing_.store(true, std::memory_order_release);
+            }
+        }
+        return function;
+    }
     template <typename... Args> decltype(auto) operator()(Args&&... args) const {
         return get()(std::forward<Args>(args)...);
     }
@@ -61,21 +86,7 @@ template <typename Pointer> class SystemFunction {
     const wchar_t* fileName_;
     const char* name_;
     mutable std::atomic<Pointer> function_{nullptr};
-};
-
-// Starts COM on this thread for as long as it lives, through ole32.dll loaded on first use: a
-// single-threaded apartment, or with COINIT_MULTITHREADED the process's multithreaded one.
-// Throws AppError when ole32.dll cannot be loaded; a thread on which COM is already started
-// keeps it as it is.
-class ComApartment {
-  public:
-    explicit ComApartment(DWORD model = COINIT_APARTMENTTHREADED);
-    ComApartment(const ComApartment&) = delete;
-    ComApartment& operator=(const ComApartment&) = delete;
-    ~ComApartment();
-
-  private:
-    bool started_ = false;
+    mutable std::atomic<bool> missing_{false};
 };
 
 } // namespace velk::win32

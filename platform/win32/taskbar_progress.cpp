@@ -7,6 +7,7 @@
 #include <optional>
 
 #include "platform/app_error.h"
+#include "platform/win32/com_apartment.h"
 #include "platform/win32/system_functions.h"
 #include "platform/win32/window_messages.h"
 

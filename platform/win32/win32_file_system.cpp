@@ -9,6 +9,8 @@
 #include "platform/app_error.h"
 #include "platform/long_path.h"
 #include "platform/win32/growing_call.h"
+#include "platform/win32/system_error_text.h"
+#include "platform/win32/system_functions.h"
 #include "platform/win32/unique_handles.h"
 #include "platform/win32/wide_text.h"
 
@@ -41,39 +43,10 @@ FsResult lastFailure() {
 // attributes nor a listing mark it as a reparse point, as Windows marks every link (Wine marks
 // links to folders).
 bool linkedFilesLookPlain() {
-    static const bool wine =
-        GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr;
-    return wine;
+    return wineGetVersion.find() != nullptr;
 }
 
 } // namespace
-
-std::string systemErrorText(unsigned long errorCode) {
-    std::wstring buffer(512, L'\0');
-    DWORD length = 0;
-    for (;;) {
-        length =
-            FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
-                           errorCode, 0, buffer.data(), static_cast<DWORD>(buffer.size()), nullptr);
-        if (length != 0 || GetLastError() != ERROR_INSUFFICIENT_BUFFER ||
-            buffer.size() >= 1u << 16) {
-            break;
-        }
-        buffer.resize(buffer.size() * 2);
-    }
-    std::string text = toUtf8(std::wstring_view(buffer.data(), length));
-    while (!text.empty() && (text.back() == '\n' || text.back() == '\r' || text.back() == ' ')) {
-        text.pop_back();
-    }
-    // The general error report appends its own full stop.
-    if (!text.empty() && text.back() == '.') {
-        text.pop_back();
-    }
-    if (text.empty()) {
-        text = "System error " + std::to_string(errorCode);
-    }
-    return text;
-}
 
 std::wstring Win32FileSystem::systemPath(const std::string& path, std::size_t reserve) const {
     const bool full = isFullPath(path);

@@ -76,7 +76,4 @@ class Win32FileSystem : public FileSystem {
     std::string currentFolder_; // remembered when too long for Windows; empty otherwise
 };
 
-// The system's text for an error code, without the trailing line break and full stop.
-std::string systemErrorText(unsigned long errorCode);
-
 } // namespace velk::win32

@@ -8,21 +8,13 @@
 
 #include "platform/long_path.h"
 #include "platform/win32/growing_call.h"
-#include "platform/win32/system_library.h"
+#include "platform/win32/system_error_text.h"
+#include "platform/win32/system_functions.h"
 #include "platform/win32/wide_text.h"
-#include "platform/win32/win32_file_system.h"
 
 namespace velk::win32 {
 
 namespace {
-
-// The version information is read only for the log: version.dll loads when it is first needed.
-constinit const SystemFunction<decltype(&::GetFileVersionInfoSizeW)> getFileVersionInfoSize{
-    L"version.dll", "GetFileVersionInfoSizeW"};
-constinit const SystemFunction<decltype(&::GetFileVersionInfoW)> getFileVersionInfo{
-    L"version.dll", "GetFileVersionInfoW"};
-constinit const SystemFunction<decltype(&::VerQueryValueW)> verQueryValue{L"version.dll",
-                                                                          "VerQueryValueW"};
 
 std::wstring processCurrentFolder() {
     return growingCall(
@@ -80,6 +72,8 @@ std::string Win32LogFile::programVersion() {
     const std::wstring program = growingCall([](wchar_t* buffer, DWORD capacity) {
         return GetModuleFileNameW(nullptr, buffer, capacity);
     });
+    // The version information is read only for the log: version.dll loads when it is first
+    // needed.
     try {
         DWORD ignored = 0;
         const DWORD size = getFileVersionInfoSize(program.c_str(), &ignored);

@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "platform/form.h"
+#include "platform/win32/control_host.h"
 #include "platform/win32/unique_handles.h"
 #include "platform/win32/win32_control_view.h"
 #include "platform/win32/window_names.h"
@@ -32,7 +33,7 @@ class TaskbarProgress;
 // program's general error report. The program's entry hands it to every form window.
 using RunReportingErrors = std::function<void(const std::function<void()>&)>;
 
-class FormWindow : public FormView {
+class FormWindow : public FormView, public ControlHost {
   public:
     // `owner` is the main window for a dialog; a window without owner is the main window, whose
     // closing ends the program's message loop.
@@ -44,7 +45,7 @@ class FormWindow : public FormView {
 
     // Creates the window, hidden, with every control of the form's layout.
     void create();
-    HWND hwnd() const { return hwnd_; }
+    HWND hwnd() const override { return hwnd_; }
     bool isMainWindow() const { return owner_ == nullptr; }
 
     // Main window: shows it at its place (the message loop then activates it).
@@ -96,22 +97,22 @@ class FormWindow : public FormView {
     // The control view behind one child window of this form, or null.
     Win32ControlView* viewOf(HWND child) const;
     bool alive() const { return hwnd_ != nullptr; }
-    HFONT font() const { return static_cast<HFONT>(font_.get()); }
-    HFONT boldFont() const { return static_cast<HFONT>(boldFont_.get()); }
+    HFONT font() const override { return static_cast<HFONT>(font_.get()); }
+    HFONT boldFont() const override { return static_cast<HFONT>(boldFont_.get()); }
     // A length of the layout (pixels at 96 pixels per inch) in pixels of the screen.
-    int scale(int length) const { return MulDiv(length, dpi_, 96); }
+    int scale(int length) const override { return MulDiv(length, dpi_, 96); }
     // A memory device context for measuring texts (cheaper than the screen's for every label).
-    HDC measureDc() const { return measureDc_.get(); }
+    HDC measureDc() const override { return measureDc_.get(); }
     // Registers `child` as one of the windows of `view` (radio groups have several).
-    void addChild(HWND child, Win32ControlView* view);
-    void removeChild(HWND child);
+    void addChild(HWND child, Win32ControlView* view) override;
+    void removeChild(HWND child) override;
     // The button that Enter presses (BS_DEFPUSHBUTTON), or null.
-    const Control* defaultButton() const { return defaultButton_; }
+    const Control* defaultButton() const override { return defaultButton_; }
     // The next control id (ids start above IDOK/IDCANCEL).
-    int nextId() { return nextId_++; }
+    int nextId() override { return nextId_++; }
     // Runs a handler on behalf of the user (after any work waiting for idle time); an error it
     // does not handle goes to the general error report.
-    void runReporting(const std::function<void()>& action);
+    void runReporting(const std::function<void()>& action) override;
 
   private:
     struct Child {

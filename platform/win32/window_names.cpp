@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "platform/app_error.h"
+#include "platform/win32/com_apartment.h"
 #include "platform/win32/system_functions.h"
 #include "platform/win32/wide_text.h"
 
@@ -18,17 +19,33 @@ bool isTextField(HWND control) {
     return lstrcmpiW(className, L"Edit") == 0;
 }
 
-// A static text that is never shown, directly before `control` in the window order.
+HWND createStatic(HWND parent, const wchar_t* text, DWORD visible) {
+    return CreateWindowExW(0, L"STATIC", text, WS_CHILD | visible | SS_NOPREFIX, 0, 0, 0, 0, parent,
+                           nullptr, GetModuleHandleW(nullptr), nullptr);
+}
+
+// Puts `window` right after `before` in the window order (first where `before` is null).
+void placeAfter(HWND window, HWND before) {
+    SetWindowPos(window, before != nullptr ? before : HWND_TOP, 0, 0, 0, 0,
+                 SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+}
+
+// A static text that is never shown, directly before `control` in the window order, and before
+// it an empty one of no size. Readers name a text field after the static text right before it,
+// hidden or not, but take its keyboard shortcut from the first *visible* static text before it:
+// without the empty one, that would be the caption of another field further up the window
+// order, whose access key the field would then be read with. The empty one has no text and so
+// gives no shortcut; it is drawn nowhere, and is neither focused nor read as a name.
 void addHiddenLabel(HWND control, const std::wstring& name) {
     HWND parent = GetParent(control);
-    HWND label = CreateWindowExW(0, L"STATIC", name.c_str(), WS_CHILD | SS_NOPREFIX, 0, 0, 0, 0,
-                                 parent, nullptr, GetModuleHandleW(nullptr), nullptr);
-    if (label == nullptr) {
-        return;
-    }
     HWND before = GetWindow(control, GW_HWNDPREV);
-    SetWindowPos(label, before != nullptr ? before : HWND_TOP, 0, 0, 0, 0,
-                 SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    if (HWND blank = createStatic(parent, L"", WS_VISIBLE); blank != nullptr) {
+        placeAfter(blank, before);
+        before = blank;
+    }
+    if (HWND label = createStatic(parent, name.c_str(), 0); label != nullptr) {
+        placeAfter(label, before);
+    }
 }
 
 template <typename Interface> struct Release {
@@ -69,12 +86,13 @@ void WindowNames::name(HWND control, const std::string& name) {
         return;
     }
     const std::wstring wide = toWide(name);
-    if (isTextField(control)) {
+    const bool textField = isTextField(control);
+    if (textField) {
         addHiddenLabel(control, wide);
     } else {
         SetWindowTextW(control, wide.c_str());
     }
-    names_.emplace_back(control, wide);
+    names_.push_back({control, wide, textField});
 }
 
 void WindowNames::annotate() {
@@ -88,10 +106,15 @@ DWORD WINAPI WindowNames::threadMain(void* self) {
     try {
         const ComApartment com;
         if (const auto services = annotationService()) {
-            for (const auto& [control, name] : names) {
+            for (const auto& [control, name, textField] : names) {
                 // Refused where the system keeps no annotations (Wine): the other ways stay.
                 services->SetHwndPropStr(control, static_cast<DWORD>(OBJID_CLIENT), CHILDID_SELF,
                                          PROPID_ACC_NAME, name.c_str());
+                if (textField) {
+                    // No keyboard shortcut, whatever static text comes before it.
+                    services->SetHwndPropStr(control, static_cast<DWORD>(OBJID_CLIENT),
+                                             CHILDID_SELF, PROPID_ACC_KEYBOARDSHORTCUT, L"");
+                }
             }
         }
     } catch (...) {

@@ -6,13 +6,14 @@
 //     other name; oleacc.dll is loaded from the system folder on a thread of its own, so that
 //     nothing of it holds up the window;
 //   - for readers that know no annotation (Wine's, older ones): a text field is named after the
-//     static text before it in the window order, which is a hidden label there; any other
-//     control after its window text, which lists, trees and progress bars never show.
+//     static text before it in the window order, which is a hidden label there (with an empty
+//     visible one before that, so that the field reports no other field's keyboard shortcut);
+//     any other control after its window text, which lists, trees and progress bars never
+//     show.
 
 #include <windows.h>
 
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "platform/win32/unique_handles.h"
@@ -36,7 +37,12 @@ class WindowNames {
   private:
     static DWORD WINAPI threadMain(void* self);
 
-    std::vector<std::pair<HWND, std::wstring>> names_;
+    struct Named {
+        HWND control;
+        std::wstring name;
+        bool textField; // named by a hidden label before it
+    };
+    std::vector<Named> names_;
     UniqueHandle thread_;
 };
 

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/win32/system_error_text.h"
 #include "platform/win32/unique_handles.h"
 #include "platform/win32/win32_file_system.h"
 #include "tests/e2e/driver/e2e_fixture.h"

@@ -8,7 +8,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/app_error.h"
-#include "platform/win32/system_library.h"
+#include "platform/win32/system_functions.h"
 #include "platform/win32/wide_text.h"
 #include "test_support.h"
 
@@ -63,11 +63,16 @@ TEST(DllSearchTest, OnlyTheSystemFolderIsSearchedAfterTheRestriction) {
 }
 
 TEST(DllSearchTest, TheLoaderGivesSystemFunctionsAndNamesWhatIsMissing) {
-    const SystemFunction<decltype(&::GetFileVersionInfoSizeW)> sizeOf{L"version.dll",
-                                                                      "GetFileVersionInfoSizeW"};
-    EXPECT_EQ(sizeOf(L"no such file here.dll", nullptr), 0u);
+    EXPECT_EQ(getFileVersionInfoSize(L"no such file here.dll", nullptr), 0u);
 
     const SystemFunction<void(WINAPI*)()> missing{L"version.dll", "NoSuchFunction"};
+    const SystemFunction<void(WINAPI*)()> missingLibrary{L"no such library.dll", "Function"};
+    // Where a newer Windows's function may be missing, it is null instead, and stays so.
+    EXPECT_EQ(missing.find(), nullptr);
+    EXPECT_EQ(missing.find(), nullptr);
+    EXPECT_EQ(missingLibrary.find(), nullptr);
+    EXPECT_EQ(getFileVersionInfoSize.find(), getFileVersionInfoSize.get());
+    EXPECT_NE(getFileVersionInfoSize.find(), nullptr);
     try {
         missing.get();
         ADD_FAILURE() << "no error";

@@ -15,6 +15,7 @@
 
 #include "platform/app_error.h"
 #include "platform/win32/file_security.h"
+#include "platform/win32/system_error_text.h"
 #include "platform/win32/wide_text.h"
 #include "platform/win32/win32_file_system.h"
 #include "test_support.h"

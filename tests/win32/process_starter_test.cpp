@@ -18,6 +18,7 @@
 #include <thread>
 #include <vector>
 
+#include "platform/win32/com_apartment.h"
 #include "platform/win32/desktop_shell.h"
 #include "platform/win32/system_functions.h"
 #include "platform/win32/win32_log_file.h"

@@ -15,7 +15,8 @@
 #include "app/form_install.h"
 #include "dialogs/directory_form.h"
 #include "dialogs/form_files.h"
-#include "platform/win32/system_library.h"
+#include "platform/win32/com_apartment.h"
+#include "platform/win32/system_functions.h"
 #include "platform/win32/win32_file_system.h"
 #include "platform/win32/win32_process_starter.h"
 #include "platform/win32/win32_registry.h"
@@ -24,10 +25,6 @@
 
 namespace velk::win32 {
 namespace {
-
-const SystemFunction<decltype(&::AccessibleObjectFromWindow)> accessibleObjectFromWindow{
-    L"oleacc.dll", "AccessibleObjectFromWindow"};
-const SystemFunction<decltype(&::SysFreeString)> sysFreeString{L"oleaut32.dll", "SysFreeString"};
 
 // The name Wine's reader gives the control, "<none>" where it gives none.
 std::string accessibleName(HWND control) {
@@ -46,6 +43,28 @@ std::string accessibleName(HWND control) {
     const std::string text = result == S_OK && name != nullptr ? toUtf8(name) : "<none>";
     if (name != nullptr) {
         sysFreeString(name);
+    }
+    return text;
+}
+
+// The keyboard shortcut Wine's reader gives the control, "<none>" where it gives none.
+std::string accessibleShortcut(HWND control) {
+    IAccessible* object = nullptr;
+    if (FAILED(accessibleObjectFromWindow(control, static_cast<DWORD>(OBJID_CLIENT),
+                                          IID_IAccessible, reinterpret_cast<void**>(&object))) ||
+        object == nullptr) {
+        return "<no object>";
+    }
+    VARIANT self{};
+    self.vt = VT_I4;
+    self.lVal = CHILDID_SELF;
+    BSTR shortcut = nullptr;
+    const HRESULT result = object->get_accKeyboardShortcut(self, &shortcut);
+    object->Release();
+    const std::string text =
+        result == S_OK && shortcut != nullptr && shortcut[0] != L'\0' ? toUtf8(shortcut) : "<none>";
+    if (shortcut != nullptr) {
+        sysFreeString(shortcut);
     }
     return text;
 }
@@ -122,6 +141,14 @@ TEST_F(ProgramWindows, EveryControlIsReadUnderItsOwnName) {
     EXPECT_EQ(accessibleName(childOfClass(pickerWindow.hwnd(), "SysTreeView32")), "Folders");
     EXPECT_EQ(accessibleName(childOfClass(pickerWindow.hwnd(), "Edit")),
               "Folder for the new Project");
+}
+
+// A field reports the access key of its own caption label only: the licence text, which has
+// none, reports no key, not that of a field before it in the window order.
+TEST_F(ProgramWindows, NoFieldReportsTheAccessKeyOfAnother) {
+    EXPECT_EQ(accessibleShortcut(childOfClass(mainWindow.hwnd(), "Edit", 1)), "<none>");
+    EXPECT_EQ(accessibleShortcut(childOfClass(mainWindow.hwnd(), "Edit")), "Alt+P");
+    EXPECT_EQ(accessibleName(childOfClass(mainWindow.hwnd(), "Edit", 1)), "Licence");
 }
 
 // Each caption of the library information directly before its value, where readers pair them.
