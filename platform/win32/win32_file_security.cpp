@@ -209,11 +209,6 @@ FsResult Win32FileSystem::readSmallFile(const std::string& path, std::size_t lim
         isLink(path)) {
         return FsResult::failure(ERROR_ACCESS_DENIED);
     }
-    // Wine opens a Unix link to a file as the file itself, without the reparse point: isLink
-    // tells it by where the file really lies, and it is refused the same.
-    if (isLink(path)) {
-        return FsResult::failure(ERROR_ACCESS_DENIED);
-    }
     const std::uint64_t size =
         (static_cast<std::uint64_t>(info.nFileSizeHigh) << 32) | info.nFileSizeLow;
     if (size > limit) {
