@@ -60,7 +60,8 @@ void TFormInstall::FormCreate() {
 
     packageFolder = platform_.files.programFolder();
     findDescriptionFile(packageFolder);
-    readDescription(descriptionFile);
+    readDescription(descriptionFile.empty() ? std::string()
+                                            : packageFolder + "Libs\\" + descriptionFile);
     runLog_.write(descriptionFile.empty()
                       ? "No package description in " + packageFolder + "Libs"
                       : "Library " + libName + " " + libVersion + ", described in " +
