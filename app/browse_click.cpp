@@ -11,7 +11,7 @@ void TFormInstall::btBrowseClick() {
     }
     TDirectoryForm& picker = *directoryForm_;
     picker.lFOlder.setText("Installation directory");
-    picker.SetFolder(eInstallDir.text());
+    picker.SetFolder(eInstallDir.text(), relativeFrom_);
     if (picker.showModal() == ModalResult::Ok) {
         eInstallDir.setText(picker.eFolder.text());
     }

@@ -9,9 +9,13 @@
 
 namespace velk {
 
-// Finds the package description in the package's "Libs" folder, which becomes the current folder
-// and stays so.
+// Finds the package description in the package's "Libs" folder. A "Libs" folder that is there
+// is also where a relative target path starts from, whether or not it holds a description.
 bool TFormInstall::findDescriptionFile(const std::string& folder) {
+    const std::string libs = folder + std::string(kLibsFolder);
+    if (platform_.files.folderExists(libs)) {
+        relativeFrom_ = platform_.files.fullPath(libs);
+    }
     std::optional<std::string> found = velk::findDescriptionFile(platform_.files, folder);
     if (found) {
         descriptionFile = std::move(*found);

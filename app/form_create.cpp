@@ -61,7 +61,8 @@ void TFormInstall::FormCreate() {
 
     packageFolder = platform_.files.programFolder();
     findDescriptionFile(packageFolder);
-    readDescription(descriptionFile);
+    readDescription(descriptionFile.empty() ? std::string()
+                                            : packageFolder + "Libs\\" + descriptionFile);
     runLog_.write(descriptionFile.empty()
                       ? "No package description in " + packageFolder + std::string(kLibsFolder)
                       : "Library " + libName + " " + libVersion + ", described in " +

@@ -91,7 +91,7 @@ class TFormInstall : public Form {
     void FormDestroy();
     void btExitClick();
 
-    // Package description (description_reading.cpp).
+    // Package description (description_reading.cpp). `fileName` is the description's full path.
     bool findDescriptionFile(const std::string& folder);
     bool readDescription(const std::string& fileName);
 
@@ -132,6 +132,9 @@ class TFormInstall : public Form {
     RunLog runLog_;
     LoggedBoxes boxes_;
     Platform platform_;
+    // The folder a relative target path starts from: the package's "Libs" folder (full path)
+    // once findDescriptionFile saw it there, else empty (the folder the program was started in).
+    std::string relativeFrom_;
     TFormFiles* formFiles_ = nullptr;
     TDirectoryForm* directoryForm_ = nullptr;
 };

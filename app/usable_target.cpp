@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "app/form_install.h"
+#include "platform/file_system.h"
 
 namespace velk {
 
@@ -84,9 +85,8 @@ std::optional<std::string> TFormInstall::usableTarget(const std::string& libsFol
     runWork("Checking the target folder", [&](WorkProgress&) {
         // The one form of the target that everything below uses: Windows drops trailing blanks
         // and dots of the last name when it opens a path, but a name composed below it would
-        // keep them. A full path also stays put when listing a package folder makes that the
-        // current folder.
-        target = files.fullPath(text);
+        // keep them. A relative path starts at the package's "Libs" folder.
+        target = fullPathFrom(files, text, relativeFrom_);
         if (!files.folderExists(target)) {
             problem = Problem::Missing;
         } else if (liesInLibs(files, target, libsFolder)) {

@@ -1,5 +1,7 @@
 #include "dialogs/directory_form.h"
 
+#include "platform/file_system.h"
+
 namespace velk {
 
 TDirectoryForm::TDirectoryForm(Platform& platform) : platform_(platform) {
@@ -31,14 +33,14 @@ FormLayout TDirectoryForm::layout() {
     };
 }
 
-void TDirectoryForm::SetFolder(const std::string& folder) {
+void TDirectoryForm::SetFolder(const std::string& folder, const std::string& from) {
     eFolder.setText(folder);
-    if (!platform_.files.folderExists(folder)) {
+    // The shell would take a relative path from the process's current folder: the tree gets the
+    // folder's full path.
+    const std::string full = fullPathFrom(platform_.files, folder, from);
+    if (!platform_.files.folderExists(full)) {
         return;
     }
-    // The shell knows only the process's current folder, which is not the file system's when
-    // that is too long for Windows to make current: the tree gets the folder's full path.
-    const std::string full = platform_.files.fullPath(folder);
     if (!ShellTree.selects(full)) {
         ShellTree.selectFolder(full);
     }

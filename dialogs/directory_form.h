@@ -20,8 +20,9 @@ class TDirectoryForm : public Form {
 
     // Puts `folder` into the text field and, when it names an existing folder that the tree
     // does not select yet, positions the tree on it (which replaces the text with the tree's
-    // path of that folder).
-    void SetFolder(const std::string& folder);
+    // path of that folder). A relative `folder` starts at `from` (a full path; when empty, the
+    // process's current folder).
+    void SetFolder(const std::string& folder, const std::string& from = {});
 
     void ShellTreeChange();
     void btOKClick();

@@ -19,7 +19,7 @@ class TFormFiles : public Form {
     FormLayout layout() override;
 
     // Empties the list and fills it, and the summary line, from `folder` + "Libs" (`folder` ends
-    // with a backslash). That folder becomes the current folder when it exists.
+    // with a backslash, a full path).
     void fillFileList(const std::string& folder);
 
     void btCloseClick();

@@ -37,11 +37,10 @@ std::optional<std::string> findDescriptionFile(FileSystem& files,
     if (!files.folderExists(libs)) {
         return std::nullopt;
     }
-    files.setCurrentFolder(libs);
     std::vector<std::string> candidates =
-        descriptionCandidates([&files](const std::string& pattern) {
+        descriptionCandidates([&files, &libs](const std::string& pattern) {
             std::vector<std::string> names;
-            files.enumerate(pattern,
+            files.enumerate(libs + "\\" + pattern,
                             [&names](const DirEntry& entry) { names.push_back(entry.name); });
             return names;
         });

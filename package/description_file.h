@@ -44,9 +44,9 @@ using PatternListing = std::function<std::vector<std::string>(const std::string&
 // than one leaves the choice to the file system's order.
 std::vector<std::string> descriptionCandidates(const PatternListing& listing);
 
-// Makes the package's "Libs" folder (`packageFolder`, ending in a backslash, + "Libs") the
-// current folder and gives the name of the description in it. Nothing when there is no "Libs"
-// folder (the current folder then stays as it was) or no description in it.
+// Lists the package's "Libs" folder (`packageFolder`, a full path ending in a backslash, +
+// "Libs") by its path and gives the bare name of the description in it. Nothing when there is no
+// "Libs" folder or no description in it.
 std::optional<std::string> findDescriptionFile(FileSystem& files, const std::string& packageFolder);
 
 } // namespace velk

@@ -87,7 +87,7 @@ struct PackageDescription {
     std::vector<ListedLanguage> languageFolders() const;
 };
 
-// Reads the package description at `path` (a bare name is resolved against the current folder).
+// Reads the package description at `path` (a full path).
 // Nothing when no file of that name exists (an empty name or a folder included). A file that
 // exists but cannot be opened throws AppError("Cannot open file ...").
 std::optional<PackageDescription> readPackageDescription(FileSystem& files,

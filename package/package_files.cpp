@@ -25,18 +25,12 @@ PackageListing packageFiles(FileSystem& files, const std::string& folder) {
             result.files.push_back(entry);
         }
     };
-    if (!files.setCurrentFolder(folder)) {
-        // A folder that is there but cannot be entered (no permission, a dropped share) is not
-        // the same as no folder. Listing it by its path tells why; what that lists is not
-        // taken, the folder being no package folder of this run.
-        if (files.folderExists(folder)) {
-            const FsResult listed = files.enumerate(folder + "\\*.*", [](const DirEntry&) {});
-            result.complete = false;
-            result.error = listed ? kErrorAccessDenied : listed.error();
-        }
+    if (!files.folderExists(folder)) {
         return result;
     }
-    const FsResult listed = files.enumerate("*.*", keep);
+    // A folder that is there but cannot be listed (no permission, a dropped share) is not the
+    // same as an empty folder.
+    const FsResult listed = files.enumerate(folder + "\\*.*", keep);
     result.complete = static_cast<bool>(listed);
     result.error = listed.error();
     return result;

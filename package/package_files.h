@@ -13,15 +13,14 @@ namespace velk {
 
 struct PackageListing {
     std::vector<DirEntry> files;
-    // False when the folder exists but could not be made current or listed to its end: `files`
-    // then holds what was listed before the failure, if anything, and `error` the system's
-    // reason.
+    // False when the folder exists but could not be listed to its end: `files` then holds what was
+    // listed before the failure, if anything, and `error` the system's reason.
     bool complete = true;
     unsigned long error = 0;
 };
 
-// Makes `folder` the current folder and lists its package files. A folder that does not exist
-// has none and is complete (the current folder stays as it was).
+// Lists the package files of `folder` (a full path) by its path. A folder that does not exist
+// has none and is complete.
 PackageListing packageFiles(FileSystem& files, const std::string& folder);
 
 // The error that a package folder whose files lead out of the package counts as: its listing is

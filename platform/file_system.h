@@ -1,7 +1,9 @@
 #pragma once
 // The file system as the installer uses it. Paths are UTF-8 and used as given (plain
-// concatenation, nothing normalised by the program); relative paths are resolved against the
-// current folder that setCurrentFolder made. Paths may be of any length.
+// concatenation, nothing normalised by the program). The program hands over full paths: a
+// relative path is resolved against the process's current folder, which the program never
+// changes (the window's thread and the worker thread may both be using paths). Paths may be of
+// any length.
 
 #include <cstdint>
 #include <functional>
@@ -83,14 +85,12 @@ class FileSystem {
     virtual bool folderExists(const std::string& path) = 0;
     // True when a search for the path finds an entry and that entry is not a folder.
     virtual bool fileExists(const std::string& path) = 0;
-    // Calls `visit` for every entry matching `pattern` (for example "*.*" or "*.lin"), relative
-    // to the current folder unless the pattern holds a folder, with every attribute admitted, in
-    // the platform's enumeration order. Succeeds when the listing got to its last entry or
-    // nothing matched; any other failure, at the start or after some entries were visited, is
-    // returned with the system's error.
+    // Calls `visit` for every entry matching `pattern` (a folder's path followed by "\*.*" or
+    // "\*.lin", for example), with every attribute admitted, in the platform's enumeration order.
+    // Succeeds when the listing got to its last entry or nothing matched; any other failure, at the
+    // start or after some entries were visited, is returned with the system's error.
     virtual FsResult enumerate(const std::string& pattern,
                                const std::function<void(const DirEntry&)>& visit) = 0;
-    virtual bool setCurrentFolder(const std::string& path) = 0;
     // The folder of the running program, ending in a backslash.
     virtual std::string programFolder() = 0;
     // Copies one whole file to a name that is not taken yet, carrying the source's attributes
@@ -147,7 +147,7 @@ class FileSystem {
     // AppError("Cannot open file \"<full path>\". <system's reason>") when it cannot be opened.
     virtual std::string readFile(const std::string& path) = 0;
 
-    // The path made absolute against the current folder (".", ".." and doubled separators
+    // The path made absolute against the process's current folder (".", ".." and doubled separators
     // resolved, and trailing blanks and dots of the last name dropped, as the system resolves
     // them when it opens a path); a trailing backslash is kept. Empty for an empty path.
     virtual std::string fullPath(const std::string& path) = 0;
@@ -199,5 +199,12 @@ class FileSystem {
     // resolved (a link that leads nowhere).
     virtual std::string finalPath(const std::string& path) = 0;
 };
+
+// The full path that `path` names when taken from the folder `from` (a full path), as
+// FileSystem::fullPath resolves it: a relative path, one from the root of a drive ("\x") and
+// one on `from`'s drive ("C:x") start at `from`. A full path, a device name ("NUL"), one on
+// another drive ("D:x", from that drive's own current folder) and any path when `from` is
+// empty go to fullPath as they are.
+std::string fullPathFrom(FileSystem& files, const std::string& path, const std::string& from);
 
 } // namespace velk

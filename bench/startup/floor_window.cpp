@@ -48,7 +48,6 @@ class NoFiles : public FileSystem {
     FsResult enumerate(const std::string&, const std::function<void(const DirEntry&)>&) override {
         return {};
     }
-    bool setCurrentFolder(const std::string&) override { return false; }
     std::string programFolder() override { return "C:\\floor\\"; }
     FsResult copyNewFile(const std::string&, const std::string&) override { return refused(); }
     FsResult createFolder(const std::string&) override { return refused(); }

@@ -50,9 +50,6 @@ bool linkedFilesLookPlain() {
 
 std::wstring Win32FileSystem::systemPath(const std::string& path, std::size_t reserve) const {
     const bool full = isFullPath(path);
-    if (!full && !currentFolder_.empty()) {
-        return toWide(extendedPath(path, currentFolder_));
-    }
     std::wstring wide = toWide(path);
     if (isExtendedPath(path)) {
         return wide;
@@ -72,9 +69,6 @@ std::wstring Win32FileSystem::systemPath(const std::string& path, std::size_t re
 std::string Win32FileSystem::fullPath(const std::string& path) {
     if (path.empty()) {
         return {};
-    }
-    if (!isFullPath(path) && !currentFolder_.empty()) {
-        return velk::fullPath(path, currentFolder_);
     }
     const std::wstring wide = toWide(path);
     const std::wstring full = growingCall([&wide](wchar_t* buffer, DWORD capacity) {
@@ -126,32 +120,6 @@ FsResult Win32FileSystem::enumerate(const std::string& pattern,
     // connection partway must not pass for the end.
     const DWORD error = GetLastError();
     return error == ERROR_NO_MORE_FILES ? FsResult() : FsResult::failure(error);
-}
-
-bool Win32FileSystem::setCurrentFolder(const std::string& path) {
-    if (path.empty()) {
-        return false; // as Windows answers
-    }
-    // A relative path is relative to the folder in effect, which may be the remembered one.
-    const std::string given =
-        isFullPath(path) || currentFolder_.empty() ? path : velk::fullPath(path, currentFolder_);
-    const std::string full = isFullPath(given)
-                                 ? velk::fullPath(given, {})
-                                 : velk::fullPath(given, toUtf8(processCurrentFolder()));
-    if (isExtendedPath(full) || toWide(full).size() + 2 > maxPath_) {
-        // Too long for Windows to make current: remembered, if it is a folder.
-        const DWORD attributes = GetFileAttributesW(toWide(extendedPath(full, {})).c_str());
-        if (attributes == invalidAttributes || (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
-            return false;
-        }
-        currentFolder_ = full;
-        return true;
-    }
-    if (!SetCurrentDirectoryW(toWide(given).c_str())) {
-        return false;
-    }
-    currentFolder_.clear();
-    return true;
 }
 
 std::string Win32FileSystem::programFolder() {

@@ -6,15 +6,9 @@
 // "\\?\UNC\server\share\...", made from its full path (platform/long_path.h), so it works
 // whether or not long paths are enabled. Shorter paths go to Windows exactly as given.
 //
-// The current folder. Windows cannot make a folder current whose full path, with a backslash
-// and NUL added, exceeds MAX_PATH unless long paths are enabled, and the extended form does not
-// help there. So setCurrentFolder hands only folders short enough to Windows (as given, as
-// before). A longer one it remembers itself, when it is an existing folder, and from then on
-// resolves relative paths against it before handing them to Windows (in the extended form, being
-// that long); the process's own current folder stays where it was. The next setCurrentFolder
-// that succeeds replaces it. Only this object's functions see the remembered folder: a program
-// started meanwhile inherits the process's one, so documents are handed to programs by full
-// path.
+// No current folder of its own: nothing here changes the process's current folder, which the
+// window's thread and a worker thread would share. A relative path is taken from the process's
+// current folder (in the extended form, made from that folder, when the whole would be too long).
 //
 // `maxPath` is MAX_PATH except in tests, which pass a smaller limit to see this handling at
 // work against a system that has no such limit (Wine).
@@ -37,7 +31,6 @@ class Win32FileSystem : public FileSystem {
     bool fileExists(const std::string& path) override;
     FsResult enumerate(const std::string& pattern,
                        const std::function<void(const DirEntry&)>& visit) override;
-    bool setCurrentFolder(const std::string& path) override;
     std::string programFolder() override;
     FsResult copyNewFile(const std::string& from, const std::string& to) override;
     FsResult createFolder(const std::string& path) override;
@@ -69,11 +62,10 @@ class Win32FileSystem : public FileSystem {
 
   private:
     // The path as Windows is to get it: as given, or in the extended form when the full path
-    // would reach maxPath_ - `reserve` characters or is relative to a remembered folder.
+    // would reach maxPath_ - `reserve` characters.
     std::wstring systemPath(const std::string& path, std::size_t reserve = 0) const;
 
     std::size_t maxPath_;
-    std::string currentFolder_; // remembered when too long for Windows; empty otherwise
 };
 
 } // namespace velk::win32

@@ -30,9 +30,12 @@ struct FindCase {
 
 class FindDescription : public ::testing::TestWithParam<FindCase> {};
 
-TEST_P(FindDescription, TakesTheFirstNameEndingInLinElseVelklinAndMakesLibsCurrent) {
+TEST_P(FindDescription, TakesTheFirstNameEndingInLinElseVelklinInLibs) {
     FakeFileSystem files;
     files.addFolder("C:\\pkg\\Libs");
+    // Descriptions beside "Libs" and in the process's current folder are none of the package's.
+    files.addFile("C:\\pkg\\beside.lin");
+    files.addFile("C:\\current.lin");
     for (const Listed& entry : GetParam().entries) {
         const std::string path = "C:\\pkg\\Libs\\" + entry.name;
         if (entry.folder) {
@@ -44,7 +47,6 @@ TEST_P(FindDescription, TakesTheFirstNameEndingInLinElseVelklinAndMakesLibsCurre
     files.reverseEnumeration = GetParam().reversed;
 
     EXPECT_EQ(findDescriptionFile(files, "C:\\pkg\\"), GetParam().found);
-    EXPECT_EQ(files.current, "C:\\pkg\\Libs");
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -63,14 +65,22 @@ INSTANTIATE_TEST_SUITE_P(
                  "MYLIB.LIN"}),
     [](const auto& info) { return std::string(info.param.name); });
 
-TEST(FindDescriptionWithoutLibs, FindsNothingAndKeepsTheCurrentFolder) {
+TEST(FindDescriptionWithoutLibs, FindsNothingElsewhere) {
     FakeFileSystem files;
     files.addFile("C:\\pkg\\lib.lin");
-    files.addFolder("C:\\elsewhere");
-    files.setCurrentFolder("C:\\elsewhere");
+    files.addFile("C:\\current.lin"); // in the process's current folder
 
     EXPECT_EQ(findDescriptionFile(files, "C:\\pkg\\"), std::nullopt);
-    EXPECT_EQ(files.current, "C:\\elsewhere");
+}
+
+// A "Libs" that cannot be listed yields no description, and none from another folder either.
+TEST(FindDescriptionInUnlistableLibs, FindsNothingElsewhere) {
+    FakeFileSystem files;
+    files.addFile("C:\\pkg\\Libs\\lib.lin");
+    files.find("C:\\pkg\\Libs")->inaccessible = true;
+    files.addFile("C:\\current.lin"); // in the process's current folder
+
+    EXPECT_EQ(findDescriptionFile(files, "C:\\pkg\\"), std::nullopt);
 }
 
 } // namespace

@@ -37,8 +37,7 @@ class Description : public ::testing::Test {
 
     bool readText(const std::string& text) {
         fake.files.addFile(kLibs + "x.lin", text);
-        fake.files.setCurrentFolder(kLibs);
-        return form.readDescription("x.lin");
+        return form.readDescription(kLibs + "x.lin");
     }
 };
 
@@ -61,11 +60,10 @@ TEST_F(Description, AMissingFileOrEmptyNameChangesNothing) {
     form.logoFile = "kept.bmp";
     form.targetLibKind = 0;
     fake.files.addFolder("C:\\pkg\\odd.lin");
-    fake.files.setCurrentFolder("C:\\pkg");
 
-    EXPECT_FALSE(form.readDescription("none.lin"));
+    EXPECT_FALSE(form.readDescription("C:\\pkg\\none.lin"));
     EXPECT_FALSE(form.readDescription(""));
-    EXPECT_FALSE(form.readDescription("odd.lin")); // a folder
+    EXPECT_FALSE(form.readDescription("C:\\pkg\\odd.lin")); // a folder
 
     EXPECT_EQ(form.libName, "kept");
     EXPECT_EQ(form.logoFile, "kept.bmp");
@@ -77,8 +75,7 @@ TEST_F(Description, AMissingFileOrEmptyNameChangesNothing) {
 
 TEST_F(Description, AFileThatCannotBeOpenedIsAnErrorAndNothingIsTakenOver) {
     fake.files.addFile(kLibs + "x.lin", "[About]\nName=Locked\n").unreadable = true;
-    fake.files.setCurrentFolder(kLibs);
-    EXPECT_THROW(form.readDescription("x.lin"), AppError);
+    EXPECT_THROW(form.readDescription(kLibs + "x.lin"), AppError);
     EXPECT_EQ(form.libName, "");
     EXPECT_THAT(form.rgLang.items(), ElementsAre("English", "France", "German", "Italien"));
 }
@@ -141,9 +138,8 @@ TEST_F(Description, AnApplicationFolderOfTheWrongTypeEndsTheReadingThere) {
                                         "[Dorvan]\nDorvan5_11=Yes\nDorvan5_14=Yes\n"
                                         "Dorvan5_12=Yes\nDorvan5_13=Yes\n"
                                         "[Languages]\nCount=1\nLang0=en\n");
-    fake.files.setCurrentFolder(kLibs);
     try {
-        form.readDescription("x.lin");
+        form.readDescription(kLibs + "x.lin");
         FAIL() << "no error";
     } catch (const AppError& error) {
         EXPECT_STREQ(error.what(), "Invalid data type for 'AppsDir'");

@@ -124,6 +124,8 @@ TEST_F(StartUp, TakesTheDescriptionOverAndProposesTheFirstLocation) {
     installSuite("1.3");
     installSuite("1.4");
     describe(kPackage);
+    // Of the same name in the process's current folder: not the package's.
+    fake.files.addFile("C:\\x.lin", "[About]\nName=Elsewhere\n");
     TFormInstall form(fake.platform);
 
     EXPECT_TRUE(fake.boxes.shown.empty());
@@ -132,7 +134,6 @@ TEST_F(StartUp, TakesTheDescriptionOverAndProposesTheFirstLocation) {
     EXPECT_EQ(form.lLibDistributed.text(), "Velk");
     EXPECT_EQ(form.lLibAuthor.text(), "Ann");
     EXPECT_EQ(form.descriptionFile, "x.lin");
-    EXPECT_EQ(fake.files.current, "C:\\pkg\\Libs");
     EXPECT_THAT(form.grLocation.items(), ElementsAre("Dorvan5 V1.4", "Dorvan5 V1.3"));
     EXPECT_EQ(form.grLocation.itemIndex(), 0);
     EXPECT_EQ(form.rgLang.itemIndex(), 1);
@@ -208,6 +209,8 @@ TEST_F(StartUp, ADescriptionThatCannotBeOpenedEndsStartUpThere) {
     installSuite("1.4");
     unattended("D:\\silent", "German", "activated");
     describe(kPackage).unreadable = true;
+    // Of the same name in the process's current folder, readable: not the package's.
+    fake.files.addFile("C:\\x.lin", "[About]\nName=Elsewhere\n");
     TFormInstall form(fake.platform);
 
     ASSERT_EQ(fake.boxes.shown.size(), 1U);
@@ -220,7 +223,6 @@ TEST_F(StartUp, ADescriptionThatCannotBeOpenedEndsStartUpThere) {
     EXPECT_EQ(form.silentPath, "D:\\silent");
     EXPECT_EQ(form.packageFolder, "C:\\pkg\\");
     EXPECT_EQ(form.descriptionFile, "x.lin");
-    EXPECT_EQ(fake.files.current, "C:\\pkg\\Libs");
     // Nothing of the description, and none of the later steps.
     EXPECT_EQ(form.libName, "");
     EXPECT_THAT(form.rgLang.items(), ElementsAre("English", "France", "German", "Italien"));

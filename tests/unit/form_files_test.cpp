@@ -48,7 +48,6 @@ class FormFilesTest : public ::testing::Test {
         main.attachDialogs(&files, nullptr);
         files.bindView(&view);
         p.processes.started.clear();
-        p.files.current = "C:\\";
     }
 
     std::vector<std::string> captions() const {
@@ -76,6 +75,8 @@ class FormFilesTest : public ::testing::Test {
 using Names = std::vector<std::string>;
 
 TEST_F(FormFilesTest, ListsTheNonEmptyFilesOfLibsWithTheirSizes) {
+    p.files.addFile("C:\\current.zfb", "in the process's current folder");
+    p.files.addFile("C:\\pkg\\beside.zfb", "beside Libs");
     p.files.addFile("C:\\pkg\\Libs\\small.zfb", std::string(100, 'a'));
     p.files.addFile("C:\\pkg\\Libs\\big.zfb", std::string(2000, 'b'));
     p.files.addFile("C:\\pkg\\Libs\\empty.zfb", "");
@@ -83,7 +84,6 @@ TEST_F(FormFilesTest, ListsTheNonEmptyFilesOfLibsWithTheirSizes) {
     EXPECT_EQ(captions(), (Names{"small.zfb", "big.zfb"}));
     EXPECT_EQ(sizes(), (Names{"100", "2000"}));
     EXPECT_EQ(files.lFiles.text(), "Total 2 files in 2 KB");
-    EXPECT_EQ(p.files.current, "C:\\pkg\\Libs");
 }
 
 TEST_F(FormFilesTest, LeavesOutSubfoldersButListsHiddenAndSystemFilesInEnumerationOrder) {
@@ -129,21 +129,20 @@ TEST_F(FormFilesTest, ARefillReplacesTheRowsOfTheLastFill) {
     EXPECT_EQ(captions(), (Names{"b.zfb"}));
 }
 
-TEST_F(FormFilesTest, WithoutALibsFolderTheListIsEmptyAndTheCurrentFolderStays) {
+TEST_F(FormFilesTest, WithoutALibsFolderTheListIsEmptyAndNothingElseIsListed) {
     p.files.addFile("C:\\pkg\\Libs\\a.zfb", "a");
+    p.files.addFile("C:\\current.zfb", "in the process's current folder");
     files.fillFileList("C:\\pkg\\");
-    p.files.addFolder("C:\\other");
-    p.files.current = "C:\\other";
+    EXPECT_EQ(captions(), (Names{"a.zfb"}));
+    p.files.addFile("C:\\nowhere\\beside.zfb", "beside the missing Libs");
     files.fillFileList("C:\\nowhere\\");
     EXPECT_TRUE(files.lvFiles.rows().empty());
     EXPECT_EQ(files.lFiles.text(), "Total 0 files in 0 KB");
-    EXPECT_EQ(p.files.current, "C:\\other");
     // A file named Libs is no folder.
     p.files.addFile("C:\\flat\\Libs", "not a folder");
     files.fillFileList("C:\\flat\\");
     EXPECT_TRUE(files.lvFiles.rows().empty());
     EXPECT_EQ(files.lFiles.text(), "Total 0 files in 0 KB");
-    EXPECT_EQ(p.files.current, "C:\\other");
 }
 
 TEST_F(FormFilesTest, SizesAndTheTotalAre64Bit) {

@@ -3,6 +3,7 @@
 
 #include <string>
 
+#include "platform/long_path.h"
 #include "tests/unit/install_fixture.h"
 
 namespace velk::testing {
@@ -37,8 +38,8 @@ class PackageAsTarget : public InstallFixture, public ::testing::WithParamInterf
 // A target in the package's own "Libs" folder is refused before anything is asked, in an
 // unattended run too; folders beside it and above it are ordinary targets, whose installation
 // leaves the package as it was. Where folders have no identity their places are compared by
-// name; a target whose place cannot be told at all is refused. The current folder is "Libs"
-// here, as after start-up.
+// name; a target whose place cannot be told at all is refused. A relative target starts at
+// "Libs", not at the process's current folder (the root of drive C: here).
 TEST_P(PackageAsTarget, IsRefusedWhenItIsLibsOrBelowIt) {
     const TypedTarget& target = GetParam();
     fake.files.addFolder("C:\\pkg\\Libs2");
@@ -50,7 +51,8 @@ TEST_P(PackageAsTarget, IsRefusedWhenItIsLibsOrBelowIt) {
     }
     TFormInstall& window = start();
     window.eInstallDir.setText(target.typed);
-    const std::string folder = fake.files.normalise(target.typed);
+    const std::string folder = fake.files.normalise(
+        isFullPath(target.typed) ? target.typed : std::string(kLibs) + target.typed);
 
     window.btInstall.click();
 
@@ -87,6 +89,8 @@ INSTANTIATE_TEST_SUITE_P(
                       TypedTarget{"C:\\pkg\\Libs2", false},  //
                       TypedTarget{"C:\\pkg", false},         //
                       TypedTarget{"..", false},
+                      // From the root of the drive of "Libs", and on its drive.
+                      TypedTarget{"\\pkg\\Libs\\German", true}, TypedTarget{"C:German", true},
                       // Compared by name where folders have no identity.
                       TypedTarget{"C:\\PKG\\libs\\", true, "C:\\"},
                       TypedTarget{"c:\\pkg\\Libs\\German", true, "C:\\pkg"},

@@ -74,12 +74,11 @@ TEST(PackageDescription, OnlyAnExistingFileIsReadAndOneThatCannotBeOpenedIsAnErr
     FakeFileSystem files;
     files.addFolder("C:\\pkg\\Libs\\odd.lin");
     files.addFile("C:\\pkg\\Libs\\x.lin", "[About]\nName=Locked\n").unreadable = true;
-    files.setCurrentFolder("C:\\pkg\\Libs");
 
-    EXPECT_EQ(readPackageDescription(files, "none.lin"), std::nullopt);
+    EXPECT_EQ(readPackageDescription(files, "C:\\pkg\\Libs\\none.lin"), std::nullopt);
     EXPECT_EQ(readPackageDescription(files, ""), std::nullopt);
-    EXPECT_EQ(readPackageDescription(files, "odd.lin"), std::nullopt);
-    EXPECT_THROW(readPackageDescription(files, "x.lin"), AppError);
+    EXPECT_EQ(readPackageDescription(files, "C:\\pkg\\Libs\\odd.lin"), std::nullopt);
+    EXPECT_THROW(readPackageDescription(files, "C:\\pkg\\Libs\\x.lin"), AppError);
 }
 
 struct InfoCase {

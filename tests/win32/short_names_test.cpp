@@ -36,12 +36,14 @@ TEST(ShortNames, ASearchForLinYieldsANameEndingOtherwiseButTheDescriptionIsFound
     } while (FindNextFileW(find.get(), &data));
     EXPECT_NE(std::find(matches.begin(), matches.end(), "notes.linux"), matches.end());
 
-    // Finding makes "Libs" the current folder, which must not stay so for the folder's removal.
-    wchar_t current[MAX_PATH + 1] = {};
-    GetCurrentDirectoryW(MAX_PATH + 1, current);
+    // Finding lists "Libs" by its path: the process's current folder stays where it was.
+    wchar_t before[MAX_PATH + 1] = {};
+    GetCurrentDirectoryW(MAX_PATH + 1, before);
     Win32FileSystem files;
     EXPECT_EQ(findDescriptionFile(files, package.path() + "\\"), "MyLib.lin");
-    SetCurrentDirectoryW(current);
+    wchar_t after[MAX_PATH + 1] = {};
+    GetCurrentDirectoryW(MAX_PATH + 1, after);
+    EXPECT_STREQ(after, before);
 }
 
 } // namespace

@@ -1,11 +1,12 @@
 #pragma once
 // An in-memory file system with Windows' rules as far as the installer meets them: paths are
-// case-insensitive, doubled backslashes are one, relative paths start at the current folder,
-// folders enumerate in the order their entries were made (or reversed), "*.*" also yields "."
-// and "..", read-only or locked files cannot be replaced or deleted, a copy never replaces
-// anything. A disk may fill up, leaving the fragment of a copy that did not fit; a listing may
-// fail at its start or partway; folders and files may be links; a file may have several names
-// (hard links). The process may be killed after a given number of changes.
+// case-insensitive, doubled backslashes are one, relative paths start at "C:\" (the process's
+// current folder, which nothing changes), folders enumerate in the order their entries were made
+// (or reversed), "*.*" also yields "." and "..", read-only or locked files cannot be replaced or
+// deleted, a copy never replaces anything. A disk may fill up, leaving the fragment of a copy
+// that did not fit; a listing may fail at its start or partway; folders and files may be links;
+// a file may have several names (hard links). The process may be killed after a given number of
+// changes.
 
 #include <algorithm>
 #include <cctype>
@@ -52,7 +53,7 @@ class FakeFileSystem : public FileSystem {
         // --- faults and links ---
         bool link = false;         // a junction or symbolic link (never followed here)
         std::string leadsTo;       // a link: the full path it leads to, for finalPath alone
-        bool inaccessible = false; // a folder that cannot be made current or listed
+        bool inaccessible = false; // a folder that cannot be listed
         long contentId = 0;        // the same for every name of one file (hard links)
         // The short (8.3) name, which Windows matches search patterns against too ("" for none).
         std::string shortName;
@@ -77,10 +78,9 @@ class FakeFileSystem : public FileSystem {
 
     std::string program = "C:\\pkg\\";
     std::string windows = "C:\\windows";
-    std::string current = "C:\\";
     bool reverseEnumeration = false;
     // "copy FROM -> TO", "replace FROM -> TO", "move FROM -> TO", "link FROM -> TO",
-    // "write PATH", "mkdir PATH", "rmdir PATH", "delete PATH", "cd PATH"
+    // "write PATH", "mkdir PATH", "rmdir PATH", "delete PATH"
     std::vector<std::string> log;
     // False: the volume has no hard links (as FAT).
     bool hardLinks = true;
@@ -175,9 +175,9 @@ class FakeFileSystem : public FileSystem {
         std::string p = path;
         std::replace(p.begin(), p.end(), '/', '\\');
         if (!p.empty() && p[0] == '\\') {
-            p = current.substr(0, 2) + p;
+            p = "C:" + p;
         } else if (!(p.size() >= 2 && p[1] == ':')) {
-            p = current + "\\" + p;
+            p = "C:\\" + p;
         }
         std::string out = p.substr(0, 2) + "\\";
         std::size_t begin = 2;
@@ -223,7 +223,7 @@ class FakeFileSystem : public FileSystem {
 
     FsResult enumerate(const std::string& pattern,
                        const std::function<void(const DirEntry&)>& visit) override {
-        std::string folder = current;
+        std::string folder = "C:\\";
         std::string mask = pattern;
         const auto cut = pattern.find_last_of("\\:");
         if (cut != std::string::npos) {
@@ -272,15 +272,6 @@ class FakeFileSystem : public FileSystem {
         // Fails at its end, after the last entry, when told to fail after more entries than it has.
         return failing != failingListings.end() ? FsResult::failure(kErrorNetNameDeleted)
                                                 : FsResult();
-    }
-
-    bool setCurrentFolder(const std::string& path) override {
-        log.push_back("cd " + path);
-        if (!folderExists(path) || find(path)->inaccessible) {
-            return false;
-        }
-        current = normalise(path);
-        return true;
     }
 
     std::string programFolder() override { return program; }

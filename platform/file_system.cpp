@@ -1,0 +1,33 @@
+#include "platform/file_system.h"
+
+#include "platform/long_path.h"
+
+namespace velk {
+
+namespace {
+
+char upperAscii(char c) {
+    return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+}
+
+bool hasDriveLetter(const std::string& path) {
+    return path.size() >= 2 && path[1] == ':' && upperAscii(path[0]) >= 'A' &&
+           upperAscii(path[0]) <= 'Z';
+}
+
+} // namespace
+
+std::string fullPathFrom(FileSystem& files, const std::string& path, const std::string& from) {
+    if (from.empty() || path.empty() || isFullPath(path) || !deviceName(path).empty()) {
+        return files.fullPath(path);
+    }
+    // The system keeps a current folder for each drive: "D:x" on a drive other than `from`'s is
+    // taken from there, as it always was.
+    if (hasDriveLetter(path) &&
+        !(hasDriveLetter(from) && upperAscii(from[0]) == upperAscii(path[0]))) {
+        return files.fullPath(path);
+    }
+    return files.fullPath(velk::fullPath(path, from));
+}
+
+} // namespace velk
