@@ -204,6 +204,7 @@ const Rule kRules[] = {
          ASSERT_TRUE(files.linkFile(root / "a", root / "b"));
          EXPECT_EQ(contentOf(files, root / "b"), "abc");
          EXPECT_TRUE(files.linkFile(root / "a", root / "b").nameTaken());
+         EXPECT_EQ(files.linkFile(root.path(), root / "c").error(), kErrorAccessDenied);
          {
              // Held by one name, the file is held by both.
              std::unique_ptr<HeldFile> held;
@@ -234,6 +235,7 @@ const Rule kRules[] = {
          ASSERT_TRUE(files.createFolder(root / "f"));
          put(files, root / "f\\x", "x");
          EXPECT_FALSE(files.removeFolder(root / "f"));
+         EXPECT_FALSE(files.removeFolder(root / "f\\x"));
          EXPECT_EQ(contentOf(files, root / "f\\x"), "x");
          ASSERT_TRUE(files.deleteFile(root / "f\\x"));
          EXPECT_TRUE(files.removeFolder(root / "f"));
@@ -269,6 +271,7 @@ const Rule kRules[] = {
          EXPECT_TRUE(files.holdFile(root / "a", held));
          held.reset();
          EXPECT_TRUE(files.deleteFile(root / "a"));
+         EXPECT_EQ(files.holdFile(root.path(), held).error(), kErrorAccessDenied);
      }},
     {"ReadSmallFileReadsAWholeRegularFileWithinItsLimit",
      [](FileSystem& files, Root& root) {
@@ -280,11 +283,13 @@ const Rule kRules[] = {
          EXPECT_EQ(files.readSmallFile(root.path(), 100, content).error(), kErrorAccessDenied);
          EXPECT_EQ(files.readSmallFile(root / "missing", 100, content).error(), kErrorFileNotFound);
      }},
-    {"ReadFileOfAMissingFileThrowsNamingItsFullPath",
+    {"ReadFileOfAMissingFileOrAFolderThrowsNamingItsFullPath",
      [](FileSystem& files, Root& root) {
          EXPECT_EQ(contentOf(files, root / ".\\missing"),
                    "Cannot open file \"" + root / "missing" + "\". " +
                        files.errorMessage(kErrorFileNotFound));
+         EXPECT_EQ(contentOf(files, root.path()), "Cannot open file \"" + root.path() + "\". " +
+                                                      files.errorMessage(kErrorAccessDenied));
      }},
     {"FullPathResolvesAPathAsTheSystemOpensIt",
      [](FileSystem& files, Root& root) {
@@ -292,6 +297,7 @@ const Rule kRules[] = {
          EXPECT_EQ(files.fullPath(root / "\\b"), root / "b");
          EXPECT_EQ(files.fullPath(root.path() + "/b"), root / "b");
          EXPECT_EQ(files.fullPath(root / "b. ."), root / "b");
+         EXPECT_EQ(files.fullPath(root / "a.\\b"), root / "a\\b");
          EXPECT_EQ(files.fullPath(root / "b\\"), root / "b\\");
          EXPECT_EQ(files.fullPath(""), "");
      }},
@@ -299,6 +305,7 @@ const Rule kRules[] = {
      [](FileSystem& files, Root&) {
          EXPECT_EQ(files.compareFileNames("Readme.TXT", "readme.txt"), 0);
          EXPECT_EQ(files.compareFileNames("\xC3\x84rger", "\xC3\xA4RGER"), 0); // Ärger
+         EXPECT_EQ(files.compareFileNames("\xC3\xBF", "\xC5\xB8"), 0);         // ÿ, Ÿ
          EXPECT_LT(files.compareFileNames("a", "B"), 0);
          EXPECT_GT(files.compareFileNames("b", "A"), 0);
          EXPECT_LT(files.compareFileNames("a", "ab"), 0);

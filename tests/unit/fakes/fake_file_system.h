@@ -34,6 +34,7 @@ constexpr unsigned long kErrorInvalidFunction = 1;
 constexpr unsigned long kErrorPathNotFound = 3;
 constexpr unsigned long kErrorNetNameDeleted = 64;
 constexpr unsigned long kErrorDirNotEmpty = 145;
+constexpr unsigned long kErrorDirectory = 267; // ERROR_DIRECTORY: not a folder
 
 // Thrown by the change at which the fake's process is killed (FakeFileSystem::killAfter).
 struct Killed {};
@@ -189,6 +190,10 @@ class FakeFileSystem : public FileSystem {
             if (end == p.size() && part != "." && part != "..") {
                 // The last name loses its trailing dots and blanks, as Windows drops them.
                 part.erase(part.find_last_not_of(". ") + 1);
+            } else if (!part.empty() && part.back() == '.' &&
+                       part.find_first_not_of('.') != std::string::npos) {
+                // A name before a backslash loses one trailing dot, as Windows drops it.
+                part.pop_back();
             }
             if (part == "..") {
                 out = parentOf(out.size() > 3 ? out.substr(0, out.size() - 1) : out);
@@ -481,8 +486,11 @@ class FakeFileSystem : public FileSystem {
             return FsResult::failure(kErrorInvalidFunction);
         }
         Node* source = find(existing);
-        if (source == nullptr || source->folder) {
+        if (source == nullptr) {
             return FsResult::failure(kErrorFileNotFound);
+        }
+        if (source->folder) {
+            return FsResult::failure(kErrorAccessDenied);
         }
         if (!folderExists(parentOf(normalise(link)))) {
             return FsResult::failure(kErrorPathNotFound);
@@ -527,8 +535,11 @@ class FakeFileSystem : public FileSystem {
     // let go, as if another process held it. Every name of the file is held, as it is one file.
     FsResult holdFile(const std::string& path, std::unique_ptr<HeldFile>& held) override {
         Node* node = find(path);
-        if (node == nullptr || node->folder) {
+        if (node == nullptr) {
             return FsResult::failure(kErrorFileNotFound);
+        }
+        if (node->folder) {
+            return FsResult::failure(kErrorAccessDenied); // a folder is not opened as a file
         }
         if (node->locked) {
             return FsResult::failure(kErrorSharingViolation);
@@ -552,8 +563,11 @@ class FakeFileSystem : public FileSystem {
             return FsResult::failure(kErrorGenFailure);
         }
         Node* node = find(path);
-        if (node == nullptr || !node->folder) {
+        if (node == nullptr) {
             return FsResult::failure(kErrorFileNotFound);
+        }
+        if (!node->folder) {
+            return FsResult::failure(kErrorDirectory);
         }
         // A link goes as a link: what lies below it here is where it leads, and stays.
         const std::string parent = key(normalise(path));
@@ -593,8 +607,8 @@ class FakeFileSystem : public FileSystem {
     std::string readFile(const std::string& path) override {
         Node* node = find(path);
         if (node == nullptr || node->folder) {
-            throw AppError("Cannot open file \"" + normalise(path) +
-                           "\". The system cannot find the file specified");
+            throw AppError("Cannot open file \"" + normalise(path) + "\". " +
+                           errorMessage(node == nullptr ? kErrorFileNotFound : kErrorAccessDenied));
         }
         if (node->unreadable || node->locked) {
             throw AppError("Cannot open file \"" + normalise(path) +
@@ -798,8 +812,10 @@ class FakeFileSystem : public FileSystem {
             }
             const bool evenUpper = (c >= 0x100 && c <= 0x137) || (c >= 0x14A && c <= 0x177);
             const bool oddUpper = (c >= 0x139 && c <= 0x148) || (c >= 0x179 && c <= 0x17E);
-            if ((c >= U'a' && c <= U'z') || (c >= 0xE0 && c <= 0xFE && c != 0xF7) ||
-                (c >= 0x3B1 && c <= 0x3CB && c != 0x3C2) || (c >= 0x430 && c <= 0x44F)) {
+            if (c == 0xFF) {
+                c = 0x178;
+            } else if ((c >= U'a' && c <= U'z') || (c >= 0xE0 && c <= 0xFE && c != 0xF7) ||
+                       (c >= 0x3B1 && c <= 0x3CB && c != 0x3C2) || (c >= 0x430 && c <= 0x44F)) {
                 c -= 0x20;
             } else if (c >= 0x450 && c <= 0x45F) {
                 c -= 0x50;
