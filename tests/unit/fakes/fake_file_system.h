@@ -35,6 +35,7 @@ constexpr unsigned long kErrorInvalidFunction = 1;
 constexpr unsigned long kErrorPathNotFound = 3;
 constexpr unsigned long kErrorNetNameDeleted = 64;
 constexpr unsigned long kErrorDirNotEmpty = 145;
+constexpr unsigned long kErrorDirectory = 267; // ERROR_DIRECTORY: not a folder
 
 // Thrown by the change at which the fake's process is killed (FakeFileSystem::killAfter).
 struct Killed {};
@@ -67,7 +68,7 @@ class FakeFileSystem : public FileSystem {
         Held(FakeFileSystem& files, std::string path) : files_(files), path_(std::move(path)) {}
         ~Held() override {
             if (Node* node = files_.find(path_)) {
-                node->locked = false;
+                files_.lockNames(*node, false);
             }
         }
 
@@ -189,6 +190,10 @@ class FakeFileSystem : public FileSystem {
             if (end == p.size() && part != "." && part != "..") {
                 // The last name loses its trailing dots and blanks, as Windows drops them.
                 part.erase(part.find_last_not_of(". ") + 1);
+            } else if (!part.empty() && part.back() == '.' &&
+                       part.find_first_not_of('.') != std::string::npos) {
+                // A name before a backslash loses one trailing dot, as Windows drops it.
+                part.pop_back();
             }
             if (part == "..") {
                 out = parentOf(out.size() > 3 ? out.substr(0, out.size() - 1) : out);
@@ -472,8 +477,11 @@ class FakeFileSystem : public FileSystem {
             return FsResult::failure(kErrorInvalidFunction);
         }
         Node* source = find(existing);
-        if (source == nullptr || source->folder) {
+        if (source == nullptr) {
             return FsResult::failure(kErrorFileNotFound);
+        }
+        if (source->folder) {
+            return FsResult::failure(kErrorAccessDenied);
         }
         if (!folderExists(parentOf(normalise(link)))) {
             return FsResult::failure(kErrorPathNotFound);
@@ -515,16 +523,19 @@ class FakeFileSystem : public FileSystem {
     }
 
     // Held as Windows holds a file opened to write and shared for reading only: `locked` until
-    // let go, as if another process held it.
+    // let go, as if another process held it. Every name of the file is held, as it is one file.
     FsResult holdFile(const std::string& path, std::unique_ptr<HeldFile>& held) override {
         Node* node = find(path);
-        if (node == nullptr || node->folder) {
+        if (node == nullptr) {
             return FsResult::failure(kErrorFileNotFound);
+        }
+        if (node->folder) {
+            return FsResult::failure(kErrorAccessDenied); // a folder is not opened as a file
         }
         if (node->locked) {
             return FsResult::failure(kErrorSharingViolation);
         }
-        node->locked = true;
+        lockNames(*node, true);
         held = std::make_unique<Held>(*this, path);
         return {};
     }
@@ -543,8 +554,11 @@ class FakeFileSystem : public FileSystem {
             return FsResult::failure(kErrorGenFailure);
         }
         Node* node = find(path);
-        if (node == nullptr || !node->folder) {
+        if (node == nullptr) {
             return FsResult::failure(kErrorFileNotFound);
+        }
+        if (!node->folder) {
+            return FsResult::failure(kErrorDirectory);
         }
         // A link goes as a link: what lies below it here is where it leads, and stays.
         const std::string parent = key(normalise(path));
@@ -584,8 +598,8 @@ class FakeFileSystem : public FileSystem {
     std::string readFile(const std::string& path) override {
         Node* node = find(path);
         if (node == nullptr || node->folder) {
-            throw AppError("Cannot open file \"" + normalise(path) +
-                           "\". The system cannot find the file specified");
+            throw AppError("Cannot open file \"" + normalise(path) + "\". " +
+                           errorMessage(node == nullptr ? kErrorFileNotFound : kErrorAccessDenied));
         }
         if (node->unreadable || node->locked) {
             throw AppError("Cannot open file \"" + normalise(path) +
@@ -625,8 +639,10 @@ class FakeFileSystem : public FileSystem {
         }
     }
 
+    // As the system compares names: code by code, each upper-cased, so that "_" sorts after the
+    // letters and an accented capital equals its small letter.
     int compareFileNames(const std::string& a, const std::string& b) override {
-        return key(a).compare(key(b));
+        return upperCased(a).compare(upperCased(b));
     }
 
     // The system's ANSI code page here is Windows-1252.
@@ -776,6 +792,44 @@ class FakeFileSystem : public FileSystem {
     // --- end of folders without identity -------------------------------------------------------
 
   private:
+    // Sets `locked` on every name of the file (its hard links).
+    void lockNames(const Node& file, bool locked) {
+        const long id = file.contentId;
+        for (auto& [k, node] : nodes_) {
+            if (!node.folder && node.contentId == id) {
+                node.locked = locked;
+            }
+        }
+    }
+
+    // The UTF-8 name's characters upper-cased as Windows does for ASCII, Latin-1, Latin
+    // Extended-A, Greek and Cyrillic; others as they are.
+    static std::u32string upperCased(const std::string& name) {
+        std::u32string out;
+        for (std::size_t i = 0; i < name.size();) {
+            const auto lead = static_cast<unsigned char>(name[i++]);
+            const int more = lead >= 0xF0 ? 3 : lead >= 0xE0 ? 2 : lead >= 0xC0 ? 1 : 0;
+            char32_t c = more == 0 ? lead : lead & (0x3F >> more);
+            for (int k = 0; k < more && i < name.size(); ++k) {
+                c = (c << 6) | (static_cast<unsigned char>(name[i++]) & 0x3F);
+            }
+            const bool evenUpper = (c >= 0x100 && c <= 0x137) || (c >= 0x14A && c <= 0x177);
+            const bool oddUpper = (c >= 0x139 && c <= 0x148) || (c >= 0x179 && c <= 0x17E);
+            if (c == 0xFF) {
+                c = 0x178;
+            } else if ((c >= U'a' && c <= U'z') || (c >= 0xE0 && c <= 0xFE && c != 0xF7) ||
+                       (c >= 0x3B1 && c <= 0x3CB && c != 0x3C2) || (c >= 0x430 && c <= 0x44F)) {
+                c -= 0x20;
+            } else if (c >= 0x450 && c <= 0x45F) {
+                c -= 0x50;
+            } else if ((evenUpper && c % 2 == 1) || (oddUpper && c % 2 == 0)) {
+                c -= 1;
+            }
+            out.push_back(c);
+        }
+        return out;
+    }
+
     // Counts a change about to be made; false when the process is dead. Throws Killed at the
     // change where it dies.
     bool change() {

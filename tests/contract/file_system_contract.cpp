@@ -1,0 +1,334 @@
+// The rules of the FileSystem interface that the installer relies on, as one table that runs
+// against the in-memory fake in the native unit tests and against the real file system under
+// Wine in the Win32 tests. Where both pass, a unit test may take the fake for the machine.
+// Each rule starts in a fresh, empty root folder.
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "platform/app_error.h"
+#include "platform/file_system.h"
+
+#ifdef _WIN32
+#include <windows.h>
+
+#include "platform/win32/win32_file_system.h"
+#include "tests/win32/test_support.h"
+#else
+#include "tests/unit/fakes/fake_file_system.h"
+#endif
+
+namespace velk {
+namespace {
+
+constexpr std::uint32_t kReadOnly = 0x1;
+constexpr std::uint32_t kHidden = 0x2;
+constexpr std::uint32_t kDirectory = 0x10;
+// The attributes the installer tells apart; others (archive, not indexed) vary by system.
+constexpr std::uint32_t kTold = kReadOnly | kHidden | 0x4 | kDirectory | 0x400;
+
+#ifdef _WIN32
+// A fresh folder under the temporary folder, removed with everything in it at the end.
+class Root {
+  public:
+    FileSystem& files() { return files_; }
+    std::string operator/(const std::string& name) const { return temp_ / name; }
+    const std::string& path() const { return temp_.path(); }
+    // The interface sets no attributes but by copying them: the tests set them themselves.
+    void setAttributes(const std::string& path, std::uint32_t attributes) {
+        EXPECT_TRUE(SetFileAttributesW(win32::testing::systemPath(path).c_str(), attributes))
+            << path;
+    }
+
+  private:
+    win32::Win32FileSystem files_;
+    win32::testing::TempFolder temp_;
+};
+#else
+// An empty folder in a fake of its own.
+class Root {
+  public:
+    Root() { fake_.addFolder(path_); }
+    FileSystem& files() { return fake_; }
+    std::string operator/(const std::string& name) const { return path_ + "\\" + name; }
+    const std::string& path() const { return path_; }
+    void setAttributes(const std::string& path, std::uint32_t attributes) {
+        testing::FakeFileSystem::Node* node = fake_.find(path);
+        ASSERT_NE(node, nullptr) << path;
+        node->attributes = attributes | (node->folder ? kDirectory : 0);
+    }
+
+  private:
+    testing::FakeFileSystem fake_;
+    std::string path_ = "C:\\contract";
+};
+#endif
+
+// Every entry a listing visits, by name; each name must come once.
+std::map<std::string, DirEntry> listing(FileSystem& files, const std::string& pattern,
+                                        FsResult& result) {
+    std::map<std::string, DirEntry> entries;
+    result = files.enumerate(pattern, [&](const DirEntry& entry) {
+        EXPECT_TRUE(entries.emplace(entry.name, entry).second) << "twice: " << entry.name;
+    });
+    return entries;
+}
+
+std::vector<std::string> namesOf(const std::map<std::string, DirEntry>& entries) {
+    std::vector<std::string> names;
+    for (const auto& [name, entry] : entries) {
+        names.push_back(name);
+    }
+    return names;
+}
+
+// The attributes the installer tells apart, as a listing of the file's folder gives them.
+std::uint32_t attributesOf(FileSystem& files, Root& root, const std::string& name) {
+    FsResult result;
+    auto entries = listing(files, root / name, result);
+    EXPECT_TRUE(result);
+    return entries.count(name) != 0 ? entries[name].attributes & kTold : 0xFFFFFFFFu;
+}
+
+// The file's content, or what made reading it fail.
+std::string contentOf(FileSystem& files, const std::string& path) {
+    try {
+        return files.readFile(path);
+    } catch (const AppError& error) {
+        return error.what();
+    }
+}
+
+void put(FileSystem& files, const std::string& path, const std::string& content) {
+    ASSERT_TRUE(files.writeNewFile(path, content)) << path;
+}
+
+struct Rule {
+    const char* name;
+    void (*check)(FileSystem& files, Root& root);
+};
+
+const Rule kRules[] = {
+    {"EnumerateVisitsEveryEntryWithSizeAndAttributes",
+     [](FileSystem& files, Root& root) {
+         put(files, root / "a.txt", "abc");
+         put(files, root / "b.dat", "");
+         root.setAttributes(root / "b.dat", kReadOnly);
+         ASSERT_TRUE(files.createFolder(root / "sub"));
+         FsResult result;
+         auto all = listing(files, root / "*.*", result);
+         EXPECT_TRUE(result);
+         EXPECT_EQ(namesOf(all), (std::vector<std::string>{".", "..", "a.txt", "b.dat", "sub"}));
+         EXPECT_EQ(all["a.txt"].size, 3u);
+         EXPECT_FALSE(all["a.txt"].isFolder);
+         EXPECT_EQ(all["a.txt"].attributes & kTold, 0u);
+         EXPECT_EQ(all["b.dat"].attributes & kTold, kReadOnly);
+         for (const char* folder : {".", "..", "sub"}) {
+             EXPECT_TRUE(all[folder].isFolder) << folder;
+             EXPECT_EQ(all[folder].size, 0u) << folder;
+             EXPECT_EQ(all[folder].attributes & kTold, kDirectory) << folder;
+         }
+     }},
+    {"EnumerateMatchesAPatternAndFailsForAMissingFolder",
+     [](FileSystem& files, Root& root) {
+         put(files, root / "a.txt", "abc");
+         put(files, root / "b.dat", "");
+         FsResult result;
+         EXPECT_EQ(namesOf(listing(files, root / "*.TXT", result)),
+                   std::vector<std::string>{"a.txt"});
+         EXPECT_TRUE(result);
+         EXPECT_TRUE(listing(files, root / "*.none", result).empty());
+         EXPECT_TRUE(result) << "nothing matched is no failure";
+         EXPECT_TRUE(listing(files, root / "missing\\*.*", result).empty());
+         EXPECT_FALSE(result);
+     }},
+    {"CopyNewFileCarriesContentAndAttributesAndNeverTakesAName",
+     [](FileSystem& files, Root& root) {
+         put(files, root / "a", "abc");
+         root.setAttributes(root / "a", kReadOnly | kHidden);
+         ASSERT_TRUE(files.copyNewFile(root / "a", root / "b"));
+         EXPECT_EQ(contentOf(files, root / "b"), "abc");
+         EXPECT_EQ(attributesOf(files, root, "b"), kReadOnly | kHidden);
+         // Nothing is written to what has the name: a file, a second name of one, a folder.
+         put(files, root / "kept", "kept");
+         ASSERT_TRUE(files.linkFile(root / "kept", root / "second"));
+         ASSERT_TRUE(files.createFolder(root / "folder"));
+         for (const char* taken : {"kept", "second", "folder"}) {
+             EXPECT_TRUE(files.copyNewFile(root / "a", root / taken).nameTaken()) << taken;
+         }
+         EXPECT_EQ(contentOf(files, root / "kept"), "kept");
+         EXPECT_EQ(contentOf(files, root / "second"), "kept");
+     }},
+    {"MoveFileMovesAFileOrAWholeFolderToAFreeNameOnly",
+     [](FileSystem& files, Root& root) {
+         put(files, root / "a", "abc");
+         ASSERT_TRUE(files.moveFile(root / "a", root / "b"));
+         EXPECT_FALSE(files.fileExists(root / "a"));
+         EXPECT_EQ(contentOf(files, root / "b"), "abc");
+         ASSERT_TRUE(files.createFolder(root / "f"));
+         put(files, root / "f\\x", "x");
+         ASSERT_TRUE(files.moveFile(root / "f", root / "g"));
+         EXPECT_FALSE(files.folderExists(root / "f"));
+         EXPECT_EQ(contentOf(files, root / "g\\x"), "x");
+         put(files, root / "c", "c");
+         EXPECT_TRUE(files.moveFile(root / "b", root / "c").nameTaken());
+         EXPECT_TRUE(files.moveFile(root / "g", root / "c").nameTaken());
+         EXPECT_TRUE(files.moveFile(root / "b", root / "g").nameTaken());
+         EXPECT_EQ(contentOf(files, root / "b"), "abc");
+         EXPECT_EQ(contentOf(files, root / "c"), "c");
+         EXPECT_EQ(contentOf(files, root / "g\\x"), "x");
+     }},
+    {"ReplaceFileSwapsInAFileButNeverOverAReadOnlyOne",
+     [](FileSystem& files, Root& root) {
+         put(files, root / "new", "new");
+         put(files, root / "old", "old");
+         ASSERT_TRUE(files.replaceFile(root / "new", root / "old"));
+         EXPECT_FALSE(files.fileExists(root / "new"));
+         EXPECT_EQ(contentOf(files, root / "old"), "new");
+         // Windows refuses, whatever Wine lets root do.
+         put(files, root / "newer", "newer");
+         root.setAttributes(root / "old", kReadOnly);
+         EXPECT_EQ(files.replaceFile(root / "newer", root / "old").error(), kErrorAccessDenied);
+         EXPECT_EQ(contentOf(files, root / "old"), "new");
+         EXPECT_EQ(contentOf(files, root / "newer"), "newer");
+     }},
+    {"LinkFileGivesOneFileASecondName",
+     [](FileSystem& files, Root& root) {
+         put(files, root / "a", "abc");
+         ASSERT_TRUE(files.linkFile(root / "a", root / "b"));
+         EXPECT_EQ(contentOf(files, root / "b"), "abc");
+         EXPECT_TRUE(files.linkFile(root / "a", root / "b").nameTaken());
+         EXPECT_EQ(files.linkFile(root.path(), root / "c").error(), kErrorAccessDenied);
+         {
+             // Held by one name, the file is held by both.
+             std::unique_ptr<HeldFile> held;
+             ASSERT_TRUE(files.holdFile(root / "a", held));
+             std::unique_ptr<HeldFile> again;
+             EXPECT_EQ(files.holdFile(root / "b", again).error(), kErrorSharingViolation);
+             EXPECT_EQ(files.deleteFile(root / "b").error(), kErrorSharingViolation);
+         }
+         EXPECT_TRUE(files.deleteFile(root / "a"));
+         EXPECT_EQ(contentOf(files, root / "b"), "abc");
+     }},
+    {"WriteNewFileWritesAWholeFileUnderAFreeNameOnly",
+     [](FileSystem& files, Root& root) {
+         put(files, root / "a", "abc");
+         EXPECT_EQ(contentOf(files, root / "a"), "abc");
+         EXPECT_TRUE(files.writeNewFile(root / "a", "other").nameTaken());
+         EXPECT_EQ(contentOf(files, root / "a"), "abc");
+     }},
+    {"CreateHiddenFolderMakesAHiddenFolder",
+     [](FileSystem& files, Root& root) {
+         ASSERT_TRUE(files.createHiddenFolder(root / "work"));
+         EXPECT_TRUE(files.folderExists(root / "work"));
+         EXPECT_EQ(attributesOf(files, root, "work"), kDirectory | kHidden);
+         EXPECT_TRUE(files.createHiddenFolder(root / "work").nameTaken());
+     }},
+    {"RemoveFolderRemovesAnEmptyFolderOnly",
+     [](FileSystem& files, Root& root) {
+         ASSERT_TRUE(files.createFolder(root / "f"));
+         put(files, root / "f\\x", "x");
+         EXPECT_FALSE(files.removeFolder(root / "f"));
+         EXPECT_FALSE(files.removeFolder(root / "f\\x"));
+         EXPECT_EQ(contentOf(files, root / "f\\x"), "x");
+         ASSERT_TRUE(files.deleteFile(root / "f\\x"));
+         EXPECT_TRUE(files.removeFolder(root / "f"));
+         EXPECT_FALSE(files.folderExists(root / "f"));
+     }},
+    {"DeleteFileOfAReadOnlyFileIsDeniedUntilClearReadOnly",
+     [](FileSystem& files, Root& root) {
+         put(files, root / "a", "abc");
+         root.setAttributes(root / "a", kReadOnly | kHidden);
+         EXPECT_EQ(files.deleteFile(root / "a").error(), kErrorAccessDenied);
+         EXPECT_TRUE(files.fileExists(root / "a"));
+         ASSERT_TRUE(files.clearReadOnly(root / "a"));
+         EXPECT_EQ(attributesOf(files, root, "a"), kHidden);
+         EXPECT_TRUE(files.deleteFile(root / "a"));
+         EXPECT_FALSE(files.fileExists(root / "a"));
+     }},
+    {"AHeldFileCannotBeHeldMovedReplacedOrDeletedUntilLetGo",
+     [](FileSystem& files, Root& root) {
+         put(files, root / "a", "abc");
+         put(files, root / "b", "b");
+         {
+             std::unique_ptr<HeldFile> held;
+             ASSERT_TRUE(files.holdFile(root / "a", held));
+             std::unique_ptr<HeldFile> again;
+             EXPECT_EQ(files.holdFile(root / "a", again).error(), kErrorSharingViolation);
+             EXPECT_EQ(files.moveFile(root / "a", root / "c").error(), kErrorSharingViolation);
+             EXPECT_EQ(files.deleteFile(root / "a").error(), kErrorSharingViolation);
+             EXPECT_FALSE(files.replaceFile(root / "b", root / "a"));
+         }
+         EXPECT_EQ(contentOf(files, root / "a"), "abc");
+         EXPECT_TRUE(files.fileExists(root / "b"));
+         std::unique_ptr<HeldFile> held;
+         EXPECT_TRUE(files.holdFile(root / "a", held));
+         held.reset();
+         EXPECT_TRUE(files.deleteFile(root / "a"));
+         EXPECT_EQ(files.holdFile(root.path(), held).error(), kErrorAccessDenied);
+     }},
+    {"ReadSmallFileReadsAWholeRegularFileWithinItsLimit",
+     [](FileSystem& files, Root& root) {
+         put(files, root / "a", "abcd");
+         std::string content;
+         ASSERT_TRUE(files.readSmallFile(root / "a", 4, content));
+         EXPECT_EQ(content, "abcd");
+         EXPECT_EQ(files.readSmallFile(root / "a", 3, content).error(), kErrorFileTooLarge);
+         EXPECT_EQ(files.readSmallFile(root.path(), 100, content).error(), kErrorAccessDenied);
+         EXPECT_EQ(files.readSmallFile(root / "missing", 100, content).error(), kErrorFileNotFound);
+     }},
+    {"ReadFileOfAMissingFileOrAFolderThrowsNamingItsFullPath",
+     [](FileSystem& files, Root& root) {
+         EXPECT_EQ(contentOf(files, root / ".\\missing"),
+                   "Cannot open file \"" + root / "missing" + "\". " +
+                       files.errorMessage(kErrorFileNotFound));
+         EXPECT_EQ(contentOf(files, root.path()), "Cannot open file \"" + root.path() + "\". " +
+                                                      files.errorMessage(kErrorAccessDenied));
+     }},
+    {"FullPathResolvesAPathAsTheSystemOpensIt",
+     [](FileSystem& files, Root& root) {
+         EXPECT_EQ(files.fullPath(root / "a\\..\\b\\.\\c"), root / "b\\c");
+         EXPECT_EQ(files.fullPath(root / "\\b"), root / "b");
+         EXPECT_EQ(files.fullPath(root.path() + "/b"), root / "b");
+         EXPECT_EQ(files.fullPath(root / "b. ."), root / "b");
+         EXPECT_EQ(files.fullPath(root / "a.\\b"), root / "a\\b");
+         EXPECT_EQ(files.fullPath(root / "b\\"), root / "b\\");
+         EXPECT_EQ(files.fullPath(""), "");
+     }},
+    {"CompareFileNamesIgnoresCaseAndSortsAsUpperCase",
+     [](FileSystem& files, Root&) {
+         EXPECT_EQ(files.compareFileNames("Readme.TXT", "readme.txt"), 0);
+         EXPECT_EQ(files.compareFileNames("\xC3\x84rger", "\xC3\xA4RGER"), 0); // Ärger
+         EXPECT_EQ(files.compareFileNames("\xC3\xBF", "\xC5\xB8"), 0);         // ÿ, Ÿ
+         EXPECT_LT(files.compareFileNames("a", "B"), 0);
+         EXPECT_GT(files.compareFileNames("b", "A"), 0);
+         EXPECT_LT(files.compareFileNames("a", "ab"), 0);
+         // Upper-cased, "_" comes after the letters.
+         EXPECT_GT(files.compareFileNames("_", "a"), 0);
+     }},
+};
+
+void PrintTo(const Rule& rule, std::ostream* out) {
+    *out << rule.name;
+}
+
+class FileSystemContract : public ::testing::TestWithParam<Rule> {};
+
+TEST_P(FileSystemContract, Holds) {
+    Root root;
+    GetParam().check(root.files(), root);
+}
+
+INSTANTIATE_TEST_SUITE_P(Rules, FileSystemContract, ::testing::ValuesIn(kRules),
+                         [](const ::testing::TestParamInfo<Rule>& rule) {
+                             return std::string(rule.param.name);
+                         });
+
+} // namespace
+} // namespace velk
