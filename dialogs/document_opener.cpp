@@ -15,6 +15,12 @@ std::string quoted(const std::string& path) {
 
 } // namespace
 
+// The folder a document lies in: its path up to the last backslash.
+std::string folderOf(const std::string& path) {
+    const auto cut = path.find_last_of('\\');
+    return cut == std::string::npos ? std::string() : path.substr(0, cut);
+}
+
 std::string fileExtension(const std::string& path) {
     const auto dot = path.rfind('.');
     if (dot == std::string::npos) {
@@ -41,6 +47,7 @@ std::string DocumentOpener::findOpenCommand(const std::string& path) {
 }
 
 void DocumentOpener::openDocument(const std::string& path) {
+    startFolder_ = folderOf(path);
     std::string command = findOpenCommand(path);
     if (command.empty()) {
         openWithNotepad(path);
@@ -64,6 +71,7 @@ void DocumentOpener::openDocument(const std::string& path) {
 }
 
 void DocumentOpener::openWithNotepad(const std::string& path) {
+    startFolder_ = folderOf(path);
     runCommand(files_.windowsFolder() + "\\notepad.exe", quoted(path));
 }
 
@@ -72,7 +80,7 @@ void DocumentOpener::runCommand(const std::string& program, const std::string& a
 }
 
 void DocumentOpener::startProgram(const std::string& commandLine) {
-    processes_.startProgram(commandLine);
+    processes_.startProgram(commandLine, startFolder_);
 }
 
 } // namespace velk

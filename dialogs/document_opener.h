@@ -24,7 +24,8 @@ class DocumentOpener {
     // there is no association. Throws AppError when a default value on the way is not text.
     std::string findOpenCommand(const std::string& path);
 
-    // Starts the associated program for the document, else the text editor.
+    // Starts the associated program for the document, else the text editor, in the document's
+    // folder.
     void openDocument(const std::string& path);
 
     // Starts the text editor (the Windows folder + "\notepad.exe") with the quoted path.
@@ -40,6 +41,9 @@ class DocumentOpener {
     Registry& registry_;
     FileSystem& files_;
     ProcessStarter& processes_;
+    // The folder the program that opens a document starts in: the document's own, where the
+    // package's documents lie, as it always was.
+    std::string startFolder_;
 };
 
 } // namespace velk

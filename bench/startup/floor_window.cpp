@@ -92,7 +92,7 @@ class NoRegistry : public Registry {
 
 class NoProcesses : public ProcessStarter {
   public:
-    void startProgram(const std::string&) override {}
+    void startProgram(const std::string&, const std::string&) override {}
 };
 
 bool hasOption(const char* commandLine, const char* option) {

@@ -12,17 +12,18 @@
 
 namespace velk::win32 {
 
-void Win32ProcessStarter::startProgram(const std::string& commandLine) {
+void Win32ProcessStarter::startProgram(const std::string& commandLine, const std::string& folder) {
+    const std::wstring startFolder =
+        !folder.empty() ? toWide(folder) : growingCall([](wchar_t* buffer, DWORD capacity) {
+            return GetCurrentDirectoryW(capacity, buffer);
+        });
     // A program started by an administrator's process would have an administrator's rights on
     // the user's desktop (an editor's Open dialog then starts anything as administrator).
     if (runningElevated() && desktopShellRuns()) {
         if (const auto parts = splitCommandLine(toWide(commandLine))) {
-            const std::wstring folder = growingCall([](wchar_t* buffer, DWORD capacity) {
-                return GetCurrentDirectoryW(capacity, buffer);
-            });
             const std::string program = "\"" + toUtf8(parts->program) + "\"";
             const std::string bound = std::to_string(kDesktopShellBoundMs / 1000) + " s";
-            switch (startThroughDesktopShell(parts->program, parts->arguments, folder)) {
+            switch (startThroughDesktopShell(parts->program, parts->arguments, startFolder)) {
             case ShellStart::Started:
                 return;
             case ShellStart::Unanswered:
@@ -47,8 +48,8 @@ void Win32ProcessStarter::startProgram(const std::string& commandLine) {
     // CreateProcessW may write into the command line, so it gets a copy of its own.
     std::wstring line = toWide(commandLine);
     if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE,
-                        DETACHED_PROCESS | NORMAL_PRIORITY_CLASS, nullptr, nullptr, &startup,
-                        &info)) {
+                        DETACHED_PROCESS | NORMAL_PRIORITY_CLASS, nullptr, startFolder.c_str(),
+                        &startup, &info)) {
         return; // nothing is reported
     }
     UniqueHandle process(info.hProcess);

@@ -21,7 +21,7 @@ class Win32ProcessStarter : public ProcessStarter {
     // Throughout, the calling thread's windows repaint (window_messages.h).
     // A shell that was handed the program but has not answered within the bound is left to start
     // it: starting it here too could start it twice.
-    void startProgram(const std::string& commandLine) override;
+    void startProgram(const std::string& commandLine, const std::string& folder) override;
 
   private:
     void note(const std::string& text);

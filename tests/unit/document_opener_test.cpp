@@ -155,6 +155,8 @@ TEST_F(DocumentOpenerTest, TheReadmeAlwaysGoesToTheTextEditor) {
     EXPECT_EQ(p.processes.started,
               (std::vector<std::string>{
                   "C:\\windows\\notepad.exe \"C:\\My Package\\libs\\readme.txt\""}));
+    // Started in the folder the package's documents lie in.
+    EXPECT_EQ(p.processes.folders, std::vector<std::string>{"C:\\My Package\\libs"});
 }
 
 } // namespace

@@ -48,7 +48,7 @@ class ProcessStarterTest : public ::testing::Test {
     // Starts the command line and returns how long startProgram took, in seconds.
     double timedStart(const std::string& commandLine) {
         const auto start = Clock::now();
-        starter.startProgram(commandLine);
+        starter.startProgram(commandLine, "");
         return secondsSince(start);
     }
 
@@ -77,7 +77,7 @@ TEST_F(ProcessStarterTest, TheProgramReceivesTheCommandLineExactly) {
     };
     for (const std::string& line : lines) {
         DeleteFileW(testing::systemPath(record).c_str());
-        starter.startProgram(line);
+        starter.startProgram(line, "");
         EXPECT_EQ(recorded(record), line + "\r\n");
     }
     SetEnvironmentVariableA("VELK_RECORD_FILE", nullptr);
@@ -140,7 +140,7 @@ std::wstring parentOfStarted(Win32ProcessStarter& starter) {
         }
     }
     NamedEvent release("velk_release");
-    starter.startProgram(quoted(toolPath("idle_after_delay")) + " 0 " + release.name);
+    starter.startProgram(quoted(toolPath("idle_after_delay")) + " 0 " + release.name, "");
     std::optional<std::wstring> parent;
     const auto start = Clock::now();
     while (!parent && secondsSince(start) < 15) {
@@ -251,10 +251,10 @@ class HungShell {
 class WatchedStarter : public Win32ProcessStarter {
   public:
     explicit WatchedStarter(LogFile* log) : Win32ProcessStarter(log) {}
-    void startProgram(const std::string& commandLine) override {
+    void startProgram(const std::string& commandLine, const std::string& folder) override {
         const auto start = Clock::now();
         starting = true;
-        Win32ProcessStarter::startProgram(commandLine);
+        Win32ProcessStarter::startProgram(commandLine, folder);
         starting = false;
         seconds = secondsSince(start);
     }

@@ -10,7 +10,11 @@ namespace velk::testing {
 class FakeProcessStarter : public ProcessStarter {
   public:
     std::vector<std::string> started;
-    void startProgram(const std::string& commandLine) override { started.push_back(commandLine); }
+    std::vector<std::string> folders; // the folder each was started in
+    void startProgram(const std::string& commandLine, const std::string& folder) override {
+        started.push_back(commandLine);
+        folders.push_back(folder);
+    }
 };
 
 } // namespace velk::testing
