@@ -9,9 +9,9 @@
 
 #include "app/exit_code.h"
 #include "app/run_log.h"
-#include "platform/controls.h"
-#include "platform/form.h"
 #include "platform/platform.h"
+#include "toolkit/controls.h"
+#include "toolkit/form.h"
 
 namespace velk {
 

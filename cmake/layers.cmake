@@ -3,13 +3,14 @@
 # Each folder may include the folders listed after it and itself, nothing else of ours.
 cmake_minimum_required(VERSION 3.25)
 set(layers
-    "program:app,dialogs,package,platform"
-    "app:dialogs,package,platform"
+    "program:app,dialogs,package,toolkit,platform"
+    "app:dialogs,package,toolkit,platform"
     "velkcheck:package,platform"
-    "dialogs:package,platform"
+    "dialogs:package,toolkit,platform"
     "package:platform"
+    "toolkit:platform"
     "platform:")
-set(ours app dialogs package platform program velkcheck tests bench fuzz tools)
+set(ours app dialogs package toolkit platform program velkcheck tests bench fuzz tools)
 set(faults "")
 foreach(entry ${layers})
     string(REPLACE ":" ";" parts "${entry}")

@@ -5,10 +5,10 @@
 
 #include <string>
 
-#include "platform/controls.h"
-#include "platform/form.h"
 #include "platform/platform.h"
-#include "platform/shell_tree.h"
+#include "toolkit/controls.h"
+#include "toolkit/form.h"
+#include "toolkit/shell_tree.h"
 
 namespace velk {
 

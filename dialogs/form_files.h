@@ -4,9 +4,9 @@
 
 #include <string>
 
-#include "platform/controls.h"
-#include "platform/form.h"
 #include "platform/platform.h"
+#include "toolkit/controls.h"
+#include "toolkit/form.h"
 
 namespace velk {
 

@@ -13,9 +13,9 @@
 #include "platform/win32/win32_message_boxes.h"
 #include "platform/win32/win32_process_starter.h"
 #include "platform/win32/win32_registry.h"
-#include "platform/win32/window_binding.h"
-#include "platform/win32/window_on_first_use.h"
 #include "platform/win32/window_station.h"
+#include "toolkit/win32/window_binding.h"
+#include "toolkit/win32/window_on_first_use.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int showCommand) {
     using namespace velk;

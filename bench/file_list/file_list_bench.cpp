@@ -24,7 +24,7 @@
 #include "platform/win32/win32_file_system.h"
 #include "platform/win32/win32_process_starter.h"
 #include "platform/win32/win32_registry.h"
-#include "platform/win32/window_binding.h"
+#include "toolkit/win32/window_binding.h"
 
 namespace {
 

@@ -34,7 +34,7 @@
 #include "platform/win32/dll_search.h"
 #include "platform/win32/win32_file_system.h"
 #include "platform/win32/win32_registry.h"
-#include "platform/win32/window_binding.h"
+#include "toolkit/win32/window_binding.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "platform/controls.h"
+#include "toolkit/controls.h"
 
 namespace velk {
 namespace {

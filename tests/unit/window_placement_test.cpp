@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "platform/window_placement.h"
+#include "toolkit/window_placement.h"
 
 namespace velk {
 namespace {

@@ -13,8 +13,8 @@
 #include <vector>
 
 #include "platform/win32/wide_text.h"
-#include "platform/win32/window_binding.h"
 #include "test_support.h"
+#include "toolkit/win32/window_binding.h"
 
 namespace velk::win32 {
 namespace {

@@ -10,10 +10,10 @@
 #include <string>
 #include <vector>
 
-#include "platform/win32/picture_view.h"
 #include "platform/win32/wide_text.h"
-#include "platform/win32/window_binding.h"
 #include "test_support.h"
+#include "toolkit/win32/picture_view.h"
+#include "toolkit/win32/window_binding.h"
 #include "window_helpers.h"
 
 namespace velk::win32 {

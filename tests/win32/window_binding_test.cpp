@@ -17,9 +17,9 @@
 #include "app/error_report.h"
 #include "platform/app_error.h"
 #include "platform/message_boxes.h"
-#include "platform/win32/picture_view.h"
-#include "platform/win32/window_binding.h"
 #include "test_support.h"
+#include "toolkit/win32/picture_view.h"
+#include "toolkit/win32/window_binding.h"
 #include "window_helpers.h"
 
 namespace velk::win32 {

@@ -16,9 +16,9 @@
 #include "platform/win32/win32_file_system.h"
 #include "platform/win32/win32_process_starter.h"
 #include "platform/win32/win32_registry.h"
-#include "platform/win32/window_binding.h"
-#include "platform/win32/window_on_first_use.h"
 #include "test_support.h"
+#include "toolkit/win32/window_binding.h"
+#include "toolkit/win32/window_on_first_use.h"
 #include "window_helpers.h"
 
 namespace velk::win32 {

@@ -3,7 +3,7 @@
 // control in step both ways. The C++ controls hold the state; each one is bound to a view that
 // shows its state at once, and every user action comes back through the control's own setters
 // (RadioGroup::setItemIndex, Edit::setText, Button::click, ListView::select/dblClick), so the
-// rules about when a handler runs are those of platform/controls.h whoever acts.
+// rules about when a handler runs are those of toolkit/controls.h whoever acts.
 //
 // Window classes, for whoever looks for the windows from outside (end-to-end drivers): every
 // form window is registered under the class name given to FormWindow (the program uses
@@ -18,12 +18,12 @@
 #include <string>
 #include <vector>
 
-#include "platform/form.h"
-#include "platform/win32/control_host.h"
 #include "platform/win32/unique_handles.h"
-#include "platform/win32/win32_control_view.h"
-#include "platform/win32/window_names.h"
-#include "platform/window_placement.h"
+#include "toolkit/form.h"
+#include "toolkit/win32/control_host.h"
+#include "toolkit/win32/win32_control_view.h"
+#include "toolkit/win32/window_names.h"
+#include "toolkit/window_placement.h"
 
 namespace velk::win32 {
 

@@ -1,5 +1,5 @@
 // The resolution of each monitor (the form windows' part in it: window_scaling.cpp).
-#include "platform/win32/window_dpi.h"
+#include "toolkit/win32/window_dpi.h"
 
 #include "platform/win32/system_functions.h"
 #include "platform/win32/unique_handles.h"

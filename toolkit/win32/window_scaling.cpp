@@ -3,8 +3,8 @@
 #include <string>
 #include <utility>
 
-#include "platform/win32/window_binding.h"
-#include "platform/win32/window_dpi.h"
+#include "toolkit/win32/window_binding.h"
+#include "toolkit/win32/window_dpi.h"
 
 namespace velk::win32 {
 

@@ -1,7 +1,7 @@
 // The shell's folder tree on a common-controls tree view. One top entry, the desktop; every
 // entry owns the absolute item ID list of its folder and gets its children (folders only, no
 // hidden ones) the first time it opens. Nothing watches the file system.
-#include "platform/win32/shell_tree_view.h"
+#include "toolkit/win32/shell_tree_view.h"
 
 #include <commctrl.h>
 #include <shlobj.h>
@@ -18,7 +18,7 @@
 #include "platform/win32/com_apartment.h"
 #include "platform/win32/system_functions.h"
 #include "platform/win32/wide_text.h"
-#include "platform/win32/window_dpi.h"
+#include "toolkit/win32/window_dpi.h"
 
 namespace velk::win32 {
 

@@ -1,4 +1,4 @@
-#include "platform/win32/window_names.h"
+#include "toolkit/win32/window_names.h"
 
 #include <oleacc.h>
 

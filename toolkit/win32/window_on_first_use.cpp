@@ -1,4 +1,4 @@
-#include "platform/win32/window_on_first_use.h"
+#include "toolkit/win32/window_on_first_use.h"
 
 namespace velk::win32 {
 

@@ -3,7 +3,7 @@
 
 #include <windows.h>
 
-#include "platform/controls.h"
+#include "toolkit/controls.h"
 
 namespace velk::win32 {
 

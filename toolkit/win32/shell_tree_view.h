@@ -3,9 +3,9 @@
 
 #include <memory>
 
-#include "platform/form.h"
-#include "platform/shell_tree.h"
-#include "platform/win32/win32_control_view.h"
+#include "toolkit/form.h"
+#include "toolkit/shell_tree.h"
+#include "toolkit/win32/win32_control_view.h"
 
 namespace velk::win32 {
 

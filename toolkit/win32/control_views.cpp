@@ -1,13 +1,13 @@
-#include "platform/win32/control_views.h"
+#include "toolkit/win32/control_views.h"
 
 #include <commctrl.h>
 
 #include <string>
 #include <vector>
 
-#include "platform/win32/picture_view.h"
 #include "platform/win32/unique_handles.h"
 #include "platform/win32/wide_text.h"
+#include "toolkit/win32/picture_view.h"
 
 namespace velk::win32 {
 

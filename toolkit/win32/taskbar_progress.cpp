@@ -1,4 +1,4 @@
-#include "platform/win32/taskbar_progress.h"
+#include "toolkit/win32/taskbar_progress.h"
 
 #include <objbase.h>
 #include <shobjidl.h>

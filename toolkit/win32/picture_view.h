@@ -9,9 +9,9 @@
 #include <memory>
 #include <string>
 
-#include "platform/controls.h"
 #include "platform/win32/unique_handles.h"
-#include "platform/win32/win32_control_view.h"
+#include "toolkit/controls.h"
+#include "toolkit/win32/win32_control_view.h"
 
 namespace velk::win32 {
 

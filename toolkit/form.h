@@ -10,8 +10,8 @@
 #include <utility>
 #include <vector>
 
-#include "platform/controls.h"
 #include "platform/work_progress.h"
+#include "toolkit/controls.h"
 
 namespace velk {
 
@@ -54,7 +54,7 @@ enum class FrameKind {
 };
 
 // Where a window first appears. Wherever that is, it is kept on the work area of its monitor
-// (platform/window_placement.h): moved in where it would poke out, at the work area's top left
+// (toolkit/window_placement.h): moved in where it would poke out, at the work area's top left
 // when it is too big for it.
 enum class Placement {
     ScreenCenter, // centred on the work area of its monitor

@@ -1,16 +1,16 @@
-#include "platform/win32/window_binding.h"
+#include "toolkit/win32/window_binding.h"
 
 #include <algorithm>
 #include <climits>
 #include <iterator>
 #include <utility>
 
-#include "platform/shell_tree.h"
-#include "platform/win32/control_views.h"
-#include "platform/win32/shell_tree_view.h"
-#include "platform/win32/taskbar_progress.h"
 #include "platform/win32/wide_text.h"
-#include "platform/win32/window_dpi.h"
+#include "toolkit/shell_tree.h"
+#include "toolkit/win32/control_views.h"
+#include "toolkit/win32/shell_tree_view.h"
+#include "toolkit/win32/taskbar_progress.h"
+#include "toolkit/win32/window_dpi.h"
 
 namespace velk::win32 {
 

@@ -11,11 +11,11 @@
 #include <memory>
 
 #include "platform/scope_exit.h"
-#include "platform/win32/taskbar_progress.h"
 #include "platform/win32/unique_handles.h"
 #include "platform/win32/wide_text.h"
-#include "platform/win32/window_binding.h"
 #include "platform/win32/window_messages.h"
+#include "toolkit/win32/taskbar_progress.h"
+#include "toolkit/win32/window_binding.h"
 
 namespace velk::win32 {
 

@@ -1,4 +1,4 @@
-#include "platform/window_placement.h"
+#include "toolkit/window_placement.h"
 
 #include <algorithm>
 

@@ -1,4 +1,4 @@
-#include "platform/win32/picture_view.h"
+#include "toolkit/win32/picture_view.h"
 
 #include <cstdint>
 #include <cstring>

@@ -12,9 +12,9 @@
 #include <string>
 #include <vector>
 
-#include "platform/form.h"
-#include "platform/shell_tree.h"
-#include "platform/win32/window_binding.h"
+#include "toolkit/form.h"
+#include "toolkit/shell_tree.h"
+#include "toolkit/win32/window_binding.h"
 
 namespace velk::win32 {
 

@@ -8,7 +8,7 @@
 
 #include <functional>
 
-#include "platform/controls.h"
+#include "toolkit/controls.h"
 
 namespace velk::win32 {
 

@@ -8,7 +8,7 @@
 #include <functional>
 #include <string>
 
-#include "platform/controls.h"
+#include "toolkit/controls.h"
 
 namespace velk {
 
