@@ -75,7 +75,7 @@ void startUp(const std::string& description) {
     const std::vector<std::string> versions = form.acceptedVersions;
     const std::vector<std::string> languages = form.rgLang.items();
     const std::vector<std::string> info = form.MemoInfo.lines();
-    check(form.readDescription("x.lin"), "the description is read");
+    check(form.readDescription("C:\\pkg\\Libs\\x.lin"), "the description is read");
     check(form.acceptedVersions == versions, "versions read the same twice");
     check(form.rgLang.items() == languages, "languages read the same twice");
     check(form.MemoInfo.lines() == info, "info text read the same twice");
