@@ -14,6 +14,7 @@
 #include "package/transaction.h"
 #include "package/work_folder.h"
 #include "tests/unit/fakes/fake_file_system.h"
+#include "tests/unit/fakes/no_progress.h"
 
 namespace velk::testing {
 namespace {
@@ -23,12 +24,6 @@ using ::testing::IsEmpty;
 
 const char* const kLibs = "C:\\pkg\\Libs";
 const char* const kTarget = "C:\\usr";
-
-class NoProgress : public WorkProgress {
-  public:
-    void setTotal(std::size_t) override {}
-    void step() override {}
-};
 
 struct KilledRun {
     const char* name;

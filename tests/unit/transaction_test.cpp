@@ -8,17 +8,12 @@
 
 #include "package/transaction.h"
 #include "tests/unit/fakes/fake_file_system.h"
+#include "tests/unit/fakes/no_progress.h"
 
 namespace velk::testing {
 namespace {
 
 const char* const kTarget = "C:\\usr";
-
-class NoProgress : public WorkProgress {
-  public:
-    void setTotal(std::size_t) override {}
-    void step() override {}
-};
 
 struct Step {
     ChangeKind kind;

@@ -26,8 +26,11 @@
 namespace velk::win32 {
 namespace {
 
-// The name Wine's reader gives the control, "<none>" where it gives none.
-std::string accessibleName(HWND control) {
+// A text Wine's reader gives the control through `get`; "<none>" where it gives none, and where
+// it gives an empty one unless `keepEmpty`.
+std::string accessibleText(HWND control,
+                           HRESULT (STDMETHODCALLTYPE IAccessible::*get)(VARIANT, BSTR*),
+                           bool keepEmpty) {
     IAccessible* object = nullptr;
     if (FAILED(accessibleObjectFromWindow(control, static_cast<DWORD>(OBJID_CLIENT),
                                           IID_IAccessible, reinterpret_cast<void**>(&object))) ||
@@ -37,36 +40,25 @@ std::string accessibleName(HWND control) {
     VARIANT self{};
     self.vt = VT_I4;
     self.lVal = CHILDID_SELF;
-    BSTR name = nullptr;
-    const HRESULT result = object->get_accName(self, &name);
+    BSTR text = nullptr;
+    const HRESULT result = (object->*get)(self, &text);
     object->Release();
-    const std::string text = result == S_OK && name != nullptr ? toUtf8(name) : "<none>";
-    if (name != nullptr) {
-        sysFreeString(name);
+    const bool given = result == S_OK && text != nullptr && (keepEmpty || text[0] != L'\0');
+    const std::string utf8 = given ? toUtf8(text) : "<none>";
+    if (text != nullptr) {
+        sysFreeString(text);
     }
-    return text;
+    return utf8;
 }
 
-// The keyboard shortcut Wine's reader gives the control, "<none>" where it gives none.
+// The name Wine's reader gives the control.
+std::string accessibleName(HWND control) {
+    return accessibleText(control, &IAccessible::get_accName, true);
+}
+
+// The keyboard shortcut Wine's reader gives the control.
 std::string accessibleShortcut(HWND control) {
-    IAccessible* object = nullptr;
-    if (FAILED(accessibleObjectFromWindow(control, static_cast<DWORD>(OBJID_CLIENT),
-                                          IID_IAccessible, reinterpret_cast<void**>(&object))) ||
-        object == nullptr) {
-        return "<no object>";
-    }
-    VARIANT self{};
-    self.vt = VT_I4;
-    self.lVal = CHILDID_SELF;
-    BSTR shortcut = nullptr;
-    const HRESULT result = object->get_accKeyboardShortcut(self, &shortcut);
-    object->Release();
-    const std::string text =
-        result == S_OK && shortcut != nullptr && shortcut[0] != L'\0' ? toUtf8(shortcut) : "<none>";
-    if (shortcut != nullptr) {
-        sysFreeString(shortcut);
-    }
-    return text;
+    return accessibleText(control, &IAccessible::get_accKeyboardShortcut, false);
 }
 
 HWND childWithText(HWND parent, const std::string& text) {
