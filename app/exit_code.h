@@ -12,6 +12,9 @@ enum ExitCode : int {
     kExitFailed = 1,       // files failed, and what had been changed was undone
     kExitNotInstalled = 2, // the program ended without either
     kExitNotRestored = 3,  // files failed, and the undo could not restore every one
+    // Another installation or removal runs in the target: nothing was changed. The number is the
+    // one deployment tools know for "another installation is in progress" and try again later.
+    kExitAnotherRun = 1618,
 };
 
 // What `exitCode` tells whoever started the program.
@@ -25,6 +28,9 @@ inline std::string exitMeaning(int exitCode) {
         return "nothing was installed";
     case kExitNotRestored:
         return "files failed, and the undo could not restore all of them";
+    case kExitAnotherRun:
+        return "another installation or removal is running in the target folder, nothing was "
+               "changed";
     default:
         return "the program ends";
     }

@@ -72,8 +72,9 @@ class TFormInstall : public Form {
     // The program's exit code. An interactive run ends with 0, or 1 when an installation or
     // removal failed and was undone. An unattended run (silentMode as read at start-up) tells a
     // deployment tool its outcome: 0 when an installation ran to its end with every file copied,
-    // 1 when copies failed and it was undone, and 2 when the program ends without either
-    // (the target missing or refused, no "Libs", an invalid language name, an error report).
+    // 1 when copies failed and it was undone, 1618 when another installation or removal works
+    // in the target, and 2 when the program ends otherwise without either (the target missing or
+    // refused, no "Libs", an invalid language name, an error report).
     // Either run ends with 3 when what failed could not be undone, and the target is left with
     // files that are not as they were.
     // Settings for an unattended run that cannot be read count as an unattended run that did not

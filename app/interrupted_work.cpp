@@ -40,6 +40,9 @@ bool TFormInstall::finishInterruptedWork(const std::string& target) {
 }
 
 void TFormInstall::reportBusyTarget() {
+    if (silentMode) {
+        exitCode = kExitAnotherRun; // a deployment tool tries again later
+    }
     platform_.boxes.error("Another installation or removal is running in the target folder. "
                           "Wait until it has ended, then try again.");
 }

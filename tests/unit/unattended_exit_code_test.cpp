@@ -117,7 +117,7 @@ INSTANTIATE_TEST_SUITE_P(
                                        "VelkInstall work folder 1\n")
                               .locked = true;
                       },
-                      2, "Error box (not shown): Another installation or removal is running"},
+                      1618, "Error box (not shown): Another installation or removal is running"},
         // What the run did not make is never acted on: a folder planted as a work folder in
         // the target, a package that carries one, a package without a description.
         UnattendedRun{"a damaged work folder in the target", "C:\\dorvan\\usr",
