@@ -19,7 +19,8 @@ struct ChangeFiles {
 // An undo looks at which files exist to tell how far the change was made, so that an undo run
 // again (after a kill) finds nothing left to undo.
 
-FsResult makeAdd(FileSystem& files, const ChangeFiles& change) {
+// A new file, or a new folder whole, moves from the work folder into its place.
+FsResult moveIn(FileSystem& files, const ChangeFiles& change) {
     return files.moveFile(change.fresh, change.place);
 }
 // Made when the new file is no longer in the work folder. Undone, it is back there.
@@ -59,9 +60,6 @@ FsResult undoReplace(FileSystem& files, const ChangeFiles& change) {
     return result;
 }
 
-FsResult makeNewFolder(FileSystem& files, const ChangeFiles& change) {
-    return files.moveFile(change.fresh, change.place);
-}
 FsResult undoNewFolder(FileSystem& files, const ChangeFiles& change) {
     if (!files.folderExists(change.fresh) && files.folderExists(change.place)) {
         return files.moveFile(change.place, change.fresh);
@@ -83,9 +81,9 @@ struct ChangeRule {
 };
 // In the order of ChangeKind.
 constexpr std::array<ChangeRule, 4> kRules = {{
-    {makeAdd, undoAdd, false},
+    {moveIn, undoAdd, false},
     {makeReplace, undoReplace, true},
-    {makeNewFolder, undoNewFolder, false},
+    {moveIn, undoNewFolder, false},
     {makeRemove, undoRemove, true},
 }};
 // --- end of the kinds of change ----------------------------------------------------------------

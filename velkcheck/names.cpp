@@ -5,23 +5,11 @@
 #include <cstdio>
 
 #include "package/text_compare.h"
+#include "platform/long_path.h"
 
 namespace velk::check {
 
 namespace {
-
-bool isDeviceName(std::string_view stem) {
-    for (const char* device : {"CON", "PRN", "AUX", "NUL"}) {
-        if (sameTextAscii(stem, device)) {
-            return true;
-        }
-    }
-    if (stem.size() == 4 &&
-        (sameTextAscii(stem.substr(0, 3), "COM") || sameTextAscii(stem.substr(0, 3), "LPT"))) {
-        return stem[3] >= '1' && stem[3] <= '9';
-    }
-    return false;
-}
 
 // Edit distance with letter case ignored, a swap of neighbours being one edit.
 std::size_t distance(std::string_view a, std::string_view b) {
@@ -66,12 +54,12 @@ std::optional<std::string> windowsNameProblem(std::string_view name) {
                    ", which Windows does not allow in names";
         }
     }
-    // "NUL.txt" and "NUL .txt" name the device too.
-    std::string_view stem = name.substr(0, name.find('.'));
-    while (!stem.empty() && stem.back() == ' ') {
-        stem.remove_suffix(1);
-    }
-    if (isDeviceName(stem)) {
+    // "NUL.txt" and "NUL .txt" name the device too; the name is told as written.
+    if (!deviceName(name).empty()) {
+        std::string_view stem = name.substr(0, name.find('.'));
+        while (!stem.empty() && stem.back() == ' ') {
+            stem.remove_suffix(1);
+        }
         return quoted(stem) + " is a device name on Windows, with any extension";
     }
     return std::nullopt;

@@ -215,29 +215,16 @@ FsResult Win32FileSystem::readSmallFile(const std::string& path, std::size_t lim
         return FsResult::failure(ERROR_FILE_TOO_LARGE);
     }
     // One byte more than the limit allows tells a file that grew past it since its size was
-    // taken; the spare byte also lets the last read see the end without growing the buffer.
-    constexpr std::size_t chunk = std::size_t{1} << 20;
+    // taken.
+    std::string read;
     const std::size_t most = limit == SIZE_MAX ? limit : limit + 1;
-    std::string read(static_cast<std::size_t>(size) + (size < most ? 1 : 0), '\0');
-    std::size_t filled = 0;
-    while (filled < most) {
-        if (filled == read.size()) {
-            read.resize(std::min(most, read.size() + chunk));
-        }
-        const DWORD want = static_cast<DWORD>(std::min(read.size() - filled, chunk));
-        DWORD got = 0;
-        if (!ReadFile(file.get(), read.data() + filled, want, &got, nullptr)) {
-            return FsResult::failure(GetLastError());
-        }
-        if (got == 0) {
-            break;
-        }
-        filled += got;
+    if (const unsigned long error =
+            readToEnd(file.get(), static_cast<std::size_t>(size), most, read)) {
+        return FsResult::failure(error);
     }
-    if (filled > limit) {
+    if (read.size() > limit) {
         return FsResult::failure(ERROR_FILE_TOO_LARGE);
     }
-    read.resize(filled);
     content = std::move(read);
     return {};
 }

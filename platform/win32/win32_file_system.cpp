@@ -349,29 +349,36 @@ std::string Win32FileSystem::readFile(const std::string& path) {
     if (GetFileSizeEx(file.get(), &size) && size.QuadPart > 0) {
         expected = static_cast<std::size_t>(size.QuadPart);
     }
-    // Read to the end in pieces that fit a DWORD. The spare byte lets the last read see the end
-    // without growing the buffer; a file that grew meanwhile is read whole all the same.
+    std::string content;
+    if (const unsigned long error = readToEnd(file.get(), expected, SIZE_MAX, content)) {
+        throw AppError("Cannot read file \"" + fullPath(path) + "\". " + systemErrorText(error));
+    }
+    return content;
+}
+
+unsigned long readToEnd(void* file, std::size_t expected, std::size_t most, std::string& content) {
+    // In pieces that fit a DWORD. The spare byte lets the last read see the end without growing
+    // the buffer.
     constexpr std::size_t chunk = std::size_t{1} << 24;
-    std::string content(expected + 1, '\0');
+    std::string read(std::min(expected, most - 1) + 1, '\0');
     std::size_t filled = 0;
-    for (;;) {
-        if (filled == content.size()) {
-            content.resize(content.size() + chunk);
+    while (filled < most) {
+        if (filled == read.size()) {
+            read.resize(std::min(most, read.size() + chunk));
         }
-        const DWORD want = static_cast<DWORD>(std::min(content.size() - filled, chunk));
+        const DWORD want = static_cast<DWORD>(std::min(read.size() - filled, chunk));
         DWORD got = 0;
-        if (!ReadFile(file.get(), content.data() + filled, want, &got, nullptr)) {
-            const DWORD error = GetLastError();
-            throw AppError("Cannot read file \"" + fullPath(path) + "\". " +
-                           systemErrorText(error));
+        if (!ReadFile(file, read.data() + filled, want, &got, nullptr)) {
+            return GetLastError();
         }
         if (got == 0) {
             break;
         }
         filled += got;
     }
-    content.resize(filled);
-    return content;
+    read.resize(filled);
+    content = std::move(read);
+    return 0;
 }
 
 std::string Win32FileSystem::ansiToUtf8(std::string_view text) {

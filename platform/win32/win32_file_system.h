@@ -21,6 +21,11 @@
 
 namespace velk::win32 {
 
+// Reads the open file `file` (a HANDLE) on to its end, but never more than `most` bytes, into
+// `content`; `expected` (its size as last known) sizes the first buffer, and a file that grew
+// since is read on all the same. 0, or the system's error of the read that failed.
+unsigned long readToEnd(void* file, std::size_t expected, std::size_t most, std::string& content);
+
 class Win32FileSystem : public FileSystem {
   public:
     static constexpr std::size_t kMaxPath = 260; // MAX_PATH

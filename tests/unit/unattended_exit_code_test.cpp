@@ -118,29 +118,6 @@ INSTANTIATE_TEST_SUITE_P(
                               .locked = true;
                       },
                       1618, "Error box (not shown): Another installation or removal is running"},
-        // What the run did not make is never acted on: a folder planted as a work folder in
-        // the target, a package that carries one, a package without a description.
-        UnattendedRun{"a damaged work folder in the target", "C:\\dorvan\\usr",
-                      [](FakeFileSystem& files, TFormInstall&) {
-                          files.addFile("C:\\dorvan\\usr\\~VelkInstall.work\\begun",
-                                        "VelkInstall work folder 1\n");
-                          files.addFile("C:\\dorvan\\usr\\~VelkInstall.work\\journal", "garbage");
-                      },
-                      2,
-                      "Error box (not shown): The folder \"C:\\dorvan\\usr\\~VelkInstall.work\" "
-                      "cannot be used"},
-        UnattendedRun{
-            "a package that carries a work folder", "C:\\dorvan\\usr",
-            [](FakeFileSystem& files, TFormInstall&) {
-                files.addFile("C:\\pkg\\Libs\\~velkinstall2.WORK");
-            },
-            2, "Error box (not shown): The package holds \"C:\\pkg\\Libs\\~velkinstall2.WORK\""},
-        UnattendedRun{"no package description", "C:\\dorvan\\usr",
-                      [](FakeFileSystem& files, TFormInstall& window) {
-                          files.remove(kPackageDescription);
-                          window.descriptionFile.clear();
-                      },
-                      2, "Error box (not shown): The package holds no library description"},
         UnattendedRun{"an error report", "C:\\dorvan\\usr",
                       [](FakeFileSystem& files, TFormInstall&) {
                           files.find(kPackageDescription)->unreadable = true;
