@@ -1,8 +1,8 @@
 #include "package/copy_plan.h"
 
-#include "package/work_folder_name.h"
-
 #include <utility>
+
+#include "package/work_folder_name.h"
 
 namespace velk {
 
@@ -47,10 +47,20 @@ std::optional<std::string> CopyPlan::reservedEntry() const {
 
 CopyPlan planInstallation(FileSystem& files, const InstallRequest& request,
                           std::optional<PackageListing> baseFiles) {
+    // Nothing is copied through a link that leads out of the package ("Libs" lies directly in
+    // the package folder): each listing drops such links once, as it is made.
+    const std::size_t cut = request.libsFolder.find_last_of("\\/");
+    const std::string packageFolder =
+        cut == std::string::npos ? std::string(".") : request.libsFolder.substr(0, cut + 1);
+    const auto listingOf = [&](const std::string& source, PackageListing listing) {
+        dropLinksOutOfPackage(files, packageFolder, source, listing);
+        return listing;
+    };
     CopyPlan plan{request.target, request.descriptionFile, {}, {}};
-    plan.copies.push_back(
-        FolderCopy{request.libsFolder, 0,
-                   baseFiles ? std::move(*baseFiles) : packageFiles(files, request.libsFolder)});
+    plan.copies.push_back(FolderCopy{
+        request.libsFolder, 0,
+        listingOf(request.libsFolder,
+                  baseFiles ? std::move(*baseFiles) : packageFiles(files, request.libsFolder))});
     for (const std::string& language : request.languages) {
         std::size_t into = 0;
         if (!language.empty()) {
@@ -58,7 +68,8 @@ CopyPlan planInstallation(FileSystem& files, const InstallRequest& request,
             into = plan.subfolders.size();
         }
         const std::string source = request.libsFolder + "\\" + language;
-        plan.copies.push_back(FolderCopy{source, into, packageFiles(files, source)});
+        plan.copies.push_back(
+            FolderCopy{source, into, listingOf(source, packageFiles(files, source))});
     }
     if (request.defaultLanguage) {
         const std::string source = request.libsFolder + "\\" + *request.defaultLanguage;
@@ -70,16 +81,9 @@ CopyPlan planInstallation(FileSystem& files, const InstallRequest& request,
                 break;
             }
         }
-        plan.copies.push_back(
-            FolderCopy{source, 0, listed ? std::move(*listed) : packageFiles(files, source)});
-    }
-    // Nothing is copied through a link that leads out of the package ("Libs" lies directly in
-    // the package folder).
-    const std::size_t cut = request.libsFolder.find_last_of("\\/");
-    const std::string packageFolder =
-        cut == std::string::npos ? std::string(".") : request.libsFolder.substr(0, cut + 1);
-    for (FolderCopy& copy : plan.copies) {
-        dropLinksOutOfPackage(files, packageFolder, copy.source, copy.listing);
+        plan.copies.push_back(FolderCopy{source, 0,
+                                         listed ? std::move(*listed)
+                                                : listingOf(source, packageFiles(files, source))});
     }
     return plan;
 }
