@@ -4,6 +4,7 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <map>
 #include <optional>
@@ -230,6 +231,24 @@ TEST_F(InstallE2E, ASecondInstallerWaitsForTheFirstAndTakesOverAfterItIsKilled) 
     expectBox(second, "Information", "Library installation was successful.", "OK");
     EXPECT_EQ(second.waitForExit(), 0u);
     expectInstalledTree();
+}
+
+// Two deployments started together into one target, with nobody at the desktop: one installs,
+// the other installs as well once the first is done or says that another run works there (the
+// code a deployment tool tries again); neither fails nor leaves work behind.
+TEST_F(InstallE2E, TwoUnattendedRunsStartedTogetherNeitherFails) {
+    const std::string big = manyFilesPackage(work() + "\\big");
+    setUnattended(host.usr, "", "activated");
+    setUnattendedLog(work() + "\\both.log");
+    Installer first = Installer::startUnwatched(big);
+    Installer second = Installer::startUnwatched(big);
+    std::vector<DWORD> codes = {first.waitForExit(kStartTimeout * 4),
+                                second.waitForExit(kStartTimeout * 4)};
+    std::sort(codes.begin(), codes.end());
+    EXPECT_EQ(codes[0], 0u);
+    EXPECT_TRUE(codes[1] == 0u || codes[1] == 1618u) << codes[1];
+    EXPECT_EQ(filesIn(host.usr).size(), static_cast<std::size_t>(kManyFiles) + 1);
+    EXPECT_EQ(foldersIn(host.usr), Names{});
 }
 
 // A long installation keeps the window alive: checked every 200 ms, it answers within 100 ms,
