@@ -4,6 +4,11 @@
 // relative path is resolved against the process's current folder, which the program never
 // changes (the window's thread and the worker thread may both be using paths). Paths may be of
 // any length.
+//
+// A copy, move, replacement, link or deletion that meets a lock another program holds for a
+// moment (a sharing or lock violation, or access refused by a file that another program holds or
+// is deleting) is tried again for about two seconds before it fails with that error
+// (platform/passing_lock.h).
 
 #include <cstdint>
 #include <functional>
@@ -28,6 +33,7 @@ inline constexpr unsigned long kErrorAccessDenied = 5;      // ERROR_ACCESS_DENI
 inline constexpr unsigned long kErrorNoMoreFiles = 18;      // ERROR_NO_MORE_FILES
 inline constexpr unsigned long kErrorGenFailure = 31;       // ERROR_GEN_FAILURE
 inline constexpr unsigned long kErrorSharingViolation = 32; // ERROR_SHARING_VIOLATION
+inline constexpr unsigned long kErrorLockViolation = 33;    // ERROR_LOCK_VIOLATION
 inline constexpr unsigned long kErrorFileExists = 80;       // ERROR_FILE_EXISTS
 inline constexpr unsigned long kErrorDiskFull = 112;        // ERROR_DISK_FULL
 inline constexpr unsigned long kErrorInvalidName = 123;     // ERROR_INVALID_NAME

@@ -8,6 +8,7 @@
 
 #include "platform/app_error.h"
 #include "platform/long_path.h"
+#include "platform/passing_lock.h"
 #include "platform/win32/growing_call.h"
 #include "platform/win32/system_error_text.h"
 #include "platform/win32/system_functions.h"
@@ -37,6 +38,28 @@ static_assert(kErrorFileNotFound == ERROR_FILE_NOT_FOUND &&
 // The failure that the last call reported.
 FsResult lastFailure() {
     return FsResult::failure(GetLastError());
+}
+
+// True when the file itself refuses to be opened for its deletion: another program holds it
+// without sharing that, or is deleting it. A file that is missing, a folder, or a read-only file
+// (whose deletion is refused only when it is made) does not.
+bool fileRefuses(const std::wstring& path) {
+    const UniqueHandle file(
+        CreateFileW(path.c_str(), DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                    nullptr, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    if (file) {
+        return false;
+    }
+    const DWORD error = GetLastError();
+    return error == ERROR_ACCESS_DENIED || error == ERROR_SHARING_VIOLATION ||
+           error == ERROR_LOCK_VIOLATION;
+}
+
+// The system call `call`, tried again while it meets a lock that passes (platform/passing_lock.h);
+// `file` is the file whose lock may pass.
+FsResult retriedWhileLocked(const std::function<BOOL()>& call, const std::wstring& file) {
+    return retryPassingLock([&call] { return call() != FALSE ? FsResult() : lastFailure(); },
+                            [&file] { return fileRefuses(file); }, [](unsigned ms) { Sleep(ms); });
 }
 
 // True under Wine, which shows a Unix symbolic link to a file as the file itself: neither its
@@ -133,10 +156,10 @@ std::string Win32FileSystem::programFolder() {
 FsResult Win32FileSystem::copyNewFile(const std::string& from, const std::string& to) {
     // With fail-if-exists the copy creates its target as a new file: an existing name, a link
     // included, is never opened, so nothing is written through a link.
-    if (CopyFileW(systemPath(from).c_str(), systemPath(to).c_str(), TRUE) == FALSE) {
-        return lastFailure();
-    }
-    return {};
+    const std::wstring source = systemPath(from);
+    const std::wstring target = systemPath(to);
+    return retriedWhileLocked([&] { return CopyFileW(source.c_str(), target.c_str(), TRUE); },
+                              target);
 }
 
 FsResult Win32FileSystem::replaceFile(const std::string& from, const std::string& to) {
@@ -157,11 +180,12 @@ FsResult Win32FileSystem::replaceFile(const std::string& from, const std::string
             return FsResult::failure(ERROR_ACCESS_DENIED);
         }
     }
-    if (MoveFileExW(source.c_str(), target.c_str(),
-                    MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) == FALSE) {
-        return lastFailure();
-    }
-    return {};
+    return retriedWhileLocked(
+        [&] {
+            return MoveFileExW(source.c_str(), target.c_str(),
+                               MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+        },
+        target);
 }
 
 FsResult Win32FileSystem::clearReadOnly(const std::string& path) {
@@ -220,38 +244,39 @@ FsResult Win32FileSystem::createFolder(const std::string& path) {
 }
 
 FsResult Win32FileSystem::deleteFile(const std::string& path) {
-    if (DeleteFileW(systemPath(path).c_str()) == FALSE) {
-        return lastFailure();
-    }
-    return {};
+    const std::wstring file = systemPath(path);
+    return retriedWhileLocked([&file] { return DeleteFileW(file.c_str()); }, file);
 }
 
 FsResult Win32FileSystem::moveFile(const std::string& from, const std::string& to) {
     // Without MOVEFILE_COPY_ALLOWED a move never becomes a copy: on the same volume it is a
     // rename, done at once or not at all.
-    if (MoveFileExW(systemPath(from).c_str(), systemPath(to).c_str(), MOVEFILE_WRITE_THROUGH) ==
-        FALSE) {
-        return lastFailure();
-    }
-    return {};
+    const std::wstring source = systemPath(from);
+    const std::wstring target = systemPath(to);
+    return retriedWhileLocked(
+        [&] { return MoveFileExW(source.c_str(), target.c_str(), MOVEFILE_WRITE_THROUGH); },
+        source);
 }
 
 FsResult Win32FileSystem::linkFile(const std::string& existing, const std::string& link) {
     const std::wstring source = systemPath(existing);
-    {
-        // CreateHardLink opens the file without asking for anything that another process's
-        // sharing could refuse; a move or replacement of it asks for its deletion.
-        const UniqueHandle file(CreateFileW(
-            source.c_str(), DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-            OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
-        if (!file) {
-            return lastFailure();
-        }
-    }
-    if (CreateHardLinkW(systemPath(link).c_str(), source.c_str(), nullptr) == FALSE) {
-        return lastFailure();
-    }
-    return {};
+    const std::wstring second = systemPath(link);
+    return retriedWhileLocked(
+        [&] {
+            {
+                // CreateHardLink opens the file without asking for anything that another
+                // process's sharing could refuse; a move or replacement of it asks for its
+                // deletion.
+                const UniqueHandle file(CreateFileW(
+                    source.c_str(), DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                    nullptr, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+                if (!file) {
+                    return FALSE;
+                }
+            }
+            return CreateHardLinkW(second.c_str(), source.c_str(), nullptr);
+        },
+        source);
 }
 
 FsResult Win32FileSystem::writeNewFile(const std::string& path, std::string_view content) {

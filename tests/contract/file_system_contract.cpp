@@ -10,6 +10,7 @@
 #include <memory>
 #include <ostream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "platform/app_error.h"
@@ -37,6 +38,11 @@ constexpr std::uint32_t kTold = kReadOnly | kHidden | 0x4 | kDirectory | 0x400;
 // A fresh folder under the temporary folder, removed with everything in it at the end.
 class Root {
   public:
+    ~Root() {
+        if (moment_.joinable()) {
+            moment_.join();
+        }
+    }
     FileSystem& files() { return files_; }
     std::string operator/(const std::string& name) const { return temp_ / name; }
     const std::string& path() const { return temp_.path(); }
@@ -45,10 +51,24 @@ class Root {
         EXPECT_TRUE(SetFileAttributesW(win32::testing::systemPath(path).c_str(), attributes))
             << path;
     }
+    // Holds the file as a virus scanner would, for a moment (well within the two seconds a
+    // change waits), from another thread.
+    void holdForAMoment(const std::string& path) {
+        std::unique_ptr<HeldFile> held;
+        ASSERT_TRUE(files_.holdFile(path, held));
+        if (moment_.joinable()) {
+            moment_.join();
+        }
+        moment_ = std::thread([held = std::move(held)]() mutable {
+            Sleep(300);
+            held.reset();
+        });
+    }
 
   private:
     win32::Win32FileSystem files_;
     win32::testing::TempFolder temp_;
+    std::thread moment_;
 };
 #else
 // An empty folder in a fake of its own.
@@ -63,6 +83,8 @@ class Root {
         ASSERT_NE(node, nullptr) << path;
         node->attributes = attributes | (node->folder ? kDirectory : 0);
     }
+    // Holds the file for the next two tries of a change.
+    void holdForAMoment(const std::string& path) { fake_.find(path)->heldForTries = 2; }
 
   private:
     testing::FakeFileSystem fake_;
@@ -272,6 +294,15 @@ const Rule kRules[] = {
          held.reset();
          EXPECT_TRUE(files.deleteFile(root / "a"));
          EXPECT_EQ(files.holdFile(root.path(), held).error(), kErrorAccessDenied);
+     }},
+    {"AChangeWaitsForALockThatPasses",
+     [](FileSystem& files, Root& root) {
+         put(files, root / "a", "abc");
+         root.holdForAMoment(root / "a");
+         ASSERT_TRUE(files.moveFile(root / "a", root / "b"));
+         root.holdForAMoment(root / "b");
+         EXPECT_TRUE(files.deleteFile(root / "b"));
+         EXPECT_FALSE(files.fileExists(root / "b"));
      }},
     {"ReadSmallFileReadsAWholeRegularFileWithinItsLimit",
      [](FileSystem& files, Root& root) {

@@ -6,7 +6,9 @@
 // deleted, a copy never replaces anything. A disk may fill up, leaving the fragment of a copy
 // that did not fit; a listing may fail at its start or partway; folders and files may be links;
 // a file may have several names (hard links). The process may be killed after a given number of
-// changes.
+// changes. A file may be held by another program for a few tries only: a copy, move,
+// replacement, link or deletion that meets a lock is tried again as the real file system tries
+// it (platform/passing_lock.h), its pauses recorded rather than waited.
 
 #include <algorithm>
 #include <cctype>
@@ -20,6 +22,7 @@
 
 #include "platform/app_error.h"
 #include "platform/file_system.h"
+#include "platform/passing_lock.h"
 #include "platform/text_decoding.h"
 
 namespace velk::testing {
@@ -49,6 +52,7 @@ class FakeFileSystem : public FileSystem {
         std::optional<std::uint64_t> size; // overrides content.size(), for huge files
         std::uint32_t attributes = 0;
         bool locked = false;     // held open without sharing by another process
+        int heldForTries = 0;    // held so for that many more tries, then let go
         bool unreadable = false; // exists but cannot be opened
         long sequence = 0;
         // --- faults and links ---
@@ -281,7 +285,26 @@ class FakeFileSystem : public FileSystem {
 
     std::string programFolder() override { return program; }
 
+    // --- changes tried again while they meet a lock that passes ---------------------------------
+    // The pauses between tries (milliseconds), as the real file system would wait them.
+    std::vector<unsigned> pauses;
     FsResult copyNewFile(const std::string& from, const std::string& to) override {
+        return retried([&] { return copyNewFileOnce(from, to); }, to);
+    }
+    FsResult deleteFile(const std::string& path) override {
+        return retried([&] { return deleteFileOnce(path); }, path);
+    }
+    FsResult replaceFile(const std::string& from, const std::string& to) override {
+        return retried([&] { return replaceFileOnce(from, to); }, to);
+    }
+    FsResult moveFile(const std::string& from, const std::string& to) override {
+        return retried([&] { return moveFileOnce(from, to); }, from);
+    }
+    FsResult linkFile(const std::string& existing, const std::string& link) override {
+        return retried([&] { return linkFileOnce(existing, link); }, existing);
+    }
+
+    FsResult copyNewFileOnce(const std::string& from, const std::string& to) {
         log.push_back("copy " + from + " -> " + to);
         if (!change()) {
             return FsResult::failure(kErrorGenFailure);
@@ -293,7 +316,7 @@ class FakeFileSystem : public FileSystem {
         if (source == nullptr || source->folder) {
             return FsResult::failure(kErrorFileNotFound);
         }
-        if (source->locked) {
+        if (heldNow(*source)) {
             return FsResult::failure(kErrorSharingViolation);
         }
         if (!folderExists(parentOf(normalise(to)))) {
@@ -341,7 +364,7 @@ class FakeFileSystem : public FileSystem {
         return {};
     }
 
-    FsResult deleteFile(const std::string& path) override {
+    FsResult deleteFileOnce(const std::string& path) {
         log.push_back("delete " + path);
         if (!change()) {
             return FsResult::failure(kErrorGenFailure);
@@ -353,7 +376,7 @@ class FakeFileSystem : public FileSystem {
         if (node->folder || (node->attributes & kAttrReadOnly) != 0) {
             return FsResult::failure(kErrorAccessDenied);
         }
-        if (node->locked) {
+        if (heldNow(*node)) {
             return FsResult::failure(kErrorSharingViolation);
         }
         release(*node);
@@ -362,7 +385,7 @@ class FakeFileSystem : public FileSystem {
     }
 
     // --- replacing files ---
-    FsResult replaceFile(const std::string& from, const std::string& to) override {
+    FsResult replaceFileOnce(const std::string& from, const std::string& to) {
         log.push_back("replace " + from + " -> " + to);
         if (!change()) {
             return FsResult::failure(kErrorGenFailure);
@@ -385,7 +408,7 @@ class FakeFileSystem : public FileSystem {
             if (target->folder) {
                 return FsResult::failure(kErrorAccessDenied);
             }
-            if (target->locked) {
+            if (heldNow(*target)) {
                 return FsResult::failure(kErrorSharingViolation);
             }
             if (!target->link && ((target->attributes & kAttrReadOnly) != 0 ||
@@ -420,7 +443,7 @@ class FakeFileSystem : public FileSystem {
     // --- end of replacing files ---
 
     // --- changes that can be undone ---
-    FsResult moveFile(const std::string& from, const std::string& to) override {
+    FsResult moveFileOnce(const std::string& from, const std::string& to) {
         log.push_back("move " + from + " -> " + to);
         if (!change()) {
             return FsResult::failure(kErrorGenFailure);
@@ -447,9 +470,9 @@ class FakeFileSystem : public FileSystem {
             return FsResult::failure(kErrorAlreadyExists);
         }
         std::vector<std::string> moving; // the entry and, for a folder, everything below it
-        for (const auto& [k, node] : nodes_) {
+        for (auto& [k, node] : nodes_) {
             if (k == fromKey || k.rfind(fromKey + "\\", 0) == 0) {
-                if (node.locked) {
+                if (heldNow(node)) {
                     return FsResult::failure(k == fromKey ? kErrorSharingViolation
                                                           : kErrorAccessDenied);
                 }
@@ -468,7 +491,7 @@ class FakeFileSystem : public FileSystem {
         return {};
     }
 
-    FsResult linkFile(const std::string& existing, const std::string& link) override {
+    FsResult linkFileOnce(const std::string& existing, const std::string& link) {
         log.push_back("link " + existing + " -> " + link);
         if (!change()) {
             return FsResult::failure(kErrorGenFailure);
@@ -489,7 +512,7 @@ class FakeFileSystem : public FileSystem {
         if (has(link)) {
             return FsResult::failure(kErrorAlreadyExists);
         }
-        if (source->locked) {
+        if (heldNow(*source)) {
             return FsResult::failure(kErrorSharingViolation);
         }
         Node second = *source;
@@ -792,6 +815,25 @@ class FakeFileSystem : public FileSystem {
     // --- end of folders without identity -------------------------------------------------------
 
   private:
+    // True while another program holds the file: for good, or for a try fewer now.
+    static bool heldNow(Node& node) {
+        if (node.heldForTries > 0) {
+            --node.heldForTries;
+            return true;
+        }
+        return node.locked;
+    }
+
+    FsResult retried(const std::function<FsResult()>& attempt, const std::string& file) {
+        return retryPassingLock(
+            attempt,
+            [this, &file] {
+                const Node* node = find(file);
+                return node != nullptr && !node->folder && (node->locked || node->heldForTries > 0);
+            },
+            [this](unsigned ms) { pauses.push_back(ms); });
+    }
+
     // Sets `locked` on every name of the file (its hard links).
     void lockNames(const Node& file, bool locked) {
         const long id = file.contentId;
