@@ -9,6 +9,7 @@
 #include "dialogs/form_files.h"
 #include "platform/win32/dll_search.h"
 #include "platform/win32/win32_file_system.h"
+#include "platform/win32/win32_files_in_use.h"
 #include "platform/win32/win32_log_file.h"
 #include "platform/win32/win32_message_boxes.h"
 #include "platform/win32/win32_process_starter.h"
@@ -36,7 +37,8 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int showCommand) {
     Win32MessageBoxes boxes(kProgramTitle, windowStationVisible());
     Win32LogFile log;
     Win32ProcessStarter processes(&log);
-    Platform platform{registry, files, boxes, processes, &log};
+    Win32FilesInUse inUse;
+    Platform platform{registry, files, boxes, processes, &log, &inUse};
 
     // The main window's FormCreate runs here, so its message boxes come before any window.
     TFormInstall main(platform);

@@ -1,15 +1,16 @@
 #pragma once
 // Every function the program looks up at run time rather than importing, each declared once
 // with the type its system header gives it, one section a DLL: those of the DLLs it loads on
-// first use (COM, the shell, accessibility, version information), and those that only newer
-// Windows have (taken with find(), null where missing). Each is looked up on its first call and
-// kept (system_library.h); nothing here loads a DLL by itself.
+// first use (COM, the shell, accessibility, version information, the Restart Manager), and those
+// that only newer Windows have (taken with find(), null where missing). Each is looked up on its
+// first call and kept (system_library.h); nothing here loads a DLL by itself.
 
 #include <windows.h>
 
 #include <objbase.h>
 #include <oleacc.h>
 #include <oleauto.h>
+#include <restartmanager.h>
 #include <shlobj.h>
 #include <shlwapi.h>
 #include <winver.h>
@@ -99,5 +100,16 @@ inline constinit const SystemFunction<decltype(&::DllGetClassObject)> oleaccClas
 // What a screen reader asks of a window (the tests ask it as readers do).
 inline constinit const SystemFunction<decltype(&::AccessibleObjectFromWindow)>
     accessibleObjectFromWindow{L"oleacc.dll", "AccessibleObjectFromWindow"};
+
+// --- rstrtmgr.dll: who holds a file (Windows Vista on; taken with find()) ----------------------
+
+inline constinit const SystemFunction<decltype(&::RmStartSession)> rmStartSession{L"rstrtmgr.dll",
+                                                                                  "RmStartSession"};
+inline constinit const SystemFunction<decltype(&::RmRegisterResources)> rmRegisterResources{
+    L"rstrtmgr.dll", "RmRegisterResources"};
+inline constinit const SystemFunction<decltype(&::RmGetList)> rmGetList{L"rstrtmgr.dll",
+                                                                        "RmGetList"};
+inline constinit const SystemFunction<decltype(&::RmEndSession)> rmEndSession{L"rstrtmgr.dll",
+                                                                              "RmEndSession"};
 
 } // namespace velk::win32

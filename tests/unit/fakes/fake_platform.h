@@ -3,6 +3,7 @@
 
 #include "platform/platform.h"
 #include "tests/unit/fakes/fake_file_system.h"
+#include "tests/unit/fakes/fake_files_in_use.h"
 #include "tests/unit/fakes/fake_log_file.h"
 #include "tests/unit/fakes/fake_message_boxes.h"
 #include "tests/unit/fakes/fake_process_starter.h"
@@ -16,7 +17,8 @@ struct FakePlatform {
     FakeMessageBoxes boxes;
     FakeProcessStarter processes;
     FakeLogFile log;
-    Platform platform{registry, files, boxes, processes, &log};
+    FakeFilesInUse inUse{files};
+    Platform platform{registry, files, boxes, processes, &log, &inUse};
 };
 
 } // namespace velk::testing

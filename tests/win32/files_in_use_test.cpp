@@ -1,0 +1,42 @@
+// Files in use as the real system tells them: a file held open without sharing its deletion is
+// in use, one that is free or missing is not; the Restart Manager is loaded from the system
+// folder and asked who holds them.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+
+#include "platform/win32/win32_file_system.h"
+#include "platform/win32/win32_files_in_use.h"
+#include "tests/win32/test_support.h"
+
+namespace velk::win32 {
+namespace {
+
+TEST(FilesInUseTest, NamesTheHeldFilesAndAsksTheRestartManagerWhoHoldsThem) {
+    testing::TempFolder temp;
+    Win32FileSystem files;
+    const std::string held = temp / "held.zfb";
+    const std::string free = temp / "free.zfb";
+    ASSERT_TRUE(files.writeNewFile(held, "held"));
+    ASSERT_TRUE(files.writeNewFile(free, "free"));
+    std::unique_ptr<HeldFile> hold;
+    ASSERT_TRUE(files.holdFile(held, hold));
+
+    Win32FilesInUse inUse;
+    const FilesHeld found = inUse.check({free, held, temp / "missing.zfb"});
+
+    EXPECT_EQ(found.files, std::vector<std::string>{held});
+    // Windows names this program; Wine's RmGetList answers an empty list, and so names nobody.
+    for (const FileHolder& program : found.programs) {
+        EXPECT_EQ(program.processId, GetCurrentProcessId()) << program.name;
+    }
+    EXPECT_NE(GetModuleHandleW(L"rstrtmgr.dll"), nullptr) << "the Restart Manager was asked";
+    hold.reset();
+    EXPECT_TRUE(inUse.check({held}).empty());
+}
+
+} // namespace
+} // namespace velk::win32
