@@ -12,6 +12,9 @@ enum ExitCode : int {
     kExitFailed = 1,       // files failed, and what had been changed was undone
     kExitNotInstalled = 2, // the program ended without either
     kExitNotRestored = 3,  // files failed, and the undo could not restore every one
+    // Files to be replaced or removed were still in use when the wait for them ended: nothing
+    // was changed.
+    kExitFilesInUse = 4,
     // Another installation or removal runs in the target: nothing was changed. The number is the
     // one deployment tools know for "another installation is in progress" and try again later.
     kExitAnotherRun = 1618,
@@ -28,6 +31,9 @@ inline std::string exitMeaning(int exitCode) {
         return "nothing was installed";
     case kExitNotRestored:
         return "files failed, and the undo could not restore all of them";
+    case kExitFilesInUse:
+        return "files in use: nothing was changed; try again when the programs that hold them "
+               "have ended";
     case kExitAnotherRun:
         return "another installation or removal is running in the target folder, nothing was "
                "changed";

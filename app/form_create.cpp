@@ -110,6 +110,12 @@ void TFormInstall::readUnattendedSettings() {
     silentPath = runLog_.readSetting(*key, "Path");
     silentLanguage = runLog_.readSetting(*key, "Language");
     silentMode = sameTextAscii(runLog_.readSetting(*key, "Silent"), "activated");
+    // How long files in use are waited for, in whole seconds; anything else keeps the default.
+    const std::string wait = runLog_.readSetting(*key, "WaitInUse");
+    if (!wait.empty() && wait.size() <= 5 &&
+        wait.find_first_not_of("0123456789") == std::string::npos) {
+        inUseWaitSeconds = std::stoi(wait);
+    }
 }
 
 } // namespace velk

@@ -6,8 +6,9 @@ namespace velk {
 
 TFormInstall::TFormInstall(Platform& platform)
     : runLog_(platform.log),
-      boxes_(platform.boxes, runLog_), platform_{platform.registry, platform.files, boxes_,
-                                                 platform.processes, platform.log} {
+      boxes_(platform.boxes, runLog_), platform_{
+                                           platform.registry,  platform.files, boxes_,
+                                           platform.processes, platform.log,   platform.inUse} {
     grLocation.onChange = [this] { grLocationClick(); };
     rgLang.onChange = [this] { grLocationClick(); };
     btBrowse.onClick = [this] { btBrowseClick(); };

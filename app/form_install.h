@@ -9,6 +9,7 @@
 
 #include "app/exit_code.h"
 #include "app/run_log.h"
+#include "package/transaction.h"
 #include "platform/platform.h"
 #include "toolkit/controls.h"
 #include "toolkit/form.h"
@@ -68,12 +69,19 @@ class TFormInstall : public Form {
     std::string silentLanguage;
     bool activatedOnce = false;
     std::string packageFolder;
+    // Files in use, found before the first change of an installation or removal. Where nobody
+    // is at the desktop, or `waitUnasked` (a run that puts no question to anybody), they are
+    // looked at again every second for up to `inUseWaitSeconds` (0: not at all) and then stop
+    // the run with kExitFilesInUse; otherwise the user is asked to close them and retry.
+    bool waitUnasked = false;
+    int inUseWaitSeconds = 60;
 
     // The program's exit code. An interactive run ends with 0, or 1 when an installation or
     // removal failed and was undone. An unattended run (silentMode as read at start-up) tells a
     // deployment tool its outcome: 0 when an installation ran to its end with every file copied,
-    // 1 when copies failed and it was undone, 1618 when another installation or removal works
-    // in the target, and 2 when the program ends otherwise without either (the target missing or
+    // 1 when copies failed and it was undone, 4 when files to be replaced or removed were still
+    // in use when the wait for them ended, 1618 when another installation or removal works in
+    // the target, and 2 when the program ends otherwise without either (the target missing or
     // refused, no "Libs", an invalid language name, an error report).
     // Either run ends with 3 when what failed could not be undone, and the target is left with
     // files that are not as they were.
@@ -127,6 +135,12 @@ class TFormInstall : public Form {
     bool finishInterruptedWork(const std::string& target);
     // Tells the user that another run works in the target folder: nothing was done.
     void reportBusyTarget();
+    // The look at files in use before the first change (in_use_check.cpp), as the work's
+    // InUseCheck; `waitedOut` is set when it stopped the run after waiting for them. None
+    // without the platform's FilesInUse.
+    InUseCheck inUseCheck(bool& waitedOut);
+    bool askUntilLetGo(const std::vector<std::string>& files, FilesHeld& held);
+    bool waitUntilLetGo(const std::vector<std::string>& files, FilesHeld& held);
 
     // The main window's boxes go to the run log too; so do the unattended run's settings and
     // outcome, when the log is started.

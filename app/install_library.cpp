@@ -104,11 +104,13 @@ void TFormInstall::installLibrary() {
 
     WorkOutcome outcome;
     std::optional<std::string> reserved;
+    bool waitedOut = false;
+    const InUseCheck inUse = inUseCheck(waitedOut);
     runWork("Installing the library", [&](WorkProgress& progress) {
         const CopyPlan plan = planInstallation(files, request, std::move(baseFiles));
         reserved = plan.reservedEntry();
         if (!reserved) {
-            outcome = installPlanned(files, plan, progress);
+            outcome = installPlanned(files, plan, progress, inUse);
         }
     });
     if (reserved) {
@@ -129,7 +131,9 @@ void TFormInstall::installLibrary() {
             boxes.information("Library installation was successful.");
         }
     } else {
-        exitCode = outcome.notRestored.empty() ? kExitFailed : kExitNotRestored;
+        exitCode = waitedOut                     ? kExitFilesInUse
+                   : outcome.notRestored.empty() ? kExitFailed
+                                                 : kExitNotRestored;
         if (!silentMode) {
             boxes.error(failureReport(
                 files, outcome, "Library installation failed: %d file(s) could not be copied.",

@@ -42,9 +42,11 @@ void TFormInstall::btRemoveClick() {
     }
 
     WorkOutcome outcome;
+    bool waitedOut = false;
+    const InUseCheck inUse = inUseCheck(waitedOut);
     runWork("Removing the library", [&](WorkProgress& progress) {
-        outcome =
-            removeInstalled(files, target, libsFolder, packageFiles(files, libsFolder), progress);
+        outcome = removeInstalled(files, target, libsFolder, packageFiles(files, libsFolder),
+                                  progress, inUse);
     });
     if (outcome.busy) {
         reportBusyTarget();
@@ -55,7 +57,9 @@ void TFormInstall::btRemoveClick() {
     if (outcome.done()) {
         boxes.information("Library uninstallation was successful.");
     } else {
-        exitCode = outcome.notRestored.empty() ? kExitFailed : kExitNotRestored;
+        exitCode = waitedOut                     ? kExitFilesInUse
+                   : outcome.notRestored.empty() ? kExitFailed
+                                                 : kExitNotRestored;
         boxes.error(failureReport(files, outcome,
                                   "Library uninstallation failed: %d file(s) could not be deleted.",
                                   "Nothing was removed."));

@@ -172,6 +172,13 @@ bool LoggedBoxes::confirm(const std::string& text) {
     return yes;
 }
 
+bool LoggedBoxes::retry(const std::string& text) {
+    log_.box("Retry", text, boxes_.seen());
+    const bool again = boxes_.retry(text);
+    log_.write(again ? "Answered Retry" : "Answered Cancel");
+    return again;
+}
+
 void LoggedBoxes::errorReport(const std::string& text) {
     log_.box("Error report", text, boxes_.seen());
     boxes_.errorReport(text);

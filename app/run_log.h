@@ -75,6 +75,7 @@ class LoggedBoxes : public MessageBoxes {
     void error(const std::string& text) override;
     void information(const std::string& text) override;
     bool confirm(const std::string& text) override;
+    bool retry(const std::string& text) override;
     void errorReport(const std::string& text) override;
     bool seen() override { return boxes_.seen(); }
 

@@ -40,8 +40,9 @@ struct PlannedFile {
 
 class Installation {
   public:
-    Installation(FileSystem& files, const CopyPlan& plan, WorkProgress& progress)
-        : files_(files), plan_(plan), progress_(progress) {}
+    Installation(FileSystem& files, const CopyPlan& plan, WorkProgress& progress,
+                 const InUseCheck& inUse)
+        : files_(files), plan_(plan), progress_(progress), inUse_(inUse) {}
 
     WorkOutcome run() {
         survey();
@@ -243,9 +244,10 @@ class Installation {
             if (hardLinks_ && (*file.replaced & kAttributeReparsePoint) == 0) {
                 const FsResult linked =
                     files_.linkFile(place, transaction_->work().oldAt(file.slot));
-                if (linked.error() == kErrorSharingViolation) {
-                    outcome_.failures.add(place, linked.error()); // in use: it cannot be replaced
-                } else if (!linked) {
+                // Without a second name (a file in use among others) the old file is moved out
+                // when its turn comes; a file in use is found by the check before the first
+                // change.
+                if (!linked) {
                     hardLinks_ = linked.error() != kErrorInvalidFunction &&
                                  linked.error() != kErrorNotSupported;
                 }
@@ -271,12 +273,14 @@ class Installation {
                 transaction_->add(Change{ChangeKind::NewFolder, i, {}, folders_[i].slot});
             }
         }
+        transaction_->setInUseCheck(inUse_);
         return transaction_->run(outcome_, progress_, Transaction::AfterFailure::Stop);
     }
 
     FileSystem& files_;
     const CopyPlan& plan_;
     WorkProgress& progress_;
+    const InUseCheck& inUse_;
     WorkOutcome outcome_;
     std::vector<TargetFolder> folders_; // 0 the target, i its subfolder i - 1 of the plan
     std::vector<PlannedFile> planned_;
@@ -287,8 +291,9 @@ class Installation {
 
 } // namespace
 
-WorkOutcome installPlanned(FileSystem& files, const CopyPlan& plan, WorkProgress& progress) {
-    return Installation(files, plan, progress).run();
+WorkOutcome installPlanned(FileSystem& files, const CopyPlan& plan, WorkProgress& progress,
+                           const InUseCheck& inUse) {
+    return Installation(files, plan, progress, inUse).run();
 }
 
 } // namespace velk

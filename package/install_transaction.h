@@ -15,6 +15,7 @@
 
 #include "package/copy_plan.h"
 #include "package/install_report.h"
+#include "package/transaction.h"
 #include "platform/file_system.h"
 #include "platform/work_progress.h"
 
@@ -23,7 +24,9 @@ namespace velk {
 // Installs what the plan lists. `progress` is told the number of steps (each file made ready,
 // each change, each old file deleted), then each step as it is done. A failure names the target
 // path of the file (or the package folder that could not be listed, or the folder of the target
-// that could not be).
-WorkOutcome installPlanned(FileSystem& files, const CopyPlan& plan, WorkProgress& progress);
+// that could not be). `inUse` looks at the files to be replaced before the first change (see
+// InUseCheck): the files it names fail the installation, nothing changed.
+WorkOutcome installPlanned(FileSystem& files, const CopyPlan& plan, WorkProgress& progress,
+                           const InUseCheck& inUse = {});
 
 } // namespace velk

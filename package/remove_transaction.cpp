@@ -9,7 +9,7 @@ namespace velk {
 
 WorkOutcome removeInstalled(FileSystem& files, const std::string& target,
                             const std::string& libsFolder, const PackageListing& baseFiles,
-                            WorkProgress& progress) {
+                            WorkProgress& progress, const InUseCheck& inUse) {
     WorkOutcome outcome;
     if (!baseFiles.complete) {
         outcome.failures.add(libsFolder, baseFiles.error);
@@ -71,6 +71,7 @@ WorkOutcome removeInstalled(FileSystem& files, const std::string& target,
 
     // Every file is tried, so that every one in use is named.
     progress.setTotal(2 * transaction->size());
+    transaction->setInUseCheck(inUse);
     if (transaction->run(outcome, progress, Transaction::AfterFailure::TryTheRest)) {
         outcome.files = transaction->size();
     }

@@ -9,6 +9,7 @@
 
 #include "package/install_report.h"
 #include "package/package_files.h"
+#include "package/transaction.h"
 #include "platform/file_system.h"
 #include "platform/work_progress.h"
 
@@ -17,8 +18,10 @@ namespace velk {
 // Removes from `target` the files named like those of `baseFiles`, the listing of the package
 // folder `libsFolder` (a listing that did not get to its end is a failure: nothing is removed).
 // `progress` is told the number of steps (each file moved out, each deleted), then each step.
+// `inUse` looks at the files to be removed before the first change (see InUseCheck): the files
+// it names fail the removal, nothing changed.
 WorkOutcome removeInstalled(FileSystem& files, const std::string& target,
                             const std::string& libsFolder, const PackageListing& baseFiles,
-                            WorkProgress& progress);
+                            WorkProgress& progress, const InUseCheck& inUse = {});
 
 } // namespace velk

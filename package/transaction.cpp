@@ -144,6 +144,24 @@ std::optional<Transaction> Transaction::begin(FileSystem& files, const std::stri
 }
 
 bool Transaction::run(WorkOutcome& outcome, WorkProgress& progress, AfterFailure afterFailure) {
+    // Where the work already failed, it fails whatever is in use: each change names the files it
+    // meets in use.
+    if (inUseCheck_ && outcome.failures.empty()) {
+        std::vector<std::string> kept;
+        for (const Change& change : journal_.changes) {
+            if (ruleOf(change).keepsOld) {
+                kept.push_back(changedPath(target_, journal_, change));
+            }
+        }
+        const FailureList stopping = kept.empty() ? FailureList() : inUseCheck_(kept);
+        if (!stopping.empty()) {
+            for (const FailureList::Failure& failure : stopping.all()) {
+                outcome.failures.add(failure.path, failure.error);
+            }
+            work_->remove();
+            return false;
+        }
+    }
     const FsResult written = work_->writeJournal(journal_);
     if (!written) {
         outcome.failures.add(work_->path(), written.error());

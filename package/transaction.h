@@ -10,6 +10,7 @@
 // whether a change was made is told by which of its files exist, so that an undo that is itself
 // killed can be run again.
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -21,6 +22,11 @@
 #include "platform/work_progress.h"
 
 namespace velk {
+
+// Looks, before the first change, at the files of the target that the changes replace or move
+// out (full paths, in the order of the changes), on the thread that runs the work: gives the
+// ones that stop the transaction (each with the error that stops it), or none to go on.
+using InUseCheck = std::function<FailureList(const std::vector<std::string>& files)>;
 
 class Transaction {
   public:
@@ -37,14 +43,19 @@ class Transaction {
     // Adds a change, made in the order added. Its slot must be one of the work folder's.
     void add(Change change) { journal_.changes.push_back(std::move(change)); }
     std::size_t size() const { return journal_.changes.size(); }
+    // Asked by run() before the journal is written; none: nothing is looked at.
+    void setInUseCheck(InUseCheck check) { inUseCheck_ = std::move(check); }
 
     // Whether a failed change stops the others: an installation stops at the first, a removal
     // tries every one, so that it can name every file that stops it.
     enum class AfterFailure { Stop, TryTheRest };
-    // Writes the journal, makes every change (telling `progress` of each) and commits them, then
-    // deletes what they moved out (telling `progress` of each old file) and the work folder.
-    // When anything fails, adds it to `outcome.failures`, undoes every change made and adds what
-    // the undo could not put back to `outcome.notRestored`. True when committed.
+    // Asks the in-use check, when there is one, `outcome` holds no failure yet, and the changes
+    // replace or move out any file;
+    // when it names files, adds them to `outcome.failures` and deletes the work folder: nothing
+    // was changed. Otherwise writes the journal, makes every change (telling `progress` of each)
+    // and commits them, then deletes what they moved out (telling `progress` of each old file) and
+    // the work folder. When anything fails, adds it to `outcome.failures`, undoes every change made
+    // and adds what the undo could not put back to `outcome.notRestored`. True when committed.
     bool run(WorkOutcome& outcome, WorkProgress& progress, AfterFailure afterFailure);
     // Deletes the work folder of a transaction that made no change.
     void abandon() { work_->remove(); }
@@ -57,6 +68,7 @@ class Transaction {
     std::string target_;
     std::optional<WorkFolder> work_;
     Journal journal_;
+    InUseCheck inUseCheck_;
 };
 
 // The place in the target that `change` is about (`target` as the work's paths were made).

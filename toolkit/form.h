@@ -95,6 +95,10 @@ class FormView {
     // platform objects that the window thread uses.
     // This default runs it right here, without showing progress.
     virtual void runWork(const std::string& reason, const Work& work);
+    // Runs `action` on the window's thread and returns once it has run, throwing whatever it
+    // threw: a question that running work puts to the user (a message box owned by the window),
+    // while the work waits for the answer. This default runs it right here.
+    virtual void onWindowThread(const std::function<void()>& action) { action(); }
 };
 
 class Form {
@@ -146,6 +150,15 @@ class Form {
     // the work runs right here.
     void runWork(const std::string& reason, const Work& work);
     bool working() const { return working_; }
+    // From running work: runs `action` on the window's thread (FormView::onWindowThread). Without
+    // a view it runs right here.
+    void onWindowThread(const std::function<void()>& action) {
+        if (view_ != nullptr) {
+            view_->onWindowThread(action);
+        } else {
+            action();
+        }
+    }
 
   private:
     FormView* view_ = nullptr;

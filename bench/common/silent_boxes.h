@@ -14,6 +14,7 @@ class SilentBoxes : public MessageBoxes {
     void error(const std::string&) override {}
     void information(const std::string&) override {}
     bool confirm(const std::string&) override { return false; }
+    bool retry(const std::string&) override { return false; }
     void errorReport(const std::string& text) override {
         std::fprintf(stderr, "error report: %s\n", text.c_str());
     }

@@ -42,10 +42,11 @@ Win32MessageBoxes::Win32MessageBoxes(std::string reportCaption, bool seen)
     : reportCaption_(toWide(reportCaption)), seen_(seen) {}
 
 int Win32MessageBoxes::show(const std::string& text, const wchar_t* title, UINT style) const {
-    // A box that nobody sees would wait for ever: it counts as answered with OK, and a question
-    // as answered No, which is no consent.
+    // A box that nobody sees would wait for ever: it counts as answered with OK, a question as
+    // answered No, which is no consent, and a Retry box as answered Cancel.
     if (!seen_) {
-        return (style & MB_YESNO) == MB_YESNO ? IDNO : IDOK;
+        const UINT buttons = style & MB_TYPEMASK;
+        return buttons == MB_YESNO ? IDNO : buttons == MB_RETRYCANCEL ? IDCANCEL : IDOK;
     }
     return showBox(text, title, style);
 }
@@ -63,6 +64,11 @@ bool Win32MessageBoxes::confirm(const std::string& text) {
     // filter Escape gives IDNO. Only an explicit Yes goes on.
     EscapeAnswersNo escape;
     return show(text, L"Confirm", MB_ICONQUESTION | MB_YESNO | MB_DEFBUTTON1) == IDYES;
+}
+
+bool Win32MessageBoxes::retry(const std::string& text) {
+    // Escape and the close box give IDCANCEL.
+    return show(text, L"Warning", MB_ICONWARNING | MB_RETRYCANCEL | MB_DEFBUTTON1) == IDRETRY;
 }
 
 void Win32MessageBoxes::errorReport(const std::string& text) {

@@ -287,8 +287,9 @@ TEST_F(InstallFaults, AnUpdateThatFailsSaysThatNothingWasChanged) {
 
     window.btInstall.click();
 
-    ASSERT_THAT(boxKinds(), ElementsAre("confirm", "error"));
-    EXPECT_EQ(fake.boxes.shown[1].text,
+    // The file is in use: the user is asked to close it and retry, and cancels.
+    ASSERT_THAT(boxKinds(), ElementsAre("confirm", "retry", "error"));
+    EXPECT_EQ(fake.boxes.shown[2].text,
               "Library installation failed: 1 file(s) could not be copied.\r" + target("b.zlb") +
                   "\rThe process cannot access the file because it is being used by another "
                   "process." +

@@ -36,6 +36,10 @@ class RecordingBoxes : public MessageBoxes {
         shown.push_back("confirm: " + text);
         return true;
     }
+    bool retry(const std::string& text) override {
+        shown.push_back("retry: " + text);
+        return false;
+    }
     void errorReport(const std::string& text) override { shown.push_back("report: " + text); }
     std::vector<std::string> shown;
 };

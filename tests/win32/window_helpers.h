@@ -20,6 +20,7 @@ class NoBoxes : public MessageBoxes {
     void error(const std::string&) override {}
     void information(const std::string&) override {}
     bool confirm(const std::string&) override { return false; }
+    bool retry(const std::string&) override { return false; }
     void errorReport(const std::string& text) override { ADD_FAILURE() << text; }
 };
 

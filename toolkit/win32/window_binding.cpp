@@ -490,6 +490,9 @@ LRESULT FormWindow::handleMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM
         break;
     case kWorkProgressMessage:
         return 0; // a count that came after its work had ended
+    case kOnWindowThread:
+        runSentAction(lParam);
+        return 0;
     case WM_CLOSE:
         runReporting(onCloseBox ? onCloseBox : [this] { form_.close(ModalResult::Cancel); });
         return 0;

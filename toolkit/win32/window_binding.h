@@ -75,6 +75,10 @@ class FormWindow : public FormView, public ControlHost {
     // closed and holds back a log-off or shutdown, and no handler runs.
     void runWork(const std::string& reason, const Work& work) override;
     bool working() const { return working_; }
+    // Sends `action` to this window's thread (kOnWindowThread) when called from another.
+    void onWindowThread(const std::function<void()>& action) override;
+    // Sent to the window by the work's thread: lParam points to the action to run here.
+    static constexpr UINT kOnWindowThread = WM_APP + 3;
     // Posted to the window by the work's thread: wParam steps done of lParam.
     static constexpr UINT kWorkProgressMessage = WM_APP + 2;
     // Posted to the main window when it becomes active; handled once the activation is over.
@@ -162,6 +166,8 @@ class FormWindow : public FormView, public ControlHost {
     void showProgressBar(bool shown);
     void placeProgressBar(const FormLayout& layout);
     void showWorkProgress(std::size_t done, std::size_t total);
+    // Runs the action that kOnWindowThread carries, keeping what it threw for the sender.
+    static void runSentAction(LPARAM action);
 
     Form& form_;
     RunReportingErrors runReportingErrors_;

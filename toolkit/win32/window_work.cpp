@@ -52,6 +52,12 @@ class PostedProgress : public WorkProgress {
     ULONGLONG lastPost_ = 0;
 };
 
+// An action sent to the window's thread, and what it threw.
+struct SentAction {
+    const std::function<void()>& action;
+    std::exception_ptr error{};
+};
+
 struct WorkThread {
     const Work& work;
     PostedProgress progress;
@@ -160,6 +166,29 @@ void FormWindow::handleMessagesUntilDone(HANDLE worker) {
     });
     if (quit) {
         PostQuitMessage(quitCode);
+    }
+}
+
+void FormWindow::onWindowThread(const std::function<void()>& action) {
+    if (hwnd_ == nullptr || GetWindowThreadProcessId(hwnd_, nullptr) == GetCurrentThreadId()) {
+        action();
+        return;
+    }
+    // The window's thread answers sent messages while it waits for the work (and inside any
+    // modal loop), so the work waits here only as long as the action takes.
+    SentAction sent{action};
+    SendMessageW(hwnd_, kOnWindowThread, 0, reinterpret_cast<LPARAM>(&sent));
+    if (sent.error) {
+        std::rethrow_exception(sent.error);
+    }
+}
+
+void FormWindow::runSentAction(LPARAM action) {
+    auto& sent = *reinterpret_cast<SentAction*>(action);
+    try {
+        sent.action();
+    } catch (...) {
+        sent.error = std::current_exception(); // never through the system's frames
     }
 }
 

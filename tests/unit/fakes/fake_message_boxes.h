@@ -13,17 +13,19 @@ namespace velk::testing {
 class FakeMessageBoxes : public MessageBoxes {
   public:
     struct Shown {
-        std::string kind; // "error", "information", "confirm", "report"
+        std::string kind; // "error", "information", "confirm", "retry", "report"
         std::string text;
         bool operator==(const Shown&) const = default;
     };
 
     std::vector<Shown> shown;
-    std::deque<bool> answers; // next confirmation's answer: true Yes, false No
+    // The next confirmation's answer (true Yes, false No) or Retry box's (true Retry, false
+    // Cancel). A Retry box without one answers Cancel, so that no test loops for ever.
+    std::deque<bool> answers;
     int unscriptedQuestions = 0;
     // Runs when a box is shown, after it is recorded (to look at the state the box sees).
     std::function<void()> onShow;
-    // Nobody can see the boxes: a confirmation answers No without its script.
+    // Nobody can see the boxes: a confirmation answers No, a Retry box Cancel, without a script.
     bool nobodyAtDesktop = false;
 
     void error(const std::string& text) override { record("error", text); }
@@ -38,6 +40,20 @@ class FakeMessageBoxes : public MessageBoxes {
         if (answers.empty()) {
             ++unscriptedQuestions;
             return true;
+        }
+        const bool answer = answers.front();
+        answers.pop_front();
+        return answer;
+    }
+
+    bool retry(const std::string& text) override {
+        record("retry", text);
+        if (nobodyAtDesktop) {
+            return false;
+        }
+        if (answers.empty()) {
+            ++unscriptedQuestions;
+            return false;
         }
         const bool answer = answers.front();
         answers.pop_front();

@@ -1,0 +1,218 @@
+// Files in use before the first change of an installation or removal: a lock that passes is
+// waited for by the file system; a file that stays held is named with the programs that hold it,
+// and the user retries or cancels, or, with nobody to ask, the run waits for it and then stops
+// with exit code 4. Either way nothing is changed until the files are let go.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "platform/passing_lock.h"
+#include "tests/unit/install_fixture.h"
+
+namespace velk::testing {
+namespace {
+
+using ::testing::Contains;
+using ::testing::ElementsAre;
+using ::testing::ElementsAreArray;
+using ::testing::IsEmpty;
+
+class FilesInUseTest : public InstallFixture {
+  protected:
+    // Version 1.0 installed: demo.lin, a.zlb and b.zlb, which the suite holds open.
+    void installedAndHeld() {
+        fake.files.addFile(target("demo.lin"), "[About]\nName=Demo\nVersion=1.0\n");
+        fake.files.addFile(target("a.zlb"), "old a").locked = true;
+        fake.files.addFile(target("b.zlb"), "old b").locked = true;
+        fake.inUse.heldBy(target("a.zlb"), {{"Dorvan Suite", 4711}});
+        fake.inUse.heldBy(target("b.zlb"), {{"Dorvan Suite", 4711}, {"", 815}});
+    }
+    void letGo() {
+        fake.files.find(target("a.zlb"))->locked = false;
+        fake.files.find(target("b.zlb"))->locked = false;
+    }
+};
+
+const char* const kHeldText = "Files of the library are in use by Dorvan Suite:\r"
+                              "C:\\dorvan\\usr\\a.zlb\rC:\\dorvan\\usr\\b.zlb\r"
+                              "Close them there, or end the program, and choose Retry. Cancel "
+                              "stops, and nothing is changed.";
+
+TEST_F(FilesInUseTest, TheUserRetriesUntilTheFilesAreLetGoAndTheUpdateIsInstalledWhole) {
+    installedAndHeld();
+    TFormInstall& window = start();
+    fake.boxes.answers = {true, true, true}; // the update, Retry, Retry
+    int asked = 0;
+    fake.boxes.onShow = [&] {
+        if (fake.boxes.shown.back().kind == "retry" && ++asked == 2) {
+            letGo();
+        }
+    };
+
+    window.btInstall.click();
+
+    ASSERT_THAT(boxKinds(), ElementsAre("confirm", "retry", "retry", "information"));
+    EXPECT_EQ(fake.boxes.shown[1].text, kHeldText);
+    EXPECT_EQ(window.exitCode, 0);
+    EXPECT_EQ(fake.files.content(target("a.zlb")), "a-package");
+    EXPECT_EQ(fake.files.content(target("b.zlb")), "b-package");
+    EXPECT_THAT(fake.files.foldersIn(kTarget), ElementsAre("English", "German"));
+}
+
+TEST_F(FilesInUseTest, CancelStopsARemovalBeforeAnyChange) {
+    installedAndHeld();
+    fake.files.find(target("b.zlb"))->locked = false;
+    const auto before = fake.files.snapshot(kTarget);
+    TFormInstall& window = start();
+    fake.boxes.answers = {true, false}; // the removal, Cancel
+
+    window.btRemove.click();
+
+    ASSERT_THAT(boxKinds(), ElementsAre("confirm", "retry", "error"));
+    EXPECT_EQ(fake.boxes.shown[1].text,
+              "Files of the library are in use by Dorvan Suite:\rC:\\dorvan\\usr\\a.zlb\r"
+              "Close them there, or end the program, and choose Retry. Cancel stops, and "
+              "nothing is changed.");
+    EXPECT_EQ(fake.boxes.shown[2].text,
+              "Library uninstallation failed: 1 file(s) could not be deleted.\r" + target("a.zlb") +
+                  "\rThe process cannot access the file because it is being used by another "
+                  "process.\rNothing was removed.");
+    EXPECT_EQ(window.exitCode, 1);
+    EXPECT_EQ(fake.files.snapshot(kTarget), before);
+}
+
+// A file that another program holds for a moment is tried again for about two seconds; no other
+// failure is.
+struct PassingLock {
+    const char* name;
+    std::function<void(FakeFileSystem&)> setUp;
+    bool installs;
+    std::vector<unsigned> pauses; // between the tries
+};
+
+void PrintTo(const PassingLock& row, std::ostream* out) {
+    *out << row.name;
+}
+
+class PassingLocks : public FilesInUseTest, public ::testing::WithParamInterface<PassingLock> {};
+
+TEST_P(PassingLocks, AreWaitedForAndNothingElseIs) {
+    const PassingLock& row = GetParam();
+    fake.files.addFile(target("demo.lin"), "[About]\nName=Demo\nVersion=1.0\n");
+    fake.files.addFile(target("a.zlb"), "old a");
+    row.setUp(fake.files);
+    const auto before = fake.files.snapshot(kTarget);
+    TFormInstall& window = start();
+    window.silentMode = true;
+
+    window.btInstall.click();
+
+    EXPECT_EQ(fake.files.pauses, row.pauses);
+    EXPECT_EQ(window.exitCode, row.installs ? 0 : 1);
+    if (row.installs) {
+        EXPECT_EQ(fake.files.content(target("a.zlb")), "a-package");
+        EXPECT_EQ(fake.files.content(target("b.zlb")), "b-package");
+    } else {
+        EXPECT_EQ(fake.files.snapshot(kTarget), before);
+    }
+}
+
+const std::vector<unsigned> kAllPauses(kPassingLockPausesMs.begin(), kPassingLockPausesMs.end());
+
+INSTANTIATE_TEST_SUITE_P(
+    FilesInUse, PassingLocks,
+    ::testing::Values(
+        PassingLock{
+            "AnInstalledFileLetGoAfterTwoTries",
+            [](FakeFileSystem& files) { files.find("C:\\dorvan\\usr\\a.zlb")->heldForTries = 2; },
+            true,
+            {50, 100}},
+        PassingLock{
+            "APackageFileLetGoAfterTwoTries",
+            [](FakeFileSystem& files) { files.find("C:\\pkg\\Libs\\b.zlb")->heldForTries = 2; },
+            true,
+            {50, 100}},
+        PassingLock{
+            "APackageFileNeverLetGo",
+            [](FakeFileSystem& files) { files.find("C:\\pkg\\Libs\\b.zlb")->locked = true; }, false,
+            kAllPauses},
+        PassingLock{"AFullDisk",
+                    [](FakeFileSystem& files) {
+                        files.beforeCopy = [&files](const std::string& from, const std::string&) {
+                            if (from.find("b.zlb") != std::string::npos) {
+                                files.freeBytes = 0;
+                            }
+                        };
+                    },
+                    false,
+                    {}},
+        PassingLock{"ARefusedMove",
+                    [](FakeFileSystem& files) { files.failRenamesTo("C:\\dorvan\\usr\\b.zlb"); },
+                    false,
+                    {}}));
+
+// Nobody to ask: the files are looked at every second for as long as the bound says (60 s, or
+// the unattended-install key's "WaitInUse"); the run then stops before any change with exit
+// code 4, and the log names each file and each program that holds it.
+struct UnattendedWait {
+    const char* name;
+    const char* waitInUse; // the key's value; empty: none
+    int letGoAfter;        // the files are let go after this many pauses; -1: never
+    int exitCode;
+    std::size_t pauses;
+};
+
+void PrintTo(const UnattendedWait& row, std::ostream* out) {
+    *out << row.name;
+}
+
+class UnattendedWaits : public FilesInUseTest,
+                        public ::testing::WithParamInterface<UnattendedWait> {};
+
+TEST_P(UnattendedWaits, EndWhenTheFilesAreLetGoOrTheBoundIsReached) {
+    const UnattendedWait& row = GetParam();
+    installedAndHeld();
+    const auto before = fake.files.snapshot(kTarget);
+    fake.registry.setLocalMachine(kUnattendedKey, "Path", kTarget);
+    fake.registry.setLocalMachine(kUnattendedKey, "Language", "German");
+    fake.registry.setLocalMachine(kUnattendedKey, "Silent", "activated");
+    if (*row.waitInUse != '\0') {
+        fake.registry.setLocalMachine(kUnattendedKey, "WaitInUse", row.waitInUse);
+    }
+    fake.boxes.nobodyAtDesktop = true;
+    fake.inUse.onPause = [&] {
+        if (static_cast<int>(fake.inUse.pauses.size()) == row.letGoAfter) {
+            letGo();
+        }
+    };
+    form = std::make_unique<TFormInstall>(fake.platform);
+    form->FormActivate();
+
+    EXPECT_EQ(form->finish(), row.exitCode);
+    EXPECT_EQ(fake.inUse.pauses, std::vector<unsigned>(row.pauses, 1000));
+    if (row.exitCode == 0) {
+        EXPECT_EQ(fake.files.content(target("a.zlb")), "a-package");
+        return;
+    }
+    EXPECT_EQ(fake.files.snapshot(kTarget), before);
+    EXPECT_THAT(fake.log.lines, Contains("In use: C:\\dorvan\\usr\\a.zlb"));
+    EXPECT_THAT(fake.log.lines, Contains("In use: C:\\dorvan\\usr\\b.zlb"));
+    EXPECT_THAT(fake.log.lines, Contains("Held by Dorvan Suite (process ID 4711)"));
+    EXPECT_THAT(fake.log.lines, Contains("Held by a program (process ID 815)"));
+    EXPECT_EQ(fake.log.lines.back(),
+              "The run ends, files in use: nothing was changed; try again when the programs "
+              "that hold them have ended: exit code 4");
+}
+
+INSTANTIATE_TEST_SUITE_P(FilesInUse, UnattendedWaits,
+                         ::testing::Values(UnattendedWait{"NeverLetGo", "", -1, 4, 60},
+                                           UnattendedWait{"LetGoAfterThreeSeconds", "", 3, 0, 3},
+                                           UnattendedWait{"TheKeySetsTheBound", "5", -1, 4, 5},
+                                           UnattendedWait{"ZeroWaitsNotAtAll", "0", -1, 4, 0}));
+
+} // namespace
+} // namespace velk::testing
