@@ -3,7 +3,7 @@
 #include <windows.h>
 
 #include <cstring>
-#include <vector>
+#include <memory>
 
 #include "platform/win32/unique_handles.h"
 #include "platform/win32/win32_file_system.h"
@@ -19,19 +19,20 @@ UniqueHandle openToCompare(const std::wstring& path) {
         OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
 }
 
-// Reads up to `buffer.size()` bytes, as many as there are before the end. 0, or the error.
-DWORD readFull(HANDLE file, std::vector<char>& buffer, std::size_t& got) {
+// Reads up to `size` bytes into `buffer`, as many as there are before the end: a read of a file
+// that gives less than it was asked for has come to the end. 0, or the error.
+DWORD readFull(HANDLE file, char* buffer, std::size_t size, std::size_t& got) {
     got = 0;
-    while (got < buffer.size()) {
+    while (got < size) {
+        const DWORD want = static_cast<DWORD>(size - got);
         DWORD read = 0;
-        if (!ReadFile(file, buffer.data() + got, static_cast<DWORD>(buffer.size() - got), &read,
-                      nullptr)) {
+        if (!ReadFile(file, buffer + got, want, &read, nullptr)) {
             return GetLastError();
         }
-        if (read == 0) {
+        got += read;
+        if (read < want) {
             break;
         }
-        got += read;
     }
     return 0;
 }
@@ -48,27 +49,22 @@ FsResult Win32FileSystem::compareContents(const std::string& a, const std::strin
     if (!second) {
         return FsResult::failure(GetLastError());
     }
-    LARGE_INTEGER firstSize{};
-    LARGE_INTEGER secondSize{};
-    if (!GetFileSizeEx(first.get(), &firstSize) || !GetFileSizeEx(second.get(), &secondSize)) {
-        return FsResult::failure(GetLastError());
-    }
-    if (firstSize.QuadPart != secondSize.QuadPart) {
-        return {};
-    }
-    constexpr std::size_t chunk = std::size_t{1} << 18;
-    std::vector<char> left(chunk);
-    std::vector<char> right(chunk);
+    // Files of other sizes part at the end of the shorter one, where the reads give different
+    // counts; callers that know the sizes compare those first.
+    constexpr std::size_t chunk = std::size_t{1} << 16;
+    // Not cleared first: only what the reads fill is looked at.
+    const auto left = std::make_unique_for_overwrite<char[]>(chunk);
+    const auto right = std::make_unique_for_overwrite<char[]>(chunk);
     for (;;) {
         std::size_t leftGot = 0;
         std::size_t rightGot = 0;
-        if (const DWORD error = readFull(first.get(), left, leftGot)) {
+        if (const DWORD error = readFull(first.get(), left.get(), chunk, leftGot)) {
             return FsResult::failure(error);
         }
-        if (const DWORD error = readFull(second.get(), right, rightGot)) {
+        if (const DWORD error = readFull(second.get(), right.get(), chunk, rightGot)) {
             return FsResult::failure(error);
         }
-        if (leftGot != rightGot || std::memcmp(left.data(), right.data(), leftGot) != 0) {
+        if (leftGot != rightGot || std::memcmp(left.get(), right.get(), leftGot) != 0) {
             return {}; // one changed while it was read, or the bytes differ
         }
         if (leftGot < chunk) {
