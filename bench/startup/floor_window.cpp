@@ -54,6 +54,10 @@ class NoFiles : public FileSystem {
     FsResult deleteFile(const std::string&) override { return refused(); }
     FsResult replaceFile(const std::string&, const std::string&) override { return refused(); }
     FsResult clearReadOnly(const std::string&) override { return refused(); }
+    FsResult setKeptAttributes(const std::string&, std::uint32_t) override { return refused(); }
+    FsResult compareContents(const std::string&, const std::string&, bool&) override {
+        return refused();
+    }
     bool isLink(const std::string&) override { return false; }
     FsResult moveFile(const std::string&, const std::string&) override { return refused(); }
     FsResult linkFile(const std::string&, const std::string&) override { return refused(); }

@@ -169,15 +169,19 @@ FsResult Win32FileSystem::replaceFile(const std::string& from, const std::string
     // lacks that attribute. Wine lets a root user do both. Refuse here so that the program
     // behaves the same everywhere, before anything of the target is touched. A link is replaced
     // as an entry of its own, whatever it leads to.
+    // The source's attributes are asked only for a hidden or system target, which few are.
     const DWORD targetAttributes = GetFileAttributesW(target.c_str());
     if (targetAttributes != invalidAttributes &&
         (targetAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) == 0) {
-        const DWORD sourceAttributes = GetFileAttributesW(source.c_str());
-        const DWORD keptBits = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
-        const bool dropsKeptBit = sourceAttributes != invalidAttributes &&
-                                  (targetAttributes & keptBits & ~sourceAttributes) != 0;
-        if ((targetAttributes & FILE_ATTRIBUTE_READONLY) != 0 || dropsKeptBit) {
+        if ((targetAttributes & FILE_ATTRIBUTE_READONLY) != 0) {
             return FsResult::failure(ERROR_ACCESS_DENIED);
+        }
+        const DWORD keptBits = targetAttributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM);
+        if (keptBits != 0) {
+            const DWORD sourceAttributes = GetFileAttributesW(source.c_str());
+            if (sourceAttributes != invalidAttributes && (keptBits & ~sourceAttributes) != 0) {
+                return FsResult::failure(ERROR_ACCESS_DENIED);
+            }
         }
     }
     return retriedWhileLocked(

@@ -42,6 +42,8 @@ class Win32FileSystem : public FileSystem {
     FsResult deleteFile(const std::string& path) override;
     FsResult replaceFile(const std::string& from, const std::string& to) override;
     FsResult clearReadOnly(const std::string& path) override;
+    FsResult setKeptAttributes(const std::string& path, std::uint32_t attributes) override;
+    FsResult compareContents(const std::string& a, const std::string& b, bool& same) override;
     bool isLink(const std::string& path) override;
     FsResult moveFile(const std::string& from, const std::string& to) override;
     FsResult linkFile(const std::string& existing, const std::string& link) override;

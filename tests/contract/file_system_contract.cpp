@@ -304,6 +304,32 @@ const Rule kRules[] = {
          EXPECT_TRUE(files.deleteFile(root / "b"));
          EXPECT_FALSE(files.fileExists(root / "b"));
      }},
+    {"CompareContentsReadsBothWholeAndAFileHeldByAnother",
+     [](FileSystem& files, Root& root) {
+         put(files, root / "a", std::string(300000, 'x') + "end");
+         put(files, root / "same", std::string(300000, 'x') + "end");
+         put(files, root / "other", std::string(300000, 'x') + "END");
+         put(files, root / "short", "x");
+         std::unique_ptr<HeldFile> held;
+         ASSERT_TRUE(files.holdFile(root / "same", held));
+         bool same = false;
+         ASSERT_TRUE(files.compareContents(root / "a", root / "same", same));
+         EXPECT_TRUE(same);
+         ASSERT_TRUE(files.compareContents(root / "a", root / "other", same));
+         EXPECT_FALSE(same);
+         ASSERT_TRUE(files.compareContents(root / "a", root / "short", same));
+         EXPECT_FALSE(same);
+         EXPECT_EQ(files.compareContents(root / "a", root / "missing", same).error(),
+                   kErrorFileNotFound);
+     }},
+    {"SetKeptAttributesSetsReadOnlyHiddenAndSystemOnly",
+     [](FileSystem& files, Root& root) {
+         put(files, root / "a", "a");
+         root.setAttributes(root / "a", kReadOnly | 0x4);
+         ASSERT_TRUE(files.setKeptAttributes(root / "a", kHidden | kDirectory));
+         EXPECT_EQ(attributesOf(files, root, "a"), kHidden);
+         EXPECT_EQ(files.setKeptAttributes(root / "missing", 0).error(), kErrorFileNotFound);
+     }},
     {"ReadSmallFileReadsAWholeRegularFileWithinItsLimit",
      [](FileSystem& files, Root& root) {
          put(files, root / "a", "abcd");
