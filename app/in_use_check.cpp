@@ -69,7 +69,7 @@ bool TFormInstall::askUntilLetGo(const std::vector<std::string>& files, FilesHel
         const std::string text =
             failuresOf(held).text("Files of the library are in use by " +
                                   programNames(held.programs) + ":") +
-            "\rClose them there, or end the program, and choose Retry. Cancel stops, and "
+            "\rClose them in the programs that hold them, then choose Retry. Cancel stops, and "
             "nothing is changed.";
         bool again = false;
         onWindowThread([&] { again = platform_.boxes.retry(text); });

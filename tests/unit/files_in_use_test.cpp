@@ -39,8 +39,8 @@ class FilesInUseTest : public InstallFixture {
 
 const char* const kHeldText = "Files of the library are in use by Dorvan Suite:\r"
                               "C:\\dorvan\\usr\\a.zlb\rC:\\dorvan\\usr\\b.zlb\r"
-                              "Close them there, or end the program, and choose Retry. Cancel "
-                              "stops, and nothing is changed.";
+                              "Close them in the programs that hold them, then choose Retry. "
+                              "Cancel stops, and nothing is changed.";
 
 TEST_F(FilesInUseTest, TheUserRetriesUntilTheFilesAreLetGoAndTheUpdateIsInstalledWhole) {
     installedAndHeld();
@@ -75,7 +75,7 @@ TEST_F(FilesInUseTest, CancelStopsARemovalBeforeAnyChange) {
     ASSERT_THAT(boxKinds(), ElementsAre("confirm", "retry", "error"));
     EXPECT_EQ(fake.boxes.shown[1].text,
               "Files of the library are in use by Dorvan Suite:\rC:\\dorvan\\usr\\a.zlb\r"
-              "Close them there, or end the program, and choose Retry. Cancel stops, and "
+              "Close them in the programs that hold them, then choose Retry. Cancel stops, and "
               "nothing is changed.");
     EXPECT_EQ(fake.boxes.shown[2].text,
               "Library uninstallation failed: 1 file(s) could not be deleted.\r" + target("a.zlb") +
