@@ -51,12 +51,12 @@ std::vector<FileHolder> programsHolding(const std::vector<std::string>& paths) {
     if (paths.empty() || rmStartSession.find() == nullptr) {
         return holders;
     }
-    UniqueRmSession session;
+    DWORD started = 0;
     WCHAR key[CCH_RM_SESSION_KEY + 1] = {};
-    if (rmStartSession(session.put(), 0, key) != ERROR_SUCCESS) {
-        session.release(); // nothing was started
+    if (rmStartSession(&started, 0, key) != ERROR_SUCCESS) {
         return holders;
     }
+    const UniqueRmSession session(started);
     std::vector<std::wstring> names;
     std::vector<LPCWSTR> pointers;
     names.reserve(paths.size());
