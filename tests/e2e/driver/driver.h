@@ -137,6 +137,8 @@ void deleteHostKey(const std::string& version);
 void setUnattended(const std::string& path, const std::string& language, const std::string& silent);
 // Its "Log" value: the file an unattended run appends its log to.
 void setUnattendedLog(const std::string& logFile);
+// Any other string value of it ("WaitInUse", for instance).
+void setUnattendedValue(const std::string& name, const std::string& value);
 // Removes every key under "Software\Velk-Marden" of both views.
 void clearRegistry();
 

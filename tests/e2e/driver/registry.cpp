@@ -95,7 +95,11 @@ void setUnattended(const std::string& path, const std::string& language,
 }
 
 void setUnattendedLog(const std::string& logFile) {
-    setString(std::string(kVendorKey) + "\\dorvan5\\1.4\\Installer", "Log", logFile);
+    setUnattendedValue("Log", logFile);
+}
+
+void setUnattendedValue(const std::string& name, const std::string& value) {
+    setString(std::string(kVendorKey) + "\\dorvan5\\1.4\\Installer", name, value);
 }
 
 void clearRegistry() {

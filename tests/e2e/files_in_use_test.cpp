@@ -1,0 +1,131 @@
+// End-to-end tests of an update whose installed file another program holds open: somebody at the
+// desktop is asked to close it and retry, while the window goes on answering; nobody at the
+// desktop, the run waits for it and then stops with exit code 4, nothing changed.
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "platform/win32/unique_handles.h"
+#include "platform/win32/wide_text.h"
+#include "tests/e2e/driver/e2e_fixture.h"
+
+namespace velk::e2e {
+namespace {
+
+using Names = std::vector<std::string>;
+
+const char* const kOldDescription = "[About]\r\nName=Demo\r\nVersion=1.0\r\n"
+                                    "[Dorvan]\r\nDorvan5_14=Yes\r\n";
+const char* const kNewDescription = "[About]\nName=Demo\nVersion=2.0\n[Dorvan]\nDorvan5_14=Yes\n";
+
+class FilesInUseE2E : public E2ETest {
+  protected:
+    void SetUp() override {
+        E2ETest::SetUp();
+        host = addHostVersion(work() + "\\host", "1.4");
+        writeFile(target("Demo.lin"), kOldDescription);
+        writeFile(target("a.zfb"), "old a");
+        writeFile(target("b.zfb"), "old b");
+        package = makePackage(work() + "\\pkg",
+                              {.description = kNewDescription,
+                               .files = {{"Libs\\a.zfb", "new a"}, {"Libs\\b.zfb", "new b"}}});
+    }
+    void TearDown() override {
+        setUnattended("", "", "");
+        E2ETest::TearDown();
+    }
+
+    std::string target(const std::string& name) const { return host.usr + "\\" + name; }
+
+    // Holds the file open as a program that uses it does: shared for reading only, so that it
+    // can be neither moved nor deleted.
+    void hold(const std::string& path) {
+        held = win32::UniqueHandle(CreateFileW(win32::toWide(path).c_str(), GENERIC_READ,
+                                               FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                               FILE_ATTRIBUTE_NORMAL, nullptr));
+        ASSERT_TRUE(held) << path;
+    }
+
+    void expectOldVersion() {
+        EXPECT_EQ(readFile(target("Demo.lin")), kOldDescription);
+        EXPECT_EQ(readFile(target("a.zfb")), "old a");
+        EXPECT_EQ(readFile(target("b.zfb")), "old b");
+        EXPECT_EQ(filesIn(host.usr), (Names{"Demo.lin", "a.zfb", "b.zfb"}));
+        EXPECT_EQ(foldersIn(host.usr), Names{});
+    }
+
+    HostFolders host;
+    std::string package;
+    win32::UniqueHandle held;
+};
+
+TEST_F(FilesInUseE2E, TheUserClosesTheFileAndRetriesAndTheUpdateIsInstalledWhole) {
+    hold(target("a.zfb"));
+    Installer app = Installer::start(package);
+    const Window main = app.mainWindow();
+    app.settle();
+    main.button("Install").click();
+    expectBox(app, "Confirm",
+              "Library Demo 1.0 is already installed in the target directory!\r"
+              "Do you want to install the library Demo 2.0 ?",
+              "&Yes");
+
+    const MessageBoxView box = app.waitForMessageBox(Milliseconds(20000));
+    box.window.screenshot(shotName("retry-box"));
+    EXPECT_EQ(box.caption, "Warning");
+    EXPECT_EQ(box.icon, BoxIcon::Warning);
+    EXPECT_EQ(box.buttons, (Names{"&Retry", "Cancel"}));
+    // Wine's Restart Manager names nobody.
+    EXPECT_EQ(box.text, "Files of the library are in use by another program:\r" + target("a.zfb") +
+                            "\rClose them in the programs that hold them, then choose Retry. "
+                            "Cancel stops, and nothing is changed.");
+    DWORD_PTR answer = 0;
+    EXPECT_NE(SendMessageTimeoutW(main.hwnd(), WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 100, &answer), 0)
+        << "the main window does not answer while the box is up";
+    EXPECT_EQ(readFile(target("b.zfb")), "old b") << "changed before the files were let go";
+
+    held = win32::UniqueHandle(nullptr);
+    box.answer("&Retry");
+
+    expectBox(app, "Information", "Library installation was successful.", "OK");
+    EXPECT_EQ(app.waitForExit(), 0u);
+    EXPECT_EQ(readFile(target("Demo.lin")), kNewDescription);
+    EXPECT_EQ(readFile(target("a.zfb")), "new a");
+    EXPECT_EQ(readFile(target("b.zfb")), "new b");
+    EXPECT_EQ(foldersIn(host.usr), Names{});
+}
+
+// With nobody at the desktop the run looks again every second, up to the key's "WaitInUse".
+TEST_F(FilesInUseE2E, UnattendedTheRunWaitsForTheFileThenStopsWithExitCodeFour) {
+    setUnattended(host.usr, "", "activated");
+    setUnattendedValue("WaitInUse", "3");
+    const std::string log = work() + "\\install.log";
+    setUnattendedLog(log);
+    hold(target("a.zfb"));
+
+    Installer app = Installer::startUnwatched(package);
+    const ULONGLONG started = GetTickCount64();
+    EXPECT_EQ(app.waitForExit(kStartTimeout), 4u);
+    EXPECT_GE(GetTickCount64() - started, 3000u);
+
+    expectOldVersion();
+    const std::string text = readFile(log);
+    EXPECT_NE(text.find("In use: " + target("a.zfb") + "\r\n"), std::string::npos) << text;
+    EXPECT_TRUE(text.ends_with("exit code 4\r\n")) << text;
+}
+
+TEST_F(FilesInUseE2E, UnattendedAFileLetGoWithinTheWaitIsInstalled) {
+    setUnattended(host.usr, "", "activated");
+    hold(target("a.zfb"));
+
+    Installer app = Installer::startUnwatched(package);
+    Sleep(3000);
+    held = win32::UniqueHandle(nullptr);
+    EXPECT_EQ(app.waitForExit(kStartTimeout), 0u);
+    EXPECT_EQ(readFile(target("a.zfb")), "new a");
+    EXPECT_EQ(readFile(target("b.zfb")), "new b");
+}
+
+} // namespace
+} // namespace velk::e2e
