@@ -91,7 +91,7 @@ SeenBox watch(const std::function<void()>& show, const std::function<void(HWND, 
         seen.found = true;
         seen.title = windowText(box);
         seen.text = windowText(GetDlgItem(box, 0xFFFF));
-        for (int id : {IDOK, IDCANCEL, IDYES, IDNO}) {
+        for (int id : {IDOK, IDCANCEL, IDRETRY, IDYES, IDNO}) {
             if (GetDlgItem(box, id) != nullptr) {
                 seen.buttons.push_back(id);
             }
@@ -178,6 +178,32 @@ TEST_F(MessageBoxesTest, OnlyAnExplicitYesGoesOn) {
         confirmAnswering([](HWND box, DWORD) { PostMessageA(box, WM_CLOSE, 0, 0); }, seen, IDNO));
 }
 
+// Files in use: Retry, the default, goes on; Cancel, Escape and the close box stop.
+TEST_F(MessageBoxesTest, ARetryBoxGoesOnOnlyForRetry) {
+    bool again = false;
+    SeenBox seen =
+        watch([&] { again = boxes.retry("In use"); },
+              [](HWND box, DWORD thread) { pressKey(thread, box, VK_RETURN); }, IDCANCEL);
+    ASSERT_TRUE(seen.found);
+    EXPECT_EQ(seen.title, "Warning");
+    EXPECT_EQ(seen.text, "In use");
+    EXPECT_EQ(seen.buttons, (std::vector<int>{IDCANCEL, IDRETRY}));
+    EXPECT_EQ(seen.defaultId, IDRETRY);
+    EXPECT_EQ(seen.icon, LoadIconA(nullptr, IDI_WARNING));
+    EXPECT_TRUE(again);
+    const std::function<void(HWND, DWORD)> stops[] = {
+        [](HWND box, DWORD) { PostMessageA(GetDlgItem(box, IDCANCEL), BM_CLICK, 0, 0); },
+        [](HWND box, DWORD thread) { pressKey(thread, box, VK_ESCAPE); },
+        [](HWND box, DWORD) { PostMessageA(box, WM_CLOSE, 0, 0); },
+    };
+    for (const auto& stop : stops) {
+        again = true;
+        seen = watch([&] { again = boxes.retry("In use"); }, stop, IDRETRY);
+        EXPECT_FALSE(again);
+        EXPECT_FALSE(seen.stillOpenAfterAnswer);
+    }
+}
+
 TEST_F(MessageBoxesTest, OtherBoxesHaveTheirTitleIconAndOneOkButton) {
     struct Case {
         std::function<void(Win32MessageBoxes&)> show;
@@ -242,6 +268,7 @@ TEST(UnseenMessageBoxesTest, ShowNothingAndAnswerAtOnce) {
     unseen.information("Library installation was successful.");
     unseen.errorReport("Invalid data type for 'Path'.");
     EXPECT_FALSE(unseen.confirm("Overwrite?"));
+    EXPECT_FALSE(unseen.retry("In use"));
     done = true;
     watcher.join();
     EXPECT_FALSE(appeared);
