@@ -689,6 +689,8 @@ TEST_F(FileSystemTest, WorksInAFolderDeeperThanThreeHundredCharacters) {
         EXPECT_TRUE(files.replaceFile(deep + "\\~velk1.tmp", deep + "\\a.zlb"));
         EXPECT_TRUE(files.fileExists(deep + "\\a.zlb"));
         EXPECT_TRUE(files.fileExists("\\\\?\\" + deep + "\\a.zlb")); // extended already
+        EXPECT_TRUE(files.linkFile(deep + "\\a.zlb", deep + "\\a.old"));
+        EXPECT_TRUE(files.deleteFile(deep + "\\a.old"));
         EXPECT_EQ(files.readFile(deep + "\\a.zlb"), "long way");
         EXPECT_EQ(listing(deep + "\\*.*").size(), 3u);
 
@@ -699,6 +701,8 @@ TEST_F(FileSystemTest, WorksInAFolderDeeperThanThreeHundredCharacters) {
         EXPECT_EQ(entries["a.zlb"].size, 8u);
         EXPECT_TRUE(files.fileExists("a.zlb"));
         EXPECT_TRUE(files.copyNewFile("a.zlb", "b.zlb"));
+        EXPECT_TRUE(files.linkFile("b.zlb", "c.zlb"));
+        EXPECT_TRUE(files.deleteFile(deep + "\\c.zlb"));
         EXPECT_EQ(files.readFile(".\\b.zlb"), "long way");
         EXPECT_EQ(readError("missing.ini"), "Cannot open file \"" + deep + "\\missing.ini\". " +
                                                 systemErrorText(ERROR_FILE_NOT_FOUND));
