@@ -9,7 +9,6 @@
 #include <utility>
 #include <vector>
 
-#include "platform/app_error.h"
 #include "platform/long_path.h"
 #include "platform/win32/growing_call.h"
 #include "platform/win32/system_error_text.h"
@@ -356,23 +355,23 @@ std::string Win32FileSystem::windowsFolder() {
     return folder;
 }
 
-std::string Win32FileSystem::readFile(const std::string& path) {
+FsResult Win32FileSystem::readFile(const std::string& path, std::string& content) {
+    content.clear();
     UniqueHandle file(CreateFileW(systemPath(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
                                   OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) {
-        const DWORD error = GetLastError();
-        throw AppError("Cannot open file \"" + fullPath(path) + "\". " + systemErrorText(error));
+        return lastFailure();
     }
     LARGE_INTEGER size{};
     std::size_t expected = 0;
     if (GetFileSizeEx(file.get(), &size) && size.QuadPart > 0) {
         expected = static_cast<std::size_t>(size.QuadPart);
     }
-    std::string content;
     if (const unsigned long error = readToEnd(file.get(), expected, SIZE_MAX, content)) {
-        throw AppError("Cannot read file \"" + fullPath(path) + "\". " + systemErrorText(error));
+        content.clear();
+        return FsResult::failure(error);
     }
-    return content;
+    return {};
 }
 
 unsigned long readToEnd(void* file, std::size_t expected, std::size_t most, std::string& content) {
