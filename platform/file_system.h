@@ -162,9 +162,9 @@ class FileSystem {
     // --- end of changes that can be undone -----------------------------------------------------
     // The Windows folder, without trailing backslash.
     virtual std::string windowsFolder() = 0;
-    // Reads a whole file, opened for reading and shared for reading only. Throws
-    // AppError("Cannot open file \"<full path>\". <system's reason>") when it cannot be opened.
-    virtual std::string readFile(const std::string& path) = 0;
+    // Reads a whole file into `content`, opened for reading and shared for reading only. Fails
+    // with the system's error when it cannot be opened or read to its end.
+    virtual FsResult readFile(const std::string& path, std::string& content) = 0;
 
     // The path made absolute against the process's current folder (".", ".." and doubled separators
     // resolved, and trailing blanks and dots of the last name dropped, as the system resolves
@@ -225,5 +225,9 @@ class FileSystem {
 // another drive ("D:x", from that drive's own current folder) and any path when `from` is
 // empty go to fullPath as they are.
 std::string fullPathFrom(FileSystem& files, const std::string& path, const std::string& from);
+
+// Reads a whole file as FileSystem::readFile does, for a caller that cannot go on without it:
+// throws AppError("Cannot open file \"<full path>\". <system's reason>") when it cannot.
+std::string readWholeFile(FileSystem& files, const std::string& path);
 
 } // namespace velk

@@ -67,7 +67,10 @@ class NoFiles : public FileSystem {
     FsResult holdFile(const std::string&, std::unique_ptr<HeldFile>&) override { return refused(); }
     std::string errorMessage(unsigned long) override { return {}; }
     std::string windowsFolder() override { return "C:\\windows"; }
-    std::string readFile(const std::string&) override { return {}; }
+    FsResult readFile(const std::string&, std::string& content) override {
+        content.clear();
+        return {};
+    }
     std::string fullPath(const std::string& path) override { return path; }
     std::vector<FolderId> folderLineage(const std::string&) override { return {}; }
     int compareFileNames(const std::string& a, const std::string& b) override {

@@ -3,10 +3,12 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <cstddef>
+#include <cstring>
 #include <memory>
 #include <utility>
+#include <vector>
 
-#include "platform/app_error.h"
 #include "platform/long_path.h"
 #include "platform/passing_lock.h"
 #include "platform/win32/growing_call.h"
@@ -57,9 +59,14 @@ bool fileRefuses(const std::wstring& path) {
 
 // The system call `call`, tried again while it meets a lock that passes (platform/passing_lock.h);
 // `file` is the file whose lock may pass.
-FsResult retriedWhileLocked(const std::function<BOOL()>& call, const std::wstring& file) {
-    return retryPassingLock([&call] { return call() != FALSE ? FsResult() : lastFailure(); },
-                            [&file] { return fileRefuses(file); }, [](unsigned ms) { Sleep(ms); });
+FsResult retriedWhileLocked(const std::function<FsResult()>& attempt, const std::wstring& file) {
+    return retryPassingLock(
+        attempt, [&file] { return fileRefuses(file); }, [](unsigned ms) { Sleep(ms); });
+}
+
+// The outcome of a system call that reports its failure as FALSE and the last error.
+FsResult reported(BOOL succeeded) {
+    return succeeded != FALSE ? FsResult() : lastFailure();
 }
 
 // True under Wine, which shows a Unix symbolic link to a file as the file itself: neither its
@@ -158,8 +165,8 @@ FsResult Win32FileSystem::copyNewFile(const std::string& from, const std::string
     // included, is never opened, so nothing is written through a link.
     const std::wstring source = systemPath(from);
     const std::wstring target = systemPath(to);
-    return retriedWhileLocked([&] { return CopyFileW(source.c_str(), target.c_str(), TRUE); },
-                              target);
+    return retriedWhileLocked(
+        [&] { return reported(CopyFileW(source.c_str(), target.c_str(), TRUE)); }, target);
 }
 
 FsResult Win32FileSystem::replaceFile(const std::string& from, const std::string& to) {
@@ -186,8 +193,8 @@ FsResult Win32FileSystem::replaceFile(const std::string& from, const std::string
     }
     return retriedWhileLocked(
         [&] {
-            return MoveFileExW(source.c_str(), target.c_str(),
-                               MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+            return reported(MoveFileExW(source.c_str(), target.c_str(),
+                                        MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH));
         },
         target);
 }
@@ -249,7 +256,7 @@ FsResult Win32FileSystem::createFolder(const std::string& path) {
 
 FsResult Win32FileSystem::deleteFile(const std::string& path) {
     const std::wstring file = systemPath(path);
-    return retriedWhileLocked([&file] { return DeleteFileW(file.c_str()); }, file);
+    return retriedWhileLocked([&file] { return reported(DeleteFileW(file.c_str())); }, file);
 }
 
 FsResult Win32FileSystem::moveFile(const std::string& from, const std::string& to) {
@@ -258,27 +265,44 @@ FsResult Win32FileSystem::moveFile(const std::string& from, const std::string& t
     const std::wstring source = systemPath(from);
     const std::wstring target = systemPath(to);
     return retriedWhileLocked(
-        [&] { return MoveFileExW(source.c_str(), target.c_str(), MOVEFILE_WRITE_THROUGH); },
+        [&] {
+            return reported(MoveFileExW(source.c_str(), target.c_str(), MOVEFILE_WRITE_THROUGH));
+        },
         source);
 }
 
 FsResult Win32FileSystem::linkFile(const std::string& existing, const std::string& link) {
     const std::wstring source = systemPath(existing);
-    const std::wstring second = systemPath(link);
     return retriedWhileLocked(
-        [&] {
-            {
-                // CreateHardLink opens the file without asking for anything that another
-                // process's sharing could refuse; a move or replacement of it asks for its
-                // deletion.
-                const UniqueHandle file(CreateFileW(
-                    source.c_str(), DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                    nullptr, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
-                if (!file) {
-                    return FALSE;
-                }
+        [&]() -> FsResult {
+            // One open of the file, which asks for its deletion as a move or replacement of it
+            // would, so that a file another process holds without sharing that is refused here
+            // (CreateHardLink asks for nothing that sharing could refuse); the second name is made
+            // through it.
+            const UniqueHandle file(
+                CreateFileW(source.c_str(), DELETE | FILE_WRITE_ATTRIBUTES | SYNCHRONIZE,
+                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                            OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+            if (!file) {
+                return lastFailure();
             }
-            return CreateHardLinkW(second.c_str(), source.c_str(), nullptr);
+            // The system's own form of the new name: the extended form with "\??\" for "\\?\".
+            std::wstring name = toWide(extendedPath(link, toUtf8(processCurrentFolder())));
+            name[1] = L'?';
+            const std::size_t nameBytes = name.size() * sizeof(wchar_t);
+            std::vector<std::byte> buffer(offsetof(FILE_LINK_INFORMATION, FileName) + nameBytes);
+            auto* const info = reinterpret_cast<FILE_LINK_INFORMATION*>(buffer.data());
+            info->ReplaceIfExists = FALSE;
+            info->RootDirectory = nullptr;
+            info->FileNameLength = static_cast<ULONG>(nameBytes);
+            std::memcpy(info->FileName, name.data(), nameBytes);
+            IO_STATUS_BLOCK status{};
+            const NTSTATUS linked = ntSetInformationFile(
+                file.get(), &status, info, static_cast<ULONG>(buffer.size()), FileLinkInformation);
+            if (linked < 0) {
+                return FsResult::failure(rtlNtStatusToDosError(linked));
+            }
+            return {};
         },
         source);
 }
@@ -366,23 +390,23 @@ std::string Win32FileSystem::windowsFolder() {
     return folder;
 }
 
-std::string Win32FileSystem::readFile(const std::string& path) {
+FsResult Win32FileSystem::readFile(const std::string& path, std::string& content) {
+    content.clear();
     UniqueHandle file(CreateFileW(systemPath(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
                                   OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) {
-        const DWORD error = GetLastError();
-        throw AppError("Cannot open file \"" + fullPath(path) + "\". " + systemErrorText(error));
+        return lastFailure();
     }
     LARGE_INTEGER size{};
     std::size_t expected = 0;
     if (GetFileSizeEx(file.get(), &size) && size.QuadPart > 0) {
         expected = static_cast<std::size_t>(size.QuadPart);
     }
-    std::string content;
     if (const unsigned long error = readToEnd(file.get(), expected, SIZE_MAX, content)) {
-        throw AppError("Cannot read file \"" + fullPath(path) + "\". " + systemErrorText(error));
+        content.clear();
+        return FsResult::failure(error);
     }
-    return content;
+    return {};
 }
 
 unsigned long readToEnd(void* file, std::size_t expected, std::size_t most, std::string& content) {

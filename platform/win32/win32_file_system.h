@@ -53,7 +53,7 @@ class Win32FileSystem : public FileSystem {
     FsResult holdFile(const std::string& path, std::unique_ptr<HeldFile>& held) override;
     std::string errorMessage(unsigned long error) override;
     std::string windowsFolder() override;
-    std::string readFile(const std::string& path) override;
+    FsResult readFile(const std::string& path, std::string& content) override;
     std::string fullPath(const std::string& path) override;
     // In win32_folder_identity.cpp.
     std::vector<FolderId> folderLineage(const std::string& path) override;

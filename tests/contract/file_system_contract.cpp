@@ -121,7 +121,7 @@ std::uint32_t attributesOf(FileSystem& files, Root& root, const std::string& nam
 // The file's content, or what made reading it fail.
 std::string contentOf(FileSystem& files, const std::string& path) {
     try {
-        return files.readFile(path);
+        return readWholeFile(files, path);
     } catch (const AppError& error) {
         return error.what();
     }

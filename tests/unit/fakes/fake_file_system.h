@@ -650,18 +650,20 @@ class FakeFileSystem : public FileSystem {
 
     std::string windowsFolder() override { return windows; }
 
-    std::string readFile(const std::string& path) override {
+    FsResult readFile(const std::string& path, std::string& content) override {
+        content.clear();
         Node* node = find(path);
-        if (node == nullptr || node->folder) {
-            throw AppError("Cannot open file \"" + normalise(path) + "\". " +
-                           errorMessage(node == nullptr ? kErrorFileNotFound : kErrorAccessDenied));
+        if (node == nullptr) {
+            return FsResult::failure(kErrorFileNotFound);
+        }
+        if (node->folder) {
+            return FsResult::failure(kErrorAccessDenied);
         }
         if (node->unreadable || node->locked) {
-            throw AppError("Cannot open file \"" + normalise(path) +
-                           "\". The process cannot access the file because it is being used by "
-                           "another process");
+            return FsResult::failure(kErrorSharingViolation);
         }
-        return node->content;
+        content = node->content;
+        return {};
     }
 
     // As GetFullPathName: nothing for nothing, and a trailing backslash kept.
