@@ -149,6 +149,10 @@ TEST_F(InstallE2E, AnUpdateWithAFileInUseLeavesTheOldVersionByteForByte) {
               "Library Demo 1.0 is already installed in the target directory!\r"
               "Do you want to install the library Demo 2.0 ?",
               "&Yes");
+    // The user is asked to close the file and retry, and cancels.
+    const MessageBoxView retry = app.waitForMessageBox(Milliseconds(20000));
+    EXPECT_EQ(retry.caption, "Warning");
+    retry.answer("Cancel");
     const MessageBoxView box = app.waitForMessageBox();
     EXPECT_EQ(box.caption, "Error");
     EXPECT_EQ(box.icon, BoxIcon::Error);
