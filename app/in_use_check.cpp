@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "app/form_install.h"
+#include "platform/passing_lock.h"
 
 namespace velk {
 
@@ -64,7 +65,17 @@ InUseCheck TFormInstall::inUseCheck(bool& waitedOut) {
 }
 
 // Somebody is at the desktop: Retry looks again, Cancel stops. True when the files were let go.
+// A lock that passes (a virus scanner that opened a file for a moment) is first waited for as a
+// change waits for one, about two seconds for all the files together, so that nobody is asked
+// about it.
 bool TFormInstall::askUntilLetGo(const std::vector<std::string>& files, FilesHeld& held) {
+    for (const unsigned ms : kPassingLockPausesMs) {
+        if (held.empty()) {
+            return true;
+        }
+        platform_.inUse->pause(ms);
+        held = platform_.inUse->check(files);
+    }
     while (!held.empty()) {
         const std::string text =
             failuresOf(held).text("Files of the library are in use by " +

@@ -1,5 +1,7 @@
 #include "package/install_transaction.h"
 
+#include <algorithm>
+#include <iterator>
 #include <map>
 #include <optional>
 
@@ -42,6 +44,7 @@ struct PlannedFile {
     // The file it would replace holds its bytes already: left in place, not copied.
     bool kept = false;
     bool attributesSet = false; // a kept file's attributes were changed to the package file's
+    bool free = false;          // its second name was made: no other program held it then
 
     const std::string& name() const { return first->name; }
 };
@@ -328,7 +331,9 @@ class Installation {
                 // Without a second name (a file in use among others) the old file is moved out
                 // when its turn comes; a file in use is found by the check before the first
                 // change.
-                if (!linked) {
+                if (linked) {
+                    file.free = true;
+                } else {
                     hardLinks_ = linked.error() != kErrorInvalidFunction &&
                                  linked.error() != kErrorNotSupported;
                 }
@@ -354,7 +359,20 @@ class Installation {
                 transaction_->add(Change{ChangeKind::NewFolder, i, {}, folders_[i].slot});
             }
         }
-        transaction_->setInUseCheck(inUse_);
+        // A file given its second name was opened for its deletion a moment ago: nobody held it
+        // then, and it is not looked at again.
+        transaction_->setInUseCheck([this](const std::vector<std::string>& paths) {
+            FileNames free(FileNameLess{&files_});
+            for (const PlannedFile& file : planned_) {
+                if (file.free) {
+                    free.insert(placeOf(file));
+                }
+            }
+            std::vector<std::string> unknown;
+            std::copy_if(paths.begin(), paths.end(), std::back_inserter(unknown),
+                         [&free](const std::string& path) { return free.count(path) == 0; });
+            return unknown.empty() || !inUse_ ? FailureList() : inUse_(unknown);
+        });
         const bool committed =
             transaction_->run(outcome_, progress_, Transaction::AfterFailure::Stop);
         if (!committed) {

@@ -5,7 +5,7 @@
 // changes (the window's thread and the worker thread may both be using paths). Paths may be of
 // any length.
 //
-// A copy, move, replacement, link or deletion that meets a lock another program holds for a
+// A copy, move, replacement or deletion that meets a lock another program holds for a
 // moment (a sharing or lock violation, or access refused by a file that another program holds or
 // is deleting) is tried again for about two seconds before it fails with that error
 // (platform/passing_lock.h).
@@ -144,7 +144,10 @@ class FileSystem {
     // lead to the same content. Fails where the file system has none, as FAT volumes; and with
     // kErrorSharingViolation, as a move of it would, when the file is held open by another
     // process without sharing its deletion, so that such a file is found before it has two
-    // names.
+    // names. That failure is not tried again: the second name only prepares a replacement,
+    // which, without it, moves the old file out when its turn comes (a change that is tried
+    // again), and a file held for good is named by the look for files in use before the first
+    // change rather than waited for once per file here.
     virtual FsResult linkFile(const std::string& existing, const std::string& link) = 0;
     // Creates a file under a name that is not taken, writes `content` to it whole and flushes it
     // to the disk before it returns. A write that fails partway leaves what it wrote.

@@ -272,39 +272,34 @@ FsResult Win32FileSystem::moveFile(const std::string& from, const std::string& t
 }
 
 FsResult Win32FileSystem::linkFile(const std::string& existing, const std::string& link) {
-    const std::wstring source = systemPath(existing);
-    return retriedWhileLocked(
-        [&]() -> FsResult {
-            // One open of the file, which asks for its deletion as a move or replacement of it
-            // would, so that a file another process holds without sharing that is refused here
-            // (CreateHardLink asks for nothing that sharing could refuse); the second name is made
-            // through it.
-            const UniqueHandle file(
-                CreateFileW(source.c_str(), DELETE | FILE_WRITE_ATTRIBUTES | SYNCHRONIZE,
-                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                            OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
-            if (!file) {
-                return lastFailure();
-            }
-            // The system's own form of the new name: the extended form with "\??\" for "\\?\".
-            std::wstring name = toWide(extendedPath(link, toUtf8(processCurrentFolder())));
-            name[1] = L'?';
-            const std::size_t nameBytes = name.size() * sizeof(wchar_t);
-            std::vector<std::byte> buffer(offsetof(FILE_LINK_INFORMATION, FileName) + nameBytes);
-            auto* const info = reinterpret_cast<FILE_LINK_INFORMATION*>(buffer.data());
-            info->ReplaceIfExists = FALSE;
-            info->RootDirectory = nullptr;
-            info->FileNameLength = static_cast<ULONG>(nameBytes);
-            std::memcpy(info->FileName, name.data(), nameBytes);
-            IO_STATUS_BLOCK status{};
-            const NTSTATUS linked = ntSetInformationFile(
-                file.get(), &status, info, static_cast<ULONG>(buffer.size()), FileLinkInformation);
-            if (linked < 0) {
-                return FsResult::failure(rtlNtStatusToDosError(linked));
-            }
-            return {};
-        },
-        source);
+    // One open of the file, which asks for its deletion as a move or replacement of it would, so
+    // that a file another process holds without sharing that is refused here (CreateHardLink
+    // asks for nothing that sharing could refuse); the second name is made through it. Not tried
+    // again while the file is held (see file_system.h).
+    const UniqueHandle file(
+        CreateFileW(systemPath(existing).c_str(), DELETE | FILE_WRITE_ATTRIBUTES | SYNCHRONIZE,
+                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                    FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    if (!file) {
+        return lastFailure();
+    }
+    // The system's own form of the new name: the extended form with "\??\" for "\\?\".
+    std::wstring name = toWide(extendedPath(link, toUtf8(processCurrentFolder())));
+    name[1] = L'?';
+    const std::size_t nameBytes = name.size() * sizeof(wchar_t);
+    std::vector<std::byte> buffer(offsetof(FILE_LINK_INFORMATION, FileName) + nameBytes);
+    auto* const info = reinterpret_cast<FILE_LINK_INFORMATION*>(buffer.data());
+    info->ReplaceIfExists = FALSE;
+    info->RootDirectory = nullptr;
+    info->FileNameLength = static_cast<ULONG>(nameBytes);
+    std::memcpy(info->FileName, name.data(), nameBytes);
+    IO_STATUS_BLOCK status{};
+    const NTSTATUS linked = ntSetInformationFile(
+        file.get(), &status, info, static_cast<ULONG>(buffer.size()), FileLinkInformation);
+    if (linked < 0) {
+        return FsResult::failure(rtlNtStatusToDosError(linked));
+    }
+    return {};
 }
 
 FsResult Win32FileSystem::writeNewFile(const std::string& path, std::string_view content) {

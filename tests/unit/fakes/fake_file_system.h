@@ -302,7 +302,7 @@ class FakeFileSystem : public FileSystem {
         return retried([&] { return moveFileOnce(from, to); }, from);
     }
     FsResult linkFile(const std::string& existing, const std::string& link) override {
-        return retried([&] { return linkFileOnce(existing, link); }, existing);
+        return linkFileOnce(existing, link); // not tried again while held
     }
 
     FsResult copyNewFileOnce(const std::string& from, const std::string& to) {

@@ -31,9 +31,13 @@ class FakeFilesInUse : public FilesInUse {
         ++checks;
         FilesHeld held;
         for (const std::string& path : paths) {
-            const FakeFileSystem::Node* node = files_.find(path);
+            // Each look is a try: a file held for some more tries is held for one fewer after it.
+            FakeFileSystem::Node* node = files_.find(path);
             if (node == nullptr || node->folder || (!node->locked && node->heldForTries == 0)) {
                 continue;
+            }
+            if (node->heldForTries > 0) {
+                --node->heldForTries;
             }
             held.files.push_back(path);
             const auto found = holders_.find(FakeFileSystem::key(files_.normalise(path)));
