@@ -2,12 +2,14 @@
 
 #include "app/error_report.h"
 
+#include <utility>
+
 namespace velk {
 
-TFormInstall::TFormInstall(Platform& platform)
-    : runLog_(platform.log),
-      boxes_(platform.boxes, runLog_), platform_{platform.registry, platform.files, boxes_,
-                                                 platform.processes, platform.log} {
+TFormInstall::TFormInstall(Platform& platform, std::vector<std::string> arguments)
+    : runLog_(platform.log), boxes_(platform.boxes, runLog_),
+      arguments_(std::move(arguments)), platform_{platform.registry, platform.files, boxes_,
+                                                  platform.processes, platform.log} {
     grLocation.onChange = [this] { grLocationClick(); };
     rgLang.onChange = [this] { grLocationClick(); };
     btBrowse.onClick = [this] { btBrowseClick(); };

@@ -60,7 +60,7 @@ TEST_F(RunLogTest, TellsTheWholeRunOfAFailedCopy) {
             "VelkInstall 1.0.0 starts in the package folder \"C:\\pkg\\\"",
             "Settings read from the unattended-install key HKEY_LOCAL_MACHINE\\Software\\"
             "Velk-Marden\\dorvan5\\1.4\\Installer (32-bit view): Log \"D:\\logs\\install.log\", "
-            "Path \"C:\\dorvan\\usr\", Language \"German\", Silent \"activated\"",
+            "Path \"C:\\dorvan\\usr\", Language \"German\", Silent \"activated\", WaitInUse \"\"",
             "The desktop is visible: message boxes are shown",
             "Library Demo 2.0, described in C:\\pkg\\Libs\\demo.lin",
             "Unattended installation into \"C:\\dorvan\\usr\", default language \"German\"",
