@@ -28,7 +28,7 @@ bool holdsArguments(const std::wstring& commandLine) {
 
 } // namespace
 
-std::vector<std::string> splitCommandLine(const std::wstring& commandLine) {
+std::vector<std::string> argumentsOf(const std::wstring& commandLine) {
     std::vector<std::string> arguments;
     if (!holdsArguments(commandLine)) {
         return arguments;
@@ -42,7 +42,7 @@ std::vector<std::string> splitCommandLine(const std::wstring& commandLine) {
 }
 
 std::vector<std::string> programArguments() {
-    return splitCommandLine(GetCommandLineW());
+    return argumentsOf(GetCommandLineW());
 }
 
 } // namespace velk::win32

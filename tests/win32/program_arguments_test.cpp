@@ -34,7 +34,7 @@ TEST(ProgramArguments, AreSplitByTheSystemsRulesWithoutTheProgramsName) {
           "\xB8"}}, // Библиотеки
     };
     for (const Split& c : cases) {
-        EXPECT_EQ(splitCommandLine(c.commandLine), c.arguments) << toUtf8(c.commandLine);
+        EXPECT_EQ(argumentsOf(c.commandLine), c.arguments) << toUtf8(c.commandLine);
     }
 }
 
