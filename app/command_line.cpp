@@ -180,10 +180,10 @@ struct ExitCodeHelp {
 };
 
 constexpr std::array<ExitCodeHelp, 7> kExitCodeHelp{{
-    {0, "installed (or removed) with every file", "success", "-"},
-    {1, "files failed; everything changed was undone", "fails", "-"},
-    {2, "nothing was installed (or removed)", "fails; the log says why", "-"},
-    {3, "files failed; the undo could not restore every one", "fails; repair the target", "-"},
+    {0, "installed (or removed) with every file", "success", ""},
+    {1, "files failed; everything changed was undone", "fails", ""},
+    {2, "nothing was installed (or removed)", "fails; the log says why", ""},
+    {3, "files failed; the undo could not restore every one", "fails; repair the target", ""},
     {4, "files in use: nothing was changed; try again when the programs that hold them have ended",
      "retries later", "packageInUse"},
     {87, "bad command line: nothing was done", "fails", "invalidParameter"},
@@ -198,26 +198,26 @@ std::string commandLineHelp() {
         "VelkInstall [/install | /remove] [/quiet | /passive] [/dir=FOLDER] [/lang=LANGUAGE] "
         "[/log=FILE] [/wait=SECONDS]\r"
         "\r"
-        "/install\tinstall the library (the default of a quiet or passive run)\r"
-        "/remove\tremove the library installed in the target folder\r"
-        "/quiet\tno window and no message box; every question answered Yes, each box's text "
+        "/install: install the library (the default of a quiet or passive run)\r"
+        "/remove: remove the library installed in the target folder\r"
+        "/quiet: no window and no message box; every question answered Yes, each box's text "
         "logged\r"
-        "/passive\tthe window shows the progress only, asks nothing and closes at the end\r"
-        "/dir=FOLDER\tthe target folder (else the folder the window offers)\r"
-        "/lang=LANGUAGE\tthe default language\r"
-        "/log=FILE\tthe log the run appends to (else VelkInstall.log in the temporary folder)\r"
-        "/wait=SECONDS\thow long an unattended run waits for files in use (0 to " +
+        "/passive: the window shows the progress only, asks nothing and closes at the end\r"
+        "/dir=FOLDER: the target folder (else the folder the window offers)\r"
+        "/lang=LANGUAGE: the default language\r"
+        "/log=FILE: the log the run appends to (else VelkInstall.log in the temporary folder)\r"
+        "/wait=SECONDS: how long an unattended run waits for files in use (0 to " +
         std::to_string(kLongestWaitInUse) +
         ")\r"
-        "/? or /help\tthis text\r"
+        "/? or /help: this text\r"
         "\r"
         "Switches in any letter case, with / or -, a value after = or :, quoted when it holds "
         "blanks. They win over the unattended-install key's values.\r"
         "\r"
-        "Exit codes (code, meaning, what a deployment does, winget's name):\r";
+        "Exit codes (code - meaning - what a deployment does - winget's name):\r";
     for (const ExitCodeHelp& row : kExitCodeHelp) {
-        text += std::to_string(row.code) + "\t" + row.meaning + "\t" + row.deployment + "\t" +
-                row.winget + "\r";
+        text += std::to_string(row.code) + " - " + row.meaning + " - " + row.deployment +
+                (*row.winget != '\0' ? std::string(" - ") + row.winget : std::string()) + "\r";
     }
     text.pop_back();
     return text;

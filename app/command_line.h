@@ -45,7 +45,7 @@ CommandLine readCommandLine(const std::vector<std::string>& arguments);
 // only, at most kLongestWaitInUse. Nothing when the text is no such number.
 std::optional<unsigned> waitSeconds(const std::string& text);
 
-// The switches and the exit codes, as /? shows them: lines joined by "\r", columns by "\t".
+// The switches and the exit codes, as /? shows them: lines joined by "\r".
 std::string commandLineHelp();
 
 } // namespace velk

@@ -73,6 +73,9 @@ void RunLog::commandLine(const std::vector<std::string>& arguments, const Comman
         const bool blanks = argument.empty() || argument.find_first_of(" \t") != std::string::npos;
         arguments_ += (arguments_.empty() ? "" : " ") + (blanks ? quoted(argument) : argument);
     }
+    if (!arguments_.empty() && !line.read) {
+        arguments_ += " (not read: none of its words is a switch of this program)";
+    }
     logSwitch_ = line.log.value_or(std::string());
 }
 
@@ -140,12 +143,7 @@ void RunLog::lines(const std::string& text) {
     while (begin <= text.size()) {
         std::size_t end = text.find('\r', begin);
         end = end == std::string::npos ? text.size() : end;
-        std::string line = text.substr(begin, end - begin);
-        for (std::size_t tab = line.find('\t'); tab != std::string::npos;
-             tab = line.find('\t', tab)) {
-            line.replace(tab, 1, "  ");
-        }
-        write(line);
+        write(text.substr(begin, end - begin));
         begin = end + 1;
     }
 }

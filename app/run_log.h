@@ -51,8 +51,7 @@ class RunLog {
     // (from names, paths, the key's values) are written as "\xHH" (printable()), so that no text
     // from outside can break the line.
     void write(const std::string& text);
-    // A text of several lines (joined by "\r"), one log line each; its columns ("\t") apart by
-    // blanks.
+    // A text of several lines (joined by "\r"), one log line each.
     void lines(const std::string& text);
     // Where the log goes and who said so, as the settings' line names it.
     std::string logNamed() const;
@@ -82,7 +81,7 @@ class RunLog {
     Operation operation_ = Operation::Installation;
     std::string logSetting_; // the "Log" value, where the log goes
     std::string logSwitch_;  // the command line's /log, which wins over it
-    std::string arguments_;  // the command line as the log names it; empty: not read
+    std::string arguments_;  // the command line as the log names it; empty: none
     std::string settings_;   // the values read, as the log names them
 };
 

@@ -4,6 +4,8 @@
 // desktop, which shows its progress and nothing else.
 #include <windows.h>
 
+#include <commctrl.h>
+
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -161,17 +163,17 @@ TEST_F(DeploymentE2E, DocsDeployRunsAsWritten) {
     // The exit codes: the program's own table, the documents' meanings.
     ASSERT_EQ(deploy("/? /log=\"{log}\""), 0u);
     const std::string help = logText();
-    // Whether the table's row of `code` (columns two blanks apart) holds `column`.
+    // Whether the table's row of `code` (columns " - " apart) holds `column`.
     const auto helpRow = [&help](const std::string& code, const std::string& column) {
         std::smatch row;
-        return std::regex_search(help, row, std::regex("\n[-0-9:. ]+ " + code + "  ([^\r\n]*)")) &&
+        return std::regex_search(help, row, std::regex("\n[-0-9:. ]+ " + code + " - ([^\r\n]*)")) &&
                std::string(row[1]).find(column) != std::string::npos;
     };
     const std::map<std::string, std::string> responses =
         valuesOf(winget, "InstallerReturnCode: ([0-9]+)\r?\n *ReturnResponse");
     EXPECT_EQ(responses.size(), 3u) << winget;
     for (const auto& [code, response] : responses) {
-        EXPECT_TRUE(helpRow(code, "  " + response)) << code << " " << response << "\n" << help;
+        EXPECT_TRUE(helpRow(code, " - " + response)) << code << " " << response << "\n" << help;
         EXPECT_TRUE(
             std::regex_search(readme, std::regex("\n\\| " + code + " \\|[^\n]*`" + response + "`")))
             << code << " " << response;
@@ -179,14 +181,14 @@ TEST_F(DeploymentE2E, DocsDeployRunsAsWritten) {
     const std::map<std::string, std::string> returnCodes = valuesOf(intune, "Return code ([0-9]+)");
     EXPECT_EQ(returnCodes.size(), 7u) << intune;
     for (const auto& [code, kind] : returnCodes) {
-        const std::string meant = kind == "Success" ? "  success"
-                                  : kind == "Retry" ? "  retries later"
-                                                    : "  fails";
+        const std::string meant = kind == "Success" ? " - success"
+                                  : kind == "Retry" ? " - retries later"
+                                                    : " - fails";
         EXPECT_TRUE(helpRow(code, meant)) << code << " " << kind << "\n" << help;
     }
 
     // winget: the quiet run with its log and location, then the passive one over it.
-    const std::string wingetTarget = work() + "\winget target";
+    const std::string wingetTarget = work() + "\\winget target";
     makeFolder(wingetTarget);
     for (const char* mode : {"Silent", "SilentWithProgress"}) {
         std::string arguments = valueOf(winget, mode) + " " + valueOf(winget, "Log") + " " +
@@ -240,7 +242,11 @@ TEST_F(DeploymentE2E, APassiveRunShowsItsProgressAsksNothingAndCloses) {
     while (main.exists()) {
         EXPECT_FALSE(app.findMessageBox().has_value()) << "a box came up";
         for (const Window& bar : main.children("msctls_progress32")) {
-            if (bar.visible() && !shot) {
+            DWORD_PTR position = 0;
+            if (!shot && bar.visible() &&
+                SendMessageTimeoutW(bar.hwnd(), PBM_GETPOS, 0, 0, SMTO_ABORTIFHUNG, 100,
+                                    &position) != 0 &&
+                position > 0) {
                 main.screenshot(shotName("progress"));
                 shot = true;
             }

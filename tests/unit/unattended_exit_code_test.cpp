@@ -195,7 +195,7 @@ INSTANTIATE_TEST_SUITE_P(
                       "C:\\dorvan\\usr",
                       nullptr,
                       0,
-                      "Exit codes (code, meaning, what a deployment does, winget's name):",
+                      "Exit codes (code - meaning - what a deployment does - winget's name):",
                       nullptr,
                       -1,
                       {"/?"}}));
