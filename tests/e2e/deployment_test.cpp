@@ -91,6 +91,21 @@ class DeploymentE2E : public E2ETest {
         return app.waitForExit(kStartTimeout * 2);
     }
 
+    // A package of kFiles library files, "f0000.zfb" and on, that takes a while to install.
+    static constexpr int kFiles = 5000;
+    std::string bigPackage() const {
+        std::map<std::string, std::string> files;
+        for (int i = 0; i < kFiles; ++i) {
+            char name[32];
+            std::snprintf(name, sizeof name, "Libs\\f%04d.zfb", i);
+            files[name] = "block " + std::to_string(i);
+        }
+        return makePackage(
+            work() + "\\big",
+            {.description = "[About]\nName=Big\nVersion=1.0\n[Dorvan]\nDorvan5_14=Yes\n",
+             .files = files});
+    }
+
     std::string log() const { return work() + "\\deploy log.txt"; }
     std::string logText() const { return fileExists(log()) ? readFile(log()) : std::string(); }
     std::string installed(const std::string& name) const { return host.usr + "\\" + name; }
@@ -220,20 +235,33 @@ TEST_F(DeploymentE2E, DocsDeployRunsAsWritten) {
     EXPECT_FALSE(fileExists(installed("ZullDemo.lin")));
 }
 
+// A deployment that comes while another run works in its target ends with 1618, which
+// deployment tools try again later, and does nothing there.
+TEST_F(DeploymentE2E, AQuietRunWhileAnotherWorksInTheTargetEndsWith1618) {
+    Installer first = Installer::start(bigPackage());
+    const Window main = first.mainWindow();
+    first.settle();
+    main.button("Install").click();
+    waitUntil([&] { return fileExists(installed("~VelkInstall.work\\begun")); },
+              "the first installer's work", kStartTimeout * 3);
+
+    EXPECT_EQ(deploy("/install /quiet /dir=\"{dir}\" /log=\"{log}\""), 1618u);
+
+    EXPECT_NE(logText().find("Another installation or removal is running in the target folder"),
+              std::string::npos)
+        << logText();
+    const MessageBoxView done = first.waitForMessageBox(kStartTimeout * 3);
+    EXPECT_EQ(done.text, "Library installation was successful.");
+    done.answer("OK");
+    EXPECT_EQ(first.waitForExit(), 0u);
+    EXPECT_EQ(filesIn(host.usr).size(), static_cast<std::size_t>(kFiles + 1));
+    EXPECT_FALSE(fileExists(installed("ZullDemo.lin")));
+}
+
 // A passive run with a person at the desktop: the window shows the progress of a long
 // installation, no box ever comes, and the window closes by itself at the end.
 TEST_F(DeploymentE2E, APassiveRunShowsItsProgressAsksNothingAndCloses) {
-    constexpr int kFiles = 5000;
-    std::map<std::string, std::string> files;
-    for (int i = 0; i < kFiles; ++i) {
-        char name[32];
-        std::snprintf(name, sizeof name, "Libs\\f%04d.zfb", i);
-        files[name] = "block " + std::to_string(i);
-    }
-    const std::string big =
-        makePackage(work() + "\\big",
-                    {.description = "[About]\nName=Big\nVersion=1.0\n[Dorvan]\nDorvan5_14=Yes\n",
-                     .files = files});
+    const std::string big = bigPackage();
     writeFile(host.usr + "\\f0000.zfb", "an older block"); // a question a person would be asked
 
     Installer app = Installer::start(big, "/passive /log=\"" + log() + "\"");
