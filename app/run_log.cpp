@@ -187,6 +187,10 @@ void RunLog::ending(const WorkOutcome& outcome, const std::string& operation,
     if (outcome.done()) {
         write("The " + operation + " ran to its end: " + std::to_string(outcome.files) +
               " file(s) " + done + ", 0 failed");
+        if (outcome.unchanged != 0) {
+            write(std::to_string(outcome.unchanged) +
+                  " of them held the package's bytes already and were left in place");
+        }
         return;
     }
     write("The " + operation + " failed: " + std::to_string(outcome.failures.count()) +

@@ -8,24 +8,11 @@ namespace velk {
 
 std::vector<std::string> plannedLanguages(FileSystem& files,
                                           const PackageDescription& description) {
-    std::vector<std::string> listed; // in listing order, a run of missing keys as one ""
-    int next = 0;
-    for (const ListedLanguage& language : description.languages) {
-        if (language.index > next) {
-            listed.emplace_back();
-        }
-        listed.push_back(language.name);
-        next = language.index + 1;
-    }
-    if (next < description.languageCount) {
-        listed.emplace_back();
-    }
-
     FileNames seen(FileNameLess{&files});
     std::vector<std::string> distinct;
-    for (std::string& name : listed) {
-        if (seen.insert(name).second) {
-            distinct.push_back(std::move(name));
+    for (ListedLanguage& language : description.copiedLanguages()) {
+        if (seen.insert(language.name).second) {
+            distinct.push_back(std::move(language.name));
         }
     }
     return distinct;

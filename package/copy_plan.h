@@ -44,9 +44,9 @@ struct CopyPlan {
     std::optional<std::string> reservedEntry() const;
 };
 
-// The languages the description lists in [Languages], "Lang0" to "Lang<Count - 1>" with a
-// missing key reading as "", each distinct name (compared as file names) once, at its first
-// listing. Only the keys present are visited, so a huge Count costs nothing.
+// The languages installation copies (PackageDescription::copiedLanguages), each distinct name
+// (compared as file names) once, at its first listing. Only the keys present are visited, so a
+// huge Count costs nothing.
 std::vector<std::string> plannedLanguages(FileSystem& files, const PackageDescription& description);
 
 struct InstallRequest {

@@ -201,7 +201,7 @@ IniFile IniFile::read(FileSystem& files, const std::string& path) {
     if (!files.fileExists(path)) {
         return IniFile();
     }
-    return parse(decodeText(files.readFile(path), files));
+    return parse(decodeText(readWholeFile(files, path), files));
 }
 
 const IniFile::Section* IniFile::findSection(std::string_view name) const {

@@ -42,6 +42,8 @@ struct WorkOutcome {
     FailureList notRestored;
     // The files installed or removed, when the work was done whole.
     std::size_t files = 0;
+    // Of the files installed, those that held the package's bytes already and stayed in place.
+    std::size_t unchanged = 0;
     // Another run began to work in the target at the same time: this one did nothing.
     bool busy = false;
 

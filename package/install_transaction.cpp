@@ -13,8 +13,13 @@ namespace {
 constexpr unsigned long kErrorInvalidFunction = 1; // ERROR_INVALID_FUNCTION
 constexpr unsigned long kErrorNotSupported = 50;   // ERROR_NOT_SUPPORTED
 
-// What a folder of the target holds: each name and its attributes.
-using Entries = std::map<std::string, std::uint32_t, FileNameLess>;
+// An entry of a folder of the target.
+struct Existing {
+    std::uint32_t attributes = 0; // with kAttributeDirectory for a folder
+    std::uint64_t size = 0;
+};
+// What a folder of the target holds, by name.
+using Entries = std::map<std::string, Existing, FileNameLess>;
 
 // A folder of the target as the installation finds it.
 struct TargetFolder {
@@ -28,12 +33,15 @@ struct TargetFolder {
 // One file the installation puts into the target.
 struct PlannedFile {
     std::size_t folder = 0;
-    const DirEntry* first = nullptr;  // the first package file listed for its place: its name
-    const FolderCopy* copy = nullptr; // the package folder of the one installed, the last listed
-    const DirEntry* entry = nullptr;  // and that file
-    const std::uint32_t* replaced = nullptr; // the attributes of the file it takes the place of
-    std::string slot;                        // where it is made ready (in an existing folder)
-    bool failed = false;                     // known to fail before it is copied
+    const DirEntry* first = nullptr;    // the first package file listed for its place: its name
+    const FolderCopy* copy = nullptr;   // the package folder of the one installed, the last listed
+    const DirEntry* entry = nullptr;    // and that file
+    const Existing* replaced = nullptr; // the file it takes the place of
+    std::string slot;                   // where it is made ready (in an existing folder)
+    bool failed = false;                // known to fail before it is copied
+    // The file it would replace holds its bytes already: left in place, not copied.
+    bool kept = false;
+    bool attributesSet = false; // a kept file's attributes were changed to the package file's
 
     const std::string& name() const { return first->name; }
 };
@@ -48,6 +56,9 @@ class Installation {
         gather();
         if (stage() && swap()) {
             outcome_.files = planned_.size();
+            for (const PlannedFile& file : planned_) {
+                outcome_.unchanged += file.kept ? 1 : 0;
+            }
         }
         return std::move(outcome_);
     }
@@ -79,10 +90,10 @@ class Installation {
                 folder.error = kErrorInvalidName;
             } else if (found == folders_[0].entries.end()) {
                 folder.state = TargetFolder::State::New;
-            } else if ((found->second & kAttributeDirectory) == 0) {
+            } else if ((found->second.attributes & kAttributeDirectory) == 0) {
                 folder.state = TargetFolder::State::Unusable; // a file of that name
                 folder.error = kErrorAlreadyExists;
-            } else if ((found->second & kAttributeReparsePoint) != 0 ||
+            } else if ((found->second.attributes & kAttributeReparsePoint) != 0 ||
                        files_.isLink(plan_.folderPath(i))) {
                 // A link would take the files wherever it leads.
                 folder.state = TargetFolder::State::Unusable;
@@ -98,7 +109,9 @@ class Installation {
             files_.enumerate(plan_.folderPath(index) + "\\*.*", [&folder](const DirEntry& entry) {
                 if (entry.name != "." && entry.name != "..") {
                     folder.entries.emplace(
-                        entry.name, entry.attributes | (entry.isFolder ? kAttributeDirectory : 0));
+                        entry.name,
+                        Existing{entry.attributes | (entry.isFolder ? kAttributeDirectory : 0),
+                                 entry.size});
                 }
             });
         if (!listed) {
@@ -138,8 +151,9 @@ class Installation {
                 continue;
             }
             file.replaced = &found->second;
-            // Windows refuses to replace a folder or a read-only file.
-            if ((found->second & (kAttributeDirectory | kAttributeReadOnly)) != 0) {
+            // Windows refuses to replace a folder. A read-only file is refused only when it must
+            // be replaced (stageOne), as one that holds the package file's bytes stays.
+            if ((found->second.attributes & kAttributeDirectory) != 0) {
                 outcome_.failures.add(placeOf(file), kErrorAccessDenied);
                 file.failed = true;
             }
@@ -202,17 +216,84 @@ class Installation {
                 stageOne(file);
             }
             progress_.step();
+            if (file.kept) {
+                progress_.step(); // its change and the deletion of its old file, neither needed
+                progress_.step();
+            }
+        }
+        if (outcome_.failures.empty()) {
+            setKeptAttributes();
         }
         if (!outcome_.failures.empty()) {
+            restoreKeptAttributes();
             transaction_->abandon();
             return false;
         }
         return true;
     }
 
+    // True when the file the package file would replace holds its bytes already. Sizes first,
+    // then the bytes, read side by side (cheaper than a copy, which writes); file times are never
+    // trusted. A link, or a file that cannot be read, is replaced.
+    bool unchanged(const PlannedFile& file) {
+        if (file.replaced == nullptr || file.replaced->size != file.entry->size ||
+            (file.replaced->attributes & kAttributeReparsePoint) != 0) {
+            return false;
+        }
+        bool same = false;
+        return files_.compareContents(file.copy->source + "\\" + file.entry->name, placeOf(file),
+                                      same) &&
+               same;
+    }
+
+    // The attributes a file takes from its package file: hidden and system as there, never
+    // read-only, so that the next installation and the removal can replace and delete it.
+    static std::uint32_t attributesFrom(const DirEntry& entry) {
+        return entry.attributes & kAttributeKept & ~kAttributeReadOnly;
+    }
+
+    // Gives each file left in place the attributes a copy would have got, before the first
+    // change, so that one that refuses fails the installation while the target is as it was.
+    void setKeptAttributes() {
+        for (PlannedFile& file : planned_) {
+            const std::uint32_t wanted = attributesFrom(*file.entry);
+            if (!file.kept || (file.replaced->attributes & kAttributeKept) == wanted) {
+                continue;
+            }
+            const FsResult set = files_.setKeptAttributes(placeOf(file), wanted);
+            if (!set) {
+                outcome_.failures.add(placeOf(file), set.error());
+                return;
+            }
+            file.attributesSet = true;
+        }
+    }
+
+    // Gives the files left in place their attributes back when the installation is undone.
+    void restoreKeptAttributes() {
+        for (PlannedFile& file : planned_) {
+            if (file.attributesSet) {
+                const FsResult set =
+                    files_.setKeptAttributes(placeOf(file), file.replaced->attributes);
+                if (!set) {
+                    outcome_.notRestored.add(placeOf(file), set.error());
+                }
+                file.attributesSet = false;
+            }
+        }
+    }
+
     void stageOne(PlannedFile& file) {
         const TargetFolder& folder = folders_[file.folder];
         const std::string place = placeOf(file);
+        if (unchanged(file)) {
+            file.kept = true;
+            return;
+        }
+        if (file.replaced != nullptr && (file.replaced->attributes & kAttributeReadOnly) != 0) {
+            outcome_.failures.add(place, kErrorAccessDenied); // Windows replaces no read-only file
+            return;
+        }
         std::string staged;
         if (folder.state == TargetFolder::State::New) {
             staged = transaction_->work().at(folder.slot) + "\\" + file.name();
@@ -240,7 +321,7 @@ class Installation {
         if (file.replaced != nullptr) {
             // A second name for the old file keeps it while the new one takes its place; a link
             // is moved out itself, whatever it leads to.
-            if (hardLinks_ && (*file.replaced & kAttributeReparsePoint) == 0) {
+            if (hardLinks_ && (file.replaced->attributes & kAttributeReparsePoint) == 0) {
                 const FsResult linked =
                     files_.linkFile(place, transaction_->work().oldAt(file.slot));
                 if (linked.error() == kErrorSharingViolation) {
@@ -260,7 +341,7 @@ class Installation {
         folders.insert(folders.end(), plan_.subfolders.begin(), plan_.subfolders.end());
         transaction_->setFolders(std::move(folders));
         for (const PlannedFile& file : planned_) {
-            if (folders_[file.folder].state != TargetFolder::State::New) {
+            if (folders_[file.folder].state != TargetFolder::State::New && !file.kept) {
                 transaction_->add(
                     Change{file.replaced != nullptr ? ChangeKind::Replace : ChangeKind::Add,
                            file.folder, file.name(), file.slot});
@@ -271,7 +352,12 @@ class Installation {
                 transaction_->add(Change{ChangeKind::NewFolder, i, {}, folders_[i].slot});
             }
         }
-        return transaction_->run(outcome_, progress_, Transaction::AfterFailure::Stop);
+        const bool committed =
+            transaction_->run(outcome_, progress_, Transaction::AfterFailure::Stop);
+        if (!committed) {
+            restoreKeptAttributes();
+        }
+        return committed;
     }
 
     FileSystem& files_;

@@ -90,9 +90,26 @@ int PackageDescription::preselectedLanguage() const {
     return selectedLanguage < 0 ? -1 : std::min(selectedLanguage, last);
 }
 
+std::vector<ListedLanguage> PackageDescription::copiedLanguages() const {
+    std::vector<ListedLanguage> copied;
+    int next = 0;
+    for (const ListedLanguage& language : languages) {
+        if (language.index > next) {
+            copied.push_back(ListedLanguage{next, ""});
+        }
+        copied.push_back(language);
+        next = language.index + 1;
+    }
+    if (next < languageCount) {
+        copied.push_back(ListedLanguage{next, ""});
+    }
+    return copied;
+}
+
 std::vector<ListedLanguage> PackageDescription::languageFolders() const {
+    const std::vector<ListedLanguage> copied = copiedLanguages();
     std::vector<ListedLanguage> folders;
-    std::copy_if(languages.begin(), languages.end(), std::back_inserter(folders),
+    std::copy_if(copied.begin(), copied.end(), std::back_inserter(folders),
                  [](const ListedLanguage& language) {
                      return !language.name.empty() && !leavesItsFolder(language.name);
                  });

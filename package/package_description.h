@@ -81,9 +81,12 @@ struct PackageDescription {
     // The index of the offered language preselected: "Selected", or the last one for an index
     // beyond it, or none (-1) for a negative one.
     int preselectedLanguage() const;
-    // The listed languages that installation copies into folders of their own below the target,
-    // in listing order: every listed name but "" (the target folder itself) and the names it
-    // refuses. A name listed twice is there twice.
+    // The languages installation copies, in listing order: every listed name, and one "" (the
+    // target folder itself) for each run of keys below "Count" that are missing, which read as
+    // "", with the index of its first key. A name listed twice is there twice.
+    std::vector<ListedLanguage> copiedLanguages() const;
+    // Of copiedLanguages, those copied into folders of their own below the target: every one but
+    // "" and the names installation refuses.
     std::vector<ListedLanguage> languageFolders() const;
 };
 

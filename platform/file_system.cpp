@@ -1,5 +1,6 @@
 #include "platform/file_system.h"
 
+#include "platform/app_error.h"
 #include "platform/long_path.h"
 
 namespace velk {
@@ -28,6 +29,16 @@ std::string fullPathFrom(FileSystem& files, const std::string& path, const std::
         return files.fullPath(path);
     }
     return files.fullPath(velk::fullPath(path, from));
+}
+
+std::string readWholeFile(FileSystem& files, const std::string& path) {
+    std::string content;
+    const FsResult read = files.readFile(path, content);
+    if (!read) {
+        throw AppError("Cannot open file \"" + files.fullPath(path) + "\". " +
+                       files.errorMessage(read.error()));
+    }
+    return content;
 }
 
 } // namespace velk

@@ -57,8 +57,13 @@ class FsResult {
 // The FILE_ATTRIBUTE_* bits that the program tells apart (the system's values).
 inline constexpr std::uint32_t kAttributeReadOnly = 0x1;
 inline constexpr std::uint32_t kAttributeHidden = 0x2;
+inline constexpr std::uint32_t kAttributeSystem = 0x4;
 inline constexpr std::uint32_t kAttributeDirectory = 0x10;
 inline constexpr std::uint32_t kAttributeReparsePoint = 0x400; // a junction or symbolic link
+// The attributes an installed file takes from its package file (read-only aside, which it never
+// keeps); the others (archive, not indexed) are the file system's own business.
+inline constexpr std::uint32_t kAttributeKept =
+    kAttributeReadOnly | kAttributeHidden | kAttributeSystem;
 
 struct DirEntry {
     std::string name;       // bare name, no folder
@@ -110,6 +115,14 @@ class FileSystem {
     virtual FsResult replaceFile(const std::string& from, const std::string& to) = 0;
     // Takes the read-only attribute off a file, keeping its other attributes.
     virtual FsResult clearReadOnly(const std::string& path) = 0;
+    // Gives a file the read-only, hidden and system attributes of `attributes` (kAttributeKept),
+    // keeping its others.
+    virtual FsResult setKeptAttributes(const std::string& path, std::uint32_t attributes) = 0;
+    // Tells whether two files hold the same bytes, reading both side by side. Each is opened to
+    // read and shared for everything, so that a file another program holds open and shares for
+    // reading can be compared; a link is read itself, never what it leads to. Fails when either
+    // cannot be opened or read.
+    virtual FsResult compareContents(const std::string& a, const std::string& b, bool& same) = 0;
     // True when the path's own entry is a reparse point (a junction or symbolic link), which a
     // write below it would pass through to wherever it leads.
     virtual bool isLink(const std::string& path) = 0;
@@ -143,9 +156,9 @@ class FileSystem {
     // --- end of changes that can be undone -----------------------------------------------------
     // The Windows folder, without trailing backslash.
     virtual std::string windowsFolder() = 0;
-    // Reads a whole file, opened for reading and shared for reading only. Throws
-    // AppError("Cannot open file \"<full path>\". <system's reason>") when it cannot be opened.
-    virtual std::string readFile(const std::string& path) = 0;
+    // Reads a whole file into `content`, opened for reading and shared for reading only. Fails
+    // with the system's error when it cannot be opened or read to its end.
+    virtual FsResult readFile(const std::string& path, std::string& content) = 0;
 
     // The path made absolute against the process's current folder (".", ".." and doubled separators
     // resolved, and trailing blanks and dots of the last name dropped, as the system resolves
@@ -206,5 +219,9 @@ class FileSystem {
 // another drive ("D:x", from that drive's own current folder) and any path when `from` is
 // empty go to fullPath as they are.
 std::string fullPathFrom(FileSystem& files, const std::string& path, const std::string& from);
+
+// Reads a whole file as FileSystem::readFile does, for a caller that cannot go on without it:
+// throws AppError("Cannot open file \"<full path>\". <system's reason>") when it cannot.
+std::string readWholeFile(FileSystem& files, const std::string& path);
 
 } // namespace velk

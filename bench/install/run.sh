@@ -15,12 +15,13 @@
 # Prints, per size, every round and the medians: wall time of each and their ratio (installer /
 # xcopy; the goal is 0.8 or less), the processor time of each (the program's own plus what the
 # wineserver spent for it, which varies less than wall time on a busy machine) and its ratio, and
-# the installer's peak working set and peak private memory. Each round then installs the package
-# once more over its own installation (an update: every file replaced) against `xcopy /Y` over
-# its own copy, and prints the wall times and their ratios, with their medians: the update to
-# xcopy /Y, and the update to the fresh installation of the same round (the goal is 1.2 or less:
-# an update makes every file ready beside the installed one before it puts the new ones in
-# place).
+# the installer's peak working set and peak private memory. Each round then changes 1 % of the
+# package's files and installs it over its own installation (an update that leaves the other
+# files in place), then changes every file and installs it again (every file replaced) against
+# `xcopy /Y` over its own copy, and prints the wall times and their ratios, with their medians:
+# each update to the fresh installation of the same round (goals: 0.15 or less for 1 %, 1.0 or
+# less for every file), the update of every file to xcopy /Y, and its peak working set. SIZES
+# "0:0 10000:0 100000:0" gives the peak memory at 0, 10,000 and 100,000 files.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
 rounds=${1:-3}
@@ -92,6 +93,31 @@ reg() { wine reg add "HKLM\\Software\\Velk-Marden\\dorvan5\\1.4\\$1" /v "$2" /d 
 median() { sort -n | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
 field() { sed -E "s/(^|.* )$1=([0-9]+).*/\\2/"; }
 
+# Gives PERCENT % of the package's files (every 100 / PERCENT-th, the description aside) new
+# bytes of the same size, marked with TAG, as a new version of a library changes some files.
+change_files() {
+    python3 - "$1" "$2" "$3" <<'PY'
+import os, sys
+libs, percent, tag = sys.argv[1], int(sys.argv[2]), sys.argv[3].encode()
+files = sorted(os.path.join(folder, name) for folder, _, names in os.walk(libs)
+               for name in names if not name.endswith(".lin"))
+for path in files[::max(1, 100 // percent)]:
+    with open(path, "wb") as f:
+        f.write((tag * 4096)[:4096])
+PY
+}
+# Runs the installer over its own installation; prints its launcher line, or stops the bench.
+update_or_fail() {
+    local line got
+    line=$(wine "$launcher" "$(winpath "$pkg/VelkInstall.exe")" | tr -d '\r' | tail -n1)
+    got=$(find "$target" -maxdepth 1 -type f | wc -l)
+    if [ "$(field exit <<<"$line")" != 0 ] || [ "$got" -ne "$expected" ]; then
+        echo "update failed or left $got files in the target, expected $expected: $line" >&2
+        exit 1
+    fi
+    echo "$line"
+}
+
 mkdir -p "$work/apps"
 reg global AppsDir "$(winpath "$work/apps")"
 reg Installer Language English
@@ -157,21 +183,23 @@ PY
         ratio=$(awk -v a="$ims" -v b="$xms" 'BEGIN { printf "%.2f", a / b }')
         cpu_ratio=$(awk -v a="$icpu" -v b="$xcpu" 'BEGIN { printf "%.2f", a / b }')
         echo "round $round: installer $installer own_cpu_ms=$iown server_cpu_ms=$iserver | xcopy $xcopy own_cpu_ms=$xown server_cpu_ms=$xserver | ratio $ratio, processor time ratio $cpu_ratio"
-        # Update: the same package again over its own installation, so that every file is
-        # replaced, against xcopy /Y over its own copy of the same files.
+        # Updates: first one whose package changed 1 % of its files (the rest stay in place),
+        # then one that changed every file (every file replaced), against xcopy /Y over its own
+        # copy of the same files.
+        change_files "$pkg/Libs" 1 "p$round"
         sync
-        uinstaller=$(wine "$launcher" "$(winpath "$pkg/VelkInstall.exe")" | tr -d '\r' | tail -n1)
-        got=$(find "$target" -maxdepth 1 -type f | wc -l)
-        if [ "$(field exit <<<"$uinstaller")" != 0 ] || [ "$got" -ne "$expected" ]; then
-            echo "update failed or left $got files in the target, expected $expected: $uinstaller" >&2
-            exit 1
-        fi
+        pinstaller=$(update_or_fail)
+        change_files "$pkg/Libs" 100 "a$round"
+        sync
+        uinstaller=$(update_or_fail)
         sync
         uxcopy=$(wine "$launcher" xcopy.exe /E /I /Q /Y "$(winpath "$pkg/Libs")" "$(winpath "$copy")" | tr -d '\r' | tail -n1)
+        pms=$(field ms <<<"$pinstaller")
         ums=$(field ms <<<"$uinstaller")
         uxms=$(field ms <<<"$uxcopy")
-        echo "round $round update: installer $uinstaller | xcopy /Y $uxcopy | ratio $(awk -v a="$ums" -v b="$uxms" 'BEGIN { printf "%.2f", a / b }'), to the fresh installation $(awk -v a="$ums" -v b="$ims" 'BEGIN { printf "%.2f", a / b }')"
-        echo "$ims $xms $(field peak_ws_kib <<<"$installer") $(field peak_private_kib <<<"$installer") $icpu $xcpu $ums $uxms" >>"$results"
+        echo "round $round update of 1 %: installer $pinstaller | to the fresh installation $(awk -v a="$pms" -v b="$ims" 'BEGIN { printf "%.2f", a / b }')"
+        echo "round $round update of every file: installer $uinstaller | xcopy /Y $uxcopy | ratio $(awk -v a="$ums" -v b="$uxms" 'BEGIN { printf "%.2f", a / b }'), to the fresh installation $(awk -v a="$ums" -v b="$ims" 'BEGIN { printf "%.2f", a / b }')"
+        echo "$ims $xms $(field peak_ws_kib <<<"$installer") $(field peak_private_kib <<<"$installer") $icpu $xcpu $ums $uxms $pms $(field peak_ws_kib <<<"$uinstaller")" >>"$results"
     done
     ims=$(cut -d' ' -f1 "$results" | median)
     xms=$(cut -d' ' -f2 "$results" | median)
@@ -184,6 +212,9 @@ PY
             a, b, a / b, ca, cb, ca / cb, ws / 1024, private / 1024 }'
     ums=$(cut -d' ' -f7 "$results" | median)
     uxms=$(cut -d' ' -f8 "$results" | median)
-    awk -v a="$ums" -v b="$uxms" -v f="$ims" 'BEGIN {
-        printf "median update: wall installer %d ms, xcopy /Y %d ms, ratio %.2f; to the fresh installation %.2f\n", a, b, a / b, a / f }'
+    pms=$(cut -d' ' -f9 "$results" | median)
+    uws=$(cut -d' ' -f10 "$results" | median)
+    awk -v a="$ums" -v b="$uxms" -v f="$ims" -v p="$pms" -v ws="$uws" 'BEGIN {
+        printf "median update of every file: wall installer %d ms, xcopy /Y %d ms, ratio %.2f; to the fresh installation %.2f; peak working set %.1f MiB\n", a, b, a / b, a / f, ws / 1024
+        printf "median update of 1 %% of the files: wall installer %d ms, to the fresh installation %.2f\n", p, p / f }'
 done

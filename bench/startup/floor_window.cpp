@@ -54,6 +54,10 @@ class NoFiles : public FileSystem {
     FsResult deleteFile(const std::string&) override { return refused(); }
     FsResult replaceFile(const std::string&, const std::string&) override { return refused(); }
     FsResult clearReadOnly(const std::string&) override { return refused(); }
+    FsResult setKeptAttributes(const std::string&, std::uint32_t) override { return refused(); }
+    FsResult compareContents(const std::string&, const std::string&, bool&) override {
+        return refused();
+    }
     bool isLink(const std::string&) override { return false; }
     FsResult moveFile(const std::string&, const std::string&) override { return refused(); }
     FsResult linkFile(const std::string&, const std::string&) override { return refused(); }
@@ -63,7 +67,10 @@ class NoFiles : public FileSystem {
     FsResult holdFile(const std::string&, std::unique_ptr<HeldFile>&) override { return refused(); }
     std::string errorMessage(unsigned long) override { return {}; }
     std::string windowsFolder() override { return "C:\\windows"; }
-    std::string readFile(const std::string&) override { return {}; }
+    FsResult readFile(const std::string&, std::string& content) override {
+        content.clear();
+        return {};
+    }
     std::string fullPath(const std::string& path) override { return path; }
     std::vector<FolderId> folderLineage(const std::string&) override { return {}; }
     int compareFileNames(const std::string& a, const std::string& b) override {

@@ -13,6 +13,7 @@
 #include <shellapi.h>
 #include <shlobj.h>
 #include <shlwapi.h>
+#include <winternl.h>
 #include <winver.h>
 
 #include "platform/win32/system_library.h"
@@ -33,6 +34,13 @@ inline constinit const SystemFunction<decltype(&::AdjustWindowRectExForDpi)>
     adjustWindowRectExForDpi{L"user32.dll", "AdjustWindowRectExForDpi"};
 
 // --- ntdll.dll (loaded in every process) -------------------------------------------------------
+
+// A second name for a file through a handle already open to it (FileLinkInformation), which
+// kernel32 offers only by a path that it opens once more.
+inline constinit const SystemFunction<decltype(&::NtSetInformationFile)> ntSetInformationFile{
+    L"ntdll.dll", "NtSetInformationFile"};
+inline constinit const SystemFunction<decltype(&::RtlNtStatusToDosError)> rtlNtStatusToDosError{
+    L"ntdll.dll", "RtlNtStatusToDosError"};
 
 // Only Wine has it (no system header declares it): its presence tells Wine from Windows.
 inline constinit const SystemFunction<const char*(CDECL*)()> wineGetVersion{L"ntdll.dll",

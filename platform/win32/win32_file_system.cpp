@@ -3,10 +3,12 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <cstddef>
+#include <cstring>
 #include <memory>
 #include <utility>
+#include <vector>
 
-#include "platform/app_error.h"
 #include "platform/long_path.h"
 #include "platform/win32/growing_call.h"
 #include "platform/win32/system_error_text.h"
@@ -146,15 +148,19 @@ FsResult Win32FileSystem::replaceFile(const std::string& from, const std::string
     // lacks that attribute. Wine lets a root user do both. Refuse here so that the program
     // behaves the same everywhere, before anything of the target is touched. A link is replaced
     // as an entry of its own, whatever it leads to.
+    // The source's attributes are asked only for a hidden or system target, which few are.
     const DWORD targetAttributes = GetFileAttributesW(target.c_str());
     if (targetAttributes != invalidAttributes &&
         (targetAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) == 0) {
-        const DWORD sourceAttributes = GetFileAttributesW(source.c_str());
-        const DWORD keptBits = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
-        const bool dropsKeptBit = sourceAttributes != invalidAttributes &&
-                                  (targetAttributes & keptBits & ~sourceAttributes) != 0;
-        if ((targetAttributes & FILE_ATTRIBUTE_READONLY) != 0 || dropsKeptBit) {
+        if ((targetAttributes & FILE_ATTRIBUTE_READONLY) != 0) {
             return FsResult::failure(ERROR_ACCESS_DENIED);
+        }
+        const DWORD keptBits = targetAttributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM);
+        if (keptBits != 0) {
+            const DWORD sourceAttributes = GetFileAttributesW(source.c_str());
+            if (sourceAttributes != invalidAttributes && (keptBits & ~sourceAttributes) != 0) {
+                return FsResult::failure(ERROR_ACCESS_DENIED);
+            }
         }
     }
     if (MoveFileExW(source.c_str(), target.c_str(),
@@ -237,19 +243,31 @@ FsResult Win32FileSystem::moveFile(const std::string& from, const std::string& t
 }
 
 FsResult Win32FileSystem::linkFile(const std::string& existing, const std::string& link) {
-    const std::wstring source = systemPath(existing);
-    {
-        // CreateHardLink opens the file without asking for anything that another process's
-        // sharing could refuse; a move or replacement of it asks for its deletion.
-        const UniqueHandle file(CreateFileW(
-            source.c_str(), DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-            OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
-        if (!file) {
-            return lastFailure();
-        }
-    }
-    if (CreateHardLinkW(systemPath(link).c_str(), source.c_str(), nullptr) == FALSE) {
+    // One open of the file, which asks for its deletion as a move or replacement of it would, so
+    // that a file another process holds without sharing that is refused here (CreateHardLink
+    // asks for nothing that sharing could refuse); the second name is made through it.
+    const UniqueHandle file(
+        CreateFileW(systemPath(existing).c_str(), DELETE | FILE_WRITE_ATTRIBUTES | SYNCHRONIZE,
+                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                    FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    if (!file) {
         return lastFailure();
+    }
+    // The system's own form of the new name: the extended form with "\??\" for "\\?\".
+    std::wstring name = toWide(extendedPath(link, toUtf8(processCurrentFolder())));
+    name[1] = L'?';
+    const std::size_t nameBytes = name.size() * sizeof(wchar_t);
+    std::vector<std::byte> buffer(offsetof(FILE_LINK_INFORMATION, FileName) + nameBytes);
+    auto* const info = reinterpret_cast<FILE_LINK_INFORMATION*>(buffer.data());
+    info->ReplaceIfExists = FALSE;
+    info->RootDirectory = nullptr;
+    info->FileNameLength = static_cast<ULONG>(nameBytes);
+    std::memcpy(info->FileName, name.data(), nameBytes);
+    IO_STATUS_BLOCK status{};
+    const NTSTATUS linked = ntSetInformationFile(
+        file.get(), &status, info, static_cast<ULONG>(buffer.size()), FileLinkInformation);
+    if (linked < 0) {
+        return FsResult::failure(rtlNtStatusToDosError(linked));
     }
     return {};
 }
@@ -337,23 +355,23 @@ std::string Win32FileSystem::windowsFolder() {
     return folder;
 }
 
-std::string Win32FileSystem::readFile(const std::string& path) {
+FsResult Win32FileSystem::readFile(const std::string& path, std::string& content) {
+    content.clear();
     UniqueHandle file(CreateFileW(systemPath(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
                                   OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) {
-        const DWORD error = GetLastError();
-        throw AppError("Cannot open file \"" + fullPath(path) + "\". " + systemErrorText(error));
+        return lastFailure();
     }
     LARGE_INTEGER size{};
     std::size_t expected = 0;
     if (GetFileSizeEx(file.get(), &size) && size.QuadPart > 0) {
         expected = static_cast<std::size_t>(size.QuadPart);
     }
-    std::string content;
     if (const unsigned long error = readToEnd(file.get(), expected, SIZE_MAX, content)) {
-        throw AppError("Cannot read file \"" + fullPath(path) + "\". " + systemErrorText(error));
+        content.clear();
+        return FsResult::failure(error);
     }
-    return content;
+    return {};
 }
 
 unsigned long readToEnd(void* file, std::size_t expected, std::size_t most, std::string& content) {

@@ -42,6 +42,8 @@ class Win32FileSystem : public FileSystem {
     FsResult deleteFile(const std::string& path) override;
     FsResult replaceFile(const std::string& from, const std::string& to) override;
     FsResult clearReadOnly(const std::string& path) override;
+    FsResult setKeptAttributes(const std::string& path, std::uint32_t attributes) override;
+    FsResult compareContents(const std::string& a, const std::string& b, bool& same) override;
     bool isLink(const std::string& path) override;
     FsResult moveFile(const std::string& from, const std::string& to) override;
     FsResult linkFile(const std::string& existing, const std::string& link) override;
@@ -51,7 +53,7 @@ class Win32FileSystem : public FileSystem {
     FsResult holdFile(const std::string& path, std::unique_ptr<HeldFile>& held) override;
     std::string errorMessage(unsigned long error) override;
     std::string windowsFolder() override;
-    std::string readFile(const std::string& path) override;
+    FsResult readFile(const std::string& path, std::string& content) override;
     std::string fullPath(const std::string& path) override;
     // In win32_folder_identity.cpp.
     std::vector<FolderId> folderLineage(const std::string& path) override;

@@ -99,7 +99,7 @@ std::uint32_t attributesOf(FileSystem& files, Root& root, const std::string& nam
 // The file's content, or what made reading it fail.
 std::string contentOf(FileSystem& files, const std::string& path) {
     try {
-        return files.readFile(path);
+        return readWholeFile(files, path);
     } catch (const AppError& error) {
         return error.what();
     }
@@ -272,6 +272,32 @@ const Rule kRules[] = {
          held.reset();
          EXPECT_TRUE(files.deleteFile(root / "a"));
          EXPECT_EQ(files.holdFile(root.path(), held).error(), kErrorAccessDenied);
+     }},
+    {"CompareContentsReadsBothWholeAndAFileHeldByAnother",
+     [](FileSystem& files, Root& root) {
+         put(files, root / "a", std::string(300000, 'x') + "end");
+         put(files, root / "same", std::string(300000, 'x') + "end");
+         put(files, root / "other", std::string(300000, 'x') + "END");
+         put(files, root / "short", "x");
+         std::unique_ptr<HeldFile> held;
+         ASSERT_TRUE(files.holdFile(root / "same", held));
+         bool same = false;
+         ASSERT_TRUE(files.compareContents(root / "a", root / "same", same));
+         EXPECT_TRUE(same);
+         ASSERT_TRUE(files.compareContents(root / "a", root / "other", same));
+         EXPECT_FALSE(same);
+         ASSERT_TRUE(files.compareContents(root / "a", root / "short", same));
+         EXPECT_FALSE(same);
+         EXPECT_EQ(files.compareContents(root / "a", root / "missing", same).error(),
+                   kErrorFileNotFound);
+     }},
+    {"SetKeptAttributesSetsReadOnlyHiddenAndSystemOnly",
+     [](FileSystem& files, Root& root) {
+         put(files, root / "a", "a");
+         root.setAttributes(root / "a", kReadOnly | 0x4);
+         ASSERT_TRUE(files.setKeptAttributes(root / "a", kHidden | kDirectory));
+         EXPECT_EQ(attributesOf(files, root, "a"), kHidden);
+         EXPECT_EQ(files.setKeptAttributes(root / "missing", 0).error(), kErrorFileNotFound);
      }},
     {"ReadSmallFileReadsAWholeRegularFileWithinItsLimit",
      [](FileSystem& files, Root& root) {

@@ -169,6 +169,23 @@ TEST_F(InstallE2E, AnUpdateWithAFileInUseLeavesTheOldVersionByteForByte) {
     EXPECT_EQ(readFile(target("German\\texts.txt")), "old german");
 }
 
+TEST_F(InstallE2E, AnUpdateLeavesAFileInUseWhoseBytesDidNotChangeAndInstallsTheRest) {
+    // Version 1.0 is installed, with the b.zfb of 2.0 already; this test process holds it open
+    // as a program that reads it does (shared for reading only), so it could not be replaced.
+    writeFile(target("Demo.lin"), "[About]\r\nName=Demo\r\nVersion=1.0\r\n");
+    writeFile(target("a.zfb"), "old a");
+    writeFile(target("b.zfb"), "b block");
+    const win32::UniqueHandle held(CreateFileA(target("b.zfb").c_str(), GENERIC_READ,
+                                               FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                               FILE_ATTRIBUTE_NORMAL, nullptr));
+    ASSERT_TRUE(held) << "cannot open " << target("b.zfb") << ": error " << GetLastError();
+    setUnattended(host.usr, "german", "activated");
+
+    EXPECT_EQ(Installer::start(package).waitForExit(kStartTimeout), 0u);
+    expectInstalledTree();
+    EXPECT_EQ(readFile(target("b.zfb")), "b block");
+}
+
 TEST_F(InstallE2E, RemovalAnsweredNoKeepsEverythingAndYesDeletesTheBaseFiles) {
     setUnattended(host.usr, "", "activated");
     EXPECT_EQ(Installer::start(package).waitForExit(kStartTimeout), 0u);

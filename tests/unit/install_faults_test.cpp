@@ -6,6 +6,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <map>
 #include <string>
@@ -206,6 +207,17 @@ INSTANTIATE_TEST_SUITE_P(InstallFaults, Faults,
                                                 node.attributes |= kAttrReadOnly;
                                             }),
                                    true},
+                             // Left in place as it holds the new bytes, its attributes made
+                             // right, and given back its own when the update is undone.
+                             Fault{"AnUnchangedReadOnlyFileWhenAnotherFileFails",
+                                   [](FakeFileSystem& files, const std::string& target) {
+                                       FakeFileSystem::Node& big =
+                                           *files.find(target + "\\big.zlb");
+                                       big.content = kBig;
+                                       big.attributes |= kAttrReadOnly;
+                                       files.failRenamesTo(target + "\\only-german.txt");
+                                   },
+                                   true},
                              Fault{"AFileInUse",
                                    onTarget("big.zlb",
                                             [](FakeFileSystem::Node& node) { node.locked = true; }),
@@ -277,6 +289,61 @@ INSTANTIATE_TEST_SUITE_P(InstallFaults, Faults,
                                        };
                                    },
                                    true}));
+
+// An update leaves a file that holds the package file's bytes already where it is: neither
+// copied nor moved, only its attributes made those of a copy (never read-only).
+struct Unchanged {
+    const char* name;
+    std::string installed; // big.zlb in the target, beside the package's kBig
+    std::uint32_t installedAttributes;
+    std::uint32_t packageAttributes;
+    bool heldByAnotherProgram;
+    bool kept;
+};
+
+void PrintTo(const Unchanged& row, std::ostream* out) {
+    *out << row.name;
+}
+
+class UpdateOfUnchangedFiles : public InstallFaults,
+                               public ::testing::WithParamInterface<Unchanged> {};
+
+TEST_P(UpdateOfUnchangedFiles, StayInPlaceWithTheAttributesOfACopy) {
+    const Unchanged& row = GetParam();
+    fake.files.addFile(std::string(kLibs) + "big.zlb", kBig, row.packageAttributes);
+    fake.files.addFile(target("demo.lin"), "[About]\nName=Demo\nVersion=1.0\n");
+    fake.files.addFile(target("big.zlb"), row.installed, row.installedAttributes);
+    fake.files.find(target("big.zlb"))->locked = row.heldByAnotherProgram;
+    TFormInstall& window = start();
+    window.silentMode = true;
+
+    window.btInstall.click();
+
+    EXPECT_EQ(window.exitCode, 0);
+    EXPECT_EQ(fake.files.content(target("big.zlb")), kBig);
+    EXPECT_EQ(fake.files.find(target("big.zlb"))->attributes & (kAttrReadOnly | kAttrHidden),
+              row.packageAttributes & kAttrHidden);
+    const bool copied =
+        std::any_of(fake.files.log.begin(), fake.files.log.end(), [](const std::string& line) {
+            return line.rfind("copy C:\\pkg\\Libs\\big.zlb", 0) == 0;
+        });
+    EXPECT_EQ(copied, !row.kept);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    InstallFaults, UpdateOfUnchangedFiles,
+    ::testing::Values(
+        Unchanged{"SameSizeAndBytes", kBig, kAttrArchive, kAttrArchive, false, true},
+        Unchanged{"SameSizeOtherBytes", "NEW big content", kAttrArchive, kAttrArchive, false,
+                  false},
+        Unchanged{"OtherSize", "new big content!", kAttrArchive, kAttrArchive, false, false},
+        Unchanged{"ReadOnlyWithTheSameBytes", kBig, kAttrReadOnly, kAttrArchive, false, true},
+        Unchanged{"HiddenWhereThePackageFileIsNot", kBig, kAttrHidden, kAttrArchive, false, true},
+        Unchanged{"ReadOnlyInThePackage", kBig, kAttrArchive, kAttrReadOnly | kAttrHidden, false,
+                  true},
+        // Held open and shared for reading, as a program holds a file it reads: it could not be
+        // replaced, and need not be.
+        Unchanged{"HeldByAnotherProgram", kBig, kAttrArchive, kAttrArchive, true, true}));
 
 TEST_F(InstallFaults, AnUpdateThatFailsSaysThatNothingWasChanged) {
     fake.files.addFile(target("demo.lin"), "[About]\nName=Demo\nVersion=1.0\n");

@@ -81,8 +81,9 @@ class FakeFileSystem : public FileSystem {
     std::string windows = "C:\\windows";
     bool reverseEnumeration = false;
     // "copy FROM -> TO", "replace FROM -> TO", "move FROM -> TO", "link FROM -> TO",
-    // "write PATH", "mkdir PATH", "rmdir PATH", "delete PATH"
+    // "write PATH", "mkdir PATH", "rmdir PATH", "delete PATH", "attributes PATH"
     std::vector<std::string> log;
+    std::size_t compared = 0; // pairs of files compareContents read
     // False: the volume has no hard links (as FAT).
     bool hardLinks = true;
 
@@ -413,6 +414,37 @@ class FakeFileSystem : public FileSystem {
         return {};
     }
 
+    FsResult setKeptAttributes(const std::string& path, std::uint32_t attributes) override {
+        if (!change()) {
+            return FsResult::failure(kErrorGenFailure);
+        }
+        Node* node = find(path);
+        if (node == nullptr) {
+            return FsResult::failure(kErrorFileNotFound);
+        }
+        log.push_back("attributes " + node->path);
+        node->attributes = (node->attributes & ~kAttributeKept) | (attributes & kAttributeKept);
+        return {};
+    }
+
+    // A file held by another process (`locked`) is held as holdFile holds it, shared for
+    // reading: it can be compared.
+    FsResult compareContents(const std::string& a, const std::string& b, bool& same) override {
+        same = false;
+        for (const std::string& path : {a, b}) {
+            const Node* node = find(path);
+            if (node == nullptr) {
+                return FsResult::failure(kErrorFileNotFound);
+            }
+            if (node->folder || node->unreadable) {
+                return FsResult::failure(kErrorAccessDenied);
+            }
+        }
+        ++compared;
+        same = sizeOf(*find(a)) == sizeOf(*find(b)) && find(a)->content == find(b)->content;
+        return {};
+    }
+
     bool isLink(const std::string& path) override {
         Node* node = find(path);
         return node != nullptr && node->link;
@@ -595,18 +627,20 @@ class FakeFileSystem : public FileSystem {
 
     std::string windowsFolder() override { return windows; }
 
-    std::string readFile(const std::string& path) override {
+    FsResult readFile(const std::string& path, std::string& content) override {
+        content.clear();
         Node* node = find(path);
-        if (node == nullptr || node->folder) {
-            throw AppError("Cannot open file \"" + normalise(path) + "\". " +
-                           errorMessage(node == nullptr ? kErrorFileNotFound : kErrorAccessDenied));
+        if (node == nullptr) {
+            return FsResult::failure(kErrorFileNotFound);
+        }
+        if (node->folder) {
+            return FsResult::failure(kErrorAccessDenied);
         }
         if (node->unreadable || node->locked) {
-            throw AppError("Cannot open file \"" + normalise(path) +
-                           "\". The process cannot access the file because it is being used by "
-                           "another process");
+            return FsResult::failure(kErrorSharingViolation);
         }
-        return node->content;
+        content = node->content;
+        return {};
     }
 
     // As GetFullPathName: nothing for nothing, and a trailing backslash kept.
