@@ -18,6 +18,9 @@ enum ExitCode : int {
     // Another installation or removal runs in the target: nothing was changed. The number is the
     // one deployment tools know for "another installation is in progress" and try again later.
     kExitAnotherRun = 1618,
+    // The command line is bad (an unknown switch, a missing value, switches that exclude each
+    // other): nothing was done. The number is the system's "the parameter is incorrect".
+    kExitBadCommandLine = 87,
 };
 
 // What `exitCode` tells whoever started the program.
@@ -37,6 +40,8 @@ inline std::string exitMeaning(int exitCode) {
     case kExitAnotherRun:
         return "another installation or removal is running in the target folder, nothing was "
                "changed";
+    case kExitBadCommandLine:
+        return "the command line is bad, nothing was done";
     default:
         return "the program ends";
     }

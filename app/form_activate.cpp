@@ -4,35 +4,56 @@
 
 namespace velk {
 
-// The unattended run: at the first activation only, and only when the unattended-install key
-// asked for it.
+// The run that the command line or the unattended-install key asked for: at the first activation
+// only. The key's target is set before its language (whose location may then replace it, as the
+// key's runs always did); the command line's /dir names the target whatever the language.
 void TFormInstall::FormActivate() {
     if (activatedOnce) {
         return;
     }
     activatedOnce = true;
-    if (!silentMode) {
-        return;
+    if (startTarget && !commandLine.dir) {
+        eInstallDir.setText(*startTarget);
     }
-    eInstallDir.setText(silentPath);
     // Every match is selected in turn, so the last matching item ends up selected.
     const auto& items = rgLang.items();
-    for (std::size_t i = 0; i < items.size(); ++i) {
-        if (sameTextAscii(items[i], silentLanguage)) {
-            rgLang.setItemIndex(static_cast<int>(i));
+    if (startLanguage) {
+        for (std::size_t i = 0; i < items.size(); ++i) {
+            if (sameTextAscii(items[i], *startLanguage)) {
+                rgLang.setItemIndex(static_cast<int>(i));
+            }
         }
     }
+    if (commandLine.dir) {
+        eInstallDir.setText(*commandLine.dir);
+    }
+    if (!unattended()) {
+        return;
+    }
+    const bool removal = startAction == CommandLine::Action::Remove;
     const int language = rgLang.itemIndex();
-    runLog_.write("Unattended installation into \"" + eInstallDir.text() + "\"" +
-                  (eInstallDir.text() == silentPath ? "" : " (the selected location's folder)") +
-                  (language >= 0 && language < static_cast<int>(items.size())
+    runLog_.write((removal ? "Unattended removal from \"" : "Unattended installation into \"") +
+                  eInstallDir.text() + "\"" +
+                  (!startTarget || eInstallDir.text() == *startTarget
+                       ? ""
+                       : " (the selected location's folder)") +
+                  (removal ? ""
+                   : language >= 0 && language < static_cast<int>(items.size())
                        ? ", default language \"" + items[language] + "\""
                        : ", no default language"));
     // Nobody at the desktop can answer a box or close the window: a run that stops short of its
     // end, or with an error, ends the program once its box is logged.
-    runReportingErrors(platform_.boxes, [this] { installLibrary(); });
+    runReportingErrors(platform_.boxes, [this, removal] {
+        if (removal) {
+            removeLibrary();
+        } else {
+            installLibrary();
+        }
+    });
     if (!closed() && !platform_.boxes.seen()) {
-        runLog_.write("Nobody at the desktop can close the window: the program ends");
+        runLog_.write(commandLine.unattended()
+                          ? "A quiet or passive run closes by itself: the program ends"
+                          : "Nobody at the desktop can close the window: the program ends");
         close();
     }
 }

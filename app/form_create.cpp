@@ -1,6 +1,8 @@
 #include <algorithm>
 #include <cctype>
 #include <exception>
+#include <optional>
+#include <string>
 
 #include "app/form_install.h"
 #include "app/host_suite.h"
@@ -28,11 +30,20 @@ void TFormInstall::FormCreate() {
     acceptedVersions.clear();
     activatedOnce = false;
 
+    // The command line first: from here on a quiet or passive run shows no box.
+    commandLine = readCommandLine(arguments_);
+    runLog_.commandLine(arguments_, commandLine);
+    if (commandLine.unattended()) {
+        boxes_.answerForDeployment();
+    }
     // Only an unattended run works without anybody at the desktop, who alone could use the
     // window: without one the program ends at once.
     const bool anybodyThere = platform_.boxes.seen();
+    const auto startLog = [&] {
+        runLog_.start(platform_.files.programFolder(), anybodyThere, commandLine.display);
+    };
     const auto endUnlessUnattended = [&] {
-        if (silentMode || anybodyThere) {
+        if (unattended() || anybodyThere) {
             return false;
         }
         runLog_.write("No unattended run, and nobody at the desktop can use the window: the "
@@ -43,17 +54,46 @@ void TFormInstall::FormCreate() {
     };
     // Settings left for an unattended run that cannot be read make a run that did not install.
     exitCode = kExitNotInstalled;
+    std::exception_ptr unreadable;
     try {
         readUnattendedSettings();
     } catch (const std::exception&) {
-        runLog_.start(platform_.files.programFolder(), anybodyThere);
-        endUnlessUnattended();
-        throw; // the general error report, logged
+        unreadable = std::current_exception();
     }
+    // A bad command line does nothing at all: whoever wrote it meant something else.
+    if (!commandLine.error.empty()) {
+        startLog();
+        exitCode = kExitBadCommandLine;
+        platform_.boxes.error("The command line is bad: " + commandLine.error +
+                              ". Nothing was done.\rVelkInstall /? lists its switches.");
+        close();
+        return;
+    }
+    if (commandLine.help) {
+        runLog_.operation(RunLog::Operation::Help);
+        exitCode = kExitInstalled;
+        if (platform_.boxes.seen()) {
+            platform_.boxes.information(commandLineHelp());
+        } else {
+            startLog();
+            runLog_.lines(commandLineHelp());
+        }
+        close();
+        return;
+    }
+    if (unreadable) {
+        startLog();
+        endUnlessUnattended();
+        std::rethrow_exception(unreadable); // the general error report, logged
+    }
+    const std::string settings = takeStartSettings();
     // An unattended run has installed nothing until an installation runs to its end.
-    exitCode = silentMode ? kExitNotInstalled : kExitInstalled;
-    if (silentMode || !anybodyThere) {
-        runLog_.start(platform_.files.programFolder(), anybodyThere);
+    exitCode = unattended() ? kExitNotInstalled : kExitInstalled;
+    if (unattended() || !anybodyThere || commandLine.log) {
+        startLog();
+    }
+    if (commandLine.read) {
+        runLog_.write(settings);
     }
     if (endUnlessUnattended()) {
         return;
@@ -110,12 +150,86 @@ void TFormInstall::readUnattendedSettings() {
     silentPath = runLog_.readSetting(*key, "Path");
     silentLanguage = runLog_.readSetting(*key, "Language");
     silentMode = sameTextAscii(runLog_.readSetting(*key, "Silent"), "activated");
-    // How long files in use are waited for, in whole seconds; anything else keeps the default.
     const std::string wait = runLog_.readSetting(*key, "WaitInUse");
-    if (!wait.empty() && wait.size() <= 5 &&
-        wait.find_first_not_of("0123456789") == std::string::npos) {
-        inUseWaitSeconds = std::stoi(wait);
+    if (!wait.empty()) {
+        waitInUse = waitSeconds(wait);
+        if (!waitInUse) {
+            throw AppError("Invalid value \"" + wait + "\" for 'WaitInUse' (seconds from 0 to " +
+                           std::to_string(kLongestWaitInUse) + ")");
+        }
     }
+}
+
+std::string TFormInstall::takeStartSettings() {
+    using Action = CommandLine::Action;
+    const bool keyAsks = silentMode;
+    // A quiet or passive run asks its questions of the deployment that started it, which
+    // answers each; the key's unattended run asks none.
+    if (commandLine.unattended()) {
+        silentMode = false;
+    }
+    startAction = commandLine.action != Action::None    ? commandLine.action
+                  : commandLine.unattended() || keyAsks ? Action::Install
+                                                        : Action::None;
+    if (startAction == Action::Remove) {
+        runLog_.operation(RunLog::Operation::Removal);
+    }
+    startTarget = commandLine.dir ? commandLine.dir
+                  : keyAsks       ? std::optional(silentPath)
+                                  : std::nullopt;
+    startLanguage = commandLine.language ? commandLine.language
+                    : keyAsks            ? std::optional(silentLanguage)
+                                         : std::nullopt;
+    if (commandLine.waitInUse) {
+        waitInUse = commandLine.waitInUse;
+    }
+    waitUnasked = commandLine.unattended();
+
+    // What the run does and where each setting came from, for the log.
+    const std::string fromCommandLine = " (command line)";
+    const std::string fromKey = " (unattended-install key)";
+    std::string used = "Settings used: ";
+    switch (startAction) {
+    case Action::Install:
+        used += "installation";
+        break;
+    case Action::Remove:
+        used += "removal";
+        break;
+    case Action::None:
+        used += "nothing until the user chooses";
+        break;
+    }
+    used += commandLine.action != Action::None ? fromCommandLine
+            : commandLine.unattended()
+                ? " (command line: the default of " +
+                      std::string(commandLine.display == CommandLine::Display::Quiet ? "/quiet"
+                                                                                     : "/passive") +
+                      ")"
+            : keyAsks ? fromKey
+                      : std::string();
+    switch (commandLine.display) {
+    case CommandLine::Display::Quiet:
+        used += ", quiet" + fromCommandLine;
+        break;
+    case CommandLine::Display::Passive:
+        used += ", passive" + fromCommandLine;
+        break;
+    case CommandLine::Display::None:
+        used += keyAsks ? ", unattended without questions" + fromKey : ", with the window";
+        break;
+    }
+    used += startTarget ? ", target \"" + *startTarget + "\"" +
+                              (commandLine.dir ? fromCommandLine : fromKey)
+                        : std::string(", the target folder the window offers");
+    used += startLanguage ? ", default language \"" + *startLanguage + "\"" +
+                                (commandLine.language ? fromCommandLine : fromKey)
+                          : std::string(", the description's default language");
+    used += ", " + runLog_.logNamed();
+    used += waitInUse ? ", wait for files in use " + std::to_string(*waitInUse) + " s" +
+                            (commandLine.waitInUse ? fromCommandLine : fromKey)
+                      : std::string();
+    return used;
 }
 
 } // namespace velk

@@ -2,13 +2,15 @@
 
 #include "app/error_report.h"
 
+#include <utility>
+
 namespace velk {
 
-TFormInstall::TFormInstall(Platform& platform)
-    : runLog_(platform.log),
-      boxes_(platform.boxes, runLog_), platform_{
-                                           platform.registry,  platform.files, boxes_,
-                                           platform.processes, platform.log,   platform.inUse} {
+TFormInstall::TFormInstall(Platform& platform, std::vector<std::string> arguments)
+    : runLog_(platform.log), boxes_(platform.boxes, runLog_),
+      arguments_(std::move(arguments)), platform_{
+                                            platform.registry,  platform.files, boxes_,
+                                            platform.processes, platform.log,   platform.inUse} {
     grLocation.onChange = [this] { grLocationClick(); };
     rgLang.onChange = [this] { grLocationClick(); };
     btBrowse.onClick = [this] { btBrowseClick(); };

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "app/command_line.h"
 #include "app/exit_code.h"
 #include "app/run_log.h"
 #include "package/transaction.h"
@@ -23,7 +24,8 @@ class TFormInstall : public Form {
   public:
     // Connects the handlers and runs FormCreate; an error that FormCreate does not handle ends it
     // at that step and is shown by the general error report.
-    explicit TFormInstall(Platform& platform);
+    // `arguments`: the program's command line, its own name left out (app/command_line.h).
+    explicit TFormInstall(Platform& platform, std::vector<std::string> arguments = {});
     ~TFormInstall() override;
 
     FormLayout layout() override;
@@ -69,12 +71,20 @@ class TFormInstall : public Form {
     std::string silentLanguage;
     bool activatedOnce = false;
     std::string packageFolder;
+    // The command line as read at start-up, and what the first activation does: installation
+    // or removal, asked for by the command line or the unattended-install key; None: nothing, the
+    // window waits for the user. The command line wins over the key where both say something.
+    CommandLine commandLine;
+    CommandLine::Action startAction = CommandLine::Action::None;
+    // How long an unattended run waits for files in use, in seconds (/wait=, else the key's
+    // WaitInUse); nothing: as long as the program waits by default.
+    std::optional<unsigned> waitInUse;
     // Files in use, found before the first change of an installation or removal. Where nobody
-    // is at the desktop, or `waitUnasked` (a run that puts no question to anybody), they are
-    // looked at again every second for up to `inUseWaitSeconds` (0: not at all) and then stop
-    // the run with kExitFilesInUse; otherwise the user is asked to close them and retry.
+    // is at the desktop, or in a quiet or passive run (`waitUnasked`: no question is put to
+    // anybody), they are looked at again every second for up to `waitInUse` seconds (60 when
+    // nothing says otherwise, 0: not at all) and then stop the run with kExitFilesInUse;
+    // otherwise the user is asked to close them and retry.
     bool waitUnasked = false;
-    int inUseWaitSeconds = 60;
 
     // The program's exit code. An interactive run ends with 0, or 1 when an installation or
     // removal failed and was undone. An unattended run (silentMode as read at start-up) tells a
@@ -87,6 +97,9 @@ class TFormInstall : public Form {
     // files that are not as they were.
     // Settings for an unattended run that cannot be read count as an unattended run that did not
     // install. Where nobody is at the desktop, a run that would wait for somebody ends with 2.
+    // A run that the command line asks for tells its outcome the same way (a removal: 0 removed,
+    // 2 nothing removed); a bad command line ends it with 87 before anything is done, and /?
+    // with 0.
     int exitCode = kExitInstalled;
 
     // The program's end: the run log's last line names the exit code, which this gives.
@@ -95,6 +108,9 @@ class TFormInstall : public Form {
     // Start-up and window events (form_create.cpp, form_activate.cpp).
     void FormCreate();
     void readUnattendedSettings();
+    // Takes what the command line and the key ask for, the command line first where both say
+    // something; gives the log's line that names each setting and where it came from.
+    std::string takeStartSettings();
     void FormActivate();
     void FormClose();
     void FormDestroy();
@@ -111,6 +127,7 @@ class TFormInstall : public Form {
     void btInstallClick();
     void installLibrary();
     void btRemoveClick();
+    void removeLibrary();
 
     // Buttons that open the dialogs and documents (file_list_click.cpp, readme_click.cpp,
     // browse_click.cpp).
@@ -119,6 +136,10 @@ class TFormInstall : public Form {
     void btBrowseClick();
 
     Platform& platform() { return platform_; }
+    // Whether the main window is ever shown: not in a quiet run.
+    bool showsWindow() const { return commandLine.display != CommandLine::Display::Quiet; }
+    // Whether the first activation installs or removes without the user's click.
+    bool unattended() const { return startAction != CommandLine::Action::None; }
 
   private:
     // Installation and removal start alike. The target folder typed in eInstallDir is turned
@@ -146,6 +167,11 @@ class TFormInstall : public Form {
     // outcome, when the log is started.
     RunLog runLog_;
     LoggedBoxes boxes_;
+    std::vector<std::string> arguments_;
+    // The target folder and default language that the first activation sets, from the command
+    // line or from the key's unattended run; nothing: as the window offers them.
+    std::optional<std::string> startTarget;
+    std::optional<std::string> startLanguage;
     Platform platform_;
     // The folder a relative target path starts from: the package's "Libs" folder (full path)
     // once findDescriptionFile saw it there, else empty (the folder the program was started in).

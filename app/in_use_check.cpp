@@ -95,7 +95,7 @@ bool TFormInstall::askUntilLetGo(const std::vector<std::string>& files, FilesHel
 // Nobody can be asked: the files are looked at every second until they are let go or the wait
 // is over, and the log names them and the programs that hold them. True when they were let go.
 bool TFormInstall::waitUntilLetGo(const std::vector<std::string>& files, FilesHeld& held) {
-    const auto seconds = static_cast<unsigned>(std::max(inUseWaitSeconds, 0));
+    const unsigned seconds = waitInUse.value_or(kDefaultWaitInUse);
     runLog_.write(std::to_string(held.files.size()) + " file(s) in use by " +
                   programNames(held.programs) + ", waited for up to " + std::to_string(seconds) +
                   " s");

@@ -40,7 +40,7 @@ bool TFormInstall::finishInterruptedWork(const std::string& target) {
 }
 
 void TFormInstall::reportBusyTarget() {
-    if (silentMode) {
+    if (unattended()) {
         exitCode = kExitAnotherRun; // a deployment tool tries again later
     }
     platform_.boxes.error("Another installation or removal is running in the target folder. "

@@ -14,8 +14,12 @@ namespace velk {
 // and files the package does not name stay. When a base file cannot be removed, or "Libs"
 // cannot be listed to its end, nothing is removed and the failures are reported instead of the
 // success message; a file that was already missing is no failure. Removal always asks and
-// reports, in an unattended run too.
+// reports, in an unattended run too; a quiet or passive run's deployment answers Yes.
 void TFormInstall::btRemoveClick() {
+    removeLibrary();
+}
+
+void TFormInstall::removeLibrary() {
     FileSystem& files = platform_.files;
     MessageBoxes& boxes = platform_.boxes;
     // The controls stay disabled from the click to the end, through the questions.
@@ -55,6 +59,7 @@ void TFormInstall::btRemoveClick() {
     runLog_.removal(outcome);
 
     if (outcome.done()) {
+        exitCode = kExitInstalled;
         boxes.information("Library uninstallation was successful.");
     } else {
         exitCode = waitedOut                     ? kExitFilesInUse

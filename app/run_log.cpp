@@ -67,17 +67,31 @@ std::string RunLog::readSetting(RegistryKey& key, const std::string& name) {
     }
 }
 
-void RunLog::start(const std::string& packageFolder, bool anybodyAtDesktop) {
+void RunLog::commandLine(const std::vector<std::string>& arguments, const CommandLine& line) {
+    arguments_.clear();
+    for (const std::string& argument : arguments) {
+        const bool blanks = argument.empty() || argument.find_first_of(" \t") != std::string::npos;
+        arguments_ += (arguments_.empty() ? "" : " ") + (blanks ? quoted(argument) : argument);
+    }
+    if (!arguments_.empty() && !line.read) {
+        arguments_ += " (not read: none of its words is a switch of this program)";
+    }
+    logSwitch_ = line.log.value_or(std::string());
+}
+
+void RunLog::start(const std::string& packageFolder, bool anybodyAtDesktop,
+                   CommandLine::Display display) {
     if (started_ || file_ == nullptr) {
         return;
     }
     started_ = true;
     const std::string defaultLog = file_->temporaryFolder() + kDefaultName;
+    const std::string& named = logSwitch_.empty() ? logSetting_ : logSwitch_;
     std::string couldNotOpen;
-    if (!logSetting_.empty() && !file_->open(logSetting_)) {
-        couldNotOpen = logSetting_;
+    if (!named.empty() && !file_->open(named)) {
+        couldNotOpen = named;
     }
-    if ((logSetting_.empty() || !couldNotOpen.empty()) && !file_->open(defaultLog)) {
+    if ((named.empty() || !couldNotOpen.empty()) && !file_->open(defaultLog)) {
         return; // nowhere to write: the run goes on without a log
     }
 
@@ -88,14 +102,31 @@ void RunLog::start(const std::string& packageFolder, bool anybodyAtDesktop) {
         std::string("the unattended-install key HKEY_LOCAL_MACHINE\\") + kUnattendedKey;
     write(keyFound_ ? "Settings read from " + key + " (32-bit view): " + settings_
                     : "No settings: there is no " + key + " (32-bit view)");
-    if (!couldNotOpen.empty()) {
-        write("The log named by \"Log\" cannot be opened: " + quoted(couldNotOpen) +
-              "; this log is written instead");
+    if (!arguments_.empty()) {
+        write("Command line: " + arguments_);
     }
-    write(anybodyAtDesktop
-              ? "The desktop is visible: message boxes are shown"
-              : "Nobody is at the desktop (the window station is not visible): no message box "
-                "is shown, each counts as answered with OK");
+    if (!couldNotOpen.empty()) {
+        write(std::string("The log named by ") + (logSwitch_.empty() ? "\"Log\"" : "/log") +
+              " cannot be opened: " + quoted(couldNotOpen) + "; this log is written instead");
+    }
+    const char* const answered =
+        "no message box is shown, each counts as answered with OK and each question as answered "
+        "Yes";
+    switch (display) {
+    case CommandLine::Display::Quiet:
+        write(std::string("A quiet run (/quiet): no window and ") + answered);
+        break;
+    case CommandLine::Display::Passive:
+        write(std::string("A passive run (/passive): the window shows the progress only, ") +
+              answered);
+        break;
+    case CommandLine::Display::None:
+        write(anybodyAtDesktop
+                  ? "The desktop is visible: message boxes are shown"
+                  : "Nobody is at the desktop (the window station is not visible): no message "
+                    "box is shown, each counts as answered with OK");
+        break;
+    }
 }
 
 // The program's own words never hold a control character; what it puts between them (names,
@@ -105,6 +136,26 @@ void RunLog::write(const std::string& text) {
     if (started_) {
         file_->writeLine(printable(text)); // a line that cannot be written is passed over
     }
+}
+
+void RunLog::lines(const std::string& text) {
+    std::size_t begin = 0;
+    while (begin <= text.size()) {
+        std::size_t end = text.find('\r', begin);
+        end = end == std::string::npos ? text.size() : end;
+        write(text.substr(begin, end - begin));
+        begin = end + 1;
+    }
+}
+
+std::string RunLog::logNamed() const {
+    if (!logSwitch_.empty()) {
+        return "log " + quoted(logSwitch_) + " (command line)";
+    }
+    if (!logSetting_.empty()) {
+        return "log " + quoted(logSetting_) + " (unattended-install key)";
+    }
+    return std::string("log ") + kDefaultName + " in the temporary folder";
 }
 
 void RunLog::box(const std::string& kind, const std::string& text, bool shown) {
@@ -155,22 +206,38 @@ void RunLog::ending(const WorkOutcome& outcome, const std::string& operation,
 }
 
 int RunLog::end(int exitCode) {
-    write("The run ends, " + exitMeaning(exitCode) + ": exit code " + std::to_string(exitCode));
+    std::string meaning = exitMeaning(exitCode);
+    if (operation_ == Operation::Removal && exitCode == kExitInstalled) {
+        meaning = "the library was removed";
+    } else if (operation_ == Operation::Removal && exitCode == kExitNotInstalled) {
+        meaning = "nothing was removed";
+    } else if (operation_ == Operation::Help && exitCode == kExitInstalled) {
+        meaning = "the switches and exit codes were told";
+    }
+    write("The run ends, " + meaning + ": exit code " + std::to_string(exitCode));
     return exitCode;
 }
 
 void LoggedBoxes::error(const std::string& text) {
-    log_.box("Error", text, boxes_.seen());
-    boxes_.error(text);
+    log_.box("Error", text, seen());
+    if (!forDeployment_) {
+        boxes_.error(text);
+    }
 }
 
 void LoggedBoxes::information(const std::string& text) {
-    log_.box("Information", text, boxes_.seen());
-    boxes_.information(text);
+    log_.box("Information", text, seen());
+    if (!forDeployment_) {
+        boxes_.information(text);
+    }
 }
 
 bool LoggedBoxes::confirm(const std::string& text) {
-    log_.box("Confirm", text, boxes_.seen());
+    log_.box("Confirm", text, seen());
+    if (forDeployment_) {
+        log_.write("Answered Yes, as the deployment that asked for this run means it");
+        return true;
+    }
     const bool yes = boxes_.confirm(text);
     log_.write(yes ? "Answered Yes" : "Answered No");
     return yes;
@@ -184,8 +251,10 @@ bool LoggedBoxes::retry(const std::string& text) {
 }
 
 void LoggedBoxes::errorReport(const std::string& text) {
-    log_.box("Error report", text, boxes_.seen());
-    boxes_.errorReport(text);
+    log_.box("Error report", text, seen());
+    if (!forDeployment_) {
+        boxes_.errorReport(text);
+    }
 }
 
 } // namespace velk

@@ -8,6 +8,7 @@
 #include "dialogs/directory_form.h"
 #include "dialogs/form_files.h"
 #include "platform/win32/dll_search.h"
+#include "platform/win32/program_arguments.h"
 #include "platform/win32/win32_file_system.h"
 #include "platform/win32/win32_files_in_use.h"
 #include "platform/win32/win32_log_file.h"
@@ -40,10 +41,12 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int showCommand) {
     Win32FilesInUse inUse;
     Platform platform{registry, files, boxes, processes, &log, &inUse};
 
-    // The main window's FormCreate runs here, so its message boxes come before any window.
-    TFormInstall main(platform);
+    // The main window's FormCreate runs here, so its message boxes come before any window; it
+    // reads the command line too.
+    TFormInstall main(platform, programArguments());
     if (main.closed()) {
-        return main.finish(); // nobody at the desktop, and no unattended run to make
+        // Nobody at the desktop and no unattended run to make, a bad command line, or /?.
+        return main.finish();
     }
     TFormFiles formFiles(platform, main.packageFolder);
     TDirectoryForm directoryForm(platform);
@@ -73,10 +76,13 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int showCommand) {
     WindowOnFirstUse directoryOnFirstUse(directoryForm, directoryWindow);
 
     (void)showCommand;
-    mainWindow.show();
-    if (!boxes.seen()) {
-        // Where nobody sees the window, nothing may ever activate it: the unattended run starts
-        // all the same (at most once, however often the window is activated).
+    if (main.showsWindow()) {
+        mainWindow.show(); // a quiet run works in the window, which nobody ever sees
+    }
+    if (!main.platform().boxes.seen()) {
+        // Where nobody sees the window (a quiet or passive run too), nothing may ever activate
+        // it: the unattended run starts all the same (at most once, however often the window is
+        // activated).
         reporting([&main] { main.FormActivate(); });
     }
     FormWindow::runMessageLoop();

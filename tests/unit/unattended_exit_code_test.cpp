@@ -4,6 +4,7 @@
 #include <functional>
 #include <ostream>
 #include <string>
+#include <vector>
 
 #include "app/error_report.h"
 #include "tests/unit/install_fixture.h"
@@ -24,6 +25,7 @@ struct UnattendedRun {
     const char* logged = nullptr;
     std::function<void(FakeRegistry&)> key = nullptr; // more settings, before start-up
     int exitCodeUnwatched = -1;                       // -1: exitCode
+    std::vector<std::string> arguments{};             // the command line
 };
 
 void PrintTo(const UnattendedRun& run, std::ostream* out) {
@@ -42,7 +44,7 @@ class UnattendedExitCode : public InstallFixture,
         if (run.key) {
             run.key(fake.registry);
         }
-        form = std::make_unique<TFormInstall>(fake.platform);
+        form = std::make_unique<TFormInstall>(fake.platform, run.arguments);
         if (run.arrange) {
             run.arrange(fake.files, *form);
         }
@@ -83,6 +85,14 @@ TEST_P(UnattendedExitCode, EndsByItselfWithNobodyAtTheDesktop) {
 }
 
 const char* const kPackageDescription = "C:\\pkg\\Libs\\demo.lin";
+
+// The package's library, installed in the target.
+void installed(FakeFileSystem& files, TFormInstall&) {
+    files.addFile("C:\\dorvan\\usr\\demo.lin", "[About]\nName=Demo\nVersion=2.0\n");
+    files.addFile("C:\\dorvan\\usr\\a.zlb", "a-package");
+}
+
+const std::vector<std::string> kQuietRemoval{"/remove", "/quiet", "/dir=C:\\dorvan\\usr"};
 
 INSTANTIATE_TEST_SUITE_P(
     Outcomes, UnattendedExitCode,
@@ -136,7 +146,59 @@ INSTANTIATE_TEST_SUITE_P(
             "no unattended run", "C:\\dorvan\\usr", nullptr, 0,
             "No unattended run, and nobody at the desktop can use the window",
             [](FakeRegistry& registry) { registry.setLocalMachine(kUnattendedKey, "Silent", ""); },
-            2}));
+            2},
+        // A deployment's command line: its removal, its answers, its mistakes. The key's Path
+        // (missing) shows that the command line's /dir wins.
+        UnattendedRun{"a quiet removal", "C:\\missing", installed, 0,
+                      "The run ends, the library was removed", nullptr, -1, kQuietRemoval},
+        UnattendedRun{"a quiet removal where no library is installed", "C:\\missing", nullptr, 2,
+                      "Error box (not shown): Library is not installed in the target directory!",
+                      nullptr, -1, kQuietRemoval},
+        UnattendedRun{"a removal that nobody at the desktop consents to",
+                      "C:\\missing",
+                      installed,
+                      0,
+                      "Answered No",
+                      nullptr,
+                      2,
+                      {"/remove", "/dir=C:\\dorvan\\usr"}},
+        UnattendedRun{"a quiet update answers the question Yes",
+                      "C:\\missing",
+                      installed,
+                      0,
+                      "Answered Yes, as the deployment that asked for this run means it",
+                      nullptr,
+                      -1,
+                      {"/quiet", "/dir=C:\\dorvan\\usr"}},
+        UnattendedRun{"a passive run into a busy target",
+                      "C:\\missing",
+                      [](FakeFileSystem& files, TFormInstall&) {
+                          files
+                              .addFile("C:\\dorvan\\usr\\~VelkInstall.work\\begun",
+                                       "VelkInstall work folder 1\n")
+                              .locked = true;
+                      },
+                      1618,
+                      "Error box (not shown): Another installation or removal is running",
+                      nullptr,
+                      -1,
+                      {"/passive", "/remove", "/dir=C:\\dorvan\\usr"}},
+        UnattendedRun{"a bad command line",
+                      "C:\\dorvan\\usr",
+                      nullptr,
+                      87,
+                      "Error box (not shown): The command line is bad: \"/silent\" is not a switch",
+                      nullptr,
+                      -1,
+                      {"/quiet", "/silent"}},
+        UnattendedRun{"/?",
+                      "C:\\dorvan\\usr",
+                      nullptr,
+                      0,
+                      "Exit codes (code - meaning - what a deployment does - winget's name):",
+                      nullptr,
+                      -1,
+                      {"/?"}}));
 
 } // namespace
 } // namespace velk::testing

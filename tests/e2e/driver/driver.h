@@ -234,15 +234,19 @@ const char* toString(BoxIcon icon);
 class Installer {
   public:
     // Starts <packageFolder>\VelkInstall.exe with the package folder as its current folder.
-    static Installer start(const std::string& packageFolder);
+    // `arguments` follow the program's quoted path on its command line as written (quotes
+    // included), after a blank.
+    static Installer start(const std::string& packageFolder, const std::string& arguments = {});
     // Starts it on a window station of its own, which no screen shows: as a service or a
     // deployment tool's account runs it, with nobody at the desktop. Its windows cannot be seen
     // from here; only its end and its files can.
-    static Installer startUnwatched(const std::string& packageFolder);
+    static Installer startUnwatched(const std::string& packageFolder,
+                                    const std::string& arguments = {});
     // Starts any program; for checking the driver itself. `desktop`: "Station\\Desktop" to run
     // it on, else the driver's own.
     static Installer startProgram(const std::string& path, const std::string& folder,
-                                  const std::string& desktop = {});
+                                  const std::string& desktop = {},
+                                  const std::string& arguments = {});
 
     Installer(Installer&&) noexcept = default;
     Installer& operator=(Installer&&) noexcept = default;

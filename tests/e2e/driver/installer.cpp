@@ -50,11 +50,12 @@ std::vector<MessageBoxView> messageBoxes(DWORD processId, const std::string& cap
 
 } // namespace
 
-Installer Installer::start(const std::string& packageFolder) {
-    return startProgram(packageFolder + "\\VelkInstall.exe", packageFolder);
+Installer Installer::start(const std::string& packageFolder, const std::string& arguments) {
+    return startProgram(packageFolder + "\\VelkInstall.exe", packageFolder, {}, arguments);
 }
 
-Installer Installer::startUnwatched(const std::string& packageFolder) {
+Installer Installer::startUnwatched(const std::string& packageFolder,
+                                    const std::string& arguments) {
     static int made = 0;
     const std::string name =
         "VelkUnwatched" + std::to_string(GetCurrentProcessId()) + "_" + std::to_string(++made);
@@ -75,22 +76,24 @@ Installer Installer::startUnwatched(const std::string& packageFolder) {
         throw DriverError("cannot make a desktop on " + name + ": error " +
                           std::to_string(GetLastError()));
     }
-    Installer installer =
-        startProgram(packageFolder + "\\VelkInstall.exe", packageFolder, name + "\\Default");
+    Installer installer = startProgram(packageFolder + "\\VelkInstall.exe", packageFolder,
+                                       name + "\\Default", arguments);
     installer.station_ = std::move(station);
     installer.desktop_ = std::move(desktop);
     return installer;
 }
 
 Installer Installer::startProgram(const std::string& path, const std::string& folder,
-                                  const std::string& desktop) {
+                                  const std::string& desktop, const std::string& arguments) {
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     std::wstring desktopName = win32::toWide(desktop);
     startup.lpDesktop = desktop.empty() ? nullptr : desktopName.data();
     PROCESS_INFORMATION info{};
     const std::wstring program = win32::toWide(path);
-    std::wstring commandLine = L"\"" + program + L"\""; // writable, as CreateProcessW wants
+    // Writable, as CreateProcessW wants.
+    std::wstring commandLine =
+        L"\"" + program + L"\"" + (arguments.empty() ? L"" : L" " + win32::toWide(arguments));
     if (!CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
                         win32::toWide(folder).c_str(), &startup, &info)) {
         throw DriverError("cannot start " + path + ": error " + std::to_string(GetLastError()));
