@@ -161,15 +161,18 @@ INSTANTIATE_TEST_SUITE_P(
                     false,
                     {}}));
 
-// Nobody to ask: the files are looked at every second for as long as the bound says (60 s, or
-// the unattended-install key's "WaitInUse"); the run then stops before any change with exit
-// code 4, and the log names each file and each program that holds it.
+// Nobody to ask (nobody at the desktop, or a quiet run): the files are looked at every second for
+// as long as the bound says (60 s, or the unattended-install key's "WaitInUse", or /wait=, which
+// wins); the run then stops before any change with exit code 4, and the log names each file and
+// each program that holds it.
 struct UnattendedWait {
     const char* name;
     const char* waitInUse; // the key's value; empty: none
     int letGoAfter;        // the files are let go after this many pauses; -1: never
     int exitCode;
     std::size_t pauses;
+    // The command line; with one, somebody is at the desktop, but the run asks nobody.
+    std::vector<std::string> arguments = {};
 };
 
 void PrintTo(const UnattendedWait& row, std::ostream* out) {
@@ -189,16 +192,17 @@ TEST_P(UnattendedWaits, EndWhenTheFilesAreLetGoOrTheBoundIsReached) {
     if (*row.waitInUse != '\0') {
         fake.registry.setLocalMachine(kUnattendedKey, "WaitInUse", row.waitInUse);
     }
-    fake.boxes.nobodyAtDesktop = true;
+    fake.boxes.nobodyAtDesktop = row.arguments.empty();
     fake.inUse.onPause = [&] {
         if (static_cast<int>(fake.inUse.pauses.size()) == row.letGoAfter) {
             letGo();
         }
     };
-    form = std::make_unique<TFormInstall>(fake.platform);
+    form = std::make_unique<TFormInstall>(fake.platform, row.arguments);
     form->FormActivate();
 
     EXPECT_EQ(form->finish(), row.exitCode);
+    EXPECT_THAT(fake.boxes.shown, IsEmpty());
     EXPECT_EQ(fake.inUse.pauses, std::vector<unsigned>(row.pauses, 1000));
     if (row.exitCode == 0) {
         EXPECT_EQ(fake.files.content(target("a.zlb")), "a-package");
@@ -218,7 +222,13 @@ INSTANTIATE_TEST_SUITE_P(FilesInUse, UnattendedWaits,
                          ::testing::Values(UnattendedWait{"NeverLetGo", "", -1, 4, 60},
                                            UnattendedWait{"LetGoAfterThreeSeconds", "", 3, 0, 3},
                                            UnattendedWait{"TheKeySetsTheBound", "5", -1, 4, 5},
-                                           UnattendedWait{"ZeroWaitsNotAtAll", "0", -1, 4, 0}));
+                                           UnattendedWait{"ZeroWaitsNotAtAll", "0", -1, 4, 0},
+                                           UnattendedWait{"AQuietRunWaitsForTheCommandLinesBound",
+                                                          "5",
+                                                          -1,
+                                                          4,
+                                                          2,
+                                                          {"/quiet", "/wait=2"}}));
 
 } // namespace
 } // namespace velk::testing
