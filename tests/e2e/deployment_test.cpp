@@ -161,10 +161,7 @@ INSTANTIATE_TEST_SUITE_P(
                       "The run ends, the library was removed: exit code 0"},
         DeploymentRun{"a bad switch", false,
                       "/install /quiet /dir=\"{dir}\" /silent /log=\"{log}\"", 87,
-                      "The command line is bad: \"/silent\" is not a switch this program knows"},
-        DeploymentRun{"install and remove at once", true,
-                      "/install /remove /quiet /dir=\"{dir}\" /log=\"{log}\"", 87,
-                      "/install and /remove exclude each other"}));
+                      "The command line is bad: \"/silent\" is not a switch this program knows"}));
 
 // The commands of docs/deploy/ as winget and Intune run them, with nobody at the desktop: each
 // does what the document says, and the return codes the documents list mean there what the

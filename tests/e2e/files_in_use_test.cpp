@@ -65,7 +65,7 @@ TEST_F(FilesInUseE2E, TheUserClosesTheFileAndRetriesAndTheUpdateIsInstalledWhole
     Installer app = Installer::start(package);
     const Window main = app.mainWindow();
     app.settle();
-    main.button("Install").click();
+    main.button("Install").mouseClick();
     expectBox(app, "Confirm",
               "Library Demo 1.0 is already installed in the target directory!\r"
               "Do you want to install the library Demo 2.0 ?",

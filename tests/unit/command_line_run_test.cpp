@@ -65,9 +65,6 @@ const std::map<std::string, std::string> kKeyRun{{"Path", "C:\\missing"},
 INSTANTIATE_TEST_SUITE_P(
     Settings, CommandLineOverKey,
     ::testing::Values(
-        // The key's language selects a location, whose folder replaces the key's Path.
-        Precedence{
-            "the key alone", kKeyRun, {}, "C:\\dorvan\\usr", "english texts", "E:\\key.log", ""},
         Precedence{
             "the command line wins over each of the key's values",
             kKeyRun,

@@ -177,7 +177,9 @@ class Window {
 
     // Input, all posted (the target may open a modal box) and followed by a null message that
     // wakes a modal loop. Use Installer::settle() or waitUntil() to see the effect.
-    void click() const;                   // BM_CLICK: push button, radio button, check box
+    void click() const; // BM_CLICK: push button, radio button, check box
+    // The mouse's click as it arrives: button down and up posted at the control's middle.
+    void mouseClick() const;
     void close() const;                   // the close box: WM_SYSCOMMAND SC_CLOSE
     void pressKey(WORD virtualKey) const; // key down and up to the thread's focus window
     // Sets an Edit's text the way typing does: WM_SETTEXT, on which the control tells its

@@ -307,6 +307,21 @@ void Window::click() const {
     wake(hwnd_);
 }
 
+void Window::mouseClick() const {
+    if (!exists()) {
+        throw DriverError("cannot click a window that is gone");
+    }
+    if (!enabled() || !visible()) {
+        throw DriverError("cannot click " + describe() + ": a user could not either");
+    }
+    RECT client{};
+    GetClientRect(hwnd_, &client);
+    const LPARAM at = MAKELPARAM(client.right / 2, client.bottom / 2);
+    post(hwnd_, WM_LBUTTONDOWN, MK_LBUTTON, at);
+    post(hwnd_, WM_LBUTTONUP, 0, at);
+    wake(hwnd_);
+}
+
 void Window::close() const {
     post(hwnd_, WM_SYSCOMMAND, SC_CLOSE, 0);
     wake(hwnd_);
