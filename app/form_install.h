@@ -160,8 +160,8 @@ class TFormInstall : public Form {
     // InUseCheck; `waitedOut` is set when it stopped the run after waiting for them. None
     // without the platform's FilesInUse.
     InUseCheck inUseCheck(bool& waitedOut);
-    bool askUntilLetGo(const std::vector<std::string>& files, FilesHeld& held);
-    bool waitUntilLetGo(const std::vector<std::string>& files, FilesHeld& held);
+    bool askUntilLetGo(const PathBatches& files, FilesHeld& held);
+    bool waitUntilLetGo(const PathBatches& files, FilesHeld& held);
 
     // The main window's boxes go to the run log too; so do the unattended run's settings and
     // outcome, when the log is started.

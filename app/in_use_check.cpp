@@ -4,6 +4,7 @@
 // to the window's thread, so that the window goes on answering while it waits.
 #include <algorithm>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "app/form_install.h"
@@ -44,14 +45,30 @@ FailureList failuresOf(const FilesHeld& held) {
     return failures;
 }
 
+// Which of the files other programs hold, looked at batch by batch; each program once.
+FilesHeld heldOf(FilesInUse& inUse, const PathBatches& files) {
+    FilesHeld held;
+    files([&](const std::vector<std::string>& batch) {
+        FilesHeld some = inUse.check(batch);
+        held.files.insert(held.files.end(), some.files.begin(), some.files.end());
+        for (FileHolder& program : some.programs) {
+            if (std::find(held.programs.begin(), held.programs.end(), program) ==
+                held.programs.end()) {
+                held.programs.push_back(std::move(program));
+            }
+        }
+    });
+    return held;
+}
+
 } // namespace
 
 InUseCheck TFormInstall::inUseCheck(bool& waitedOut) {
     if (platform_.inUse == nullptr) {
         return {};
     }
-    return [this, &waitedOut](const std::vector<std::string>& files) {
-        FilesHeld held = platform_.inUse->check(files);
+    return [this, &waitedOut](const PathBatches& files) {
+        FilesHeld held = heldOf(*platform_.inUse, files);
         if (held.empty()) {
             return FailureList();
         }
@@ -68,13 +85,13 @@ InUseCheck TFormInstall::inUseCheck(bool& waitedOut) {
 // A lock that passes (a virus scanner that opened a file for a moment) is first waited for as a
 // change waits for one, about two seconds for all the files together, so that nobody is asked
 // about it.
-bool TFormInstall::askUntilLetGo(const std::vector<std::string>& files, FilesHeld& held) {
+bool TFormInstall::askUntilLetGo(const PathBatches& files, FilesHeld& held) {
     for (const unsigned ms : kPassingLockPausesMs) {
         if (held.empty()) {
             return true;
         }
         platform_.inUse->pause(ms);
-        held = platform_.inUse->check(files);
+        held = heldOf(*platform_.inUse, files);
     }
     while (!held.empty()) {
         const std::string text =
@@ -87,21 +104,21 @@ bool TFormInstall::askUntilLetGo(const std::vector<std::string>& files, FilesHel
         if (!again) {
             return false;
         }
-        held = platform_.inUse->check(files);
+        held = heldOf(*platform_.inUse, files);
     }
     return true;
 }
 
 // Nobody can be asked: the files are looked at every second until they are let go or the wait
 // is over, and the log names them and the programs that hold them. True when they were let go.
-bool TFormInstall::waitUntilLetGo(const std::vector<std::string>& files, FilesHeld& held) {
+bool TFormInstall::waitUntilLetGo(const PathBatches& files, FilesHeld& held) {
     const unsigned seconds = waitInUse.value_or(kDefaultWaitInUse);
     runLog_.write(std::to_string(held.files.size()) + " file(s) in use by " +
                   programNames(held.programs) + ", waited for up to " + std::to_string(seconds) +
                   " s");
     for (unsigned waited = 0; waited < seconds && !held.empty(); ++waited) {
         platform_.inUse->pause(kCheckEveryMs);
-        held = platform_.inUse->check(files);
+        held = heldOf(*platform_.inUse, files);
     }
     if (held.empty()) {
         runLog_.write("The files in use were let go");

@@ -61,8 +61,7 @@ void TFormInstall::installLibrary() {
         }
     }
 
-    // Questions. The base files are listed once and the listing serves the work too.
-    std::optional<PackageListing> baseFiles;
+    // Questions.
     const std::string installedDescription = target + "\\" + descriptionFile;
     const bool installedBefore = files.fileExists(installedDescription);
     if (!silentMode) {
@@ -78,12 +77,11 @@ void TFormInstall::installLibrary() {
             // and the questions follow in the files' order.
             std::vector<std::string> existing;
             runWork("Installing the library", [&](WorkProgress&) {
-                baseFiles = packageFiles(files, libsFolder);
-                for (const DirEntry& entry : baseFiles->files) {
+                eachPackageFile(files, packageFolder, libsFolder, [&](const DirEntry& entry) {
                     if (files.fileExists(target + "\\" + entry.name)) {
                         existing.push_back(entry.name);
                     }
-                }
+                });
             });
             for (const std::string& name : existing) {
                 if (!boxes.confirm("File " + name + " is already exists in the target directory!" +
@@ -107,8 +105,8 @@ void TFormInstall::installLibrary() {
     bool waitedOut = false;
     const InUseCheck inUse = inUseCheck(waitedOut);
     runWork("Installing the library", [&](WorkProgress& progress) {
-        const CopyPlan plan = planInstallation(files, request, std::move(baseFiles));
-        reserved = plan.reservedEntry();
+        const CopyPlan plan = planInstallation(request);
+        reserved = plan.reservedEntry(files);
         if (!reserved) {
             outcome = installPlanned(files, plan, progress, inUse);
         }

@@ -49,8 +49,7 @@ void TFormInstall::removeLibrary() {
     bool waitedOut = false;
     const InUseCheck inUse = inUseCheck(waitedOut);
     runWork("Removing the library", [&](WorkProgress& progress) {
-        outcome = removeInstalled(files, target, libsFolder, packageFiles(files, libsFolder),
-                                  progress, inUse);
+        outcome = removeInstalled(files, target, libsFolder, progress, inUse);
     });
     if (outcome.busy) {
         reportBusyTarget();

@@ -18,59 +18,44 @@ std::vector<std::string> plannedLanguages(FileSystem& files,
     return distinct;
 }
 
-std::optional<std::string> CopyPlan::reservedEntry() const {
+std::optional<std::string> CopyPlan::reservedEntry(FileSystem& files) const {
     for (const FolderCopy& copy : copies) {
         if (copy.into != 0 && isWorkFolderName(subfolders[copy.into - 1])) {
             return copy.source;
         }
-        for (const DirEntry& entry : copy.listing.files) {
-            if (isWorkFolderName(entry.name)) {
-                return copy.source + "\\" + entry.name;
-            }
+        // Only the names of a work folder's form are looked at.
+        std::optional<std::string> found;
+        files.enumerate(copy.source + "\\" + std::string(kWorkFolderPattern),
+                        [&](const DirEntry& entry) {
+                            if (!found && isPackageFile(entry) && isWorkFolderName(entry.name)) {
+                                found = copy.source + "\\" + entry.name;
+                            }
+                        });
+        if (found) {
+            return found;
         }
     }
     return std::nullopt;
 }
 
-CopyPlan planInstallation(FileSystem& files, const InstallRequest& request,
-                          std::optional<PackageListing> baseFiles) {
+CopyPlan planInstallation(const InstallRequest& request) {
     // Nothing is copied through a link that leads out of the package ("Libs" lies directly in
-    // the package folder): each listing drops such links once, as it is made.
+    // the package folder).
     const std::size_t cut = request.libsFolder.find_last_of("\\/");
     const std::string packageFolder =
         cut == std::string::npos ? std::string(".") : request.libsFolder.substr(0, cut + 1);
-    const auto listingOf = [&](const std::string& source, PackageListing listing) {
-        dropLinksOutOfPackage(files, packageFolder, source, listing);
-        return listing;
-    };
-    CopyPlan plan{request.target, request.descriptionFile, {}, {}};
-    plan.copies.push_back(FolderCopy{
-        request.libsFolder, 0,
-        listingOf(request.libsFolder,
-                  baseFiles ? std::move(*baseFiles) : packageFiles(files, request.libsFolder))});
+    CopyPlan plan{request.target, request.descriptionFile, packageFolder, {}, {}};
+    plan.copies.push_back(FolderCopy{request.libsFolder, 0});
     for (const std::string& language : request.languages) {
         std::size_t into = 0;
         if (!language.empty()) {
             plan.subfolders.push_back(language);
             into = plan.subfolders.size();
         }
-        const std::string source = request.libsFolder + "\\" + language;
-        plan.copies.push_back(
-            FolderCopy{source, into, listingOf(source, packageFiles(files, source))});
+        plan.copies.push_back(FolderCopy{request.libsFolder + "\\" + language, into});
     }
     if (request.defaultLanguage) {
-        const std::string source = request.libsFolder + "\\" + *request.defaultLanguage;
-        // Listed once: a default language that is also a listed language has its listing.
-        std::optional<PackageListing> listed;
-        for (std::size_t i = 0; i < request.languages.size(); ++i) {
-            if (files.compareFileNames(request.languages[i], *request.defaultLanguage) == 0) {
-                listed = plan.copies[i + 1].listing;
-                break;
-            }
-        }
-        plan.copies.push_back(FolderCopy{source, 0,
-                                         listed ? std::move(*listed)
-                                                : listingOf(source, packageFiles(files, source))});
+        plan.copies.push_back(FolderCopy{request.libsFolder + "\\" + *request.defaultLanguage, 0});
     }
     return plan;
 }

@@ -1,7 +1,7 @@
 #pragma once
 // The plan of an installation: which package folders are copied into which folders of the
-// target, in what order, with the package files each one lists. Made in one place, before
-// anything is copied; package/install_transaction.h carries it out.
+// target, in what order. Made in one place, before anything is copied; the package files of each
+// folder are listed one by one as package/install_transaction.h carries it out, never held.
 //
 // In copying order: the base files of "Libs" into the target; the folder of every language the
 // description lists, each distinct name (compared as file names) once at its first listing, into
@@ -25,12 +25,12 @@ struct FolderCopy {
     // The folder of the target it goes to: 0 the target itself, i the target's subfolder named
     // CopyPlan::subfolders[i - 1].
     std::size_t into = 0;
-    PackageListing listing;
 };
 
 struct CopyPlan {
-    std::string target;                  // the target folder, as every path below is made from it
-    std::string descriptionFile;         // the package description's bare name
+    std::string target;          // the target folder, as every path below is made from it
+    std::string descriptionFile; // the package description's bare name
+    std::string packageFolder;   // the folder that holds "Libs": no file is taken from outside it
     std::vector<std::string> subfolders; // the language folders below the target, each once
     std::vector<FolderCopy> copies;      // in copying order
 
@@ -41,7 +41,7 @@ struct CopyPlan {
     // The first package file or language folder the plan puts into the target under a name
     // that an installation or removal keeps for its work folder, as its package path; nothing
     // when there is none. Such a package would plant what a later run takes for its own work.
-    std::optional<std::string> reservedEntry() const;
+    std::optional<std::string> reservedEntry(FileSystem& files) const;
 };
 
 // The languages installation copies (PackageDescription::copiedLanguages), each distinct name
@@ -57,12 +57,9 @@ struct InstallRequest {
     std::optional<std::string> defaultLanguage; // none: no default language is copied
 };
 
-// Lists every package folder the installation copies and returns the plan. `baseFiles` is the
-// listing of "Libs" when it was made already (for the questions), else it is made here. A
-// language folder the package lacks is still planned: it has no files. Files that are links
-// leading out of the package are left out, and their folder's listing counts as not complete
-// (dropLinksOutOfPackage).
-CopyPlan planInstallation(FileSystem& files, const InstallRequest& request,
-                          std::optional<PackageListing> baseFiles);
+// The plan: every package folder the installation copies. A language folder the package lacks is
+// still planned: it has no files. Files that are links leading out of the package are left out,
+// and their folder's listing counts as not complete (eachPackageFile).
+CopyPlan planInstallation(const InstallRequest& request);
 
 } // namespace velk

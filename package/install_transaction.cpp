@@ -1,10 +1,14 @@
 #include "package/install_transaction.h"
 
-#include <algorithm>
-#include <iterator>
-#include <map>
+#include <functional>
 #include <optional>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
 
+#include "package/line_file.h"
+#include "package/package_files.h"
 #include "package/transaction.h"
 
 namespace velk {
@@ -20,34 +24,38 @@ struct Existing {
     std::uint32_t attributes = 0; // with kAttributeDirectory for a folder
     std::uint64_t size = 0;
 };
-// What a folder of the target holds, by name.
-using Entries = std::map<std::string, Existing, FileNameLess>;
+
+// The entry of `folder` named `name`, asked of the file system by that name alone.
+std::optional<Existing> existingIn(FileSystem& files, const std::string& folder,
+                                   const std::string& name) {
+    const std::optional<DirEntry> entry = entryNamed(files, folder, name);
+    if (!entry) {
+        return std::nullopt;
+    }
+    return Existing{entry->attributes | (entry->isFolder ? kAttributeDirectory : 0), entry->size};
+}
 
 // A folder of the target as the installation finds it.
 struct TargetFolder {
     enum class State { Existing, New, Unusable };
     State state = State::Existing;
     unsigned long error = 0; // why its files cannot go there, when unusable
-    Entries entries;         // what an existing folder holds
     std::string slot;        // where a new one is made ready in the work folder
 };
 
-// One file the installation puts into the target.
+// One file the installation puts into the target: of the package files that go to its place,
+// the last in copying order is installed, under the name of the first.
 struct PlannedFile {
     std::size_t folder = 0;
-    const DirEntry* first = nullptr;    // the first package file listed for its place: its name
-    const FolderCopy* copy = nullptr;   // the package folder of the one installed, the last listed
-    const DirEntry* entry = nullptr;    // and that file
-    const Existing* replaced = nullptr; // the file it takes the place of
-    std::string slot;                   // where it is made ready (in an existing folder)
-    bool failed = false;                // known to fail before it is copied
-    // The file it would replace holds its bytes already: left in place, not copied.
-    bool kept = false;
-    bool attributesSet = false; // a kept file's attributes were changed to the package file's
-    bool free = false;          // its second name was made: no other program held it then
-
-    const std::string& name() const { return first->name; }
+    std::string name;                 // its name in the target
+    const FolderCopy* copy = nullptr; // the package folder of the one installed
+    DirEntry entry;                   // and that file
+    std::optional<Existing> replaced; // the file it takes the place of
 };
+
+// The name of the file of the work folder that lists the files left in place whose attributes
+// were changed, with their attributes before, for the undo.
+constexpr std::string_view kKeptName = "kept";
 
 class Installation {
   public:
@@ -57,135 +65,162 @@ class Installation {
 
     WorkOutcome run() {
         survey();
-        gather();
+        count();
         if (stage() && swap()) {
-            outcome_.files = planned_.size();
-            for (const PlannedFile& file : planned_) {
-                outcome_.unchanged += file.kept ? 1 : 0;
-            }
+            outcome_.files = planned_;
+            outcome_.unchanged = kept_;
         }
         return std::move(outcome_);
     }
 
   private:
     std::string placeOf(const PlannedFile& file) const {
-        return plan_.folderPath(file.folder) + "\\" + file.name();
+        return plan_.folderPath(file.folder) + "\\" + file.name;
     }
 
-    // Lists every folder of the target that files go to, and the package folders' failures.
+    // Finds every folder of the target that files go to.
     void survey() {
-        FileNames reported(FileNameLess{&files_});
-        for (const FolderCopy& copy : plan_.copies) {
-            if (!copy.listing.complete && reported.insert(copy.source).second) {
-                outcome_.failures.add(copy.source, copy.listing.error);
-            }
-        }
-        for (std::size_t i = 0; i <= plan_.subfolders.size(); ++i) {
-            folders_.push_back(
-                TargetFolder{TargetFolder::State::Existing, 0, Entries(FileNameLess{&files_}), {}});
-        }
-        list(0);
+        folders_.resize(plan_.subfolders.size() + 1);
+        checkListing(0);
         for (std::size_t i = 1; i < folders_.size(); ++i) {
             TargetFolder& folder = folders_[i];
-            const auto found = folders_[0].entries.find(plan_.subfolders[i - 1]);
+            const std::optional<Existing> found =
+                existingIn(files_, plan_.target, plan_.subfolders[i - 1]);
             if (!isPlainName(plan_.subfolders[i - 1])) {
                 // No folder of the system has such a name, and no journal can hold it.
                 folder.state = TargetFolder::State::Unusable;
                 folder.error = kErrorInvalidName;
-            } else if (found == folders_[0].entries.end()) {
+            } else if (!found) {
                 folder.state = TargetFolder::State::New;
-            } else if ((found->second.attributes & kAttributeDirectory) == 0) {
+            } else if ((found->attributes & kAttributeDirectory) == 0) {
                 folder.state = TargetFolder::State::Unusable; // a file of that name
                 folder.error = kErrorAlreadyExists;
-            } else if ((found->second.attributes & kAttributeReparsePoint) != 0 ||
+            } else if ((found->attributes & kAttributeReparsePoint) != 0 ||
                        files_.isLink(plan_.folderPath(i))) {
                 // A link would take the files wherever it leads.
                 folder.state = TargetFolder::State::Unusable;
             } else {
-                list(i);
+                checkListing(i);
             }
         }
     }
 
-    void list(std::size_t index) {
-        TargetFolder& folder = folders_[index];
+    // A folder of the target that cannot be listed is a failure: what it holds cannot be told.
+    void checkListing(std::size_t index) {
         const FsResult listed =
-            files_.enumerate(plan_.folderPath(index) + "\\*.*", [&folder](const DirEntry& entry) {
-                if (entry.name != "." && entry.name != "..") {
-                    folder.entries.emplace(
-                        entry.name,
-                        Existing{entry.attributes | (entry.isFolder ? kAttributeDirectory : 0),
-                                 entry.size});
-                }
-            });
+            files_.enumerate(plan_.folderPath(index) + "\\*.*", [](const DirEntry&) {});
         if (!listed) {
             outcome_.failures.add(plan_.folderPath(index), listed.error());
         }
     }
 
-    // Every file the plan installs, once per place: where several package files go to one
-    // place, the last one in copying order is installed.
-    void gather() {
-        std::vector<std::map<std::string, std::size_t, FileNameLess>> index(
-            folders_.size(),
-            std::map<std::string, std::size_t, FileNameLess>(FileNameLess{&files_}));
-        for (const FolderCopy& copy : plan_.copies) {
-            for (const DirEntry& entry : copy.listing.files) {
-                const auto [place, added] = index[copy.into].emplace(entry.name, planned_.size());
-                if (added) {
-                    PlannedFile file;
-                    file.folder = copy.into;
-                    file.first = &entry;
-                    planned_.push_back(std::move(file));
-                }
-                PlannedFile& file = planned_[place->second];
-                file.copy = &copy;
-                file.entry = &entry;
-            }
+    // Calls `visit` with every file the plan installs, once per place, where the first package
+    // file for that place is listed, package folder by package folder, without holding a
+    // listing: of several package files that go to one place, the last one in copying order is
+    // installed, under the name of the first. A package folder that cannot be listed whole is
+    // reported (each once) when `reportListings`. `listed` is given how many package files each
+    // package folder holds.
+    void forEachPlanned(const std::function<void(PlannedFile&)>& visit, bool reportListings,
+                        std::vector<std::size_t>& listed) {
+        listed.assign(plan_.copies.size(), 0);
+        FileNames reported(FileNameLess{&files_});
+        const std::vector<FolderCopy>& copies = plan_.copies;
+        // A package folder that is a link leading out of the package has no files.
+        std::vector<bool> leadsOut;
+        for (const FolderCopy& copy : copies) {
+            leadsOut.push_back(leadsOutOfPackage(files_, plan_.packageFolder, copy.source));
         }
-        for (PlannedFile& file : planned_) {
-            const TargetFolder& folder = folders_[file.folder];
-            if (folder.state == TargetFolder::State::Unusable) {
-                outcome_.failures.add(placeOf(file), folder.error);
-                file.failed = true;
-                continue;
+        // The package file of that name in another package folder, as its listing holds it.
+        const auto fileIn = [&](std::size_t other, const std::string& name) {
+            std::optional<DirEntry> entry =
+                leadsOut[other] ? std::nullopt : entryNamed(files_, copies[other].source, name);
+            if (entry &&
+                (!isPackageFile(*entry) ||
+                 leadsOutOfPackage(files_, plan_.packageFolder,
+                                   copies[other].source + "\\" + entry->name, entry->attributes))) {
+                entry.reset();
             }
-            const auto found = folder.entries.find(file.name());
-            if (found == folder.entries.end()) {
-                continue;
-            }
-            file.replaced = &found->second;
-            // Windows refuses to replace a folder. A read-only file is refused only when it must
-            // be replaced (stageOne), as one that holds the package file's bytes stays.
-            if ((found->second.attributes & kAttributeDirectory) != 0) {
-                outcome_.failures.add(placeOf(file), kErrorAccessDenied);
-                file.failed = true;
+            return entry;
+        };
+        for (std::size_t c = 0; c < copies.size(); ++c) {
+            const FolderCopy& copy = copies[c];
+            const FsResult complete = eachPackageFile(
+                files_, plan_.packageFolder, copy.source, [&](const DirEntry& entry) {
+                    ++listed[c];
+                    for (std::size_t earlier = 0; earlier < c; ++earlier) {
+                        if (copies[earlier].into == copy.into && fileIn(earlier, entry.name)) {
+                            return; // planned where that one is listed
+                        }
+                    }
+                    PlannedFile file{copy.into, entry.name, &copy, entry, std::nullopt};
+                    for (std::size_t later = copies.size() - 1; later > c; --later) {
+                        if (copies[later].into == copy.into) {
+                            if (std::optional<DirEntry> last = fileIn(later, entry.name)) {
+                                file.copy = &copies[later];
+                                file.entry = std::move(*last);
+                                break;
+                            }
+                        }
+                    }
+                    visit(file);
+                });
+            if (!complete && reportListings && reported.insert(copy.source).second) {
+                outcome_.failures.add(copy.source, complete.error());
             }
         }
     }
 
-    // Makes every file ready in the work folder. False, with nothing changed in the target,
-    // when any of them fails.
-    bool stage() {
-        // The work folder's name must be free, and none the installation puts into the target.
-        const auto taken = [this](const std::string& name) {
-            if (folders_[0].entries.count(name) != 0) {
+    // Looks up the file a planned file takes the place of; false, with the failure, when it
+    // cannot go there.
+    bool find(PlannedFile& file) {
+        const TargetFolder& folder = folders_[file.folder];
+        if (folder.state == TargetFolder::State::Unusable) {
+            return false;
+        }
+        file.replaced = existingIn(files_, plan_.folderPath(file.folder), file.name);
+        return true;
+    }
+
+    // Counts the steps of the work before it starts, and reports the package folders that
+    // cannot be listed.
+    void count() {
+        forEachPlanned(
+            [this](PlannedFile& file) {
+                ++total_;
+                changes_ += folders_[file.folder].state == TargetFolder::State::New ? 0 : 1;
+                if (find(file) && file.replaced) {
+                    ++replaced_;
+                }
+            },
+            true, counted_);
+    }
+
+    // True when `name`, a name in the target itself, is taken there or by the installation.
+    bool taken(const std::string& name) {
+        if (existingIn(files_, plan_.target, name)) {
+            return true;
+        }
+        for (const std::string& subfolder : plan_.subfolders) {
+            if (files_.compareFileNames(subfolder, name) == 0) {
                 return true;
             }
-            for (const std::string& subfolder : plan_.subfolders) {
-                if (files_.compareFileNames(subfolder, name) == 0) {
-                    return true;
-                }
+        }
+        for (const FolderCopy& copy : plan_.copies) {
+            const std::optional<DirEntry> entry =
+                copy.into == 0 ? entryNamed(files_, copy.source, name) : std::nullopt;
+            if (entry && isPackageFile(*entry)) {
+                return true;
             }
-            for (const PlannedFile& file : planned_) {
-                if (file.folder == 0 && files_.compareFileNames(file.name(), name) == 0) {
-                    return true;
-                }
-            }
-            return false;
-        };
+        }
+        return false;
+    }
+
+    // Makes every file ready in the work folder, writing down each change as it goes. False,
+    // with nothing changed in the target, when any of them fails.
+    bool stage() {
         FsResult made;
-        transaction_ = Transaction::begin(files_, plan_.target, taken, made);
+        transaction_ = Transaction::begin(
+            files_, plan_.target, [this](const std::string& name) { return taken(name); }, made);
         if (!transaction_) {
             if (made.error() == kErrorSharingViolation) {
                 outcome_.busy = true;
@@ -195,11 +230,10 @@ class Installation {
             return false;
         }
 
-        std::size_t replaced = 0;
-        std::size_t changes = 0;
+        std::size_t newFolders = 0;
         for (std::size_t i = 1; i < folders_.size(); ++i) {
             if (folders_[i].state == TargetFolder::State::New) {
-                ++changes;
+                ++newFolders;
                 const FsResult slot = transaction_->work().nextFolderSlot(folders_[i].slot);
                 if (!slot) {
                     outcome_.failures.add(plan_.folderPath(i), slot.error());
@@ -207,23 +241,52 @@ class Installation {
                 }
             }
         }
-        for (const PlannedFile& file : planned_) {
-            replaced += file.replaced != nullptr ? 1 : 0;
-            changes += folders_[file.folder].state == TargetFolder::State::New ? 0 : 1;
-        }
-        progress_.setTotal(planned_.size() + changes + replaced);
+        progress_.setTotal(total_ + changes_ + newFolders + replaced_);
+        std::vector<std::string> folders{""};
+        folders.insert(folders.end(), plan_.subfolders.begin(), plan_.subfolders.end());
+        transaction_->setFolders(folders);
 
         // After a failure the other files are still copied, so that every failure is reported,
         // but not when the work folder itself fails.
-        for (PlannedFile& file : planned_) {
-            if (!file.failed && !workFolderFailed_) {
-                stageOne(file);
-            }
-            progress_.step();
-            if (file.kept) {
-                progress_.step(); // its change and the deletion of its old file, neither needed
+        std::vector<std::size_t> met;
+        forEachPlanned(
+            [this](PlannedFile& file) {
+                ++planned_;
+                if (!find(file)) {
+                    outcome_.failures.add(placeOf(file), folders_[file.folder].error);
+                } else if (file.replaced &&
+                           (file.replaced->attributes & kAttributeDirectory) != 0) {
+                    // Windows refuses to replace a folder. A read-only file is refused only when
+                    // it must be replaced (stageOne), as one that holds the package file's bytes
+                    // stays.
+                    outcome_.failures.add(placeOf(file), kErrorAccessDenied);
+                } else if (!workFolderFailed_) {
+                    stageOne(file);
+                }
                 progress_.step();
+            },
+            false, met);
+        // A package folder whose files came or went since they were counted changed while it
+        // was installed: what it holds now was not planned whole.
+        FileNames reported(FileNameLess{&files_});
+        for (std::size_t c = 0; c < met.size(); ++c) {
+            if (met[c] != counted_[c] && reported.insert(plan_.copies[c].source).second) {
+                outcome_.failures.add(plan_.copies[c].source, kErrorFileNotFound);
             }
+        }
+        for (std::size_t i = 1; i < folders_.size(); ++i) {
+            if (folders_[i].state == TargetFolder::State::New) {
+                transaction_->add(Change{ChangeKind::NewFolder, i, {}, folders_[i].slot});
+            }
+        }
+        FsResult written = keptWritten_;
+        if (keptAttributes_) {
+            const FsResult finished = keptAttributes_->finish();
+            written = written ? finished : written;
+            keptAttributes_.reset();
+        }
+        if (!written) {
+            outcome_.failures.add(transaction_->work().path(), written.error());
         }
         if (outcome_.failures.empty()) {
             setKeptAttributes();
@@ -240,12 +303,12 @@ class Installation {
     // then the bytes, read side by side (cheaper than a copy, which writes); file times are never
     // trusted. A link, or a file that cannot be read, is replaced.
     bool unchanged(const PlannedFile& file) {
-        if (file.replaced == nullptr || file.replaced->size != file.entry->size ||
+        if (!file.replaced || file.replaced->size != file.entry.size ||
             (file.replaced->attributes & kAttributeReparsePoint) != 0) {
             return false;
         }
         bool same = false;
-        return files_.compareContents(file.copy->source + "\\" + file.entry->name, placeOf(file),
+        return files_.compareContents(file.copy->source + "\\" + file.entry.name, placeOf(file),
                                       same) &&
                same;
     }
@@ -256,62 +319,126 @@ class Installation {
         return entry.attributes & kAttributeKept & ~kAttributeReadOnly;
     }
 
+    std::string keptPath() { return transaction_->work().at(std::string(kKeptName)); }
+
+    // Writes down a file left in place whose attributes are to be made those of a copy: its
+    // folder, its attributes before, those it gets, and its name.
+    void keep(const PlannedFile& file) {
+        ++kept_;
+        const std::uint32_t wanted = attributesFrom(file.entry);
+        if ((file.replaced->attributes & kAttributeKept) == wanted || !keptWritten_) {
+            return;
+        }
+        if (!keptAttributes_) {
+            keptWritten_ = LineWriter::create(files_, keptPath(), keptAttributes_);
+        }
+        if (keptWritten_) {
+            keptWritten_ = keptAttributes_->add(std::to_string(file.folder) + "\t" +
+                                                std::to_string(file.replaced->attributes) + "\t" +
+                                                std::to_string(wanted) + "\t" + file.name);
+        }
+        ++keptChanged_;
+    }
+
+    // Calls `visit` with the folder, the attributes before, those wanted and the name of each of
+    // the first `most` files written down by keep().
+    FsResult
+    eachKept(std::size_t most,
+             const std::function<void(const std::string&, std::uint32_t, std::uint32_t)>& visit) {
+        std::size_t seen = 0;
+        return eachLine(files_, keptPath(), [&](std::string_view line) {
+            if (seen++ == most) {
+                return false;
+            }
+            std::size_t folder = 0;
+            std::uint32_t before = 0;
+            std::uint32_t wanted = 0;
+            std::size_t at = 0;
+            const auto field = [&]() {
+                const std::size_t tab = line.find('\t', at);
+                const std::string_view text = line.substr(at, tab - at);
+                at = tab + 1;
+                return std::stoull(std::string(text));
+            };
+            folder = static_cast<std::size_t>(field());
+            before = static_cast<std::uint32_t>(field());
+            wanted = static_cast<std::uint32_t>(field());
+            visit(plan_.folderPath(folder) + "\\" + std::string(line.substr(at)), before, wanted);
+            return true;
+        });
+    }
+
     // Gives each file left in place the attributes a copy would have got, before the first
     // change, so that one that refuses fails the installation while the target is as it was.
     void setKeptAttributes() {
-        for (PlannedFile& file : planned_) {
-            const std::uint32_t wanted = attributesFrom(*file.entry);
-            if (!file.kept || (file.replaced->attributes & kAttributeKept) == wanted) {
-                continue;
-            }
-            const FsResult set = files_.setKeptAttributes(placeOf(file), wanted);
-            if (!set) {
-                outcome_.failures.add(placeOf(file), set.error());
-                return;
-            }
-            file.attributesSet = true;
+        if (keptChanged_ == 0) {
+            return;
+        }
+        bool failed = false;
+        const FsResult read = eachKept(
+            keptChanged_, [&](const std::string& place, std::uint32_t, std::uint32_t wanted) {
+                if (failed) {
+                    return;
+                }
+                const FsResult set = files_.setKeptAttributes(place, wanted);
+                if (!set) {
+                    outcome_.failures.add(place, set.error());
+                    failed = true;
+                    return;
+                }
+                ++keptSet_;
+            });
+        if (!read) {
+            outcome_.failures.add(transaction_->work().path(), read.error());
         }
     }
 
     // Gives the files left in place their attributes back when the installation is undone.
     void restoreKeptAttributes() {
-        for (PlannedFile& file : planned_) {
-            if (file.attributesSet) {
-                const FsResult set =
-                    files_.setKeptAttributes(placeOf(file), file.replaced->attributes);
-                if (!set) {
-                    outcome_.notRestored.add(placeOf(file), set.error());
-                }
-                file.attributesSet = false;
-            }
+        if (keptSet_ == 0) {
+            return;
         }
+        const FsResult read =
+            eachKept(keptSet_, [&](const std::string& place, std::uint32_t before, std::uint32_t) {
+                const FsResult set = files_.setKeptAttributes(place, before);
+                if (!set) {
+                    outcome_.notRestored.add(place, set.error());
+                }
+            });
+        if (!read) {
+            outcome_.notRestored.add(transaction_->work().path(), read.error());
+        }
+        keptSet_ = 0;
     }
 
-    void stageOne(PlannedFile& file) {
+    void stageOne(const PlannedFile& file) {
         const TargetFolder& folder = folders_[file.folder];
         const std::string place = placeOf(file);
         if (unchanged(file)) {
-            file.kept = true;
+            keep(file);
+            progress_.step(); // its change and the deletion of its old file, neither needed
+            progress_.step();
             return;
         }
-        if (file.replaced != nullptr && (file.replaced->attributes & kAttributeReadOnly) != 0) {
+        if (file.replaced && (file.replaced->attributes & kAttributeReadOnly) != 0) {
             outcome_.failures.add(place, kErrorAccessDenied); // Windows replaces no read-only file
             return;
         }
         std::string staged;
+        std::string slot;
         if (folder.state == TargetFolder::State::New) {
-            staged = transaction_->work().at(folder.slot) + "\\" + file.name();
+            staged = transaction_->work().at(folder.slot) + "\\" + file.name;
         } else {
-            const FsResult slot = transaction_->work().nextFileSlot(file.slot);
-            if (!slot) {
-                outcome_.failures.add(place, slot.error());
+            const FsResult made = transaction_->work().nextFileSlot(slot);
+            if (!made) {
+                outcome_.failures.add(place, made.error());
                 workFolderFailed_ = true;
                 return;
             }
-            staged = transaction_->work().at(file.slot);
+            staged = transaction_->work().at(slot);
         }
-        FsResult copied = files_.copyNewFile(file.copy->source + "\\" + file.entry->name, staged);
-        if (copied && (file.entry->attributes & kAttributeReadOnly) != 0) {
+        FsResult copied = files_.copyNewFile(file.copy->source + "\\" + file.entry.name, staged);
+        if (copied && (file.entry.attributes & kAttributeReadOnly) != 0) {
             copied = files_.clearReadOnly(staged);
         }
         if (!copied) {
@@ -322,63 +449,36 @@ class Installation {
             files_.deleteFile(staged);
             return;
         }
-        if (file.replaced != nullptr) {
+        bool free = false;
+        if (file.replaced) {
             // A second name for the old file keeps it while the new one takes its place; a link
             // is moved out itself, whatever it leads to.
             if (hardLinks_ && (file.replaced->attributes & kAttributeReparsePoint) == 0) {
-                const FsResult linked =
-                    files_.linkFile(place, transaction_->work().oldAt(file.slot));
+                const FsResult linked = files_.linkFile(place, transaction_->work().oldAt(slot));
                 // Without a second name (a file in use among others) the old file is moved out
                 // when its turn comes; a file in use is found by the check before the first
                 // change.
                 if (linked) {
-                    file.free = true;
+                    free = true;
                 } else {
                     hardLinks_ = linked.error() != kErrorInvalidFunction &&
                                  linked.error() != kErrorNotSupported;
                 }
             }
         }
+        if (folder.state != TargetFolder::State::New) {
+            transaction_->add(Change{file.replaced ? ChangeKind::Replace : ChangeKind::Add,
+                                     file.folder, file.name, slot},
+                              free);
+        }
     }
 
     // Makes every change; undoes them all when one fails. True when all were made and
     // committed.
     bool swap() {
-        std::vector<std::string> folders{""};
-        folders.insert(folders.end(), plan_.subfolders.begin(), plan_.subfolders.end());
-        transaction_->setFolders(std::move(folders));
-        for (const PlannedFile& file : planned_) {
-            if (folders_[file.folder].state != TargetFolder::State::New && !file.kept) {
-                transaction_->add(
-                    Change{file.replaced != nullptr ? ChangeKind::Replace : ChangeKind::Add,
-                           file.folder, file.name(), file.slot});
-            }
-        }
-        for (std::size_t i = 1; i < folders_.size(); ++i) {
-            if (folders_[i].state == TargetFolder::State::New) {
-                transaction_->add(Change{ChangeKind::NewFolder, i, {}, folders_[i].slot});
-            }
-        }
-        // A file given its second name was opened for its deletion a moment ago: nobody held it
-        // then, and it is not looked at again.
-        transaction_->setInUseCheck([this](const std::vector<std::string>& paths) {
-            FileNames free(FileNameLess{&files_});
-            for (const PlannedFile& file : planned_) {
-                if (file.free) {
-                    free.insert(placeOf(file));
-                }
-            }
-            std::vector<std::string> unknown;
-            std::copy_if(paths.begin(), paths.end(), std::back_inserter(unknown),
-                         [&free](const std::string& path) { return free.count(path) == 0; });
-            return unknown.empty() || !inUse_ ? FailureList() : inUse_(unknown);
-        });
-        const bool committed =
-            transaction_->run(outcome_, progress_, Transaction::AfterFailure::Stop);
-        if (!committed) {
-            restoreKeptAttributes();
-        }
-        return committed;
+        transaction_->setInUseCheck(inUse_);
+        transaction_->setUndo([this] { restoreKeptAttributes(); });
+        return transaction_->run(outcome_, progress_, Transaction::AfterFailure::Stop);
     }
 
     FileSystem& files_;
@@ -387,8 +487,17 @@ class Installation {
     const InUseCheck& inUse_;
     WorkOutcome outcome_;
     std::vector<TargetFolder> folders_; // 0 the target, i its subfolder i - 1 of the plan
-    std::vector<PlannedFile> planned_;
     std::optional<Transaction> transaction_;
+    std::vector<std::size_t> counted_; // package files of each package folder, counted before
+    std::size_t total_ = 0;            // files the plan installs, as counted before the work
+    std::size_t changes_ = 0;          // of them, files that go into existing folders
+    std::size_t replaced_ = 0;         // of them, files that take the place of others
+    std::size_t planned_ = 0;          // files met by the work
+    std::size_t kept_ = 0;             // of them, left in place
+    std::optional<LineWriter> keptAttributes_;
+    FsResult keptWritten_;
+    std::size_t keptChanged_ = 0; // kept files whose attributes are to change
+    std::size_t keptSet_ = 0;     // of them, the first ones changed
     bool hardLinks_ = true;
     bool workFolderFailed_ = false;
 };

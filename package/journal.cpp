@@ -1,7 +1,9 @@
 #include "package/journal.h"
 
+#include <algorithm>
 #include <array>
 #include <charconv>
+#include <utility>
 
 namespace velk {
 
@@ -86,71 +88,254 @@ bool isPlainName(std::string_view name) {
     return true;
 }
 
-std::string journalText(const Journal& journal) {
-    std::string text(kFirstLine);
-    text += '\n';
-    for (const std::string& folder : journal.folders) {
-        text += "folder\t" + folder + "\n";
-    }
-    for (const Change& change : journal.changes) {
-        text += std::string(kKindNames[static_cast<std::size_t>(change.kind)]) + "\t" +
-                std::to_string(change.folder) + "\t" + change.name + "\t" + change.slot + "\n";
-    }
-    text += "end\t" + std::to_string(journal.changes.size()) + "\n";
-    return text;
+namespace {
+
+std::string changeLine(const Change& change) {
+    return std::string(kKindNames[static_cast<std::size_t>(change.kind)]) + "\t" +
+           std::to_string(change.folder) + "\t" + change.name + "\t" + change.slot + "\n";
 }
 
-std::optional<Journal> parseJournal(std::string_view text) {
-    Journal journal;
-    bool first = true;
-    while (!text.empty()) {
-        const auto end = text.find('\n');
-        if (end == std::string_view::npos) {
-            return std::nullopt; // cut short
+// True for the path of the `index`th folder of a journal: the target itself first, then folders
+// below it.
+bool isJournalFolder(std::size_t index, std::string_view folder) {
+    return index == 0 ? folder.empty() : isRelativeFolder(folder);
+}
+
+} // namespace
+
+// --- writing ---------------------------------------------------------------------------------
+
+FsResult JournalWriter::create(FileSystem& files, const std::string& path,
+                               const std::vector<std::string>& folders,
+                               std::optional<JournalWriter>& writer) {
+    std::string head(kFirstLine);
+    head += '\n';
+    for (std::size_t i = 0; i < folders.size(); ++i) {
+        if (!isJournalFolder(i, folders[i])) {
+            return FsResult::failure(kErrorInvalidName);
         }
-        const std::string_view line = text.substr(0, end);
-        text.remove_prefix(end + 1);
-        if (first) {
-            if (line != kFirstLine) {
-                return std::nullopt;
-            }
-            first = false;
-            continue;
-        }
-        const std::vector<std::string_view> fields = fieldsOf(line);
-        if (fields[0] == "folder" && fields.size() == 2) {
-            // The target itself first, then folders below it.
-            if (journal.folders.empty() ? !fields[1].empty() : !isRelativeFolder(fields[1])) {
-                return std::nullopt;
-            }
-            journal.folders.emplace_back(fields[1]);
-            continue;
-        }
-        if (fields[0] == "end" && fields.size() == 2) {
-            const auto count = numberOf(fields[1]);
-            return count && *count == journal.changes.size() && text.empty()
-                       ? std::optional<Journal>(std::move(journal))
-                       : std::nullopt;
-        }
-        Change change;
-        std::size_t kind = 0;
-        while (kind < kKindNames.size() && kKindNames[kind] != fields[0]) {
-            ++kind;
-        }
-        const auto folder = fields.size() == 4 ? numberOf(fields[1]) : std::nullopt;
-        if (kind == kKindNames.size() || !folder || *folder >= journal.folders.size()) {
-            return std::nullopt;
-        }
-        change.kind = static_cast<ChangeKind>(kind);
-        change.folder = *folder;
-        change.name = fields[2];
-        change.slot = fields[3];
-        if (!isOwnChange(change)) {
-            return std::nullopt;
-        }
-        journal.changes.push_back(std::move(change));
+        head += "folder\t" + folders[i] + "\n";
     }
-    return std::nullopt; // no last line
+    std::unique_ptr<FileWriter> file;
+    const FsResult created = files.createNewFile(path, file);
+    if (!created) {
+        return created;
+    }
+    writer.emplace(JournalWriter(std::move(file), folders.size()));
+    return writer->put(head);
+}
+
+FsResult JournalWriter::add(const Change& change) {
+    if (change.folder >= folders_ || !isOwnChange(change)) {
+        return FsResult::failure(kErrorInvalidName);
+    }
+    ++count_;
+    return put(changeLine(change));
+}
+
+FsResult JournalWriter::finish() {
+    FsResult result = put("end\t" + std::to_string(count_) + "\n");
+    if (result) {
+        result = drain();
+    }
+    if (result) {
+        result = file_->flush();
+    }
+    file_.reset();
+    return result;
+}
+
+FsResult JournalWriter::put(const std::string& line) {
+    bytes_ += line.size();
+    if (line.size() > kMaxJournalLine || bytes_ > kMaxJournalBytes) {
+        return FsResult::failure(kErrorFileTooLarge);
+    }
+    buffer_ += line;
+    return buffer_.size() >= kJournalPiece ? drain() : FsResult();
+}
+
+FsResult JournalWriter::drain() {
+    const FsResult written = file_->write(buffer_);
+    buffer_.clear();
+    return written;
+}
+
+// --- reading ---------------------------------------------------------------------------------
+
+namespace {
+
+// Calls `visit` with every line of the bytes [begin, end) that `read` gives in pieces of
+// `pieceSize`, each without its line break and with the offset where it starts; a false from
+// `visit` stops. Fails when a piece cannot be read, and with kErrorInvalidJournal when a line is
+// longer than kMaxJournalLine or the last one is cut short.
+template <typename Read, typename Visit>
+FsResult eachLine(const Read& read, std::uint64_t begin, std::uint64_t end, std::size_t pieceSize,
+                  const Visit& visit) {
+    std::string text;
+    std::uint64_t at = begin; // where `text` starts
+    std::uint64_t next = begin;
+    while (next < end) {
+        std::string piece;
+        const FsResult got = read(
+            next, static_cast<std::size_t>(std::min<std::uint64_t>(pieceSize, end - next)), piece);
+        if (!got) {
+            return got;
+        }
+        if (piece.empty()) {
+            return FsResult::failure(kErrorInvalidJournal); // shorter than it was
+        }
+        next += piece.size();
+        text += piece;
+        std::size_t from = 0;
+        for (auto cut = text.find('\n'); cut != std::string::npos; cut = text.find('\n', from)) {
+            if (!visit(std::string_view(text).substr(from, cut - from), at + from)) {
+                return {};
+            }
+            from = cut + 1;
+        }
+        text.erase(0, from);
+        at += from;
+        if (text.size() > kMaxJournalLine) {
+            return FsResult::failure(kErrorInvalidJournal);
+        }
+    }
+    return text.empty() ? FsResult() : FsResult::failure(kErrorInvalidJournal);
+}
+
+} // namespace
+
+std::optional<JournalReader> JournalReader::open(FileSystem& files, const std::string& path,
+                                                 FsResult& failure, std::size_t pieceSize) {
+    JournalReader journal(files, path, pieceSize);
+    std::string none;
+    std::uint64_t size = 0;
+    failure = files.readFilePiece(path, kMaxJournalBytes, 0, 0, none, size);
+    if (!failure) {
+        return std::nullopt;
+    }
+    enum class Part { First, Folders, Changes, End, After };
+    Part part = Part::First;
+    bool valid = true;
+    failure = eachLine([&journal](std::uint64_t offset, std::size_t want,
+                                  std::string& piece) { return journal.read(offset, want, piece); },
+                       0, size, pieceSize,
+                       [&](std::string_view line, std::uint64_t at) {
+                           const std::vector<std::string_view> fields = fieldsOf(line);
+                           if (part == Part::First) {
+                               valid = line == kFirstLine;
+                               part = Part::Folders;
+                           } else if (part == Part::After) {
+                               valid = false; // nothing after the last line
+                           } else if (fields[0] == "folder" && fields.size() == 2) {
+                               valid = part == Part::Folders &&
+                                       isJournalFolder(journal.folders_.size(), fields[1]);
+                               journal.folders_.emplace_back(fields[1]);
+                           } else if (fields[0] == "end" && fields.size() == 2) {
+                               const auto count = numberOf(fields[1]);
+                               valid = count && *count == journal.count_;
+                               journal.begin_ = part == Part::Changes ? journal.begin_ : at;
+                               journal.end_ = at;
+                               part = Part::After;
+                           } else {
+                               valid = journal.changeOf(line).has_value();
+                               journal.begin_ = part == Part::Changes ? journal.begin_ : at;
+                               part = Part::Changes;
+                               ++journal.count_;
+                           }
+                           return valid;
+                       });
+    if (failure && (!valid || part != Part::After)) {
+        failure = FsResult::failure(kErrorInvalidJournal);
+    }
+    if (!failure) {
+        return std::nullopt;
+    }
+    return journal;
+}
+
+FsResult JournalReader::read(std::uint64_t offset, std::size_t size, std::string& piece) const {
+    std::uint64_t fileSize = 0;
+    return files_->readFilePiece(path_, kMaxJournalBytes, offset, size, piece, fileSize);
+}
+
+std::optional<Change> JournalReader::changeOf(std::string_view line) const {
+    const std::vector<std::string_view> fields = fieldsOf(line);
+    std::size_t kind = 0;
+    while (kind < kKindNames.size() && kKindNames[kind] != fields[0]) {
+        ++kind;
+    }
+    const auto folder = fields.size() == 4 ? numberOf(fields[1]) : std::nullopt;
+    if (kind == kKindNames.size() || !folder || *folder >= folders_.size()) {
+        return std::nullopt;
+    }
+    Change change{static_cast<ChangeKind>(kind), *folder, std::string(fields[2]),
+                  std::string(fields[3])};
+    if (!isOwnChange(change)) {
+        return std::nullopt;
+    }
+    return change;
+}
+
+FsResult JournalReader::forward(const std::function<void(const Change&)>& visit) const {
+    bool valid = true;
+    const FsResult read =
+        eachLine([this](std::uint64_t offset, std::size_t want,
+                        std::string& piece) { return this->read(offset, want, piece); },
+                 begin_, end_, pieceSize_,
+                 [&](std::string_view line, std::uint64_t) {
+                     const std::optional<Change> change = changeOf(line);
+                     valid = change.has_value();
+                     if (valid) {
+                         visit(*change);
+                     }
+                     return valid;
+                 });
+    return read && !valid ? FsResult::failure(kErrorInvalidJournal) : read;
+}
+
+FsResult JournalReader::backward(const std::function<void(const Change&)>& visit) const {
+    // `text` holds the bytes from `at` up to the start of the last line visited; every line in
+    // it but the first is whole, and the first is whole only at `begin_`.
+    std::string text;
+    std::uint64_t at = end_;
+    while (at > begin_) {
+        const std::size_t want =
+            static_cast<std::size_t>(std::min<std::uint64_t>(pieceSize_, at - begin_));
+        std::string piece;
+        const FsResult got = read(at - want, want, piece);
+        if (!got) {
+            return got;
+        }
+        if (piece.size() != want) {
+            return FsResult::failure(kErrorInvalidJournal); // shorter than it was
+        }
+        at -= want;
+        text.insert(0, piece);
+        // Each line ends in a line break; the text's end is a line's end.
+        std::size_t end = text.size();
+        for (;;) {
+            const std::size_t cut = end < 2 ? std::string::npos : text.rfind('\n', end - 2);
+            if (cut == std::string::npos && at > begin_) {
+                break; // the line starts in an earlier piece
+            }
+            const std::size_t from = cut == std::string::npos ? 0 : cut + 1;
+            const std::optional<Change> change =
+                changeOf(std::string_view(text).substr(from, end - 1 - from));
+            if (end == 0 || text[end - 1] != '\n' || !change) {
+                return FsResult::failure(kErrorInvalidJournal);
+            }
+            visit(*change);
+            end = from;
+            if (end == 0) {
+                break;
+            }
+        }
+        text.resize(end);
+        if (text.size() > kMaxJournalLine) {
+            return FsResult::failure(kErrorInvalidJournal);
+        }
+    }
+    return text.empty() ? FsResult() : FsResult::failure(kErrorInvalidJournal);
 }
 
 } // namespace velk

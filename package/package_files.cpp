@@ -1,6 +1,5 @@
 #include "package/package_files.h"
 
-#include <algorithm>
 #include <optional>
 
 namespace velk {
@@ -36,8 +35,12 @@ PackageListing packageFiles(FileSystem& files, const std::string& folder) {
     return result;
 }
 
-void dropLinksOutOfPackage(FileSystem& files, const std::string& packageFolder,
-                           const std::string& folder, PackageListing& listing) {
+FsResult eachPackageFile(FileSystem& files, const std::string& packageFolder,
+                         const std::string& folder,
+                         const std::function<void(const DirEntry&)>& visit) {
+    if (!files.folderExists(folder)) {
+        return {};
+    }
     std::optional<std::string> root; // the package folder's final path, once a link needs it
     const auto leadsOut = [&](const std::string& path) {
         if (!root) {
@@ -45,22 +48,45 @@ void dropLinksOutOfPackage(FileSystem& files, const std::string& packageFolder,
         }
         return !liesIn(files, files.finalPath(path), *root);
     };
-    const std::size_t before = listing.files.size();
-    if (files.isLink(folder) && leadsOut(folder)) {
-        listing.files.clear();
-    } else {
+    const bool folderLeadsOut = files.isLink(folder) && leadsOut(folder);
+    bool dropped = false;
+    const FsResult listed = files.enumerate(folder + "\\*.*", [&](const DirEntry& entry) {
+        if (!isPackageFile(entry)) {
+            return;
+        }
         // A listing marks a link by its attributes where the system does (Windows); isLink also
         // knows one where the listing shows what it leads to.
-        std::erase_if(listing.files, [&](const DirEntry& entry) {
-            const std::string path = folder + "\\" + entry.name;
-            return ((entry.attributes & kAttributeReparsePoint) != 0 || files.isLink(path)) &&
-                   leadsOut(path);
-        });
+        const std::string path = folder + "\\" + entry.name;
+        if (folderLeadsOut ||
+            (((entry.attributes & kAttributeReparsePoint) != 0 || files.isLink(path)) &&
+             leadsOut(path))) {
+            dropped = true;
+            return;
+        }
+        visit(entry);
+    });
+    if (!listed) {
+        return listed;
     }
-    if (listing.files.size() != before && listing.complete) {
-        listing.complete = false;
-        listing.error = kErrorStoppedOnSymlink;
-    }
+    return dropped ? FsResult::failure(kErrorStoppedOnSymlink) : FsResult();
+}
+
+bool leadsOutOfPackage(FileSystem& files, const std::string& packageFolder, const std::string& path,
+                       std::uint32_t attributes) {
+    return ((attributes & kAttributeReparsePoint) != 0 || files.isLink(path)) &&
+           !liesIn(files, files.finalPath(path), files.finalPath(packageFolder));
+}
+
+std::optional<DirEntry> entryNamed(FileSystem& files, const std::string& folder,
+                                   const std::string& name) {
+    std::optional<DirEntry> found;
+    // A search by name finds a file by its short (8.3) name too: only the name itself counts.
+    files.enumerate(folder + "\\" + name, [&](const DirEntry& entry) {
+        if (!found && files.compareFileNames(entry.name, name) == 0) {
+            found = entry;
+        }
+    });
+    return found;
 }
 
 } // namespace velk

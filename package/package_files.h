@@ -3,6 +3,8 @@
 // 64-bit size is above zero, in the platform's enumeration order. Empty files, subfolders and
 // "." and ".." are left out; subfolders are never entered.
 
+#include <functional>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -24,18 +26,35 @@ struct PackageListing {
 PackageListing packageFiles(FileSystem& files, const std::string& folder);
 
 // The error that a package folder whose files lead out of the package counts as: its listing is
-// not complete.
+// not complete. What they lead to is no part of the package, and installing it would copy the
+// machine's own files.
 inline constexpr unsigned long kErrorStoppedOnSymlink = 681; // ERROR_STOPPED_ON_SYMLINK
 
-// Takes out of `listing`, the package files of `folder` in the package folder `packageFolder`,
-// every file that is a link (or other reparse point) leading out of the package folder, and every
-// file when `folder` itself is a link or junction that leads out: what they lead to is no part
-// of the package, and installing it would copy the machine's own files. Such a listing counts as
-// not complete (kErrorStoppedOnSymlink, unless it failed before), which fails the installation.
-// A link whose place cannot be resolved counts as leading out. Links that stay in the package
-// stay in the listing. Only links are resolved: a file that is none costs one isLink.
-void dropLinksOutOfPackage(FileSystem& files, const std::string& packageFolder,
-                           const std::string& folder, PackageListing& listing);
+// Visits, one by one, the package files of `folder` (a full path) in the package folder
+// `packageFolder` that packageFiles lists, without holding a listing, leaving out every file
+// that is a link (or other reparse point) leading out of the package folder, and every file
+// when `folder` itself is a link or junction that leads out; a link whose place cannot be
+// resolved counts as leading out, and links that stay in the package are visited. Only links
+// are resolved: a file that is none costs one isLink. Returns what makes the listing not
+// complete: the listing's failure, or kErrorStoppedOnSymlink (after the visits) when a file was
+// left out, which fails the installation.
+FsResult eachPackageFile(FileSystem& files, const std::string& packageFolder,
+                         const std::string& folder,
+                         const std::function<void(const DirEntry&)>& visit);
+
+// True when `path`, in the package folder `packageFolder`, is a link (or, as its `attributes`
+// tell, another reparse point) that leads out of it.
+bool leadsOutOfPackage(FileSystem& files, const std::string& packageFolder, const std::string& path,
+                       std::uint32_t attributes = 0);
+
+// The entry of the folder `folder` named `name` (as the file system compares names), found by
+// that name alone; nothing when there is none or the folder cannot be searched.
+std::optional<DirEntry> entryNamed(FileSystem& files, const std::string& folder,
+                                   const std::string& name);
+// True when `entry` is a package file: no folder, and not empty.
+inline bool isPackageFile(const DirEntry& entry) {
+    return !entry.isFolder && entry.size > 0;
+}
 
 // Orders file names as the file system compares them (letter case aside).
 struct FileNameLess {

@@ -1,53 +1,72 @@
 #include "package/remove_transaction.h"
 
-#include <map>
+#include <functional>
 #include <optional>
 
 #include "package/transaction.h"
 
 namespace velk {
 
-WorkOutcome removeInstalled(FileSystem& files, const std::string& target,
-                            const std::string& libsFolder, const PackageListing& baseFiles,
-                            WorkProgress& progress, const InUseCheck& inUse) {
-    WorkOutcome outcome;
-    if (!baseFiles.complete) {
-        outcome.failures.add(libsFolder, baseFiles.error);
-        return outcome;
+namespace {
+
+// Calls `visit` with every package file of `libsFolder`, one by one; a folder that does not
+// exist has none. Returns the listing's failure.
+FsResult eachBaseFile(FileSystem& files, const std::string& libsFolder,
+                      const std::function<void(const DirEntry&)>& visit) {
+    if (!files.folderExists(libsFolder)) {
+        return {};
     }
-    std::map<std::string, DirEntry, FileNameLess> present(FileNameLess{&files});
-    const FsResult listed = files.enumerate(target + "\\*.*", [&present](const DirEntry& entry) {
-        if (entry.name != "." && entry.name != "..") {
-            present.emplace(entry.name, entry);
+    return files.enumerate(libsFolder + "\\*.*", [&visit](const DirEntry& entry) {
+        if (isPackageFile(entry)) {
+            visit(entry);
         }
     });
-    if (!listed) {
-        outcome.failures.add(target, listed.error());
-        return outcome;
-    }
+}
 
-    std::vector<Change> changes;
-    for (const DirEntry& entry : baseFiles.files) {
-        const auto found = present.find(entry.name);
-        if (found == present.end() || found->second.isFolder) {
-            continue;
-        }
-        if ((found->second.attributes & kAttributeReadOnly) != 0) {
+} // namespace
+
+WorkOutcome removeInstalled(FileSystem& files, const std::string& target,
+                            const std::string& libsFolder, WorkProgress& progress,
+                            const InUseCheck& inUse) {
+    WorkOutcome outcome;
+    // The file of the target named like a base file, when it is one to remove.
+    const auto removable = [&](const DirEntry& entry) {
+        const std::optional<DirEntry> found = entryNamed(files, target, entry.name);
+        return found && !found->isFolder ? found : std::nullopt;
+    };
+
+    // Looked at once before the work, so that a listing that does not get to its end removes
+    // nothing, and every read-only file is named.
+    std::size_t removals = 0;
+    FsResult listed = eachBaseFile(files, libsFolder, [&](const DirEntry& entry) {
+        const std::optional<DirEntry> found = removable(entry);
+        if (found && (found->attributes & kAttributeReadOnly) != 0) {
             // Windows refuses to delete it. The others are still tried, so that every file that
             // stops the removal is named.
             outcome.failures.add(target + "\\" + entry.name, kErrorAccessDenied);
-        } else {
-            changes.push_back(Change{ChangeKind::Remove, 0, entry.name, {}});
+        } else if (found) {
+            ++removals;
         }
+    });
+    if (!listed) {
+        outcome.failures = FailureList();
+        outcome.failures.add(libsFolder, listed.error());
+        return outcome;
     }
-    if (changes.empty()) {
+    const FsResult targetListed = files.enumerate(target + "\\*.*", [](const DirEntry&) {});
+    if (!targetListed) {
+        outcome.failures = FailureList();
+        outcome.failures.add(target, targetListed.error());
+        return outcome;
+    }
+    if (removals == 0) {
         return outcome;
     }
 
     FsResult made;
     std::optional<Transaction> transaction = Transaction::begin(
-        files, target, [&present](const std::string& name) { return present.count(name) != 0; },
-        made);
+        files, target,
+        [&](const std::string& name) { return entryNamed(files, target, name).has_value(); }, made);
     if (!transaction) {
         if (made.error() == kErrorSharingViolation) {
             outcome.busy = true;
@@ -56,17 +75,23 @@ WorkOutcome removeInstalled(FileSystem& files, const std::string& target,
         }
         return outcome;
     }
-    for (Change& change : changes) {
-        made = transaction->work().nextFileSlot(change.slot);
-        if (!made) {
-            outcome.failures.add(transaction->work().path(), made.error());
-            transaction->abandon();
-            return outcome;
-        }
-    }
     transaction->setFolders({""});
-    for (Change& change : changes) {
-        transaction->add(std::move(change));
+    listed = eachBaseFile(files, libsFolder, [&](const DirEntry& entry) {
+        const std::optional<DirEntry> found = removable(entry);
+        if (!made || !found || (found->attributes & kAttributeReadOnly) != 0) {
+            return;
+        }
+        Change change{ChangeKind::Remove, 0, entry.name, {}};
+        made = transaction->work().nextFileSlot(change.slot);
+        if (made) {
+            transaction->add(change);
+        }
+    });
+    if (!made || !listed) {
+        outcome.failures.add(made ? libsFolder : transaction->work().path(),
+                             made ? listed.error() : made.error());
+        transaction->abandon();
+        return outcome;
     }
 
     // Every file is tried, so that every one in use is named.

@@ -15,13 +15,14 @@
 
 namespace velk {
 
-// Removes from `target` the files named like those of `baseFiles`, the listing of the package
-// folder `libsFolder` (a listing that did not get to its end is a failure: nothing is removed).
+// Removes from `target` the files named like the package files of the package folder
+// `libsFolder`, listed one by one (a listing that does not get to its end is a failure: nothing
+// is removed).
 // `progress` is told the number of steps (each file moved out, each deleted), then each step.
 // `inUse` looks at the files to be removed before the first change (see InUseCheck): the files
 // it names fail the removal, nothing changed.
 WorkOutcome removeInstalled(FileSystem& files, const std::string& target,
-                            const std::string& libsFolder, const PackageListing& baseFiles,
-                            WorkProgress& progress, const InUseCheck& inUse = {});
+                            const std::string& libsFolder, WorkProgress& progress,
+                            const InUseCheck& inUse = {});
 
 } // namespace velk

@@ -92,43 +92,50 @@ const ChangeRule& ruleOf(const Change& change) {
     return kRules[static_cast<std::size_t>(change.kind)];
 }
 
-ChangeFiles filesOf(const WorkFolder& work, const std::string& target, const Journal& journal,
+ChangeFiles filesOf(const WorkFolder& work, const std::string& target, const JournalReader& journal,
                     const Change& change) {
-    return {changedPath(target, journal, change), work.at(change.slot), work.oldAt(change.slot)};
+    return {changedPath(target, journal.folders(), change), work.at(change.slot),
+            work.oldAt(change.slot)};
 }
 
 // Undoes the changes of `journal`, last first, as far as they were made. Adds each place it
-// cannot put back to `notRestored`.
+// cannot put back to `notRestored` (the work folder, when the journal cannot be read).
 void undoChanges(FileSystem& files, const WorkFolder& work, const std::string& target,
-                 const Journal& journal, FailureList& notRestored) {
-    for (auto change = journal.changes.rbegin(); change != journal.changes.rend(); ++change) {
-        const ChangeFiles at = filesOf(work, target, journal, *change);
-        const FsResult undone = ruleOf(*change).undo(files, at);
+                 const JournalReader& journal, FailureList& notRestored) {
+    const FsResult read = journal.backward([&](const Change& change) {
+        const ChangeFiles at = filesOf(work, target, journal, change);
+        const FsResult undone = ruleOf(change).undo(files, at);
         if (!undone) {
             notRestored.add(at.place, undone.error());
         }
+    });
+    if (!read) {
+        notRestored.add(work.path(), read.error());
     }
 }
 
-std::size_t oldFilesOf(const Journal& journal) {
+// How many old files the changes of `journal` keep; nothing when it cannot be read.
+std::optional<std::size_t> oldFilesOf(const JournalReader& journal) {
     std::size_t count = 0;
-    for (const Change& change : journal.changes) {
-        count += ruleOf(change).keepsOld ? 1 : 0;
-    }
-    return count;
+    const FsResult read =
+        journal.forward([&count](const Change& change) { count += ruleOf(change).keepsOld; });
+    return read ? std::optional<std::size_t>(count) : std::nullopt;
 }
 
 // Deletes the old files kept for the changes of a committed journal, telling `progress` of
-// each, then the work folder.
-void finishChanges(FileSystem& files, WorkFolder& work, const Journal& journal,
+// each, then the work folder. A journal that cannot be read keeps the work folder, for a later
+// run to finish.
+void finishChanges(FileSystem& files, WorkFolder& work, const JournalReader& journal,
                    WorkProgress& progress) {
-    for (const Change& change : journal.changes) {
+    const FsResult read = journal.forward([&](const Change& change) {
         if (ruleOf(change).keepsOld) {
             discardFile(files, work.oldAt(change.slot)); // what stays goes with the work folder
             progress.step();
         }
+    });
+    if (read) {
+        work.remove();
     }
-    work.remove();
 }
 
 } // namespace
@@ -143,61 +150,136 @@ std::optional<Transaction> Transaction::begin(FileSystem& files, const std::stri
     return Transaction(files, target, std::move(*work));
 }
 
-bool Transaction::run(WorkOutcome& outcome, WorkProgress& progress, AfterFailure afterFailure) {
+void Transaction::setFolders(const std::vector<std::string>& folders) {
+    written_ = JournalWriter::create(*files_, work_->temporaryJournal(), folders, journal_);
+}
+
+void Transaction::add(const Change& change, bool oldKept) {
+    ++count_;
+    keepsOld_ += ruleOf(change).keepsOld ? 1 : 0;
+    oldKept_ += ruleOf(change).keepsOld && oldKept ? 1 : 0;
+    if (written_) {
+        written_ = journal_ ? journal_->add(change) : FsResult::failure(kErrorInvalidName);
+    }
+}
+
+void Transaction::giveUp() {
+    if (undo_) {
+        undo_();
+    }
+    work_->remove();
+}
+
+void Transaction::abandon() {
+    journal_.reset(); // closed, so that it can be deleted
+    work_->remove();
+}
+
+bool Transaction::filesFree(const JournalReader& journal, WorkOutcome& outcome) {
     // Where the work already failed, it fails whatever is in use: each change names the files it
     // meets in use.
-    if (inUseCheck_ && outcome.failures.empty()) {
-        std::vector<std::string> kept;
-        for (const Change& change : journal_.changes) {
-            if (ruleOf(change).keepsOld) {
-                kept.push_back(changedPath(target_, journal_, change));
-            }
-        }
-        const FailureList stopping = kept.empty() ? FailureList() : inUseCheck_(kept);
-        if (!stopping.empty()) {
-            for (const FailureList::Failure& failure : stopping.all()) {
-                outcome.failures.add(failure.path, failure.error);
-            }
-            work_->remove();
-            return false;
-        }
+    if (!inUseCheck_ || !outcome.failures.empty() || keepsOld_ == oldKept_) {
+        return true;
     }
-    const FsResult written = work_->writeJournal(journal_);
-    if (!written) {
-        outcome.failures.add(work_->path(), written.error());
-        work_->remove();
+    FsResult read;
+    const PathBatches paths = [&](const auto& batch) {
+        std::vector<std::string> some;
+        read = journal.forward([&](const Change& change) {
+            // An old file with its second name already was free a moment ago.
+            if (ruleOf(change).keepsOld &&
+                (oldKept_ == 0 || !files_->fileExists(work_->oldAt(change.slot)))) {
+                some.push_back(changedPath(target_, journal.folders(), change));
+            }
+            if (some.size() == kInUseBatch) {
+                batch(some);
+                some.clear();
+            }
+        });
+        if (!some.empty()) {
+            batch(some);
+        }
+    };
+    const FailureList stopping = inUseCheck_(paths);
+    if (!read) {
+        outcome.failures.add(work_->path(), read.error());
+    }
+    for (const FailureList::Failure& failure : stopping.all()) {
+        outcome.failures.add(failure.path, failure.error);
+    }
+    return outcome.failures.empty();
+}
+
+bool Transaction::run(WorkOutcome& outcome, WorkProgress& progress, AfterFailure afterFailure) {
+    if (!journal_ && written_) {
+        setFolders({}); // no folders were named: no change can be added
+    }
+    FsResult written = written_;
+    if (journal_) {
+        const FsResult finished = journal_->finish();
+        written = written ? finished : written;
+        journal_.reset();
+    }
+    std::optional<JournalReader> journal;
+    if (written) {
+        journal = JournalReader::open(*files_, work_->temporaryJournal(), written);
+    }
+    if (journal && !filesFree(*journal, outcome)) {
+        giveUp();
         return false;
     }
-    for (const Change& change : journal_.changes) {
-        const ChangeFiles at = filesOf(*work_, target_, journal_, change);
+    if (journal) {
+        written = work_->placeJournal();
+        journal->movedTo(work_->journalPath());
+    }
+    if (!written) {
+        outcome.failures.add(work_->path(), written.error());
+        giveUp();
+        return false;
+    }
+    bool stopped = false;
+    const FsResult read = journal->forward([&](const Change& change) {
+        if (stopped) {
+            return;
+        }
+        const ChangeFiles at = filesOf(*work_, target_, *journal, change);
         const FsResult made = ruleOf(change).make(*files_, at);
         if (!made) {
             outcome.failures.add(at.place, made.error());
-            if (afterFailure == AfterFailure::Stop) {
-                break;
+            stopped = afterFailure == AfterFailure::Stop;
+            if (stopped) {
+                return;
             }
         }
         progress.step();
+    });
+    if (!read) {
+        outcome.failures.add(work_->path(), read.error());
     }
     if (outcome.failures.empty()) {
         const FsResult committed = work_->commit();
-        if (!committed) {
+        if (committed) {
+            journal->movedTo(work_->committedPath());
+        } else {
             outcome.failures.add(work_->path(), committed.error());
         }
     }
     if (!outcome.failures.empty()) {
-        undoChanges(*files_, *work_, target_, journal_, outcome.notRestored);
+        undoChanges(*files_, *work_, target_, *journal, outcome.notRestored);
+        if (undo_) {
+            undo_();
+        }
         if (outcome.notRestored.empty() && work_->dropJournal()) {
             work_->remove();
         }
         return false;
     }
-    finishChanges(*files_, *work_, journal_, progress);
+    finishChanges(*files_, *work_, *journal, progress);
     return true;
 }
 
-std::string changedPath(const std::string& target, const Journal& journal, const Change& change) {
-    const std::string& folder = journal.folders[change.folder];
+std::string changedPath(const std::string& target, const std::vector<std::string>& folders,
+                        const Change& change) {
+    const std::string& folder = folders[change.folder];
     const std::string base = folder.empty() ? target : target + "\\" + folder;
     return change.name.empty() ? base : base + "\\" + change.name;
 }
@@ -206,9 +288,13 @@ FailureList recoverInterruptedWork(FileSystem& files, const std::string& target,
                                    std::vector<WorkFolder>& interrupted, WorkProgress& progress) {
     FailureList notRestored;
     for (WorkFolder& work : interrupted) {
-        const std::optional<Journal>& journal = work.journal();
+        const std::optional<JournalReader>& journal = work.journal();
         if (work.committed()) {
-            progress.setTotal(oldFilesOf(*journal));
+            const std::optional<std::size_t> oldFiles = oldFilesOf(*journal);
+            if (!oldFiles) {
+                continue; // kept for a later run to finish
+            }
+            progress.setTotal(*oldFiles);
             finishChanges(files, work, *journal, progress);
             continue;
         }

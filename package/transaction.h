@@ -23,10 +23,17 @@
 
 namespace velk {
 
+// The files an in-use check looks at, in batches of a bounded size: calls `batch` with each, in
+// the order of the changes; may be called again for another look.
+using PathBatches =
+    std::function<void(const std::function<void(const std::vector<std::string>&)>& batch)>;
 // Looks, before the first change, at the files of the target that the changes replace or move
-// out (full paths, in the order of the changes), on the thread that runs the work: gives the
-// ones that stop the transaction (each with the error that stops it), or none to go on.
-using InUseCheck = std::function<FailureList(const std::vector<std::string>& files)>;
+// out (full paths), on the thread that runs the work: gives the ones that stop the transaction
+// (each with the error that stops it), or none to go on.
+using InUseCheck = std::function<FailureList(const PathBatches& files)>;
+
+// How many paths an in-use check is given at once.
+inline constexpr std::size_t kInUseBatch = 1000;
 
 class Transaction {
   public:
@@ -39,12 +46,20 @@ class Transaction {
 
     WorkFolder& work() { return *work_; }
     // The target's folders the changes are in, as paths below it: "" (the target) comes first.
-    void setFolders(std::vector<std::string> folders) { journal_.folders = std::move(folders); }
-    // Adds a change, made in the order added. Its slot must be one of the work folder's.
-    void add(Change change) { journal_.changes.push_back(std::move(change)); }
-    std::size_t size() const { return journal_.changes.size(); }
-    // Asked by run() before the journal is written; none: nothing is looked at.
+    // Named once, before the first change is added: the journal is begun with them.
+    void setFolders(const std::vector<std::string>& folders);
+    // Adds a change, made in the order added; it is written to the journal at once. Its slot
+    // must be one of the work folder's. `oldKept`: the file it replaces has its second name at
+    // the slot's ".old" already, given a moment ago by an opening for its deletion that nobody
+    // held it against, and the in-use check passes it by.
+    void add(const Change& change, bool oldKept = false);
+    std::size_t size() const { return count_; }
+    // Asked by run() before the journal is put in place; none: nothing is looked at.
     void setInUseCheck(InUseCheck check) { inUseCheck_ = std::move(check); }
+
+    // Called by run() when the transaction fails, after its changes were undone and before the
+    // work folder goes, to give back what the work changed besides its changes.
+    void setUndo(std::function<void()> undo) { undo_ = std::move(undo); }
 
     // Whether a failed change stops the others: an installation stops at the first, a removal
     // tries every one, so that it can name every file that stops it.
@@ -52,27 +67,39 @@ class Transaction {
     // Asks the in-use check, when there is one, `outcome` holds no failure yet, and the changes
     // replace or move out any file;
     // when it names files, adds them to `outcome.failures` and deletes the work folder: nothing
-    // was changed. Otherwise writes the journal, makes every change (telling `progress` of each)
-    // and commits them, then deletes what they moved out (telling `progress` of each old file) and
-    // the work folder. When anything fails, adds it to `outcome.failures`, undoes every change made
-    // and adds what the undo could not put back to `outcome.notRestored`. True when committed.
+    // was changed. Otherwise puts the journal in place, makes every change (telling `progress`
+    // of each) and commits them, then deletes what they moved out (telling `progress` of each old
+    // file) and the work folder. When anything fails, adds it to `outcome.failures`, undoes every
+    // change made and adds what the undo could not put back to `outcome.notRestored`. True when
+    // committed.
     bool run(WorkOutcome& outcome, WorkProgress& progress, AfterFailure afterFailure);
     // Deletes the work folder of a transaction that made no change.
-    void abandon() { work_->remove(); }
+    void abandon();
 
   private:
     Transaction(FileSystem& files, std::string target, WorkFolder work)
         : files_(&files), target_(std::move(target)), work_(std::move(work)) {}
+    // Gives back what the work changed besides its changes, and deletes the work folder.
+    void giveUp();
+    // The in-use check's answer; false when it stopped the transaction.
+    bool filesFree(const JournalReader& journal, WorkOutcome& outcome);
 
     FileSystem* files_;
     std::string target_;
     std::optional<WorkFolder> work_;
-    Journal journal_;
+    std::optional<JournalWriter> journal_;
+    FsResult written_; // the first failure to write the journal
+    std::size_t count_ = 0;
+    std::size_t keepsOld_ = 0; // changes that replace or move out a file
+    std::size_t oldKept_ = 0;  // of them, those whose old file has its second name already
     InUseCheck inUseCheck_;
+    std::function<void()> undo_;
 };
 
-// The place in the target that `change` is about (`target` as the work's paths were made).
-std::string changedPath(const std::string& target, const Journal& journal, const Change& change);
+// The place in the target that `change` is about (`target` as the work's paths were made,
+// `folders` the journal's).
+std::string changedPath(const std::string& target, const std::vector<std::string>& folders,
+                        const Change& change);
 
 // Finishes or undoes the work of every earlier run that was killed in `target`: the target then
 // holds one version whole. Returns the places that could not be put back (the work folder and

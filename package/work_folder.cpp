@@ -113,8 +113,9 @@ bool holdsLink(FileSystem& files, const std::string& folder) {
 
 // True when a folder of the target below it that `journal` names, or a folder on the way there,
 // is a link.
-bool leadsThroughLink(FileSystem& files, const std::string& target, const Journal& journal) {
-    for (const std::string& folder : journal.folders) {
+bool leadsThroughLink(FileSystem& files, const std::string& target,
+                      const std::vector<std::string>& folders) {
+    for (const std::string& folder : folders) {
         for (std::size_t cut = folder.find('\\'); !folder.empty();
              cut = folder.find('\\', cut + 1)) {
             if (files.isLink(target + "\\" + folder.substr(0, cut))) {
@@ -262,21 +263,17 @@ WorkFolder::Found WorkFolder::takeUp(const DirEntry& candidate, const std::strin
     if (holdsLink(*files_, path_)) {
         return Found::Untrusted;
     }
-    std::string text;
-    FsResult journal =
-        files_->readSmallFile(at(std::string(kCommittedName)), kMaxJournalBytes, text);
+    FsResult journal;
+    journal_ = JournalReader::open(*files_, committedPath(), journal);
     committed_ = static_cast<bool>(journal);
     if (journal.error() == kErrorFileNotFound) {
-        journal = files_->readSmallFile(at(std::string(kJournalName)), kMaxJournalBytes, text);
+        journal_ = JournalReader::open(*files_, journalPath(), journal);
         if (journal.error() == kErrorFileNotFound) {
             return Found::Interrupted; // killed before its first change
         }
     }
-    if (!journal) {
-        return Found::Untrusted;
-    }
-    journal_ = parseJournal(text);
-    if (!journal_ || leadsThroughLink(*files_, target, *journal_)) {
+    if (!journal_ || leadsThroughLink(*files_, target, journal_->folders())) {
+        journal_.reset();
         return Found::Untrusted;
     }
     return Found::Interrupted;
@@ -300,23 +297,21 @@ FsResult WorkFolder::nextFolderSlot(std::string& slot) {
     return files_->createFolder(at(slot));
 }
 
-FsResult WorkFolder::writeJournal(const Journal& journal) {
-    // A journal that the next run would refuse to read back is never written: the work stops
-    // before its first change instead.
-    const std::string text = journalText(journal);
-    if (text.size() > kMaxJournalBytes) {
-        return FsResult::failure(kErrorFileTooLarge);
-    }
-    if (!parseJournal(text)) {
-        return FsResult::failure(kErrorInvalidName);
-    }
-    const std::string temporary = at(std::string(kTemporaryJournalName));
-    FsResult result = files_->writeNewFile(temporary, text);
-    if (result) {
-        // Whoever may change files in the target may not change what the next run carries out.
-        files_->restrictToAdministrators(temporary);
-        result = files_->moveFile(temporary, at(std::string(kJournalName)));
-    }
+std::string WorkFolder::temporaryJournal() const {
+    return at(std::string(kTemporaryJournalName));
+}
+std::string WorkFolder::journalPath() const {
+    return at(std::string(kJournalName));
+}
+std::string WorkFolder::committedPath() const {
+    return at(std::string(kCommittedName));
+}
+
+FsResult WorkFolder::placeJournal() {
+    const std::string temporary = temporaryJournal();
+    // Whoever may change files in the target may not change what the next run carries out.
+    files_->restrictToAdministrators(temporary);
+    const FsResult result = files_->moveFile(temporary, journalPath());
     if (!result) {
         discardFile(*files_, temporary);
     }
@@ -324,11 +319,11 @@ FsResult WorkFolder::writeJournal(const Journal& journal) {
 }
 
 FsResult WorkFolder::commit() {
-    return files_->moveFile(at(std::string(kJournalName)), at(std::string(kCommittedName)));
+    return files_->moveFile(journalPath(), committedPath());
 }
 
 FsResult WorkFolder::dropJournal() {
-    return files_->deleteFile(at(std::string(kJournalName)));
+    return files_->deleteFile(journalPath());
 }
 
 void WorkFolder::remove() {

@@ -60,8 +60,10 @@ class WorkFolder {
     // A new slot for a folder, made empty.
     FsResult nextFolderSlot(std::string& slot);
 
-    // Writes the journal to a temporary name, flushed, and renames it into place.
-    FsResult writeJournal(const Journal& journal);
+    // Where the journal is written first; placeJournal renames it into place once it is
+    // written whole and flushed.
+    std::string temporaryJournal() const;
+    FsResult placeJournal();
     // Marks the changes as made whole: the journal is renamed to "committed".
     FsResult commit();
     // After every change was undone: the journal goes, and with it the need to undo.
@@ -70,9 +72,13 @@ class WorkFolder {
     // the mark, for a later run to delete.
     void remove();
 
+    // Where the journal lies once it is in place, and once it is committed.
+    std::string journalPath() const;
+    std::string committedPath() const;
+
     // What an earlier run found by findIn left: its journal, or nothing when it never got to
     // write it, and whether the journal was committed.
-    const std::optional<Journal>& journal() const { return journal_; }
+    const std::optional<JournalReader>& journal() const { return journal_; }
     bool committed() const { return committed_; }
 
   private:
@@ -89,7 +95,7 @@ class WorkFolder {
     std::unique_ptr<HeldFile> mark_; // the mark, held while this run works here
     std::size_t fileSlots_ = 0;
     std::size_t folderSlots_ = 0;
-    std::optional<Journal> journal_; // what an earlier run left
+    std::optional<JournalReader> journal_; // what an earlier run left
     bool committed_ = false;
 };
 

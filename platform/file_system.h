@@ -78,6 +78,19 @@ struct DirEntry {
     std::uint32_t attributes = 0; // FILE_ATTRIBUTE_* bits as the platform reports them
 };
 
+// A new file written piece by piece (FileSystem::createNewFile); closed when destroyed.
+class FileWriter {
+  public:
+    FileWriter() = default;
+    FileWriter(const FileWriter&) = delete;
+    FileWriter& operator=(const FileWriter&) = delete;
+    virtual ~FileWriter() = default;
+    // Appends `content` whole. A write that fails partway leaves what it wrote.
+    virtual FsResult write(std::string_view content) = 0;
+    // Flushes everything written so far to the disk.
+    virtual FsResult flush() = 0;
+};
+
 // A file held open by FileSystem::holdFile; let go when this is destroyed, or when the process
 // ends however it ends.
 class HeldFile {
@@ -152,6 +165,10 @@ class FileSystem {
     // Creates a file under a name that is not taken, writes `content` to it whole and flushes it
     // to the disk before it returns. A write that fails partway leaves what it wrote.
     virtual FsResult writeNewFile(const std::string& path, std::string_view content) = 0;
+    // Creates a file under a name that is not taken, opened for `writer` to write piece by piece
+    // (held without sharing until `writer` is destroyed).
+    virtual FsResult createNewFile(const std::string& path,
+                                   std::unique_ptr<FileWriter>& writer) = 0;
     // Creates one folder level, with the hidden attribute where the file system keeps one.
     virtual FsResult createHiddenFolder(const std::string& path) = 0;
     // Removes an empty folder.
@@ -199,6 +216,12 @@ class FileSystem {
     // kErrorFileTooLarge; otherwise with the system's error.
     virtual FsResult readSmallFile(const std::string& path, std::size_t limit,
                                    std::string& content) = 0;
+    // Reads at most `size` bytes from `offset` of a regular file of at most `limit` bytes into
+    // `piece` (empty at or past its end), and the file's whole size into `fileSize`, opening it
+    // as readSmallFile does and failing as it does.
+    virtual FsResult readFilePiece(const std::string& path, std::size_t limit, std::uint64_t offset,
+                                   std::size_t size, std::string& piece,
+                                   std::uint64_t& fileSize) = 0;
     // Who owns a file or folder, as far as other users could have made it.
     enum class Owner {
         Trusted, // the administrators, the system, or the user this program runs as

@@ -184,13 +184,15 @@ std::vector<DWORD> administratorsFolderAcl(const ACL* parentDacl) {
     return storage;
 }
 
-FsResult Win32FileSystem::readSmallFile(const std::string& path, std::size_t limit,
-                                        std::string& content) {
+namespace {
+
+// Opens a regular file of at most `limit` bytes to read, and tells its size.
+FsResult openSmallFile(Win32FileSystem& files, const std::string& path, const std::wstring& system,
+                       std::size_t limit, UniqueHandle& opened, std::uint64_t& size) {
     // A link is opened as itself, and refused below; a folder cannot be opened without backup
     // semantics and fails with access denied, as it should.
-    const UniqueHandle file(CreateFileW(systemPath(path).c_str(), GENERIC_READ, FILE_SHARE_READ,
-                                        nullptr, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT,
-                                        nullptr));
+    UniqueHandle file(CreateFileW(system.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                  OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
     if (!file) {
         return FsResult::failure(GetLastError());
     }
@@ -206,13 +208,26 @@ FsResult Win32FileSystem::readSmallFile(const std::string& path, std::size_t lim
     // Wine opens a link to a file as the file it leads to, whatever the flags: it is known by
     // its place, as isLink tells it.
     if ((info.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) != 0 ||
-        isLink(path)) {
+        files.isLink(path)) {
         return FsResult::failure(ERROR_ACCESS_DENIED);
     }
-    const std::uint64_t size =
-        (static_cast<std::uint64_t>(info.nFileSizeHigh) << 32) | info.nFileSizeLow;
+    size = (static_cast<std::uint64_t>(info.nFileSizeHigh) << 32) | info.nFileSizeLow;
     if (size > limit) {
         return FsResult::failure(ERROR_FILE_TOO_LARGE);
+    }
+    opened = std::move(file);
+    return {};
+}
+
+} // namespace
+
+FsResult Win32FileSystem::readSmallFile(const std::string& path, std::size_t limit,
+                                        std::string& content) {
+    UniqueHandle file;
+    std::uint64_t size = 0;
+    const FsResult opened = openSmallFile(*this, path, systemPath(path), limit, file, size);
+    if (!opened) {
+        return opened;
     }
     // One byte more than the limit allows tells a file that grew past it since its size was
     // taken.
@@ -226,6 +241,43 @@ FsResult Win32FileSystem::readSmallFile(const std::string& path, std::size_t lim
         return FsResult::failure(ERROR_FILE_TOO_LARGE);
     }
     content = std::move(read);
+    return {};
+}
+
+FsResult Win32FileSystem::readFilePiece(const std::string& path, std::size_t limit,
+                                        std::uint64_t offset, std::size_t size, std::string& piece,
+                                        std::uint64_t& fileSize) {
+    UniqueHandle file;
+    const FsResult opened = openSmallFile(*this, path, systemPath(path), limit, file, fileSize);
+    if (!opened) {
+        return opened;
+    }
+    piece.clear();
+    if (offset >= fileSize) {
+        return {};
+    }
+    LARGE_INTEGER at{};
+    at.QuadPart = static_cast<LONGLONG>(offset);
+    if (!SetFilePointerEx(file.get(), at, nullptr, FILE_BEGIN)) {
+        return FsResult::failure(GetLastError());
+    }
+    std::string read(static_cast<std::size_t>(std::min<std::uint64_t>(size, fileSize - offset)),
+                     '\0');
+    std::size_t filled = 0;
+    while (filled < read.size()) {
+        DWORD got = 0;
+        const DWORD want =
+            static_cast<DWORD>(std::min<std::size_t>(read.size() - filled, std::size_t{1} << 24));
+        if (!ReadFile(file.get(), read.data() + filled, want, &got, nullptr)) {
+            return FsResult::failure(GetLastError());
+        }
+        if (got == 0) {
+            break;
+        }
+        filled += got;
+    }
+    read.resize(filled);
+    piece = std::move(read);
     return {};
 }
 

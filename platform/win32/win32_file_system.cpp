@@ -302,19 +302,16 @@ FsResult Win32FileSystem::linkFile(const std::string& existing, const std::strin
     return {};
 }
 
-FsResult Win32FileSystem::writeNewFile(const std::string& path, std::string_view content) {
-    UniqueHandle file(CreateFileW(systemPath(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                                  FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file) {
-        return lastFailure();
-    }
-    // A write to a full disk may first write less than asked and succeed; the next one then
-    // fails with the reason.
+namespace {
+
+// Writes `content` whole to an open file. A write to a full disk may first write less than asked
+// and succeed; the next one then fails with the reason.
+FsResult writeWhole(HANDLE file, std::string_view content) {
     while (!content.empty()) {
         const DWORD want =
             static_cast<DWORD>(std::min<std::size_t>(content.size(), std::size_t{1} << 24));
         DWORD written = 0;
-        if (!WriteFile(file.get(), content.data(), want, &written, nullptr)) {
+        if (!WriteFile(file, content.data(), want, &written, nullptr)) {
             return lastFailure();
         }
         if (written == 0) {
@@ -322,9 +319,45 @@ FsResult Win32FileSystem::writeNewFile(const std::string& path, std::string_view
         }
         content.remove_prefix(written);
     }
+    return {};
+}
+
+class Win32FileWriter : public FileWriter {
+  public:
+    explicit Win32FileWriter(UniqueHandle file) : file_(std::move(file)) {}
+    FsResult write(std::string_view content) override { return writeWhole(file_.get(), content); }
+    FsResult flush() override { return FlushFileBuffers(file_.get()) ? FsResult() : lastFailure(); }
+
+  private:
+    UniqueHandle file_;
+};
+
+} // namespace
+
+FsResult Win32FileSystem::writeNewFile(const std::string& path, std::string_view content) {
+    UniqueHandle file(CreateFileW(systemPath(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) {
+        return lastFailure();
+    }
+    const FsResult written = writeWhole(file.get(), content);
+    if (!written) {
+        return written;
+    }
     if (!FlushFileBuffers(file.get())) {
         return lastFailure();
     }
+    return {};
+}
+
+FsResult Win32FileSystem::createNewFile(const std::string& path,
+                                        std::unique_ptr<FileWriter>& writer) {
+    UniqueHandle file(CreateFileW(systemPath(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) {
+        return lastFailure();
+    }
+    writer = std::make_unique<Win32FileWriter>(std::move(file));
     return {};
 }
 

@@ -48,6 +48,7 @@ class Win32FileSystem : public FileSystem {
     FsResult moveFile(const std::string& from, const std::string& to) override;
     FsResult linkFile(const std::string& existing, const std::string& link) override;
     FsResult writeNewFile(const std::string& path, std::string_view content) override;
+    FsResult createNewFile(const std::string& path, std::unique_ptr<FileWriter>& writer) override;
     FsResult createHiddenFolder(const std::string& path) override;
     FsResult removeFolder(const std::string& path) override;
     FsResult holdFile(const std::string& path, std::unique_ptr<HeldFile>& held) override;
@@ -64,6 +65,8 @@ class Win32FileSystem : public FileSystem {
     // In win32_file_security.cpp.
     FsResult readSmallFile(const std::string& path, std::size_t limit,
                            std::string& content) override;
+    FsResult readFilePiece(const std::string& path, std::size_t limit, std::uint64_t offset,
+                           std::size_t size, std::string& piece, std::uint64_t& fileSize) override;
     Owner ownerOf(const std::string& path) override;
     FsResult restrictToAdministrators(const std::string& path) override;
 

@@ -245,6 +245,18 @@ const Rule kRules[] = {
          EXPECT_TRUE(files.writeNewFile(root / "a", "other").nameTaken());
          EXPECT_EQ(contentOf(files, root / "a"), "abc");
      }},
+    {"CreateNewFileWritesPieceByPieceUnderAFreeNameOnly",
+     [](FileSystem& files, Root& root) {
+         std::unique_ptr<FileWriter> writer;
+         ASSERT_TRUE(files.createNewFile(root / "a", writer));
+         ASSERT_TRUE(writer->write("ab"));
+         ASSERT_TRUE(writer->write("cd"));
+         ASSERT_TRUE(writer->flush());
+         writer.reset();
+         EXPECT_EQ(contentOf(files, root / "a"), "abcd");
+         EXPECT_TRUE(files.createNewFile(root / "a", writer).nameTaken());
+         EXPECT_EQ(contentOf(files, root / "a"), "abcd");
+     }},
     {"CreateHiddenFolderMakesAHiddenFolder",
      [](FileSystem& files, Root& root) {
          ASSERT_TRUE(files.createHiddenFolder(root / "work"));
@@ -339,6 +351,23 @@ const Rule kRules[] = {
          EXPECT_EQ(files.readSmallFile(root / "a", 3, content).error(), kErrorFileTooLarge);
          EXPECT_EQ(files.readSmallFile(root.path(), 100, content).error(), kErrorAccessDenied);
          EXPECT_EQ(files.readSmallFile(root / "missing", 100, content).error(), kErrorFileNotFound);
+     }},
+    {"ReadFilePieceReadsPartOfARegularFileWithinItsLimit",
+     [](FileSystem& files, Root& root) {
+         put(files, root / "a", "abcdef");
+         std::string piece;
+         std::uint64_t size = 0;
+         ASSERT_TRUE(files.readFilePiece(root / "a", 6, 2, 3, piece, size));
+         EXPECT_EQ(piece, "cde");
+         EXPECT_EQ(size, 6u);
+         ASSERT_TRUE(files.readFilePiece(root / "a", 6, 4, 10, piece, size));
+         EXPECT_EQ(piece, "ef");
+         ASSERT_TRUE(files.readFilePiece(root / "a", 6, 6, 10, piece, size));
+         EXPECT_EQ(piece, "");
+         EXPECT_EQ(files.readFilePiece(root / "a", 5, 0, 1, piece, size).error(),
+                   kErrorFileTooLarge);
+         EXPECT_EQ(files.readFilePiece(root.path(), 100, 0, 1, piece, size).error(),
+                   kErrorAccessDenied);
      }},
     {"ReadFileOfAMissingFileOrAFolderThrowsNamingItsFullPath",
      [](FileSystem& files, Root& root) {

@@ -60,10 +60,10 @@ void makePackageAndTarget(FakeFileSystem& files, const KilledRun& run) {
 void runOnce(FakeFileSystem& files, const KilledRun& run) {
     NoProgress progress;
     if (run.remove) {
-        removeInstalled(files, kTarget, kLibs, packageFiles(files, kLibs), progress);
+        removeInstalled(files, kTarget, kLibs, progress);
     } else {
         const InstallRequest request{kLibs, kTarget, "demo.lin", {"English", "German"}, "English"};
-        installPlanned(files, planInstallation(files, request, std::nullopt), progress);
+        installPlanned(files, planInstallation(request), progress);
     }
 }
 
@@ -135,8 +135,7 @@ TEST(WorkInProgress, IsLeftToTheRunThatHoldsIt) {
     const auto before = files.snapshot(kTarget);
     NoProgress progress;
     const InstallRequest request{kLibs, kTarget, "demo.lin", {"English", "German"}, "English"};
-    const WorkOutcome second =
-        installPlanned(files, planInstallation(files, request, std::nullopt), progress);
+    const WorkOutcome second = installPlanned(files, planInstallation(request), progress);
     EXPECT_TRUE(second.busy);
     EXPECT_TRUE(second.failures.empty());
     EXPECT_TRUE(files.snapshot(kTarget) == before);

@@ -579,6 +579,59 @@ class FakeFileSystem : public FileSystem {
 
     // Held as Windows holds a file opened to write and shared for reading only: `locked` until
     // let go, as if another process held it. Every name of the file is held, as it is one file.
+    // A file being written, held without sharing until the writer goes.
+    class Writer : public FileWriter {
+      public:
+        Writer(FakeFileSystem& files, std::string path) : files_(files), path_(std::move(path)) {}
+        ~Writer() override {
+            if (Node* node = files_.find(path_)) {
+                files_.lockNames(*node, false);
+            }
+        }
+        FsResult write(std::string_view content) override {
+            files_.log.push_back("write " + path_);
+            if (!files_.change()) {
+                return FsResult::failure(kErrorGenFailure);
+            }
+            Node* node = files_.find(path_);
+            if (node == nullptr) {
+                return FsResult::failure(kErrorFileNotFound);
+            }
+            std::optional<std::uint64_t>& free = files_.freeBytes;
+            if (free && content.size() > *free) {
+                node->content.append(content.substr(0, static_cast<std::size_t>(*free)));
+                *free = 0;
+                return FsResult::failure(kErrorDiskFull);
+            }
+            if (free) {
+                *free -= content.size();
+            }
+            node->content.append(content);
+            return {};
+        }
+        FsResult flush() override { return {}; }
+
+      private:
+        FakeFileSystem& files_;
+        std::string path_;
+    };
+
+    FsResult createNewFile(const std::string& path, std::unique_ptr<FileWriter>& writer) override {
+        log.push_back("write " + path);
+        if (!change()) {
+            return FsResult::failure(kErrorGenFailure);
+        }
+        if (has(path)) {
+            return FsResult::failure(kErrorFileExists);
+        }
+        if (!folderExists(parentOf(normalise(path)))) {
+            return FsResult::failure(kErrorPathNotFound);
+        }
+        lockNames(addFile(path, "", kAttrArchive), true);
+        writer = std::make_unique<Writer>(*this, path);
+        return {};
+    }
+
     FsResult holdFile(const std::string& path, std::unique_ptr<HeldFile>& held) override {
         Node* node = find(path);
         if (node == nullptr) {
@@ -794,6 +847,19 @@ class FakeFileSystem : public FileSystem {
             return FsResult::failure(kErrorFileTooLarge);
         }
         content = node->content;
+        return {};
+    }
+
+    FsResult readFilePiece(const std::string& path, std::size_t limit, std::uint64_t offset,
+                           std::size_t size, std::string& piece, std::uint64_t& fileSize) override {
+        std::string content;
+        const FsResult read = readSmallFile(path, limit, content);
+        if (!read) {
+            return read;
+        }
+        fileSize = sizeOf(*find(path));
+        piece = offset < content.size() ? content.substr(static_cast<std::size_t>(offset), size)
+                                        : std::string();
         return {};
     }
 
