@@ -62,6 +62,9 @@ class NoFiles : public FileSystem {
     FsResult moveFile(const std::string&, const std::string&) override { return refused(); }
     FsResult linkFile(const std::string&, const std::string&) override { return refused(); }
     FsResult writeNewFile(const std::string&, std::string_view) override { return refused(); }
+    FsResult createNewFile(const std::string&, std::unique_ptr<FileWriter>&) override {
+        return refused();
+    }
     FsResult createHiddenFolder(const std::string&) override { return refused(); }
     FsResult removeFolder(const std::string&) override { return refused(); }
     FsResult holdFile(const std::string&, std::unique_ptr<HeldFile>&) override { return refused(); }
@@ -79,6 +82,10 @@ class NoFiles : public FileSystem {
     std::string ansiToUtf8(std::string_view text) override { return std::string(text); }
     std::string finalFolderPath(const std::string&) override { return {}; }
     FsResult readSmallFile(const std::string&, std::size_t, std::string&) override {
+        return refused();
+    }
+    FsResult readFilePiece(const std::string&, std::size_t, std::uint64_t, std::size_t,
+                           std::string&, std::uint64_t&) override {
         return refused();
     }
     Owner ownerOf(const std::string&) override { return Owner::NotKept; }
