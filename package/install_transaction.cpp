@@ -10,6 +10,7 @@
 #include "package/line_file.h"
 #include "package/package_files.h"
 #include "package/transaction.h"
+#include "package/work_folder_name.h"
 
 namespace velk {
 
@@ -106,9 +107,12 @@ class Installation {
     }
 
     // A folder of the target that cannot be listed is a failure: what it holds cannot be told.
+    // A search for the work folders' names reads it as a listing does, and holds nothing where a
+    // search keeps every entry it matches until it ends (Wine).
     void checkListing(std::size_t index) {
         const FsResult listed =
-            files_.enumerate(plan_.folderPath(index) + "\\*.*", [](const DirEntry&) {});
+            files_.enumerate(plan_.folderPath(index) + "\\" + std::string(kWorkFolderPattern),
+                             [](const DirEntry&) {});
         if (!listed) {
             outcome_.failures.add(plan_.folderPath(index), listed.error());
         }

@@ -4,6 +4,7 @@
 #include <optional>
 
 #include "package/transaction.h"
+#include "package/work_folder_name.h"
 
 namespace velk {
 
@@ -53,7 +54,10 @@ WorkOutcome removeInstalled(FileSystem& files, const std::string& target,
         outcome.failures.add(libsFolder, listed.error());
         return outcome;
     }
-    const FsResult targetListed = files.enumerate(target + "\\*.*", [](const DirEntry&) {});
+    // A search for the work folders' names reads the target as a listing does, and holds nothing
+    // where a search keeps every entry it matches until it ends (Wine).
+    const FsResult targetListed =
+        files.enumerate(target + "\\" + std::string(kWorkFolderPattern), [](const DirEntry&) {});
     if (!targetListed) {
         outcome.failures = FailureList();
         outcome.failures.add(target, targetListed.error());
