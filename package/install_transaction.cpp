@@ -129,15 +129,18 @@ class Installation {
         listed.assign(plan_.copies.size(), 0);
         FileNames reported(FileNameLess{&files_});
         const std::vector<FolderCopy>& copies = plan_.copies;
-        // A package folder that is a link leading out of the package has no files.
-        std::vector<bool> leadsOut;
+        // A package folder that is missing, or a link leading out of the package, has no files.
+        // It is not searched: a search for a name in a folder that is not there may read all of
+        // the folder above it (Wine looks for the missing folder in every letter case).
+        std::vector<bool> searched;
         for (const FolderCopy& copy : copies) {
-            leadsOut.push_back(leadsOutOfPackage(files_, plan_.packageFolder, copy.source));
+            searched.push_back(files_.folderExists(copy.source) &&
+                               !leadsOutOfPackage(files_, plan_.packageFolder, copy.source));
         }
         // The package file of that name in another package folder, as its listing holds it.
         const auto fileIn = [&](std::size_t other, const std::string& name) {
             std::optional<DirEntry> entry =
-                leadsOut[other] ? std::nullopt : entryNamed(files_, copies[other].source, name);
+                searched[other] ? entryNamed(files_, copies[other].source, name) : std::nullopt;
             if (entry &&
                 (!isPackageFile(*entry) ||
                  leadsOutOfPackage(files_, plan_.packageFolder,
