@@ -29,7 +29,7 @@ struct Existing {
 // The entry of `folder` named `name`, asked of the file system by that name alone.
 std::optional<Existing> existingIn(FileSystem& files, const std::string& folder,
                                    const std::string& name) {
-    const std::optional<DirEntry> entry = entryNamed(files, folder, name);
+    const std::optional<DirEntry> entry = files.entryNamed(folder, name);
     if (!entry) {
         return std::nullopt;
     }
@@ -140,7 +140,7 @@ class Installation {
         // The package file of that name in another package folder, as its listing holds it.
         const auto fileIn = [&](std::size_t other, const std::string& name) {
             std::optional<DirEntry> entry =
-                searched[other] ? entryNamed(files_, copies[other].source, name) : std::nullopt;
+                searched[other] ? files_.entryNamed(copies[other].source, name) : std::nullopt;
             if (entry &&
                 (!isPackageFile(*entry) ||
                  leadsOutOfPackage(files_, plan_.packageFolder,
@@ -214,7 +214,7 @@ class Installation {
         }
         for (const FolderCopy& copy : plan_.copies) {
             const std::optional<DirEntry> entry =
-                copy.into == 0 ? entryNamed(files_, copy.source, name) : std::nullopt;
+                copy.into == 0 ? files_.entryNamed(copy.source, name) : std::nullopt;
             if (entry && isPackageFile(*entry)) {
                 return true;
             }

@@ -77,16 +77,4 @@ bool leadsOutOfPackage(FileSystem& files, const std::string& packageFolder, cons
            !liesIn(files, files.finalPath(path), files.finalPath(packageFolder));
 }
 
-std::optional<DirEntry> entryNamed(FileSystem& files, const std::string& folder,
-                                   const std::string& name) {
-    std::optional<DirEntry> found;
-    // A search by name finds a file by its short (8.3) name too: only the name itself counts.
-    files.enumerate(folder + "\\" + name, [&](const DirEntry& entry) {
-        if (!found && files.compareFileNames(entry.name, name) == 0) {
-            found = entry;
-        }
-    });
-    return found;
-}
-
 } // namespace velk

@@ -47,10 +47,6 @@ FsResult eachPackageFile(FileSystem& files, const std::string& packageFolder,
 bool leadsOutOfPackage(FileSystem& files, const std::string& packageFolder, const std::string& path,
                        std::uint32_t attributes = 0);
 
-// The entry of the folder `folder` named `name` (as the file system compares names), found by
-// that name alone; nothing when there is none or the folder cannot be searched.
-std::optional<DirEntry> entryNamed(FileSystem& files, const std::string& folder,
-                                   const std::string& name);
 // True when `entry` is a package file: no folder, and not empty.
 inline bool isPackageFile(const DirEntry& entry) {
     return !entry.isFolder && entry.size > 0;

@@ -32,7 +32,7 @@ WorkOutcome removeInstalled(FileSystem& files, const std::string& target,
     WorkOutcome outcome;
     // The file of the target named like a base file, when it is one to remove.
     const auto removable = [&](const DirEntry& entry) {
-        const std::optional<DirEntry> found = entryNamed(files, target, entry.name);
+        const std::optional<DirEntry> found = files.entryNamed(target, entry.name);
         return found && !found->isFolder ? found : std::nullopt;
     };
 
@@ -70,7 +70,7 @@ WorkOutcome removeInstalled(FileSystem& files, const std::string& target,
     FsResult made;
     std::optional<Transaction> transaction = Transaction::begin(
         files, target,
-        [&](const std::string& name) { return entryNamed(files, target, name).has_value(); }, made);
+        [&](const std::string& name) { return files.entryNamed(target, name).has_value(); }, made);
     if (!transaction) {
         if (made.error() == kErrorSharingViolation) {
             outcome.busy = true;

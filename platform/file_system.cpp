@@ -18,6 +18,20 @@ bool hasDriveLetter(const std::string& path) {
 
 } // namespace
 
+std::optional<DirEntry> FileSystem::entryNamed(const std::string& folder, const std::string& name) {
+    std::optional<DirEntry> found;
+    // A search by name finds a file by its short (8.3) name too: only the name itself counts.
+    enumerate(folder + "\\" + name, [&](const DirEntry& entry) {
+        if (!found && compareFileNames(entry.name, name) == 0) {
+            found = entry;
+        }
+    });
+    if (found) {
+        found->name = name;
+    }
+    return found;
+}
+
 std::string fullPathFrom(FileSystem& files, const std::string& path, const std::string& from) {
     if (from.empty() || path.empty() || isFullPath(path) || !deviceName(path).empty()) {
         return files.fullPath(path);

@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -115,6 +116,11 @@ class FileSystem {
     // start or after some entries were visited, is returned with the system's error.
     virtual FsResult enumerate(const std::string& pattern,
                                const std::function<void(const DirEntry&)>& visit) = 0;
+    // The entry of `folder` named `name` (as compareFileNames compares names), as a listing of the
+    // folder gives it but for the name, which is `name`; found by that name alone, never by a
+    // short (8.3) alias; nothing when there is none or it cannot be looked up. By default a search
+    // for the name.
+    virtual std::optional<DirEntry> entryNamed(const std::string& folder, const std::string& name);
     // The folder of the running program, ending in a backslash.
     virtual std::string programFolder() = 0;
     // Copies one whole file to a name that is not taken yet, carrying the source's attributes

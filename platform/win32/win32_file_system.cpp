@@ -152,6 +152,30 @@ FsResult Win32FileSystem::enumerate(const std::string& pattern,
     return error == ERROR_NO_MORE_FILES ? FsResult() : FsResult::failure(error);
 }
 
+std::optional<DirEntry> Win32FileSystem::entryNamed(const std::string& folder,
+                                                    const std::string& name) {
+    // A name with a tilde may be another entry's short (8.3) alias, and one that ends in a dot or
+    // blank is opened as the name without them: only a search tells whether the name is listed.
+    // Any other is looked up by its attributes, which asks the system far less than a search.
+    if (name.empty() || name.find('~') != std::string::npos || name.back() == '.' ||
+        name.back() == ' ') {
+        return FileSystem::entryNamed(folder, name);
+    }
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (!GetFileAttributesExW(systemPath(folder + "\\" + name).c_str(), GetFileExInfoStandard,
+                              &data)) {
+        return std::nullopt;
+    }
+    DirEntry entry;
+    entry.name = name;
+    entry.isFolder = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+    entry.size = entry.isFolder
+                     ? 0
+                     : (static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+    entry.attributes = data.dwFileAttributes;
+    return entry;
+}
+
 std::string Win32FileSystem::programFolder() {
     const std::string path = toUtf8(growingCall([](wchar_t* buffer, DWORD capacity) {
         return GetModuleFileNameW(nullptr, buffer, capacity);

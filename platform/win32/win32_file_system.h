@@ -36,6 +36,7 @@ class Win32FileSystem : public FileSystem {
     bool fileExists(const std::string& path) override;
     FsResult enumerate(const std::string& pattern,
                        const std::function<void(const DirEntry&)>& visit) override;
+    std::optional<DirEntry> entryNamed(const std::string& folder, const std::string& name) override;
     std::string programFolder() override;
     FsResult copyNewFile(const std::string& from, const std::string& to) override;
     FsResult createFolder(const std::string& path) override;

@@ -170,6 +170,25 @@ const Rule kRules[] = {
          EXPECT_TRUE(listing(files, root / "missing\\*.*", result).empty());
          EXPECT_FALSE(result);
      }},
+    {"EntryNamedTellsOneNameAsTheListingDoes",
+     [](FileSystem& files, Root& root) {
+         put(files, root / "a.txt", "abc");
+         root.setAttributes(root / "a.txt", kReadOnly);
+         ASSERT_TRUE(files.createFolder(root / "sub"));
+         const std::optional<DirEntry> file = files.entryNamed(root.path(), "A.TXT");
+         ASSERT_TRUE(file);
+         EXPECT_EQ(file->name, "A.TXT");
+         EXPECT_EQ(file->size, 3u);
+         EXPECT_FALSE(file->isFolder);
+         EXPECT_EQ(file->attributes & kTold, kReadOnly);
+         const std::optional<DirEntry> folder = files.entryNamed(root.path(), "sub");
+         ASSERT_TRUE(folder);
+         EXPECT_TRUE(folder->isFolder);
+         EXPECT_EQ(folder->attributes & kTold, kDirectory);
+         EXPECT_FALSE(files.entryNamed(root.path(), "a.tx"));
+         EXPECT_FALSE(files.entryNamed(root.path(), "a.txt~"));
+         EXPECT_FALSE(files.entryNamed(root / "missing", "a.txt"));
+     }},
     {"CopyNewFileCarriesContentAndAttributesAndNeverTakesAName",
      [](FileSystem& files, Root& root) {
          put(files, root / "a", "abc");
