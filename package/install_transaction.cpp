@@ -123,10 +123,14 @@ class Installation {
     // listing: of several package files that go to one place, the last one in copying order is
     // installed, under the name of the first. A package folder that cannot be listed whole is
     // reported (each once) when `reportListings`. `listed` is given how many package files each
-    // package folder holds.
+    // package folder holds. Files of a package folder that the first walk found without a link
+    // leading out are not asked again whether they are links (under Wine each such question asks
+    // another process for the file's place): a file made a link since then could as well have
+    // been made one just after the question.
     void forEachPlanned(const std::function<void(PlannedFile&)>& visit, bool reportListings,
                         std::vector<std::size_t>& listed) {
         listed.assign(plan_.copies.size(), 0);
+        linkFree_.resize(plan_.copies.size(), false);
         FileNames reported(FileNameLess{&files_});
         const std::vector<FolderCopy>& copies = plan_.copies;
         // A package folder that is missing, or a link leading out of the package, has no files.
@@ -143,8 +147,9 @@ class Installation {
                 searched[other] ? files_.entryNamed(copies[other].source, name) : std::nullopt;
             if (entry &&
                 (!isPackageFile(*entry) ||
-                 leadsOutOfPackage(files_, plan_.packageFolder,
-                                   copies[other].source + "\\" + entry->name, entry->attributes))) {
+                 (!linkFree_[other] && leadsOutOfPackage(files_, plan_.packageFolder,
+                                                         copies[other].source + "\\" + entry->name,
+                                                         entry->attributes)))) {
                 entry.reset();
             }
             return entry;
@@ -152,7 +157,8 @@ class Installation {
         for (std::size_t c = 0; c < copies.size(); ++c) {
             const FolderCopy& copy = copies[c];
             const FsResult complete = eachPackageFile(
-                files_, plan_.packageFolder, copy.source, [&](const DirEntry& entry) {
+                files_, plan_.packageFolder, copy.source,
+                [&](const DirEntry& entry) {
                     ++listed[c];
                     for (std::size_t earlier = 0; earlier < c; ++earlier) {
                         if (copies[earlier].into == copy.into && fileIn(earlier, entry.name)) {
@@ -170,7 +176,11 @@ class Installation {
                         }
                     }
                     visit(file);
-                });
+                },
+                !linkFree_[c]);
+            if (reportListings) {
+                linkFree_[c] = static_cast<bool>(complete);
+            }
             if (!complete && reportListings && reported.insert(copy.source).second) {
                 outcome_.failures.add(copy.source, complete.error());
             }
@@ -495,6 +505,7 @@ class Installation {
     WorkOutcome outcome_;
     std::vector<TargetFolder> folders_; // 0 the target, i its subfolder i - 1 of the plan
     std::optional<Transaction> transaction_;
+    std::vector<bool> linkFree_; // each package folder, walked whole without a link leading out
     std::vector<std::size_t> counted_; // package files of each package folder, counted before
     std::size_t total_ = 0;            // files the plan installs, as counted before the work
     std::size_t changes_ = 0;          // of them, files that go into existing folders

@@ -37,7 +37,7 @@ PackageListing packageFiles(FileSystem& files, const std::string& folder) {
 
 FsResult eachPackageFile(FileSystem& files, const std::string& packageFolder,
                          const std::string& folder,
-                         const std::function<void(const DirEntry&)>& visit) {
+                         const std::function<void(const DirEntry&)>& visit, bool checkLinks) {
     if (!files.folderExists(folder)) {
         return {};
     }
@@ -48,7 +48,7 @@ FsResult eachPackageFile(FileSystem& files, const std::string& packageFolder,
         }
         return !liesIn(files, files.finalPath(path), *root);
     };
-    const bool folderLeadsOut = files.isLink(folder) && leadsOut(folder);
+    const bool folderLeadsOut = checkLinks && files.isLink(folder) && leadsOut(folder);
     bool dropped = false;
     const FsResult listed = files.enumerate(folder + "\\*.*", [&](const DirEntry& entry) {
         if (!isPackageFile(entry)) {
@@ -58,7 +58,8 @@ FsResult eachPackageFile(FileSystem& files, const std::string& packageFolder,
         // knows one where the listing shows what it leads to.
         const std::string path = folder + "\\" + entry.name;
         if (folderLeadsOut ||
-            (((entry.attributes & kAttributeReparsePoint) != 0 || files.isLink(path)) &&
+            (checkLinks &&
+             ((entry.attributes & kAttributeReparsePoint) != 0 || files.isLink(path)) &&
              leadsOut(path))) {
             dropped = true;
             return;

@@ -37,10 +37,11 @@ inline constexpr unsigned long kErrorStoppedOnSymlink = 681; // ERROR_STOPPED_ON
 // resolved counts as leading out, and links that stay in the package are visited. Only links
 // are resolved: a file that is none costs one isLink. Returns what makes the listing not
 // complete: the listing's failure, or kErrorStoppedOnSymlink (after the visits) when a file was
-// left out, which fails the installation.
+// left out, which fails the installation. Without `checkLinks` no file is asked whether it is a
+// link: for a folder that was walked so a moment ago and held none.
 FsResult eachPackageFile(FileSystem& files, const std::string& packageFolder,
                          const std::string& folder,
-                         const std::function<void(const DirEntry&)>& visit);
+                         const std::function<void(const DirEntry&)>& visit, bool checkLinks = true);
 
 // True when `path`, in the package folder `packageFolder`, is a link (or, as its `attributes`
 // tell, another reparse point) that leads out of it.
