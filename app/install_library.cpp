@@ -77,11 +77,16 @@ void TFormInstall::installLibrary() {
             // and the questions follow in the files' order.
             std::vector<std::string> existing;
             runWork("Installing the library", [&](WorkProgress&) {
-                eachPackageFile(files, packageFolder, libsFolder, [&](const DirEntry& entry) {
-                    if (files.fileExists(target + "\\" + entry.name)) {
-                        existing.push_back(entry.name);
-                    }
-                });
+                // Only names are asked about here: whether a file is a link that leads out of
+                // the package is looked at once, when the work walks the folder.
+                eachPackageFile(
+                    files, packageFolder, libsFolder,
+                    [&](const DirEntry& entry) {
+                        if (files.fileExists(target + "\\" + entry.name)) {
+                            existing.push_back(entry.name);
+                        }
+                    },
+                    false);
             });
             for (const std::string& name : existing) {
                 if (!boxes.confirm("File " + name + " is already exists in the target directory!" +
