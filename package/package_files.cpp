@@ -42,25 +42,34 @@ FsResult eachPackageFile(FileSystem& files, const std::string& packageFolder,
         return {};
     }
     std::optional<std::string> root; // the package folder's final path, once a link needs it
-    const auto leadsOut = [&](const std::string& path) {
+    const auto liesOutside = [&](const std::string& place) {
         if (!root) {
             root = files.finalPath(packageFolder);
         }
-        return !liesIn(files, files.finalPath(path), *root);
+        return !liesIn(files, place, *root);
+    };
+    const auto leadsOut = [&](const std::string& path) {
+        return liesOutside(files.finalPath(path));
     };
     const bool folderLeadsOut = checkLinks && files.isLink(folder) && leadsOut(folder);
+    const bool linksLookPlain = checkLinks && files.linksLookPlain();
     bool dropped = false;
     const FsResult listed = files.enumerate(folder + "\\*.*", [&](const DirEntry& entry) {
         if (!isPackageFile(entry)) {
             return;
         }
-        // A listing marks a link by its attributes where the system does (Windows); isLink also
-        // knows one where the listing shows what it leads to.
+        // A listing marks a link by its attributes where the system does (Windows). Where it
+        // shows a link as what it leads to, every file's place is asked once: one that cannot
+        // be told is left to the copy, which reports why it cannot be read.
         const std::string path = folder + "\\" + entry.name;
-        if (folderLeadsOut ||
-            (checkLinks &&
-             ((entry.attributes & kAttributeReparsePoint) != 0 || files.isLink(path)) &&
-             leadsOut(path))) {
+        bool out = folderLeadsOut;
+        if (!out && checkLinks && (entry.attributes & kAttributeReparsePoint) != 0) {
+            out = leadsOut(path);
+        } else if (!out && linksLookPlain) {
+            const std::string place = files.finalPath(path);
+            out = !place.empty() && liesOutside(place);
+        }
+        if (out) {
             dropped = true;
             return;
         }

@@ -35,7 +35,7 @@ inline constexpr unsigned long kErrorStoppedOnSymlink = 681; // ERROR_STOPPED_ON
 // that is a link (or other reparse point) leading out of the package folder, and every file
 // when `folder` itself is a link or junction that leads out; a link whose place cannot be
 // resolved counts as leading out, and links that stay in the package are visited. Only links
-// are resolved: a file that is none costs one isLink. Returns what makes the listing not
+// are resolved, and, where a listing may show a link as a plain file, every file. Returns what makes the listing not
 // complete: the listing's failure, or kErrorStoppedOnSymlink (after the visits) when a file was
 // left out, which fails the installation. Without `checkLinks` no file is asked whether it is a
 // link: for a folder that was walked so a moment ago and held none.

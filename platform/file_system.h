@@ -151,6 +151,10 @@ class FileSystem {
     // True when the path's own entry is a reparse point (a junction or symbolic link), which a
     // write below it would pass through to wherever it leads.
     virtual bool isLink(const std::string& path) = 0;
+    // True where a listing may show a link to a file as the file it leads to, without the
+    // reparse point attribute that Windows gives every link (Wine); there only the file's
+    // finalPath tells a link. By default false: a listing marks every link.
+    virtual bool linksLookPlain() { return false; }
     // --- end of replacing files ----------------------------------------------------------------
 
     // --- changes that can be undone ------------------------------------------------------------

@@ -271,6 +271,10 @@ bool Win32FileSystem::isLink(const std::string& path) {
     return compareFileNames(place, listed) != 0;
 }
 
+bool Win32FileSystem::linksLookPlain() {
+    return linkedFilesLookPlain();
+}
+
 FsResult Win32FileSystem::createFolder(const std::string& path) {
     if (CreateDirectoryW(systemPath(path, folderReserve).c_str(), nullptr) == FALSE) {
         return lastFailure();

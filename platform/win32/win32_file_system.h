@@ -46,6 +46,7 @@ class Win32FileSystem : public FileSystem {
     FsResult setKeptAttributes(const std::string& path, std::uint32_t attributes) override;
     FsResult compareContents(const std::string& a, const std::string& b, bool& same) override;
     bool isLink(const std::string& path) override;
+    bool linksLookPlain() override;
     FsResult moveFile(const std::string& from, const std::string& to) override;
     FsResult linkFile(const std::string& existing, const std::string& link) override;
     FsResult writeNewFile(const std::string& path, std::string_view content) override;

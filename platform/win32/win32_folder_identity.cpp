@@ -121,9 +121,11 @@ std::string Win32FileSystem::finalFolderPath(const std::string& path) {
         return {};
     }
     const UniqueHandle folder = openFolder(toWide(velk::extendedPath(fullPath(path), {})));
-    BY_HANDLE_FILE_INFORMATION info{};
-    if (!folder || !GetFileInformationByHandle(folder.get(), &info) ||
-        (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
+    // Only the attributes: GetFileInformationByHandle also asks for the volume's serial number,
+    // which Wine answers from another process.
+    FILE_BASIC_INFO info{};
+    if (!folder || !GetFileInformationByHandleEx(folder.get(), FileBasicInfo, &info, sizeof info) ||
+        (info.FileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
         return {};
     }
     return plainFinalPath(folder.get());

@@ -264,6 +264,15 @@ INSTANTIATE_TEST_SUITE_P(InstallFaults, Faults,
                                                 node.leadsTo = "C:\\secret\\big.zlb";
                                             }),
                                    true},
+                             Fault{"APackageFileListedAsWhatItLeadsTo",
+                                   [](FakeFileSystem& files, const std::string&) {
+                                       files.plainLinks = true;
+                                       FakeFileSystem::Node& node =
+                                           *files.find("C:\\pkg\\Libs\\big.zlb");
+                                       node.link = true;
+                                       node.leadsTo = "C:\\secret\\big.zlb";
+                                   },
+                                   true},
                              Fault{"ALanguageFolderThatIsALinkOutOfThePackage",
                                    onSource("German",
                                             [](FakeFileSystem::Node& node) {

@@ -84,6 +84,9 @@ class FakeFileSystem : public FileSystem {
     std::string program = "C:\\pkg\\";
     std::string windows = "C:\\windows";
     bool reverseEnumeration = false;
+    // Listings show a link to a file as what it leads to, without the reparse point attribute,
+    // as Wine shows them.
+    bool plainLinks = false;
     // "copy FROM -> TO", "replace FROM -> TO", "move FROM -> TO", "link FROM -> TO",
     // "write PATH", "mkdir PATH", "rmdir PATH", "delete PATH", "attributes PATH"
     std::vector<std::string> log;
@@ -268,8 +271,10 @@ class FakeFileSystem : public FileSystem {
             const std::string name = node->path.substr(node->path.find_last_of('\\') + 1);
             if (matches(mask, name) ||
                 (!node->shortName.empty() && matches(mask, node->shortName))) {
-                found.push_back(DirEntry{name, node->folder ? 0 : sizeOf(*node), node->folder,
-                                         node->attributes | (node->link ? kAttrReparsePoint : 0)});
+                found.push_back(DirEntry{
+                    name, node->folder ? 0 : sizeOf(*node), node->folder,
+                    node->attributes |
+                        (node->link && !(plainLinks && !node->folder) ? kAttrReparsePoint : 0)});
             }
         }
         const auto failing = failingListings.find(parent);
@@ -472,6 +477,7 @@ class FakeFileSystem : public FileSystem {
         Node* node = find(path);
         return node != nullptr && node->link;
     }
+    bool linksLookPlain() override { return plainLinks; }
     // --- end of replacing files ---
 
     // --- changes that can be undone ---
