@@ -123,10 +123,11 @@ class Installation {
     // listing: of several package files that go to one place, the last one in copying order is
     // installed, under the name of the first. A package folder that cannot be listed whole is
     // reported (each once) when `reportListings`. `listed` is given how many package files each
-    // package folder holds. Files of a package folder that the first walk found without a link
-    // leading out are not asked again whether they are links (under Wine each such question asks
-    // another process for the file's place): a file made a link since then could as well have
-    // been made one just after the question.
+    // package folder holds. Only files the listing marks as links are asked whether they lead
+    // out, and only in the first walk when it found none: where a listing may show a link as a
+    // plain file, stageOne asks each file it copies or compares where it lies (under Wine each
+    // such question opens the file and asks another process; the comparison tells it of the file
+    // it opens anyway).
     void forEachPlanned(const std::function<void(PlannedFile&)>& visit, bool reportListings,
                         std::vector<std::size_t>& listed) {
         listed.assign(plan_.copies.size(), 0);
@@ -177,7 +178,7 @@ class Installation {
                     }
                     visit(file);
                 },
-                !linkFree_[c]);
+                linkFree_[c] ? LinkCheck::None : LinkCheck::Marked);
             if (reportListings) {
                 linkFree_[c] = static_cast<bool>(complete);
             }
@@ -316,18 +317,48 @@ class Installation {
         return true;
     }
 
+    static std::string sourceOf(const PlannedFile& file) {
+        return file.copy->source + "\\" + file.entry.name;
+    }
+
     // True when the file the package file would replace holds its bytes already. Sizes first,
     // then the bytes, read side by side (cheaper than a copy, which writes); file times are never
-    // trusted. A link, or a file that cannot be read, is replaced.
-    bool unchanged(const PlannedFile& file) {
+    // trusted. A link, or a file that cannot be read, is replaced. `sourcePlace` is given where
+    // the package file lies when it was opened and the listing may show a link as a plain file.
+    bool unchanged(const PlannedFile& file, std::string& sourcePlace) {
         if (!file.replaced || file.replaced->size != file.entry.size ||
             (file.replaced->attributes & kAttributeReparsePoint) != 0) {
             return false;
         }
         bool same = false;
-        return files_.compareContents(file.copy->source + "\\" + file.entry.name, placeOf(file),
-                                      same) &&
+        return files_.compareContents(sourceOf(file), placeOf(file), same,
+                                      linksLookPlain_ ? &sourcePlace : nullptr) &&
                same;
+    }
+
+    // True, with the failure of its package folder (once), when the package file is a link out
+    // of the package that its listing showed as a plain file. `place`: where it lies, when known.
+    bool leadsOut(const PlannedFile& file, std::string place) {
+        if (!linksLookPlain_) {
+            return false;
+        }
+        if (place.empty()) {
+            place = files_.finalPath(sourceOf(file));
+        }
+        if (!packageRoot_) {
+            packageRoot_ = files_.finalPath(plan_.packageFolder);
+        }
+        // One whose place cannot be told is left to the copy, which says why it cannot be read.
+        if (place.empty() || liesIn(files_, place, *packageRoot_)) {
+            return false;
+        }
+        // A package folder the first walk found incomplete was reported then.
+        const auto copy = static_cast<std::size_t>(file.copy - plan_.copies.data());
+        if (linkFree_[copy]) {
+            linkFree_[copy] = false;
+            outcome_.failures.add(file.copy->source, kErrorStoppedOnSymlink);
+        }
+        return true;
     }
 
     // The attributes a file takes from its package file: hidden and system as there, never
@@ -431,7 +462,12 @@ class Installation {
     void stageOne(const PlannedFile& file) {
         const TargetFolder& folder = folders_[file.folder];
         const std::string place = placeOf(file);
-        if (unchanged(file)) {
+        std::string sourcePlace;
+        const bool same = unchanged(file, sourcePlace);
+        if (leadsOut(file, sourcePlace)) {
+            return;
+        }
+        if (same) {
             keep(file);
             progress_.step(); // its change and the deletion of its old file, neither needed
             progress_.step();
@@ -454,7 +490,7 @@ class Installation {
             }
             staged = transaction_->work().at(slot);
         }
-        FsResult copied = files_.copyNewFile(file.copy->source + "\\" + file.entry.name, staged);
+        FsResult copied = files_.copyNewFile(sourceOf(file), staged);
         if (copied && (file.entry.attributes & kAttributeReadOnly) != 0) {
             copied = files_.clearReadOnly(staged);
         }
@@ -505,7 +541,9 @@ class Installation {
     WorkOutcome outcome_;
     std::vector<TargetFolder> folders_; // 0 the target, i its subfolder i - 1 of the plan
     std::optional<Transaction> transaction_;
-    std::vector<bool> linkFree_; // each package folder, walked whole without a link leading out
+    const bool linksLookPlain_ = files_.linksLookPlain();
+    std::optional<std::string> packageRoot_; // the package folder's final path, once asked
+    std::vector<bool> linkFree_;       // each package folder, not known to hold a link leading out
     std::vector<std::size_t> counted_; // package files of each package folder, counted before
     std::size_t total_ = 0;            // files the plan installs, as counted before the work
     std::size_t changes_ = 0;          // of them, files that go into existing folders

@@ -4,9 +4,6 @@
 
 namespace velk {
 
-namespace {
-
-// True when the final path `place` is the folder `root` (a final path too) or lies below it.
 bool liesIn(FileSystem& files, const std::string& place, const std::string& root) {
     if (root.empty() || place.size() < root.size() ||
         files.compareFileNames(place.substr(0, root.size()), root) != 0) {
@@ -14,8 +11,6 @@ bool liesIn(FileSystem& files, const std::string& place, const std::string& root
     }
     return place.size() == root.size() || root.back() == '\\' || place[root.size()] == '\\';
 }
-
-} // namespace
 
 PackageListing packageFiles(FileSystem& files, const std::string& folder) {
     PackageListing result;
@@ -37,7 +32,7 @@ PackageListing packageFiles(FileSystem& files, const std::string& folder) {
 
 FsResult eachPackageFile(FileSystem& files, const std::string& packageFolder,
                          const std::string& folder,
-                         const std::function<void(const DirEntry&)>& visit, bool checkLinks) {
+                         const std::function<void(const DirEntry&)>& visit, LinkCheck check) {
     if (!files.folderExists(folder)) {
         return {};
     }
@@ -51,8 +46,9 @@ FsResult eachPackageFile(FileSystem& files, const std::string& packageFolder,
     const auto leadsOut = [&](const std::string& path) {
         return liesOutside(files.finalPath(path));
     };
+    const bool checkLinks = check != LinkCheck::None;
     const bool folderLeadsOut = checkLinks && files.isLink(folder) && leadsOut(folder);
-    const bool linksLookPlain = checkLinks && files.linksLookPlain();
+    const bool linksLookPlain = check == LinkCheck::All && files.linksLookPlain();
     bool dropped = false;
     const FsResult listed = files.enumerate(folder + "\\*.*", [&](const DirEntry& entry) {
         if (!isPackageFile(entry)) {

@@ -146,8 +146,10 @@ class FileSystem {
     // Tells whether two files hold the same bytes, reading both side by side. Each is opened to
     // read and shared for everything, so that a file another program holds open and shares for
     // reading can be compared; a link is read itself, never what it leads to. Fails when either
-    // cannot be opened or read.
-    virtual FsResult compareContents(const std::string& a, const std::string& b, bool& same) = 0;
+    // cannot be opened or read. With `placeOfA`, gives where `a` really lies, as finalPath tells
+    // it of the file opened ("" when the system cannot tell).
+    virtual FsResult compareContents(const std::string& a, const std::string& b, bool& same,
+                                     std::string* placeOfA) = 0;
     // True when the path's own entry is a reparse point (a junction or symbolic link), which a
     // write below it would pass through to wherever it leads.
     virtual bool isLink(const std::string& path) = 0;

@@ -55,7 +55,7 @@ class NoFiles : public FileSystem {
     FsResult replaceFile(const std::string&, const std::string&) override { return refused(); }
     FsResult clearReadOnly(const std::string&) override { return refused(); }
     FsResult setKeptAttributes(const std::string&, std::uint32_t) override { return refused(); }
-    FsResult compareContents(const std::string&, const std::string&, bool&) override {
+    FsResult compareContents(const std::string&, const std::string&, bool&, std::string*) override {
         return refused();
     }
     bool isLink(const std::string&) override { return false; }

@@ -39,11 +39,15 @@ DWORD readFull(HANDLE file, char* buffer, std::size_t size, std::size_t& got) {
 
 } // namespace
 
-FsResult Win32FileSystem::compareContents(const std::string& a, const std::string& b, bool& same) {
+FsResult Win32FileSystem::compareContents(const std::string& a, const std::string& b, bool& same,
+                                          std::string* placeOfA) {
     same = false;
     const UniqueHandle first = openToCompare(systemPath(a));
     if (!first) {
         return FsResult::failure(GetLastError());
+    }
+    if (placeOfA != nullptr) {
+        *placeOfA = plainFinalPath(first.get());
     }
     const UniqueHandle second = openToCompare(systemPath(b));
     if (!second) {

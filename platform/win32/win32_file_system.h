@@ -26,6 +26,10 @@ namespace velk::win32 {
 // since is read on all the same. 0, or the system's error of the read that failed.
 unsigned long readToEnd(void* file, std::size_t expected, std::size_t most, std::string& content);
 
+// Where the open file or folder `handle` (a HANDLE) really lies, in the form of
+// FileSystem::finalPath; empty when the system cannot tell. In win32_folder_identity.cpp.
+std::string plainFinalPath(void* handle);
+
 class Win32FileSystem : public FileSystem {
   public:
     static constexpr std::size_t kMaxPath = 260; // MAX_PATH
@@ -44,7 +48,8 @@ class Win32FileSystem : public FileSystem {
     FsResult replaceFile(const std::string& from, const std::string& to) override;
     FsResult clearReadOnly(const std::string& path) override;
     FsResult setKeptAttributes(const std::string& path, std::uint32_t attributes) override;
-    FsResult compareContents(const std::string& a, const std::string& b, bool& same) override;
+    FsResult compareContents(const std::string& a, const std::string& b, bool& same,
+                             std::string* placeOfA) override;
     bool isLink(const std::string& path) override;
     bool linksLookPlain() override;
     FsResult moveFile(const std::string& from, const std::string& to) override;

@@ -70,9 +70,10 @@ std::wstring finalPathOf(HANDLE handle) {
     });
 }
 
-// The final path of an open file or folder in the plain form of fullPath where it has one; empty
-// when the system cannot tell.
-std::string plainFinalPath(HANDLE handle) {
+} // namespace
+
+// The final path in the plain form of fullPath where it has one.
+std::string plainFinalPath(void* handle) {
     const std::wstring place = finalPathOf(handle);
     if (place.rfind(L"\\\\?\\UNC\\", 0) == 0) {
         return "\\\\" + toUtf8(std::wstring_view(place).substr(8));
@@ -82,8 +83,6 @@ std::string plainFinalPath(HANDLE handle) {
     }
     return toUtf8(place); // a volume without a drive letter keeps the form the system gave
 }
-
-} // namespace
 
 std::vector<FolderId> Win32FileSystem::folderLineage(const std::string& path) {
     std::vector<FolderId> lineage;

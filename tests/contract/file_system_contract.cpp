@@ -344,13 +344,15 @@ const Rule kRules[] = {
          std::unique_ptr<HeldFile> held;
          ASSERT_TRUE(files.holdFile(root / "same", held));
          bool same = false;
-         ASSERT_TRUE(files.compareContents(root / "a", root / "same", same));
+         std::string place;
+         ASSERT_TRUE(files.compareContents(root / "a", root / "same", same, &place));
          EXPECT_TRUE(same);
-         ASSERT_TRUE(files.compareContents(root / "a", root / "other", same));
+         EXPECT_EQ(place, files.finalPath(root / "a"));
+         ASSERT_TRUE(files.compareContents(root / "a", root / "other", same, nullptr));
          EXPECT_FALSE(same);
-         ASSERT_TRUE(files.compareContents(root / "a", root / "short", same));
+         ASSERT_TRUE(files.compareContents(root / "a", root / "short", same, nullptr));
          EXPECT_FALSE(same);
-         EXPECT_EQ(files.compareContents(root / "a", root / "missing", same).error(),
+         EXPECT_EQ(files.compareContents(root / "a", root / "missing", same, nullptr).error(),
                    kErrorFileNotFound);
      }},
     {"SetKeptAttributesSetsReadOnlyHiddenAndSystemOnly",

@@ -143,6 +143,20 @@ auto onSource(const std::string& name, std::function<void(FakeFileSystem::Node&)
     };
 }
 
+// Makes big.zlb of the package a link out of it that listings show as a plain file (Wine); with
+// `installed`, the target's big.zlb holds its bytes already.
+auto plainLinkOut(bool installed) {
+    return [installed](FakeFileSystem& files, const std::string& target) {
+        files.plainLinks = true;
+        FakeFileSystem::Node& node = *files.find("C:\\pkg\\Libs\\big.zlb");
+        node.link = true;
+        node.leadsTo = "C:\\secret\\big.zlb";
+        if (installed) {
+            files.find(target + "\\big.zlb")->content = node.content;
+        }
+    };
+}
+
 TEST_P(Faults, LeaveTheTargetAsItWasOrInstallTheNewVersion) {
     const Fault& row = GetParam();
     fake.files.addFile(std::string(kLibs) + "big.zlb", kBig);
@@ -264,15 +278,9 @@ INSTANTIATE_TEST_SUITE_P(InstallFaults, Faults,
                                                 node.leadsTo = "C:\\secret\\big.zlb";
                                             }),
                                    true},
-                             Fault{"APackageFileListedAsWhatItLeadsTo",
-                                   [](FakeFileSystem& files, const std::string&) {
-                                       files.plainLinks = true;
-                                       FakeFileSystem::Node& node =
-                                           *files.find("C:\\pkg\\Libs\\big.zlb");
-                                       node.link = true;
-                                       node.leadsTo = "C:\\secret\\big.zlb";
-                                   },
-                                   true},
+                             Fault{"APackageFileListedAsWhatItLeadsTo", plainLinkOut(false), true},
+                             Fault{"AnUnchangedPackageFileListedAsWhatItLeadsTo",
+                                   plainLinkOut(true), true},
                              Fault{"ALanguageFolderThatIsALinkOutOfThePackage",
                                    onSource("German",
                                             [](FakeFileSystem::Node& node) {

@@ -457,7 +457,8 @@ class FakeFileSystem : public FileSystem {
 
     // A file held by another process (`locked`) is held as holdFile holds it, shared for
     // reading: it can be compared.
-    FsResult compareContents(const std::string& a, const std::string& b, bool& same) override {
+    FsResult compareContents(const std::string& a, const std::string& b, bool& same,
+                             std::string* placeOfA) override {
         same = false;
         for (const std::string& path : {a, b}) {
             const Node* node = find(path);
@@ -470,6 +471,9 @@ class FakeFileSystem : public FileSystem {
         }
         ++compared;
         same = sizeOf(*find(a)) == sizeOf(*find(b)) && find(a)->content == find(b)->content;
+        if (placeOfA != nullptr) {
+            *placeOfA = finalPath(a);
+        }
         return {};
     }
 
