@@ -355,19 +355,28 @@ class FakeFileSystem : public FileSystem {
         return {};
     }
 
-    FsResult createFolder(const std::string& path) override {
-        log.push_back("mkdir " + path);
+    // Logs `line`; succeeds when a new entry may be made at `path`: the change is let through,
+    // nothing has that name (else `taken`) and its folder is there.
+    FsResult creatable(const std::string& line, const std::string& path, unsigned long taken) {
+        log.push_back(line);
         if (!change()) {
             return FsResult::failure(kErrorGenFailure);
         }
         if (has(path)) {
-            return FsResult::failure(kErrorAlreadyExists);
+            return FsResult::failure(taken);
         }
         if (!folderExists(parentOf(normalise(path)))) {
             return FsResult::failure(kErrorPathNotFound);
         }
-        addFolder(path);
         return {};
+    }
+
+    FsResult createFolder(const std::string& path) override {
+        const FsResult free = creatable("mkdir " + path, path, kErrorAlreadyExists);
+        if (free) {
+            addFolder(path);
+        }
+        return free;
     }
 
     FsResult deleteFileOnce(const std::string& path) {
@@ -565,15 +574,8 @@ class FakeFileSystem : public FileSystem {
     }
 
     FsResult writeNewFile(const std::string& path, std::string_view content) override {
-        log.push_back("write " + path);
-        if (!change()) {
-            return FsResult::failure(kErrorGenFailure);
-        }
-        if (has(path)) {
-            return FsResult::failure(kErrorFileExists);
-        }
-        if (!folderExists(parentOf(normalise(path)))) {
-            return FsResult::failure(kErrorPathNotFound);
+        if (const FsResult free = creatable("write " + path, path, kErrorFileExists); !free) {
+            return free;
         }
         Node& node = addFile(path, std::string(content), kAttrArchive);
         if (freeBytes && content.size() > *freeBytes) {
@@ -627,15 +629,8 @@ class FakeFileSystem : public FileSystem {
     };
 
     FsResult createNewFile(const std::string& path, std::unique_ptr<FileWriter>& writer) override {
-        log.push_back("write " + path);
-        if (!change()) {
-            return FsResult::failure(kErrorGenFailure);
-        }
-        if (has(path)) {
-            return FsResult::failure(kErrorFileExists);
-        }
-        if (!folderExists(parentOf(normalise(path)))) {
-            return FsResult::failure(kErrorPathNotFound);
+        if (const FsResult free = creatable("write " + path, path, kErrorFileExists); !free) {
+            return free;
         }
         lockNames(addFile(path, "", kAttrArchive), true);
         writer = std::make_unique<Writer>(*this, path);
