@@ -1,6 +1,7 @@
 #include "package/transaction.h"
 
 #include <array>
+#include <optional>
 #include <utility>
 
 namespace velk {
@@ -31,11 +32,20 @@ FsResult undoAdd(FileSystem& files, const ChangeFiles& change) {
     return {};
 }
 
+// True when the work folder's file `path` is there: asked by its name, which, made by the work,
+// no other file has as its short alias (no search, which under Wine opens the folder).
+bool workFileThere(FileSystem& files, const std::string& path) {
+    const std::size_t cut = path.find_last_of('\\');
+    const std::optional<DirEntry> entry =
+        files.entryNamed(path.substr(0, cut), path.substr(cut + 1));
+    return entry && !entry->isFolder;
+}
+
 // The old file has a second name at ".old" when the volume makes hard links (given it while the
 // new one was made ready): the new one then replaces it in one step. Else the old one is moved
 // out first.
 FsResult makeReplace(FileSystem& files, const ChangeFiles& change) {
-    if (files.fileExists(change.old)) {
+    if (workFileThere(files, change.old)) {
         return files.replaceFile(change.fresh, change.place);
     }
     const FsResult movedOut = files.moveFile(change.place, change.old);
@@ -187,7 +197,7 @@ bool Transaction::filesFree(const JournalReader& journal, WorkOutcome& outcome) 
         read = journal.forward([&](const Change& change) {
             // An old file with its second name already was free a moment ago.
             if (ruleOf(change).keepsOld &&
-                (oldKept_ == 0 || !files_->fileExists(work_->oldAt(change.slot)))) {
+                (oldKept_ == 0 || !workFileThere(*files_, work_->oldAt(change.slot)))) {
                 some.push_back(changedPath(target_, journal.folders(), change));
             }
             if (some.size() == kInUseBatch) {
