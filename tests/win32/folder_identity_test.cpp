@@ -14,11 +14,14 @@
 #include "platform/win32/wide_text.h"
 #include "platform/win32/win32_file_system.h"
 #include "test_support.h"
+#include "unix_links.h"
 
 namespace velk::win32 {
 namespace {
 
+using testing::runUnix;
 using testing::TempFolder;
+using testing::unixPath;
 
 // A junction from `link` (made here) to the folder `target`, as "mklink /j" makes one.
 bool makeJunction(const std::string& link, const std::string& target) {
@@ -56,30 +59,6 @@ bool makeJunction(const std::string& link, const std::string& target) {
     return made;
 }
 
-// Under Wine: the Unix path of a Windows path, empty elsewhere.
-std::string unixPath(const std::string& path) {
-    using ToUnix = char*(CDECL*)(const WCHAR*);
-    const auto toUnix = reinterpret_cast<ToUnix>(reinterpret_cast<void*>(
-        GetProcAddress(GetModuleHandleA("kernel32"), "wine_get_unix_file_name")));
-    char* name = toUnix != nullptr ? toUnix(toWide(path).c_str()) : nullptr;
-    if (name == nullptr) {
-        return std::string();
-    }
-    std::string result = name;
-    HeapFree(GetProcessHeap(), 0, name);
-    return result;
-}
-
-// Runs a Unix program of the host under Wine, which starts it for a path that is no Windows
-// program, and waits until `done` holds (Wine gives no handle to wait on for it).
-bool runUnix(const std::string& commandLine, const std::function<bool()>& done) {
-    testing::startHelper(commandLine);
-    for (int i = 0; i < 200 && !done(); ++i) {
-        Sleep(10);
-    }
-    return done();
-}
-
 bool isFolder(const std::string& path) {
     const DWORD attributes = GetFileAttributesA(path.c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
@@ -97,7 +76,7 @@ Link makeLink(const std::string& link, const std::string& target) {
     const std::string from = unixPath(link);
     const std::string to = unixPath(target);
     if (!from.empty() && !to.empty() &&
-        runUnix("Z:\\bin\\ln -s \"" + to + "\" \"" + from + "\"", [&] { return isFolder(link); })) {
+        runUnix("/bin/ln", {"-s", to, from}, [&] { return isFolder(link); })) {
         return Link::Unix;
     }
     return Link::None;
@@ -109,7 +88,7 @@ void removeLink(const std::string& link, Link kind) {
     if (kind == Link::Junction) {
         EXPECT_TRUE(RemoveDirectoryA(link.c_str())) << link;
     } else {
-        EXPECT_TRUE(runUnix("Z:\\bin\\rm \"" + unixPath(link) + "\"", [&] {
+        EXPECT_TRUE(runUnix("/bin/rm", {unixPath(link)}, [&] {
             return GetFileAttributesA(link.c_str()) == INVALID_FILE_ATTRIBUTES;
         })) << link;
     }
