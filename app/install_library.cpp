@@ -86,7 +86,7 @@ void TFormInstall::installLibrary() {
                             existing.push_back(entry.name);
                         }
                     },
-                    LinkCheck::None);
+                    false);
             });
             for (const std::string& name : existing) {
                 if (!boxes.confirm("File " + name + " is already exists in the target directory!" +

@@ -178,7 +178,7 @@ class Installation {
                     }
                     visit(file);
                 },
-                linkFree_[c] ? LinkCheck::None : LinkCheck::Marked);
+                !linkFree_[c]);
             if (reportListings) {
                 linkFree_[c] = static_cast<bool>(complete);
             }

@@ -32,40 +32,26 @@ PackageListing packageFiles(FileSystem& files, const std::string& folder) {
 
 FsResult eachPackageFile(FileSystem& files, const std::string& packageFolder,
                          const std::string& folder,
-                         const std::function<void(const DirEntry&)>& visit, LinkCheck check) {
+                         const std::function<void(const DirEntry&)>& visit, bool checkLinks) {
     if (!files.folderExists(folder)) {
         return {};
     }
     std::optional<std::string> root; // the package folder's final path, once a link needs it
-    const auto liesOutside = [&](const std::string& place) {
+    const auto leadsOut = [&](const std::string& path) {
         if (!root) {
             root = files.finalPath(packageFolder);
         }
-        return !liesIn(files, place, *root);
+        return !liesIn(files, files.finalPath(path), *root);
     };
-    const auto leadsOut = [&](const std::string& path) {
-        return liesOutside(files.finalPath(path));
-    };
-    const bool checkLinks = check != LinkCheck::None;
     const bool folderLeadsOut = checkLinks && files.isLink(folder) && leadsOut(folder);
-    const bool linksLookPlain = check == LinkCheck::All && files.linksLookPlain();
     bool dropped = false;
     const FsResult listed = files.enumerate(folder + "\\*.*", [&](const DirEntry& entry) {
         if (!isPackageFile(entry)) {
             return;
         }
-        // A listing marks a link by its attributes where the system does (Windows). Where it
-        // shows a link as what it leads to, every file's place is asked once: one that cannot
-        // be told is left to the copy, which reports why it cannot be read.
         const std::string path = folder + "\\" + entry.name;
-        bool out = folderLeadsOut;
-        if (!out && checkLinks && (entry.attributes & kAttributeReparsePoint) != 0) {
-            out = leadsOut(path);
-        } else if (!out && linksLookPlain) {
-            const std::string place = files.finalPath(path);
-            out = !place.empty() && liesOutside(place);
-        }
-        if (out) {
+        if (folderLeadsOut ||
+            (checkLinks && (entry.attributes & kAttributeReparsePoint) != 0 && leadsOut(path))) {
             dropped = true;
             return;
         }

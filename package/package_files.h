@@ -30,27 +30,19 @@ PackageListing packageFiles(FileSystem& files, const std::string& folder);
 // machine's own files.
 inline constexpr unsigned long kErrorStoppedOnSymlink = 681; // ERROR_STOPPED_ON_SYMLINK
 
-// Which files of a package folder a walk asks whether they are links that lead out.
-enum class LinkCheck {
-    None,   // none: a folder walked so a moment ago held none
-    Marked, // those the listing marks as links; where a listing may show a link as a plain
-            // file (FileSystem::linksLookPlain), the caller asks the others where they lie
-    All,    // every one
-};
-
 // Visits, one by one, the package files of `folder` (a full path) in the package folder
 // `packageFolder` that packageFiles lists, without holding a listing, leaving out every file
 // that is a link (or other reparse point) leading out of the package folder, and every file
 // when `folder` itself is a link or junction that leads out; a link whose place cannot be
-// resolved counts as leading out, and links that stay in the package are visited. Only links
-// are resolved, and, where a listing may show a link as a plain file, every file (LinkCheck::All).
-// Returns what makes the listing not complete: the listing's failure, or kErrorStoppedOnSymlink
-// (after the visits) when a file was left out, which fails the installation. `check` tells which
-// files are asked.
+// resolved counts as leading out, and links that stay in the package are visited. Only what the
+// listing marks as links is resolved: where a listing may show a link to a file as a plain file
+// (FileSystem::linksLookPlain), whoever reads a file asks where it lies. Returns what makes the
+// listing not complete: the listing's failure, or kErrorStoppedOnSymlink (after the visits) when
+// a file was left out, which fails the installation. Without `checkLinks` nothing is asked: for
+// a folder walked so a moment ago that held no link leading out.
 FsResult eachPackageFile(FileSystem& files, const std::string& packageFolder,
                          const std::string& folder,
-                         const std::function<void(const DirEntry&)>& visit,
-                         LinkCheck check = LinkCheck::All);
+                         const std::function<void(const DirEntry&)>& visit, bool checkLinks = true);
 
 // True when the final path `place` is the folder `root` (a final path too) or lies below it.
 bool liesIn(FileSystem& files, const std::string& place, const std::string& root);

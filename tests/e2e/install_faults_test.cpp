@@ -1,7 +1,6 @@
 // End-to-end tests of installations that fail or are killed: a read-only file in the target
-// folder and a target folder on a full disk, for a first installation and for an update; a
-// package file that is a link out of the package; an update killed at several moments and run
-// again. The failed files are named in the error box,
+// folder and a target folder on a full disk, for a first installation and for an update; an
+// update killed at several moments and run again. The failed files are named in the error box,
 // the program ends with exit code 1, and the target is left exactly as it was.
 #include <windows.h>
 
@@ -10,12 +9,10 @@
 #include <string>
 #include <vector>
 
-#include "package/package_files.h"
 #include "platform/win32/system_error_text.h"
 #include "platform/win32/unique_handles.h"
 #include "platform/win32/win32_file_system.h"
 #include "tests/e2e/driver/e2e_fixture.h"
-#include "tests/win32/unix_links.h"
 
 namespace velk::e2e {
 namespace {
@@ -100,25 +97,6 @@ TEST_F(InstallFaultsE2E, AReadOnlyFileInTheTargetIsReportedAndNothingIsCopied) {
     EXPECT_EQ(readFile(target("a.zfb")), "old a");
     EXPECT_EQ(filesIn(host.usr), (Names{"a.zfb"}));
     EXPECT_EQ(foldersIn(host.usr), Names{});
-}
-
-TEST_F(InstallFaultsE2E, APackageFileThatIsALinkOutOfThePackageFailsTheInstallation) {
-    addHost();
-    const std::string package = makePackage(
-        work() + "\\pkg", {.description = kDescription, .files = {{"Libs\\a.zfb", "a block"}}});
-    writeFile(work() + "\\secret.zfb", "a file of the machine's");
-    // Under Wine a Unix link, which a listing shows as the file it leads to.
-    if (!win32::testing::makeLink(package + "\\Libs\\b.zfb", "..\\..\\secret.zfb", false)) {
-        GTEST_SKIP() << "links cannot be made here";
-    }
-    Installer app = Installer::start(package);
-    app.mainWindow().button("Install").click();
-
-    expectFailureBox(app, {package + "\\Libs"}, kErrorStoppedOnSymlink, kNothingInstalled);
-
-    EXPECT_EQ(app.waitForExit(), 1u);
-    EXPECT_EQ(filesIn(host.usr), Names{});
-    EXPECT_TRUE(win32::testing::removeLink(package + "\\Libs\\b.zfb"));
 }
 
 // Needs the small file system of full_disk_test.sh (addHostOnFullDisk); skipped without it.
