@@ -27,9 +27,15 @@ bool TFormInstall::finishInterruptedWork(const std::string& target) {
         return true;
     }
     FailureList notRestored;
+    std::vector<std::string> recovered; // what was done, for the log once the work has ended
     runWork("Finishing an interrupted installation", [&](WorkProgress& progress) {
-        notRestored = recoverInterruptedWork(files, target, interrupted, progress);
+        notRestored = recoverInterruptedWork(
+            files, target, interrupted, progress,
+            [&recovered](const std::string& said) { recovered.push_back(said); });
     });
+    for (const std::string& said : recovered) {
+        runLog_.write(said);
+    }
     if (notRestored.empty()) {
         return true;
     }

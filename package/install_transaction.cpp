@@ -1,13 +1,13 @@
 #include "package/install_transaction.h"
 
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
 #include <vector>
 
-#include "package/line_file.h"
 #include "package/package_files.h"
 #include "package/transaction.h"
 #include "package/work_folder_name.h"
@@ -40,8 +40,9 @@ std::optional<Existing> existingIn(FileSystem& files, const std::string& folder,
 struct TargetFolder {
     enum class State { Existing, New, Unusable };
     State state = State::Existing;
-    unsigned long error = 0; // why its files cannot go there, when unusable
-    std::string slot;        // where a new one is made ready in the work folder
+    unsigned long error = 0;              // why its files cannot go there, when unusable
+    std::string slot;                     // where a new one is made ready in the work folder
+    std::optional<std::string> finalPath; // where it really lies, once asked
 };
 
 // One file the installation puts into the target: of the package files that go to its place,
@@ -53,10 +54,6 @@ struct PlannedFile {
     DirEntry entry;                   // and that file
     std::optional<Existing> replaced; // the file it takes the place of
 };
-
-// The name of the file of the work folder that lists the files left in place whose attributes
-// were changed, with their attributes before, for the undo.
-constexpr std::string_view kKeptName = "kept";
 
 class Installation {
   public:
@@ -79,9 +76,13 @@ class Installation {
         return plan_.folderPath(file.folder) + "\\" + file.name;
     }
 
-    // Finds every folder of the target that files go to.
+    // Finds every folder of the target that files go to, and holds each that is there until the
+    // installation ends: checked once, none can then be swapped for a link or another folder.
     void survey() {
         folders_.resize(plan_.subfolders.size() + 1);
+        if (const FsResult held = hold(0); !held) {
+            outcome_.failures.add(plan_.target, held.error());
+        }
         checkListing(0);
         for (std::size_t i = 1; i < folders_.size(); ++i) {
             TargetFolder& folder = folders_[i];
@@ -96,14 +97,27 @@ class Installation {
             } else if ((found->attributes & kAttributeDirectory) == 0) {
                 folder.state = TargetFolder::State::Unusable; // a file of that name
                 folder.error = kErrorAlreadyExists;
-            } else if ((found->attributes & kAttributeReparsePoint) != 0 ||
-                       files_.isLink(plan_.folderPath(i))) {
-                // A link would take the files wherever it leads.
+            } else if ((found->attributes & kAttributeReparsePoint) != 0) {
+                folder.state = TargetFolder::State::Unusable; // a link, whose files go elsewhere
+            } else if (const FsResult held = hold(i); !held) {
                 folder.state = TargetFolder::State::Unusable;
+                folder.error = held.error();
+            } else if (files_.isLink(plan_.folderPath(i))) {
+                folder.state = TargetFolder::State::Unusable; // asked once it cannot change
             } else {
                 checkListing(i);
             }
         }
+    }
+
+    // Holds the folder `index` of the plan (a link itself, never what it leads to).
+    FsResult hold(std::size_t index) {
+        std::unique_ptr<HeldFile> held;
+        const FsResult result = files_.holdFolder(plan_.folderPath(index), held);
+        if (result) {
+            held_.push_back(std::move(held));
+        }
+        return result;
     }
 
     // A folder of the target that cannot be listed is a failure: what it holds cannot be told.
@@ -297,20 +311,7 @@ class Installation {
                 transaction_->add(Change{ChangeKind::NewFolder, i, {}, folders_[i].slot});
             }
         }
-        FsResult written = keptWritten_;
-        if (keptAttributes_) {
-            const FsResult finished = keptAttributes_->finish();
-            written = written ? finished : written;
-            keptAttributes_.reset();
-        }
-        if (!written) {
-            outcome_.failures.add(transaction_->work().path(), written.error());
-        }
-        if (outcome_.failures.empty()) {
-            setKeptAttributes();
-        }
         if (!outcome_.failures.empty()) {
-            restoreKeptAttributes();
             transaction_->abandon();
             return false;
         }
@@ -321,19 +322,40 @@ class Installation {
         return file.copy->source + "\\" + file.entry.name;
     }
 
-    // True when the file the package file would replace holds its bytes already. Sizes first,
-    // then the bytes, read side by side (cheaper than a copy, which writes); file times are never
-    // trusted. A link, or a file that cannot be read, is replaced. `sourcePlace` is given where
-    // the package file lies when it was opened and the listing may show a link as a plain file.
+    // True when the file the package file would replace holds its bytes already and is the
+    // run's own to keep (a regular file with one name, of a trusted owner, that nobody writes:
+    // FileSystem::compareContents). Sizes first, then the bytes, read side by side (cheaper than
+    // a copy, which writes); file times are never trusted. A link, or a file that cannot be read
+    // or that another program writes, is replaced. `sourcePlace` is given where the package file
+    // lies when it was opened and the listing may show a link as a plain file; there the kept
+    // file must lie where its name says, not wherever a link leads.
     bool unchanged(const PlannedFile& file, std::string& sourcePlace) {
         if (!file.replaced || file.replaced->size != file.entry.size ||
             (file.replaced->attributes & kAttributeReparsePoint) != 0) {
             return false;
         }
         bool same = false;
-        return files_.compareContents(sourceOf(file), placeOf(file), same,
-                                      linksLookPlain_ ? &sourcePlace : nullptr) &&
-               same;
+        std::string place;
+        if (!files_.compareContents(sourceOf(file), placeOf(file), same,
+                                    linksLookPlain_ ? &sourcePlace : nullptr,
+                                    linksLookPlain_ ? &place : nullptr) ||
+            !same) {
+            return false;
+        }
+        return !linksLookPlain_ || liesWhereNamed(file, place);
+    }
+
+    // True when `place`, where a file of the target really lies, is the place its folder and
+    // name give, not one a link leads to.
+    bool liesWhereNamed(const PlannedFile& file, const std::string& place) {
+        TargetFolder& folder = folders_[file.folder];
+        if (!folder.finalPath) {
+            folder.finalPath = files_.finalFolderPath(plan_.folderPath(file.folder));
+        }
+        const std::size_t cut = place.find_last_of('\\');
+        return !folder.finalPath->empty() && cut != std::string::npos &&
+               files_.compareFileNames(place.substr(0, cut), *folder.finalPath) == 0 &&
+               files_.compareFileNames(place.substr(cut + 1), file.name) == 0;
     }
 
     // True, with the failure of its package folder (once), when the package file is a link out
@@ -367,96 +389,19 @@ class Installation {
         return entry.attributes & kAttributeKept & ~kAttributeReadOnly;
     }
 
-    std::string keptPath() { return transaction_->work().at(std::string(kKeptName)); }
-
-    // Writes down a file left in place whose attributes are to be made those of a copy: its
-    // folder, its attributes before, those it gets, and its name.
+    // A file left in place: its attribute change, when it needs one, is a change of the journal,
+    // made and undone with the others.
     void keep(const PlannedFile& file) {
         ++kept_;
+        progress_.step(); // the deletion of its old file, not needed
+        const std::uint32_t before = file.replaced->attributes & kAttributeKept;
         const std::uint32_t wanted = attributesFrom(file.entry);
-        if ((file.replaced->attributes & kAttributeKept) == wanted || !keptWritten_) {
+        if (before == wanted) {
+            progress_.step(); // its change, not needed either
             return;
         }
-        if (!keptAttributes_) {
-            keptWritten_ = LineWriter::create(files_, keptPath(), keptAttributes_);
-        }
-        if (keptWritten_) {
-            keptWritten_ = keptAttributes_->add(std::to_string(file.folder) + "\t" +
-                                                std::to_string(file.replaced->attributes) + "\t" +
-                                                std::to_string(wanted) + "\t" + file.name);
-        }
-        ++keptChanged_;
-    }
-
-    // Calls `visit` with the folder, the attributes before, those wanted and the name of each of
-    // the first `most` files written down by keep().
-    FsResult
-    eachKept(std::size_t most,
-             const std::function<void(const std::string&, std::uint32_t, std::uint32_t)>& visit) {
-        std::size_t seen = 0;
-        return eachLine(files_, keptPath(), [&](std::string_view line) {
-            if (seen++ == most) {
-                return false;
-            }
-            std::size_t folder = 0;
-            std::uint32_t before = 0;
-            std::uint32_t wanted = 0;
-            std::size_t at = 0;
-            const auto field = [&]() {
-                const std::size_t tab = line.find('\t', at);
-                const std::string_view text = line.substr(at, tab - at);
-                at = tab + 1;
-                return std::stoull(std::string(text));
-            };
-            folder = static_cast<std::size_t>(field());
-            before = static_cast<std::uint32_t>(field());
-            wanted = static_cast<std::uint32_t>(field());
-            visit(plan_.folderPath(folder) + "\\" + std::string(line.substr(at)), before, wanted);
-            return true;
-        });
-    }
-
-    // Gives each file left in place the attributes a copy would have got, before the first
-    // change, so that one that refuses fails the installation while the target is as it was.
-    void setKeptAttributes() {
-        if (keptChanged_ == 0) {
-            return;
-        }
-        bool failed = false;
-        const FsResult read = eachKept(
-            keptChanged_, [&](const std::string& place, std::uint32_t, std::uint32_t wanted) {
-                if (failed) {
-                    return;
-                }
-                const FsResult set = files_.setKeptAttributes(place, wanted);
-                if (!set) {
-                    outcome_.failures.add(place, set.error());
-                    failed = true;
-                    return;
-                }
-                ++keptSet_;
-            });
-        if (!read) {
-            outcome_.failures.add(transaction_->work().path(), read.error());
-        }
-    }
-
-    // Gives the files left in place their attributes back when the installation is undone.
-    void restoreKeptAttributes() {
-        if (keptSet_ == 0) {
-            return;
-        }
-        const FsResult read =
-            eachKept(keptSet_, [&](const std::string& place, std::uint32_t before, std::uint32_t) {
-                const FsResult set = files_.setKeptAttributes(place, before);
-                if (!set) {
-                    outcome_.notRestored.add(place, set.error());
-                }
-            });
-        if (!read) {
-            outcome_.notRestored.add(transaction_->work().path(), read.error());
-        }
-        keptSet_ = 0;
+        transaction_->add(
+            Change{ChangeKind::Attributes, file.folder, file.name, {}, before, wanted});
     }
 
     void stageOne(const PlannedFile& file) {
@@ -469,8 +414,6 @@ class Installation {
         }
         if (same) {
             keep(file);
-            progress_.step(); // its change and the deletion of its old file, neither needed
-            progress_.step();
             return;
         }
         if (file.replaced && (file.replaced->attributes & kAttributeReadOnly) != 0) {
@@ -530,7 +473,6 @@ class Installation {
     // committed.
     bool swap() {
         transaction_->setInUseCheck(inUse_);
-        transaction_->setUndo([this] { restoreKeptAttributes(); });
         return transaction_->run(outcome_, progress_, Transaction::AfterFailure::Stop);
     }
 
@@ -539,7 +481,8 @@ class Installation {
     WorkProgress& progress_;
     const InUseCheck& inUse_;
     WorkOutcome outcome_;
-    std::vector<TargetFolder> folders_; // 0 the target, i its subfolder i - 1 of the plan
+    std::vector<TargetFolder> folders_;           // 0 the target, i its subfolder i - 1 of the plan
+    std::vector<std::unique_ptr<HeldFile>> held_; // the folders of the target that are there
     std::optional<Transaction> transaction_;
     const bool linksLookPlain_ = files_.linksLookPlain();
     std::optional<std::string> packageRoot_; // the package folder's final path, once asked
@@ -550,10 +493,6 @@ class Installation {
     std::size_t replaced_ = 0;         // of them, files that take the place of others
     std::size_t planned_ = 0;          // files met by the work
     std::size_t kept_ = 0;             // of them, left in place
-    std::optional<LineWriter> keptAttributes_;
-    FsResult keptWritten_;
-    std::size_t keptChanged_ = 0; // kept files whose attributes are to change
-    std::size_t keptSet_ = 0;     // of them, the first ones changed
     bool hardLinks_ = true;
     bool workFolderFailed_ = false;
 };

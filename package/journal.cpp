@@ -10,7 +10,8 @@ namespace velk {
 namespace {
 
 constexpr std::string_view kFirstLine = "VelkInstall journal 1";
-constexpr std::array<std::string_view, 4> kKindNames = {"add", "replace", "new-folder", "remove"};
+constexpr std::array<std::string_view, 5> kKindNames = {"add", "replace", "new-folder", "remove",
+                                                        "attributes"};
 
 // The tab-separated fields of a line.
 std::vector<std::string_view> fieldsOf(std::string_view line) {
@@ -61,7 +62,8 @@ bool isSlot(std::string_view slot, bool folder) {
     }
     const auto cut = slot.find('\\');
     return cut != std::string_view::npos && isNumber(slot.substr(0, cut)) &&
-           isNumber(slot.substr(cut + 1));
+           isNumber(slot.substr(cut + 1)) && slot.size() - cut - 1 <= 3 &&
+           std::stoul(std::string(slot.substr(cut + 1))) < kFilesPerSlotFolder;
 }
 
 // True when the change names only places in the target and its work folder, as a change the
@@ -69,6 +71,10 @@ bool isSlot(std::string_view slot, bool folder) {
 bool isOwnChange(const Change& change) {
     if (change.kind == ChangeKind::NewFolder) {
         return change.folder != 0 && change.name.empty() && isSlot(change.slot, true);
+    }
+    if (change.kind == ChangeKind::Attributes) {
+        return isPlainName(change.name) && change.slot.empty() &&
+               ((change.before | change.after) & ~kAttributeKept) == 0;
     }
     return isPlainName(change.name) && isSlot(change.slot, false);
 }
@@ -91,8 +97,12 @@ bool isPlainName(std::string_view name) {
 namespace {
 
 std::string changeLine(const Change& change) {
+    const std::string last =
+        change.kind == ChangeKind::Attributes
+            ? std::to_string(change.before) + ">" + std::to_string(change.after)
+            : change.slot;
     return std::string(kKindNames[static_cast<std::size_t>(change.kind)]) + "\t" +
-           std::to_string(change.folder) + "\t" + change.name + "\t" + change.slot + "\n";
+           std::to_string(change.folder) + "\t" + change.name + "\t" + last + "\n";
 }
 
 // True for the path of the `index`th folder of a journal: the target itself first, then folders
@@ -237,7 +247,11 @@ std::optional<JournalReader> JournalReader::open(FileSystem& files, const std::s
                                journal.end_ = at;
                                part = Part::After;
                            } else {
-                               valid = journal.changeOf(line).has_value();
+                               const std::optional<Change> change = journal.changeOf(line);
+                               valid = change.has_value();
+                               if (valid) {
+                                   ++journal.kinds_[static_cast<std::size_t>(change->kind)];
+                               }
                                journal.begin_ = part == Part::Changes ? journal.begin_ : at;
                                part = Part::Changes;
                                ++journal.count_;
@@ -270,6 +284,20 @@ std::optional<Change> JournalReader::changeOf(std::string_view line) const {
     }
     Change change{static_cast<ChangeKind>(kind), *folder, std::string(fields[2]),
                   std::string(fields[3])};
+    if (change.kind == ChangeKind::Attributes) {
+        const std::size_t cut = fields[3].find('>');
+        const std::string_view last = fields[3];
+        const auto before =
+            cut == std::string_view::npos ? std::nullopt : numberOf(last.substr(0, cut));
+        const auto after = before ? numberOf(last.substr(cut + 1)) : std::nullopt;
+        if (!after || *before > kAttributeKept || *after > kAttributeKept ||
+            !isNumber(last.substr(0, cut)) || !isNumber(last.substr(cut + 1))) {
+            return std::nullopt;
+        }
+        change.slot.clear();
+        change.before = static_cast<std::uint32_t>(*before);
+        change.after = static_cast<std::uint32_t>(*after);
+    }
     if (!isOwnChange(change)) {
         return std::nullopt;
     }

@@ -12,6 +12,7 @@
 // are planned and read back in pieces of a bounded size, forwards or last first, never held
 // whole.
 
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -25,17 +26,21 @@
 namespace velk {
 
 enum class ChangeKind {
-    Add,       // a new file moved in where no file of its name was
-    Replace,   // a new file in place of the old one, which is kept at the slot's ".old"
-    NewFolder, // a new folder, filled in the work folder, moved in whole
-    Remove,    // a file moved out to the slot's ".old"
+    Add,        // a new file moved in where no file of its name was
+    Replace,    // a new file in place of the old one, which is kept at the slot's ".old"
+    NewFolder,  // a new folder, filled in the work folder, moved in whole
+    Remove,     // a file moved out to the slot's ".old"
+    Attributes, // a file left in place takes the attributes of a copy (no slot)
 };
 
 struct Change {
     ChangeKind kind = ChangeKind::Add;
     std::size_t folder = 0; // index into the journal's folders
     std::string name;       // the file's name in that folder; empty for a new folder
-    std::string slot;       // the place in the work folder
+    std::string slot;       // the place in the work folder; empty for an attribute change
+    // An attribute change: the file's kept attributes (kAttributeKept) before and after.
+    std::uint32_t before = 0;
+    std::uint32_t after = 0;
 };
 
 // True for one plain name of a file or folder, as the system lists them and a journal holds them:
@@ -49,14 +54,18 @@ bool isPlainName(std::string_view name);
 // of them), a line for each change and a last line that counts the changes. Only a journal that
 // this program writes is read: the first folder the target itself, every other a relative path
 // of plain names below it, every file name one plain name, every slot of the work folder's own
-// form (a file's "N\\M", a folder's "fN"), a new folder never the target. So no journal found in
-// a target, whoever wrote it, can name a place outside the target or its work folder.
+// form (a file's "N\\M", a folder's "fN"), a new folder never the target. An attribute change
+// holds, where the others hold a slot, the attributes before and after ("B>A", only kept ones). So
+// no journal found in a target, whoever wrote it, can name a place outside the target or its work
+// folder.
 
 // The most a journal may hold: far more than the lines of a package of a million files, so
 // that a journal found in a target is never read past it.
 inline constexpr std::size_t kMaxJournalBytes = 256 * 1024 * 1024;
 // The longest line a journal may hold: far more than a folder's path and a file's name.
 inline constexpr std::size_t kMaxJournalLine = 16 * 1024;
+// How many file slots a sub-folder of the work folder holds ("N\\0" to "N\\127").
+inline constexpr std::size_t kFilesPerSlotFolder = 128;
 // How much of a journal is read at once.
 inline constexpr std::size_t kJournalPiece = 64 * 1024;
 // The error of a journal that is not one this program writes (ERROR_INVALID_DATA).
@@ -103,6 +112,8 @@ class JournalReader {
     // The target's folders the changes are in; "" (the target) comes first.
     const std::vector<std::string>& folders() const { return folders_; }
     std::size_t size() const { return count_; }
+    // How many of its changes are of `kind`.
+    std::size_t count(ChangeKind kind) const { return kinds_[static_cast<std::size_t>(kind)]; }
     // The file was renamed: it is read from `path` from now on.
     void movedTo(std::string path) { path_ = std::move(path); }
 
@@ -123,8 +134,9 @@ class JournalReader {
     std::size_t pieceSize_;
     std::vector<std::string> folders_;
     std::size_t count_ = 0;
-    std::uint64_t begin_ = 0; // where the first change's line starts
-    std::uint64_t end_ = 0;   // where the last line, after the changes, starts
+    std::array<std::size_t, 5> kinds_{}; // changes of each kind
+    std::uint64_t begin_ = 0;            // where the first change's line starts
+    std::uint64_t end_ = 0;              // where the last line, after the changes, starts
 };
 
 } // namespace velk

@@ -1,6 +1,7 @@
 #include "package/remove_transaction.h"
 
 #include <functional>
+#include <memory>
 #include <optional>
 
 #include "package/transaction.h"
@@ -64,6 +65,13 @@ WorkOutcome removeInstalled(FileSystem& files, const std::string& target,
         return outcome;
     }
     if (removals == 0) {
+        return outcome;
+    }
+    // Held to the end, so that nobody can swap the target for another folder while the work
+    // moves files out of it and back.
+    std::unique_ptr<HeldFile> heldTarget;
+    if (const FsResult held = files.holdFolder(target, heldTarget); !held) {
+        outcome.failures.add(target, held.error());
         return outcome;
     }
 

@@ -14,6 +14,8 @@ struct ChangeFiles {
     std::string place;
     std::string fresh;
     std::string old;
+    std::uint32_t before = 0; // an attribute change's attributes
+    std::uint32_t after = 0;
 };
 
 // --- each kind of change, made and undone ----------------------------------------------------
@@ -84,17 +86,27 @@ FsResult undoRemove(FileSystem& files, const ChangeFiles& change) {
     return files.fileExists(change.old) ? files.moveFile(change.old, change.place) : FsResult();
 }
 
+// A file left in place takes the attributes of a copy; undone, it has its own back. Setting
+// attributes a file has already changes nothing, so either can be run again.
+FsResult makeAttributes(FileSystem& files, const ChangeFiles& change) {
+    return files.setKeptAttributes(change.place, change.after);
+}
+FsResult undoAttributes(FileSystem& files, const ChangeFiles& change) {
+    return files.setKeptAttributes(change.place, change.before);
+}
+
 struct ChangeRule {
     FsResult (*make)(FileSystem&, const ChangeFiles&);
     FsResult (*undo)(FileSystem&, const ChangeFiles&);
     bool keepsOld; // an old file is kept at ".old" until the work is finished
 };
 // In the order of ChangeKind.
-constexpr std::array<ChangeRule, 4> kRules = {{
+constexpr std::array<ChangeRule, 5> kRules = {{
     {moveIn, undoAdd, false},
     {makeReplace, undoReplace, true},
     {moveIn, undoNewFolder, false},
     {makeRemove, undoRemove, true},
+    {makeAttributes, undoAttributes, false},
 }};
 // --- end of the kinds of change ----------------------------------------------------------------
 
@@ -104,15 +116,35 @@ const ChangeRule& ruleOf(const Change& change) {
 
 ChangeFiles filesOf(const WorkFolder& work, const std::string& target, const JournalReader& journal,
                     const Change& change) {
+    if (change.kind == ChangeKind::Attributes) {
+        return {
+            changedPath(target, journal.folders(), change), {}, {}, change.before, change.after};
+    }
     return {changedPath(target, journal.folders(), change), work.at(change.slot),
             work.oldAt(change.slot)};
 }
 
 // Undoes the changes of `journal`, last first, as far as they were made. Adds each place it
 // cannot put back to `notRestored` (the work folder, when the journal cannot be read).
+//
+// A change whose slot folder is not in the work folder was never made (each is made before the
+// first change and goes only with the work folder): the target is as it was there, whatever
+// a journal that no run of ours wrote says.
 void undoChanges(FileSystem& files, const WorkFolder& work, const std::string& target,
                  const JournalReader& journal, FailureList& notRestored) {
+    std::string slotFolder;
+    bool slotFolderThere = false;
     const FsResult read = journal.backward([&](const Change& change) {
+        if (change.kind != ChangeKind::Attributes && change.kind != ChangeKind::NewFolder) {
+            const std::string folder = change.slot.substr(0, change.slot.find('\\'));
+            if (folder != slotFolder) {
+                slotFolder = folder;
+                slotFolderThere = files.folderExists(work.at(folder));
+            }
+            if (!slotFolderThere) {
+                return;
+            }
+        }
         const ChangeFiles at = filesOf(work, target, journal, change);
         const FsResult undone = ruleOf(change).undo(files, at);
         if (!undone) {
@@ -139,7 +171,7 @@ void finishChanges(FileSystem& files, WorkFolder& work, const JournalReader& jou
                    WorkProgress& progress) {
     const FsResult read = journal.forward([&](const Change& change) {
         if (ruleOf(change).keepsOld) {
-            discardFile(files, work.oldAt(change.slot)); // what stays goes with the work folder
+            files.discardFile(work.oldAt(change.slot)); // what stays goes with the work folder
             progress.step();
         }
     });
@@ -174,9 +206,6 @@ void Transaction::add(const Change& change, bool oldKept) {
 }
 
 void Transaction::giveUp() {
-    if (undo_) {
-        undo_();
-    }
     work_->remove();
 }
 
@@ -275,9 +304,6 @@ bool Transaction::run(WorkOutcome& outcome, WorkProgress& progress, AfterFailure
     }
     if (!outcome.failures.empty()) {
         undoChanges(*files_, *work_, target_, *journal, outcome.notRestored);
-        if (undo_) {
-            undo_();
-        }
         if (outcome.notRestored.empty() && work_->dropJournal()) {
             work_->remove();
         }
@@ -295,25 +321,42 @@ std::string changedPath(const std::string& target, const std::vector<std::string
 }
 
 FailureList recoverInterruptedWork(FileSystem& files, const std::string& target,
-                                   std::vector<WorkFolder>& interrupted, WorkProgress& progress) {
+                                   std::vector<WorkFolder>& interrupted, WorkProgress& progress,
+                                   const std::function<void(const std::string&)>& tell) {
+    const auto said = [&tell](const WorkFolder& work, const std::string& what) {
+        if (tell) {
+            tell("The interrupted work in \"" + work.path() + "\" " + what);
+        }
+    };
     FailureList notRestored;
     for (WorkFolder& work : interrupted) {
         const std::optional<JournalReader>& journal = work.journal();
         if (work.committed()) {
             const std::optional<std::size_t> oldFiles = oldFilesOf(*journal);
             if (!oldFiles) {
-                continue; // kept for a later run to finish
+                said(work, "had made every change; its journal cannot be read to the end, so it "
+                           "stays for a later run to finish");
+                continue;
             }
             progress.setTotal(*oldFiles);
             finishChanges(files, work, *journal, progress);
+            said(work, "had made every change (" + std::to_string(journal->size()) +
+                           "): it was finished, and the files it had replaced or removed deleted");
             continue;
         }
         if (journal) {
             const std::size_t before = notRestored.count();
             undoChanges(files, work, target, *journal, notRestored);
             if (notRestored.count() != before || !work.dropJournal()) {
-                continue; // kept for a later run to try again
+                said(work,
+                     "could not be undone whole: " + std::to_string(notRestored.count() - before) +
+                         " place(s) could not be restored, and it stays for a later run");
+                continue;
             }
+            said(work, "was undone: the " + std::to_string(journal->size()) +
+                           " change(s) it had planned are taken back where they were made");
+        } else {
+            said(work, "had changed nothing in the target: its folder was deleted");
         }
         work.remove();
     }

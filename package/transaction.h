@@ -57,10 +57,6 @@ class Transaction {
     // Asked by run() before the journal is put in place; none: nothing is looked at.
     void setInUseCheck(InUseCheck check) { inUseCheck_ = std::move(check); }
 
-    // Called by run() when the transaction fails, after its changes were undone and before the
-    // work folder goes, to give back what the work changed besides its changes.
-    void setUndo(std::function<void()> undo) { undo_ = std::move(undo); }
-
     // Whether a failed change stops the others: an installation stops at the first, a removal
     // tries every one, so that it can name every file that stops it.
     enum class AfterFailure { Stop, TryTheRest };
@@ -79,7 +75,7 @@ class Transaction {
   private:
     Transaction(FileSystem& files, std::string target, WorkFolder work)
         : files_(&files), target_(std::move(target)), work_(std::move(work)) {}
-    // Gives back what the work changed besides its changes, and deletes the work folder.
+    // Deletes the work folder of a transaction that made no change.
     void giveUp();
     // The in-use check's answer; false when it stopped the transaction.
     bool filesFree(const JournalReader& journal, WorkOutcome& outcome);
@@ -93,7 +89,6 @@ class Transaction {
     std::size_t keepsOld_ = 0; // changes that replace or move out a file
     std::size_t oldKept_ = 0;  // of them, those whose old file has its second name already
     InUseCheck inUseCheck_;
-    std::function<void()> undo_;
 };
 
 // The place in the target that `change` is about (`target` as the work's paths were made,
@@ -103,8 +98,10 @@ std::string changedPath(const std::string& target, const std::vector<std::string
 
 // Finishes or undoes the work of every earlier run that was killed in `target`: the target then
 // holds one version whole. Returns the places that could not be put back (the work folder and
-// its journal then stay, for a later run to try again).
+// its journal then stay, for a later run to try again). `tell` is given a sentence for each
+// work folder: what was finished or undone, and how it ended.
 FailureList recoverInterruptedWork(FileSystem& files, const std::string& target,
-                                   std::vector<WorkFolder>& interrupted, WorkProgress& progress);
+                                   std::vector<WorkFolder>& interrupted, WorkProgress& progress,
+                                   const std::function<void(const std::string&)>& tell = {});
 
 } // namespace velk

@@ -19,7 +19,7 @@ constexpr std::string_view kTemporaryJournalName = "journal.tmp";
 constexpr std::string_view kCommittedName = "committed";
 // How many files a sub-folder of the work folder holds at most (with their old files, twice as
 // many names).
-constexpr std::size_t kFilesPerFolder = 128;
+constexpr std::size_t kFilesPerFolder = kFilesPerSlotFolder;
 // How many numbered names the work folder tries before it gives up.
 constexpr int kNameTries = 1000;
 
@@ -27,16 +27,11 @@ constexpr int kNameTries = 1000;
 // another run looks at it.
 constexpr auto kSettingUp = std::chrono::seconds(2);
 constexpr auto kPoll = std::chrono::milliseconds(10);
+// How often a run makes its work folder again when another run removed it before it was marked.
+constexpr int kRemakes = 3;
+constexpr unsigned long kErrorPathNotFound = 3; // ERROR_PATH_NOT_FOUND
 
 } // namespace
-
-FsResult discardFile(FileSystem& files, const std::string& path) {
-    FsResult deleted = files.deleteFile(path);
-    if (!deleted && deleted.error() == kErrorAccessDenied && files.clearReadOnly(path)) {
-        deleted = files.deleteFile(path);
-    }
-    return deleted;
-}
 
 namespace {
 
@@ -59,10 +54,7 @@ bool deleteContents(FileSystem& files, const std::string& folder, std::string_vi
         } else if (entry.isFolder) {
             all = deleteContents(files, path) && files.removeFolder(path) && all;
         } else {
-            if ((entry.attributes & kAttributeReadOnly) != 0) {
-                files.clearReadOnly(path);
-            }
-            all = files.deleteFile(path) && all;
+            all = files.discardFile(path) && all;
         }
     }
     return all;
@@ -99,16 +91,57 @@ bool isEmptyFolder(FileSystem& files, const std::string& folder) {
     return listed && empty;
 }
 
-// True when the entries of the work folder at `folder` include a link, through which its undo
-// or clean-up would reach whatever it leads to.
-bool holdsLink(FileSystem& files, const std::string& folder) {
-    bool link = false;
+// What a found work folder holds, as far as its journal may name it.
+struct WorkEntries {
+    bool link = false;           // an entry that is a link, through which the work would reach
+                                 // whatever it leads to (or the folder could not be listed)
+    std::size_t slotFolders = 0; // sub-folders of file slots ("N")
+};
+
+WorkEntries entriesOf(FileSystem& files, const std::string& folder) {
+    WorkEntries found;
     const FsResult listed = files.enumerate(folder + "\\*.*", [&](const DirEntry& entry) {
-        link = link || (entry.name != "." && entry.name != ".." &&
-                        ((entry.attributes & kAttributeReparsePoint) != 0 ||
-                         (entry.isFolder && files.isLink(folder + "\\" + entry.name))));
+        if (entry.name == "." || entry.name == "..") {
+            return;
+        }
+        found.link = found.link || (entry.attributes & kAttributeReparsePoint) != 0 ||
+                     (entry.isFolder && files.isLink(folder + "\\" + entry.name));
+        if (entry.isFolder && entry.name.find_first_not_of("0123456789") == std::string::npos) {
+            ++found.slotFolders;
+        }
     });
-    return link || !listed;
+    found.link = found.link || !listed;
+    return found;
+}
+
+// How many entries the folders of the target that `journal` names hold, at most `most`.
+std::size_t entriesIn(FileSystem& files, const std::string& target,
+                      const std::vector<std::string>& folders, std::size_t most) {
+    std::size_t count = 0;
+    for (const std::string& folder : folders) {
+        files.enumerate(folder.empty() ? target + "\\*.*" : target + "\\" + folder + "\\*.*",
+                        [&count](const DirEntry&) { ++count; });
+        if (count > most) {
+            break;
+        }
+    }
+    return count;
+}
+
+// True when the journal names no more changes than a run could have made with what the work
+// folder and the target hold: a file slot for each file change, a folder of its own for each new
+// folder, an entry of the target for each attribute change. So a journal planted to keep a run
+// busy for hours is refused before it is carried out.
+bool withinBounds(FileSystem& files, const std::string& target, const JournalReader& journal,
+                  const WorkEntries& entries) {
+    const std::size_t fileChanges = journal.count(ChangeKind::Add) +
+                                    journal.count(ChangeKind::Replace) +
+                                    journal.count(ChangeKind::Remove);
+    const std::size_t attributes = journal.count(ChangeKind::Attributes);
+    return fileChanges <= entries.slotFolders * kFilesPerSlotFolder &&
+           journal.count(ChangeKind::NewFolder) < journal.folders().size() &&
+           (attributes == 0 ||
+            attributes <= entriesIn(files, target, journal.folders(), attributes));
 }
 
 // True when a folder of the target below it that `journal` names, or a folder on the way there,
@@ -162,6 +195,7 @@ std::optional<WorkFolder> WorkFolder::create(FileSystem& files, const std::strin
                                              const std::function<bool(const std::string&)>& taken,
                                              FsResult& failure) {
     failure = FsResult::failure(kErrorFileExists);
+    int remade = 0;
     for (int number = 1; number <= kNameTries; ++number) {
         const std::string name = workFolderName(number);
         if (taken(name)) {
@@ -178,22 +212,31 @@ std::optional<WorkFolder> WorkFolder::create(FileSystem& files, const std::strin
         // Nobody but the administrators may plant anything in the folder of an elevated run. A
         // file server that refuses to change its rights keeps the work as safe as its target.
         files.restrictToAdministrators(path);
-        const std::string mark = path + "\\" + std::string(kMarkName);
-        failure = files.writeNewFile(mark, kMark);
-        if (failure) {
-            files.restrictToAdministrators(mark); // before it is held: held, it cannot be
-        }
-        if (!failure) {
-            discardFile(files, mark);
+        WorkFolder made(files, path);
+        // Held while the run works, so that nobody can swap it for a link or another folder.
+        if (failure = files.holdFolder(path, made.folder_); !failure) {
             files.removeFolder(path);
             return std::nullopt;
         }
-        WorkFolder made(files, path);
-        // A run that made its folder after this one may be looking at this mark for a moment.
-        const auto deadline = std::chrono::steady_clock::now() + kSettingUp;
-        while ((failure = files.holdFile(mark, made.mark_)).error() == kErrorSharingViolation &&
-               std::chrono::steady_clock::now() < deadline) {
-            std::this_thread::sleep_for(kPoll);
+        // The mark is held from the moment it exists, by the opening that writes it: no other run
+        // ever reads it half written or finds it let go while this one works.
+        const std::string mark = made.at(std::string(kMarkName));
+        failure = files.createNewFile(mark, made.markWriter_);
+        if (failure.nameTaken()) {
+            // Another run took this folder for a killed run's, removed it and made its own.
+            failure = FsResult::failure(kErrorSharingViolation);
+            return std::nullopt;
+        }
+        if (failure.error() == kErrorPathNotFound && remade++ < kRemakes) {
+            --number; // removed so by another run before it was marked: made again
+            continue;
+        }
+        if (failure) {
+            files.restrictToAdministrators(mark);
+            failure = made.markWriter_->write(kMark);
+        }
+        if (failure) {
+            failure = made.markWriter_->flush();
         }
         if (failure && yieldsToAnother(files, target, number)) {
             failure = FsResult::failure(kErrorSharingViolation);
@@ -229,7 +272,18 @@ WorkFolder::Earlier WorkFolder::findIn(FileSystem& files, const std::string& tar
 }
 
 WorkFolder::Found WorkFolder::takeUp(const DirEntry& candidate, const std::string& target) {
-    if ((candidate.attributes & kAttributeReparsePoint) != 0 || files_->isLink(path_)) {
+    const Found found = look(candidate, target);
+    // A run that ended a moment ago removed its folder after it was listed: nothing is there.
+    if (found == Found::Untrusted && !files_->folderExists(path_) && !files_->isLink(path_)) {
+        return Found::NotOurs;
+    }
+    return found;
+}
+
+WorkFolder::Found WorkFolder::look(const DirEntry& candidate, const std::string& target) {
+    // Held first, so that what is checked below stays what the run works in.
+    if ((candidate.attributes & kAttributeReparsePoint) != 0 ||
+        !files_->holdFolder(path_, folder_) || files_->isLink(path_)) {
         return Found::Untrusted;
     }
     if (files_->ownerOf(path_) == FileSystem::Owner::Other) {
@@ -237,6 +291,8 @@ WorkFolder::Found WorkFolder::takeUp(const DirEntry& candidate, const std::strin
     }
     const std::string markPath = at(std::string(kMarkName));
     std::string mark;
+    // A run that is making its folder holds it, so that taking it for a killed run's cannot
+    // remove it, and marks it a moment later with the mark held from its first byte.
     const FsResult read = files_->readSmallFile(markPath, kMark.size(), mark);
     if (read.error() == kErrorSharingViolation) {
         return Found::Busy;
@@ -260,7 +316,8 @@ WorkFolder::Found WorkFolder::takeUp(const DirEntry& candidate, const std::strin
     if (files_->holdFile(markPath, mark_).error() == kErrorSharingViolation) {
         return Found::Busy;
     }
-    if (holdsLink(*files_, path_)) {
+    const WorkEntries entries = entriesOf(*files_, path_);
+    if (entries.link) {
         return Found::Untrusted;
     }
     FsResult journal;
@@ -272,7 +329,13 @@ WorkFolder::Found WorkFolder::takeUp(const DirEntry& candidate, const std::strin
             return Found::Interrupted; // killed before its first change
         }
     }
-    if (!journal_ || leadsThroughLink(*files_, target, journal_->folders())) {
+    // The target is held while the journal is carried out, as it is while a run works.
+    if (journal_ && !files_->holdFolder(target, target_)) {
+        journal_.reset();
+        return Found::Untrusted;
+    }
+    if (!journal_ || leadsThroughLink(*files_, target, journal_->folders()) ||
+        !withinBounds(*files_, target, *journal_, entries)) {
         journal_.reset();
         return Found::Untrusted;
     }
@@ -282,10 +345,15 @@ WorkFolder::Found WorkFolder::takeUp(const DirEntry& candidate, const std::strin
 FsResult WorkFolder::nextFileSlot(std::string& slot) {
     const std::string folder = std::to_string(fileSlots_ / kFilesPerFolder);
     if (fileSlots_ % kFilesPerFolder == 0) {
-        const FsResult made = files_->createFolder(at(folder));
+        FsResult made = files_->createFolder(at(folder));
+        std::unique_ptr<HeldFile> held;
+        if (made) {
+            made = files_->holdFolder(at(folder), held);
+        }
         if (!made) {
             return made;
         }
+        slotFolders_.push_back(std::move(held));
     }
     slot = folder + "\\" + std::to_string(fileSlots_ % kFilesPerFolder);
     ++fileSlots_;
@@ -313,7 +381,7 @@ FsResult WorkFolder::placeJournal() {
     files_->restrictToAdministrators(temporary);
     const FsResult result = files_->moveFile(temporary, journalPath());
     if (!result) {
-        discardFile(*files_, temporary);
+        files_->discardFile(temporary);
     }
     return result;
 }
@@ -327,13 +395,19 @@ FsResult WorkFolder::dropJournal() {
 }
 
 void WorkFolder::remove() {
+    slotFolders_.clear(); // let go of, so that they can be removed
+    // The finished work's journal goes first: what a run killed on the way leaves is then work
+    // that changed nothing, never a journal whose slots are gone.
+    files_->discardFile(committedPath());
     // The mark goes last: a folder that still holds anything of the work stays known as ours.
     if (!deleteContents(*files_, path_, kMarkName)) {
         return;
     }
     mark_.reset(); // let go of, so that it can be deleted
+    markWriter_.reset();
     const FsResult unmarked = files_->deleteFile(at(std::string(kMarkName)));
     if (unmarked || unmarked.error() == kErrorFileNotFound) {
+        folder_.reset();
         files_->removeFolder(path_);
     }
 }

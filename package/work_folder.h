@@ -89,17 +89,19 @@ class WorkFolder {
     // What the folder `candidate` of `target` is; an interrupted run's work is held and its
     // journal read.
     Found takeUp(const DirEntry& candidate, const std::string& target);
+    Found look(const DirEntry& candidate, const std::string& target);
 
     FileSystem* files_;
     std::string path_;
-    std::unique_ptr<HeldFile> mark_; // the mark, held while this run works here
+    std::unique_ptr<HeldFile> mark_;         // the mark, held while this run works here
+    std::unique_ptr<FileWriter> markWriter_; // or held by the opening that made it
+    std::unique_ptr<HeldFile> folder_;       // the folder itself, held while the run works
+    std::unique_ptr<HeldFile> target_;       // the target, held while a found journal is read
+    std::vector<std::unique_ptr<HeldFile>> slotFolders_; // the sub-folders of its file slots
     std::size_t fileSlots_ = 0;
     std::size_t folderSlots_ = 0;
     std::optional<JournalReader> journal_; // what an earlier run left
     bool committed_ = false;
 };
-
-// Deletes a file of the work's, read-only or not.
-FsResult discardFile(FileSystem& files, const std::string& path);
 
 } // namespace velk

@@ -40,6 +40,7 @@ inline constexpr unsigned long kErrorDiskFull = 112;        // ERROR_DISK_FULL
 inline constexpr unsigned long kErrorInvalidName = 123;     // ERROR_INVALID_NAME
 inline constexpr unsigned long kErrorAlreadyExists = 183;   // ERROR_ALREADY_EXISTS
 inline constexpr unsigned long kErrorFileTooLarge = 223;    // ERROR_FILE_TOO_LARGE
+inline constexpr unsigned long kErrorDirectory = 267;       // ERROR_DIRECTORY: no folder
 
 // The outcome of a file-system call: success, or the system's error code that made it fail (never
 // 0 then). Tests as true on success.
@@ -143,13 +144,18 @@ class FileSystem {
     // Gives a file the read-only, hidden and system attributes of `attributes` (kAttributeKept),
     // keeping its others.
     virtual FsResult setKeptAttributes(const std::string& path, std::uint32_t attributes) = 0;
-    // Tells whether two files hold the same bytes, reading both side by side. Each is opened to
-    // read and shared for everything, so that a file another program holds open and shares for
-    // reading can be compared; a link is read itself, never what it leads to. Fails when either
-    // cannot be opened or read. With `placeOfA`, gives where `a` really lies, as finalPath tells
-    // it of the file opened ("" when the system cannot tell).
+    // Tells whether the file `b`, which may be left in place as a copy of `a`, holds a's bytes,
+    // reading both side by side. `a` is opened to read and shared for everything, so that a file
+    // another program holds open and shares for reading can be compared. `b` is opened to read
+    // without sharing writes: while another program has it open to write, the call fails with
+    // kErrorSharingViolation (such a file is in use, never kept), and no program can write it
+    // while it is read. `same` is true only when, besides, `b` is the run's own: a regular file
+    // with this one name (no link, no second hard link) whose owner is not Owner::Other. A link
+    // is read itself, never what it leads to. Fails when either cannot be opened or read. With
+    // `placeOfA` and `placeOfB`, gives where each really lies, as finalPath tells it of the file
+    // opened ("" when the system cannot tell).
     virtual FsResult compareContents(const std::string& a, const std::string& b, bool& same,
-                                     std::string* placeOfA) = 0;
+                                     std::string* placeOfA, std::string* placeOfB) = 0;
     // True when the path's own entry is a reparse point (a junction or symbolic link), which a
     // write below it would pass through to wherever it leads.
     virtual bool isLink(const std::string& path) = 0;
@@ -167,12 +173,12 @@ class FileSystem {
     virtual FsResult moveFile(const std::string& from, const std::string& to) = 0;
     // Gives the existing file a second name (a hard link) on the same volume: both names then
     // lead to the same content. Fails where the file system has none, as FAT volumes; and with
-    // kErrorSharingViolation, as a move of it would, when the file is held open by another
-    // process without sharing its deletion, so that such a file is found before it has two
-    // names. That failure is not tried again: the second name only prepares a replacement,
-    // which, without it, moves the old file out when its turn comes (a change that is tried
-    // again), and a file held for good is named by the look for files in use before the first
-    // change rather than waited for once per file here.
+    // kErrorSharingViolation when another process has the file open in any way (one that shares
+    // its deletion too, which would still keep a replacement from taking its place), so that
+    // such a file is found before it has two names. That failure is not tried again: the second
+    // name only prepares a replacement, which, without it, moves the old file out when its turn
+    // comes (a change that is tried again), and a file held for good is named by the look for files
+    // in use before the first change rather than waited for once per file here.
     virtual FsResult linkFile(const std::string& existing, const std::string& link) = 0;
     // Creates a file under a name that is not taken, writes `content` to it whole and flushes it
     // to the disk before it returns. A write that fails partway leaves what it wrote.
@@ -185,10 +191,20 @@ class FileSystem {
     virtual FsResult createHiddenFolder(const std::string& path) = 0;
     // Removes an empty folder.
     virtual FsResult removeFolder(const std::string& path) = 0;
+    // Deletes a file of the work's by its name, read-only or not, through one opening of it: a
+    // file that has another name (a hard link) keeps its attributes there, read-only taken off
+    // only for the moment of the deletion. A link is deleted itself. Tried again as deleteFile.
+    virtual FsResult discardFile(const std::string& path) = 0;
     // Holds an existing file open so that no process, this one included, can write, move or
     // delete it, nor hold it as well, until `held` is destroyed. Fails with
     // kErrorSharingViolation while another holds it (or has it open to write or delete it).
     virtual FsResult holdFile(const std::string& path, std::unique_ptr<HeldFile>& held) = 0;
+    // Holds a folder open so that nobody, this process included, can move, rename or delete it
+    // (Windows also refuses to rename a folder above it), until `held` is destroyed; files and
+    // folders in it can still be made, moved and deleted. A link is held itself, never what it
+    // leads to. Fails with kErrorDirectory when the path is no folder, with the system's error
+    // (kErrorSharingViolation while another opening may delete it) when it cannot be held.
+    virtual FsResult holdFolder(const std::string& path, std::unique_ptr<HeldFile>& held) = 0;
     // The system's text for an error code, without its trailing full stop.
     virtual std::string errorMessage(unsigned long error) = 0;
     // --- end of changes that can be undone -----------------------------------------------------
@@ -224,8 +240,9 @@ class FileSystem {
     // --- What an earlier run left, and who may change it ----------------------------------------
     // Reads a whole regular file of at most `limit` bytes into `content`, never reading more than
     // that. A link is not followed: it fails as what is no regular file (a device, a pipe, a
-    // folder) fails, with kErrorAccessDenied; a file that holds more fails with
-    // kErrorFileTooLarge; otherwise with the system's error.
+    // folder) fails, with kErrorAccessDenied, and so does a file with a second name (a hard
+    // link, through which it could be changed) or whose owner is Owner::Other; a file that holds
+    // more fails with kErrorFileTooLarge; otherwise with the system's error.
     virtual FsResult readSmallFile(const std::string& path, std::size_t limit,
                                    std::string& content) = 0;
     // Reads at most `size` bytes from `offset` of a regular file of at most `limit` bytes into

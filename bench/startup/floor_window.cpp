@@ -55,7 +55,8 @@ class NoFiles : public FileSystem {
     FsResult replaceFile(const std::string&, const std::string&) override { return refused(); }
     FsResult clearReadOnly(const std::string&) override { return refused(); }
     FsResult setKeptAttributes(const std::string&, std::uint32_t) override { return refused(); }
-    FsResult compareContents(const std::string&, const std::string&, bool&, std::string*) override {
+    FsResult compareContents(const std::string&, const std::string&, bool&, std::string*,
+                             std::string*) override {
         return refused();
     }
     bool isLink(const std::string&) override { return false; }
@@ -67,7 +68,11 @@ class NoFiles : public FileSystem {
     }
     FsResult createHiddenFolder(const std::string&) override { return refused(); }
     FsResult removeFolder(const std::string&) override { return refused(); }
+    FsResult discardFile(const std::string&) override { return refused(); }
     FsResult holdFile(const std::string&, std::unique_ptr<HeldFile>&) override { return refused(); }
+    FsResult holdFolder(const std::string&, std::unique_ptr<HeldFile>&) override {
+        return refused();
+    }
     std::string errorMessage(unsigned long) override { return {}; }
     std::string windowsFolder() override { return "C:\\windows"; }
     FsResult readFile(const std::string&, std::string& content) override {

@@ -19,6 +19,28 @@ UniqueHandle openToCompare(const std::wstring& path) {
         OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
 }
 
+// The file that may stay: shared for reading only, so that the opening fails while another
+// program has it open to write, and no program can open it to write (or move it) while it is
+// read; with its owner readable.
+UniqueHandle openToKeep(const std::wstring& path) {
+    return UniqueHandle(CreateFileW(
+        path.c_str(), GENERIC_READ | READ_CONTROL, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+        FILE_FLAG_SEQUENTIAL_SCAN | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+}
+
+// True when the open file is a regular file with one name whose owner this program trusts.
+bool mayStay(HANDLE file) {
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (!GetFileInformationByHandle(file, &info)) {
+        return false;
+    }
+    if ((info.dwFileAttributes & (FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY)) != 0 ||
+        info.nNumberOfLinks != 1) {
+        return false;
+    }
+    return ownerOfOpen(file) != FileSystem::Owner::Other;
+}
+
 // Reads up to `size` bytes into `buffer`, as many as there are before the end: a read of a file
 // that gives less than it was asked for has come to the end. 0, or the error.
 DWORD readFull(HANDLE file, char* buffer, std::size_t size, std::size_t& got) {
@@ -40,7 +62,7 @@ DWORD readFull(HANDLE file, char* buffer, std::size_t size, std::size_t& got) {
 } // namespace
 
 FsResult Win32FileSystem::compareContents(const std::string& a, const std::string& b, bool& same,
-                                          std::string* placeOfA) {
+                                          std::string* placeOfA, std::string* placeOfB) {
     same = false;
     const UniqueHandle first = openToCompare(systemPath(a));
     if (!first) {
@@ -49,9 +71,15 @@ FsResult Win32FileSystem::compareContents(const std::string& a, const std::strin
     if (placeOfA != nullptr) {
         *placeOfA = plainFinalPath(first.get());
     }
-    const UniqueHandle second = openToCompare(systemPath(b));
+    const UniqueHandle second = openToKeep(systemPath(b));
     if (!second) {
         return FsResult::failure(GetLastError());
+    }
+    if (placeOfB != nullptr) {
+        *placeOfB = plainFinalPath(second.get());
+    }
+    if (!mayStay(second.get())) {
+        return {};
     }
     // Files of other sizes part at the end of the shorter one, where the reads give different
     // counts; callers that know the sizes compare those first.

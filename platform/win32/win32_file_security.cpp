@@ -69,12 +69,13 @@ bool isTrustedOwner(PSID owner) {
     if (isWellKnown(owner, WinBuiltinAdministratorsSid) || isWellKnown(owner, WinLocalSystemSid)) {
         return true;
     }
-    const std::vector<DWORD> user = processTokenInformation(TokenUser);
+    // The process's token does not change while it runs.
+    static const std::vector<DWORD> user = processTokenInformation(TokenUser);
+    static const std::vector<DWORD> defaultOwner = processTokenInformation(TokenOwner);
     if (!user.empty() &&
         EqualSid(owner, reinterpret_cast<const TOKEN_USER*>(user.data())->User.Sid)) {
         return true;
     }
-    const std::vector<DWORD> defaultOwner = processTokenInformation(TokenOwner);
     return !defaultOwner.empty() &&
            EqualSid(owner, reinterpret_cast<const TOKEN_OWNER*>(defaultOwner.data())->Owner);
 }
@@ -191,8 +192,8 @@ FsResult openSmallFile(Win32FileSystem& files, const std::string& path, const st
                        std::size_t limit, UniqueHandle& opened, std::uint64_t& size) {
     // A link is opened as itself, and refused below; a folder cannot be opened without backup
     // semantics and fails with access denied, as it should.
-    UniqueHandle file(CreateFileW(system.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                  OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    UniqueHandle file(CreateFileW(system.c_str(), GENERIC_READ | READ_CONTROL, FILE_SHARE_READ,
+                                  nullptr, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
     if (!file) {
         return FsResult::failure(GetLastError());
     }
@@ -209,6 +210,10 @@ FsResult openSmallFile(Win32FileSystem& files, const std::string& path, const st
     // its place, as isLink tells it.
     if ((info.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) != 0 ||
         files.isLink(path)) {
+        return FsResult::failure(ERROR_ACCESS_DENIED);
+    }
+    // Nor one that could be changed through another name, or that another user made.
+    if (info.nNumberOfLinks != 1 || ownerOfOpen(file.get()) == FileSystem::Owner::Other) {
         return FsResult::failure(ERROR_ACCESS_DENIED);
     }
     size = (static_cast<std::uint64_t>(info.nFileSizeHigh) << 32) | info.nFileSizeLow;
@@ -281,6 +286,22 @@ FsResult Win32FileSystem::readFilePiece(const std::string& path, std::size_t lim
     return {};
 }
 
+FileSystem::Owner ownerOfOpen(void* handle) {
+    PSID owner = nullptr;
+    UniqueLocal<PSECURITY_DESCRIPTOR> descriptor;
+    const DWORD error = GetSecurityInfo(handle, SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION, &owner,
+                                        nullptr, nullptr, nullptr, descriptor.put());
+    if (error == ERROR_SUCCESS && owner != nullptr && isTrustedOwner(owner)) {
+        return FileSystem::Owner::Trusted;
+    }
+    // Asked only now: where the volume keeps no owners, what the call gave tells nothing.
+    if (error == ERROR_NOT_SUPPORTED || error == ERROR_INVALID_FUNCTION ||
+        aclsOf(handle) == Acls::NotKept) {
+        return FileSystem::Owner::NotKept;
+    }
+    return FileSystem::Owner::Other;
+}
+
 FileSystem::Owner Win32FileSystem::ownerOf(const std::string& path) {
     // The entry itself, a link included, never what a link leads to.
     const UniqueHandle file(
@@ -292,24 +313,7 @@ FileSystem::Owner Win32FileSystem::ownerOf(const std::string& path) {
     if (!file) {
         return Owner::Other;
     }
-    switch (aclsOf(file.get())) {
-    case Acls::NotKept:
-        return Owner::NotKept;
-    case Acls::Kept:
-    case Acls::Unknown:
-        break;
-    }
-    PSID owner = nullptr;
-    UniqueLocal<PSECURITY_DESCRIPTOR> descriptor;
-    const DWORD error = GetSecurityInfo(file.get(), SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION,
-                                        &owner, nullptr, nullptr, nullptr, descriptor.put());
-    if (error == ERROR_NOT_SUPPORTED || error == ERROR_INVALID_FUNCTION) {
-        return Owner::NotKept;
-    }
-    if (error != ERROR_SUCCESS || owner == nullptr) {
-        return Owner::Other;
-    }
-    return isTrustedOwner(owner) ? Owner::Trusted : Owner::Other;
+    return ownerOfOpen(file.get());
 }
 
 FsResult Win32FileSystem::restrictToAdministrators(const std::string& path) {

@@ -287,6 +287,51 @@ FsResult Win32FileSystem::deleteFile(const std::string& path) {
     return retriedWhileLocked([&file] { return reported(DeleteFileW(file.c_str())); }, file);
 }
 
+namespace {
+
+// Deletes the open file; one that is read-only has the attribute taken off for the deletion and,
+// when another name keeps the file, put back.
+FsResult discardOpen(HANDLE file) {
+    FILE_BASIC_INFO basic{};
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (!GetFileInformationByHandleEx(file, FileBasicInfo, &basic, sizeof basic) ||
+        !GetFileInformationByHandle(file, &info)) {
+        return FsResult::failure(GetLastError());
+    }
+    const bool readOnly = (basic.FileAttributes & FILE_ATTRIBUTE_READONLY) != 0;
+    const auto setAttributes = [&](DWORD attributes) {
+        FILE_BASIC_INFO changed{};
+        changed.FileAttributes = attributes != 0 ? attributes : FILE_ATTRIBUTE_NORMAL;
+        return SetFileInformationByHandle(file, FileBasicInfo, &changed, sizeof changed) != FALSE;
+    };
+    if (readOnly && !setAttributes(basic.FileAttributes & ~FILE_ATTRIBUTE_READONLY)) {
+        return FsResult::failure(GetLastError());
+    }
+    FILE_DISPOSITION_INFO disposition{TRUE};
+    const bool deleted = SetFileInformationByHandle(file, FileDispositionInfo, &disposition,
+                                                    sizeof disposition) != FALSE;
+    const DWORD error = deleted ? 0 : GetLastError();
+    if (readOnly && (!deleted || info.nNumberOfLinks > 1)) {
+        setAttributes(basic.FileAttributes);
+    }
+    return deleted ? FsResult() : FsResult::failure(error);
+}
+
+} // namespace
+
+FsResult Win32FileSystem::discardFile(const std::string& path) {
+    const std::wstring system = systemPath(path);
+    return retriedWhileLocked(
+        [&system] {
+            const UniqueHandle file(
+                CreateFileW(system.c_str(), DELETE | FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES,
+                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                            OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+            return file ? discardOpen(file.get()) : lastFailure();
+        },
+        system);
+}
+
 FsResult Win32FileSystem::moveFile(const std::string& from, const std::string& to) {
     // Without MOVEFILE_COPY_ALLOWED a move never becomes a copy: on the same volume it is a
     // rename, done at once or not at all.
@@ -300,14 +345,14 @@ FsResult Win32FileSystem::moveFile(const std::string& from, const std::string& t
 }
 
 FsResult Win32FileSystem::linkFile(const std::string& existing, const std::string& link) {
-    // One open of the file, which asks for its deletion as a move or replacement of it would, so
-    // that a file another process holds without sharing that is refused here (CreateHardLink
-    // asks for nothing that sharing could refuse); the second name is made through it. Not tried
-    // again while the file is held (see file_system.h).
-    const UniqueHandle file(
-        CreateFileW(systemPath(existing).c_str(), DELETE | FILE_WRITE_ATTRIBUTES | SYNCHRONIZE,
-                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
-                    FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    // One open of the file, which asks for its deletion and shares nothing, so that a file that
+    // another process has open in any way is refused here (CreateHardLink asks for nothing that
+    // sharing could refuse): a file open elsewhere, even one shared for deletion, cannot be
+    // replaced. The second name is made through it. Not tried again while the file is held (see
+    // file_system.h).
+    const UniqueHandle file(CreateFileW(systemPath(existing).c_str(),
+                                        DELETE | FILE_WRITE_ATTRIBUTES | SYNCHRONIZE, 0, nullptr,
+                                        OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
     if (!file) {
         return lastFailure();
     }
@@ -429,6 +474,27 @@ FsResult Win32FileSystem::holdFile(const std::string& path, std::unique_ptr<Held
         return lastFailure();
     }
     held = std::make_unique<Win32HeldFile>(std::move(file));
+    return {};
+}
+
+FsResult Win32FileSystem::holdFolder(const std::string& path, std::unique_ptr<HeldFile>& held) {
+    // Listing access, so that the sharing of the opening counts (one that reads attributes only
+    // shares nothing away); shared for everything but deletion, which a move or rename asks for.
+    UniqueHandle folder(CreateFileW(
+        systemPath(path).c_str(), FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES | SYNCHRONIZE,
+        FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+        FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    if (!folder) {
+        return lastFailure();
+    }
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (!GetFileInformationByHandle(folder.get(), &info)) {
+        return lastFailure();
+    }
+    if ((info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
+        return FsResult::failure(ERROR_DIRECTORY);
+    }
+    held = std::make_unique<Win32HeldFile>(std::move(folder));
     return {};
 }
 

@@ -30,6 +30,10 @@ unsigned long readToEnd(void* file, std::size_t expected, std::size_t most, std:
 // FileSystem::finalPath; empty when the system cannot tell. In win32_folder_identity.cpp.
 std::string plainFinalPath(void* handle);
 
+// Who owns the open file or folder `handle` (a HANDLE, opened with READ_CONTROL), as
+// FileSystem::ownerOf tells it. In win32_file_security.cpp.
+FileSystem::Owner ownerOfOpen(void* handle);
+
 class Win32FileSystem : public FileSystem {
   public:
     static constexpr std::size_t kMaxPath = 260; // MAX_PATH
@@ -49,7 +53,7 @@ class Win32FileSystem : public FileSystem {
     FsResult clearReadOnly(const std::string& path) override;
     FsResult setKeptAttributes(const std::string& path, std::uint32_t attributes) override;
     FsResult compareContents(const std::string& a, const std::string& b, bool& same,
-                             std::string* placeOfA) override;
+                             std::string* placeOfA, std::string* placeOfB) override;
     bool isLink(const std::string& path) override;
     bool linksLookPlain() override;
     FsResult moveFile(const std::string& from, const std::string& to) override;
@@ -58,7 +62,9 @@ class Win32FileSystem : public FileSystem {
     FsResult createNewFile(const std::string& path, std::unique_ptr<FileWriter>& writer) override;
     FsResult createHiddenFolder(const std::string& path) override;
     FsResult removeFolder(const std::string& path) override;
+    FsResult discardFile(const std::string& path) override;
     FsResult holdFile(const std::string& path, std::unique_ptr<HeldFile>& held) override;
+    FsResult holdFolder(const std::string& path, std::unique_ptr<HeldFile>& held) override;
     std::string errorMessage(unsigned long error) override;
     std::string windowsFolder() override;
     FsResult readFile(const std::string& path, std::string& content) override;

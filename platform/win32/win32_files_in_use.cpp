@@ -18,12 +18,11 @@ std::wstring forWindows(const std::string& path) {
     return toWide(pathForWindows(path, {}, MAX_PATH));
 }
 
-// True when another process has the file open without sharing its deletion (or has locked a
-// range of it).
+// True when another process has the file open (or has locked a range of it): one open to read or
+// write keeps it from being replaced or moved even where it shares its deletion.
 bool inUse(const std::string& path) {
-    const UniqueHandle file(CreateFileW(
-        forWindows(path).c_str(), DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-        nullptr, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    const UniqueHandle file(CreateFileW(forWindows(path).c_str(), DELETE, 0, nullptr, OPEN_EXISTING,
+                                        FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
     if (file) {
         return false;
     }

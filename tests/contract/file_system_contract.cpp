@@ -326,6 +326,27 @@ const Rule kRules[] = {
          EXPECT_TRUE(files.deleteFile(root / "a"));
          EXPECT_EQ(files.holdFile(root.path(), held).error(), kErrorAccessDenied);
      }},
+    {"AHeldFolderCannotBeMovedOrRemovedButItsFilesChangeAndAWorkFileGoesByOneName",
+     [](FileSystem& files, Root& root) {
+         ASSERT_TRUE(files.createFolder(root / "dir"));
+         put(files, root / "dir\\a", "a");
+         {
+             std::unique_ptr<HeldFile> held;
+             ASSERT_TRUE(files.holdFolder(root / "dir", held));
+             EXPECT_EQ(files.moveFile(root / "dir", root / "away").error(), kErrorSharingViolation);
+             EXPECT_FALSE(files.removeFolder(root / "dir"));
+             ASSERT_TRUE(files.moveFile(root / "dir\\a", root / "dir\\b"));
+             // A read-only file with a second name goes, the other name keeping read-only.
+             ASSERT_TRUE(files.linkFile(root / "dir\\b", root / "outside"));
+             root.setAttributes(root / "outside", kReadOnly);
+             ASSERT_TRUE(files.discardFile(root / "dir\\b"));
+             EXPECT_FALSE(files.fileExists(root / "dir\\b"));
+             EXPECT_EQ(attributesOf(files, root, "outside") & kReadOnly, kReadOnly);
+         }
+         EXPECT_TRUE(files.moveFile(root / "dir", root / "away"));
+         std::unique_ptr<HeldFile> held;
+         EXPECT_EQ(files.holdFolder(root / "outside", held).error(), kErrorDirectory);
+     }},
     {"AChangeWaitsForALockThatPasses",
      [](FileSystem& files, Root& root) {
          put(files, root / "a", "abc");
@@ -335,25 +356,38 @@ const Rule kRules[] = {
          EXPECT_TRUE(files.deleteFile(root / "b"));
          EXPECT_FALSE(files.fileExists(root / "b"));
      }},
-    {"CompareContentsReadsBothWholeAndAFileHeldByAnother",
+    {"CompareContentsReadsBothWholeAndKeepsOnlyAFileWithOneNameThatNobodyWrites",
      [](FileSystem& files, Root& root) {
          put(files, root / "a", std::string(300000, 'x') + "end");
          put(files, root / "same", std::string(300000, 'x') + "end");
          put(files, root / "other", std::string(300000, 'x') + "END");
          put(files, root / "short", "x");
          std::unique_ptr<HeldFile> held;
-         ASSERT_TRUE(files.holdFile(root / "same", held));
+         ASSERT_TRUE(files.holdFile(root / "a", held)); // the package's file is read all the same
          bool same = false;
-         std::string place;
-         ASSERT_TRUE(files.compareContents(root / "a", root / "same", same, &place));
+         std::string placeOfA;
+         std::string placeOfB;
+         ASSERT_TRUE(files.compareContents(root / "a", root / "same", same, &placeOfA, &placeOfB));
          EXPECT_TRUE(same);
-         EXPECT_EQ(place, files.finalPath(root / "a"));
-         ASSERT_TRUE(files.compareContents(root / "a", root / "other", same, nullptr));
+         EXPECT_EQ(placeOfA, files.finalPath(root / "a"));
+         EXPECT_EQ(placeOfB, files.finalPath(root / "same"));
+         ASSERT_TRUE(files.compareContents(root / "a", root / "other", same, nullptr, nullptr));
          EXPECT_FALSE(same);
-         ASSERT_TRUE(files.compareContents(root / "a", root / "short", same, nullptr));
+         ASSERT_TRUE(files.compareContents(root / "a", root / "short", same, nullptr, nullptr));
          EXPECT_FALSE(same);
-         EXPECT_EQ(files.compareContents(root / "a", root / "missing", same, nullptr).error(),
-                   kErrorFileNotFound);
+         EXPECT_EQ(
+             files.compareContents(root / "a", root / "missing", same, nullptr, nullptr).error(),
+             kErrorFileNotFound);
+         // A file with a second name could be changed through it: never the run's own.
+         ASSERT_TRUE(files.linkFile(root / "same", root / "second"));
+         ASSERT_TRUE(files.compareContents(root / "a", root / "same", same, nullptr, nullptr));
+         EXPECT_FALSE(same);
+         ASSERT_TRUE(files.deleteFile(root / "second"));
+         // One that another program holds to write is in use.
+         std::unique_ptr<HeldFile> writer;
+         ASSERT_TRUE(files.holdFile(root / "same", writer));
+         EXPECT_EQ(files.compareContents(root / "a", root / "same", same, nullptr, nullptr).error(),
+                   kErrorSharingViolation);
      }},
     {"SetKeptAttributesSetsReadOnlyHiddenAndSystemOnly",
      [](FileSystem& files, Root& root) {

@@ -127,5 +127,28 @@ TEST_F(FilesInUseE2E, UnattendedAFileLetGoWithinTheWaitIsInstalled) {
     EXPECT_EQ(readFile(target("b.zfb")), "new b");
 }
 
+// While the run waits, the target and its work folder are held: another user cannot rename them
+// away to put a link or another folder in their place; once the run has ended, they can.
+TEST_F(FilesInUseE2E, UnattendedTheTargetAndTheWorkFolderStayInPlaceDuringTheWait) {
+    setUnattended(host.usr, "", "activated");
+    hold(target("a.zfb"));
+
+    Installer app = Installer::startUnwatched(package);
+    const std::string work = target("~VelkInstall.work");
+    for (int i = 0; i < 100 && !folderExists(work); ++i) {
+        Sleep(50);
+    }
+    ASSERT_TRUE(folderExists(work));
+    const std::string away = host.usr + " away";
+    EXPECT_FALSE(MoveFileW(win32::toWide(host.usr).c_str(), win32::toWide(away).c_str()));
+    EXPECT_FALSE(MoveFileW(win32::toWide(work).c_str(), win32::toWide(away).c_str()));
+    held = win32::UniqueHandle(nullptr);
+    EXPECT_EQ(app.waitForExit(kStartTimeout), 0u);
+    EXPECT_EQ(readFile(target("a.zfb")), "new a");
+    EXPECT_FALSE(folderExists(away));
+    ASSERT_TRUE(MoveFileW(win32::toWide(host.usr).c_str(), win32::toWide(away).c_str()));
+    ASSERT_TRUE(MoveFileW(win32::toWide(away).c_str(), win32::toWide(host.usr).c_str()));
+}
+
 } // namespace
 } // namespace velk::e2e

@@ -11,6 +11,7 @@
 
 #include "platform/win32/system_error_text.h"
 #include "platform/win32/unique_handles.h"
+#include "platform/win32/wide_text.h"
 #include "platform/win32/win32_file_system.h"
 #include "tests/e2e/driver/e2e_fixture.h"
 
@@ -97,6 +98,37 @@ TEST_F(InstallFaultsE2E, AReadOnlyFileInTheTargetIsReportedAndNothingIsCopied) {
     EXPECT_EQ(readFile(target("a.zfb")), "old a");
     EXPECT_EQ(filesIn(host.usr), (Names{"a.zfb"}));
     EXPECT_EQ(foldersIn(host.usr), Names{});
+}
+
+// A file planted in the target with the package's bytes, as a second name of a file outside it,
+// is not kept: the library gets its own copy, and the file outside keeps its bytes and
+// attributes. (Where the system keeps owners, one that another user made is not kept either.)
+TEST_F(InstallFaultsE2E, AFilePlantedWithThePackagesBytesIsReplacedByTheRunsOwnCopy) {
+    addHost();
+    const std::string package = makePackage(
+        work() + "\\pkg", {.description = kDescription, .files = {{"Libs\\a.zfb", "a block"}}});
+    const std::string outside = work() + "\\outside.zfb";
+    writeFile(outside, "a block");
+    setReadOnly(outside, true);
+    ASSERT_TRUE(CreateHardLinkW(win32::toWide(target("a.zfb")).c_str(),
+                                win32::toWide(outside).c_str(), nullptr));
+    setUnattended(host.usr, "", "activated");
+
+    Installer app = Installer::startUnwatched(package);
+    EXPECT_EQ(app.waitForExit(kStartTimeout), 0u);
+    setUnattended("", "", "");
+
+    EXPECT_EQ(readFile(target("a.zfb")), "a block");
+    const DWORD attributes = GetFileAttributesW(win32::toWide(outside).c_str());
+    EXPECT_NE(attributes & FILE_ATTRIBUTE_READONLY, 0u) << "the file outside was changed";
+    const win32::UniqueHandle installed(
+        CreateFileW(win32::toWide(target("a.zfb")).c_str(), FILE_READ_ATTRIBUTES,
+                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                    0, nullptr));
+    BY_HANDLE_FILE_INFORMATION info{};
+    ASSERT_TRUE(GetFileInformationByHandle(installed.get(), &info));
+    EXPECT_EQ(info.nNumberOfLinks, 1u) << "the library's file is still the file outside";
+    setReadOnly(outside, false);
 }
 
 // Needs the small file system of full_disk_test.sh (addHostOnFullDisk); skipped without it.

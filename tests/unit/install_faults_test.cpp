@@ -191,6 +191,16 @@ TEST_P(Faults, LeaveTheTargetAsItWasOrInstallTheNewVersion) {
 INSTANTIATE_TEST_SUITE_P(InstallFaults, Faults,
                          ::testing::Values(
                              Fault{"Update", nullptr, false},
+                             // Another user renames the target's folder away while the files
+                             // are made ready, to put a link in its place: the run holds it.
+                             Fault{"AFolderOfTheTargetIsKeptInPlaceWhileTheRunWorks",
+                                   [](FakeFileSystem& files, const std::string& target) {
+                                       files.beforeCopy = [&files, target](const std::string&,
+                                                                           const std::string&) {
+                                           files.moveFile(target + "\\German", "C:\\away");
+                                       };
+                                   },
+                                   false},
                              Fault{"UpdateWhereTheVolumeHasNoHardLinks",
                                    [](FakeFileSystem& files, const std::string&) {
                                        files.hardLinks = false;
@@ -313,8 +323,10 @@ struct Unchanged {
     std::string installed; // big.zlb in the target, beside the package's kBig
     std::uint32_t installedAttributes;
     std::uint32_t packageAttributes;
-    bool heldByAnotherProgram;
+    bool readByAnotherProgram;
     bool kept;
+    // What else makes the installed big.zlb what it is.
+    std::function<void(FakeFileSystem&, FakeFileSystem::Node&)> setUp = nullptr;
 };
 
 void PrintTo(const Unchanged& row, std::ostream* out) {
@@ -329,7 +341,10 @@ TEST_P(UpdateOfUnchangedFiles, StayInPlaceWithTheAttributesOfACopy) {
     fake.files.addFile(std::string(kLibs) + "big.zlb", kBig, row.packageAttributes);
     fake.files.addFile(target("demo.lin"), "[About]\nName=Demo\nVersion=1.0\n");
     fake.files.addFile(target("big.zlb"), row.installed, row.installedAttributes);
-    fake.files.find(target("big.zlb"))->locked = row.heldByAnotherProgram;
+    fake.files.find(target("big.zlb"))->readBy = row.readByAnotherProgram;
+    if (row.setUp) {
+        row.setUp(fake.files, *fake.files.find(target("big.zlb")));
+    }
     TFormInstall& window = start();
     window.silentMode = true;
 
@@ -357,9 +372,29 @@ INSTANTIATE_TEST_SUITE_P(
         Unchanged{"HiddenWhereThePackageFileIsNot", kBig, kAttrHidden, kAttrArchive, false, true},
         Unchanged{"ReadOnlyInThePackage", kBig, kAttrArchive, kAttrReadOnly | kAttrHidden, false,
                   true},
-        // Held open and shared for reading, as a program holds a file it reads: it could not be
-        // replaced, and need not be.
-        Unchanged{"HeldByAnotherProgram", kBig, kAttrArchive, kAttrArchive, true, true}));
+        // Open in a program that reads it and shares reading: it could not be replaced, and need
+        // not be.
+        Unchanged{"ReadByAnotherProgram", kBig, kAttrArchive, kAttrArchive, true, true},
+        // Only the run's own file stays: none that could be changed elsewhere, or by another user,
+        // or that a program writes now (that one is in use, and replaced once it is let go).
+        Unchanged{"OpenForWritingInAnotherProgram", kBig, kAttrArchive, kAttrArchive, false, false,
+                  [](FakeFileSystem&, FakeFileSystem::Node& big) { big.heldForTries = 1; }},
+        Unchanged{"ASecondNameOutsideTheTarget", kBig, kAttrArchive, kAttrArchive, false, false,
+                  [](FakeFileSystem& files, FakeFileSystem::Node& big) {
+                      const long id = big.contentId;
+                      files.addFile("C:\\outside\\big.zlb", kBig).contentId = id;
+                  }},
+        Unchanged{"AnotherUsersFile", kBig, kAttrArchive, kAttrArchive, false, false,
+                  [](FakeFileSystem&, FakeFileSystem::Node& big) {
+                      big.owner = FileSystem::Owner::Other;
+                  }},
+        Unchanged{"ALinkThatTheListingShowsAsAFile", kBig, kAttrArchive, kAttrArchive, false, false,
+                  [](FakeFileSystem& files, FakeFileSystem::Node& big) {
+                      files.plainLinks = true;
+                      big.link = true;
+                      big.leadsTo = "C:\\outside\\big.zlb";
+                      files.addFile(big.leadsTo, kBig);
+                  }}));
 
 TEST_F(InstallFaults, AnUpdateThatFailsSaysThatNothingWasChanged) {
     fake.files.addFile(target("demo.lin"), "[About]\nName=Demo\nVersion=1.0\n");

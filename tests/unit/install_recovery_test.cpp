@@ -162,8 +162,40 @@ TEST(FoundWorkFolders, AreTakenUpOnlyWhenThisProgramCouldHaveLeftThem) {
     };
     const std::vector<Row> rows = {
         {"a journal as the program writes it",
-         journal("add\t0\ta.zlb\t0\\0\nremove\t0\tb.zlb\t0\\1\nnew-folder\t1\t\tf0\nend\t3\n"),
+         [&](FakeFileSystem& files) {
+             files.addFolder(work + "\\0");
+             files.addFolder(work + "\\f0");
+             journal("add\t0\ta.zlb\t0\\0\nremove\t0\tb.zlb\t0\\1\nnew-folder\t1\t\tf0\n"
+                     "attributes\t0\ta.zlb\t0>2\nend\t4\n")(files);
+         },
          true},
+        {"more file changes than its slot folders hold", journal("add\t0\ta.zlb\t0\\0\nend\t1\n"),
+         false},
+        {"a slot past the last of its slot folder", journal("add\t0\ta.zlb\t0\\128\nend\t1\n"),
+         false},
+        {"more attribute changes than the target has entries", journal([] {
+             std::string lines;
+             for (int i = 0; i < 9; ++i) {
+                 lines += "attributes\t0\ta.zlb\t0>2\n";
+             }
+             return lines + "end\t9\n";
+         }()),
+         false},
+        {"an attribute change that sets what is no kept attribute",
+         journal("attributes\t0\ta.zlb\t0>16\nend\t1\n"), false},
+        {"a journal of another user",
+         [&](FakeFileSystem& files) {
+             journal("end\t0\n")(files);
+             files.find(work + "\\journal")->owner = FileSystem::Owner::Other;
+         },
+         false},
+        {"a journal with a second name",
+         [&](FakeFileSystem& files) {
+             journal("end\t0\n")(files);
+             files.addFile("C:\\elsewhere.txt").contentId =
+                 files.find(work + "\\journal")->contentId;
+         },
+         false},
         {"no journal: killed before its first change", [](FakeFileSystem&) {}, true},
         {"a folder that leaves the target", journal("folder\t..\\Windows\nend\t0\n"), false},
         {"an absolute folder", journal("folder\tC:\\Windows\nend\t0\n"), false},
@@ -234,6 +266,23 @@ TEST(FoundWorkFolders, AreTakenUpOnlyWhenThisProgramCouldHaveLeftThem) {
     }
 }
 
+// A change whose slot folder is not there was never made: its undo finds the target as it was and
+// counts as done, so that such a journal never stops the runs in the target.
+TEST(FoundWorkFolders, AChangeWithoutItsSlotFolderWasNeverMade) {
+    const std::string work = std::string(kTarget) + "\\~VelkInstall.work";
+    FakeFileSystem files;
+    files.addFile(std::string(kTarget) + "\\a.zlb", "the user's");
+    files.addFolder(work);
+    files.addFolder(work + "\\0");
+    files.addFile(work + "\\begun", "VelkInstall work folder 1\n");
+    files.addFile(work + "\\journal",
+                  "VelkInstall journal 1\nfolder\t\nreplace\t0\ta.zlb\t7\\0\nend\t1\n");
+
+    EXPECT_TRUE(recover(files, std::nullopt).empty());
+    EXPECT_EQ(files.content(std::string(kTarget) + "\\a.zlb"), "the user's");
+    EXPECT_FALSE(files.folderExists(work));
+}
+
 // Clean-up deletes a link in the work folder as a link, never what it leads to.
 TEST(WorkFolderCleanUp, DeletesALinkAsALink) {
     FakeFileSystem files;
@@ -255,6 +304,15 @@ INSTANTIATE_TEST_SUITE_P(
                       KilledRun{"Update", true, false, true},
                       KilledRun{"UpdateWhereTheVolumeHasNoHardLinks", true, false, false,
                                 [](FakeFileSystem& files) { files.hardLinks = false; }},
+                      // Files left in place whose attributes change, a change of the journal.
+                      KilledRun{"UpdateThatKeepsFilesAndChangesTheirAttributes", true, false, true,
+                                [](FakeFileSystem& files) {
+                                    files.addFile(std::string(kLibs) + "\\c.zlb", "c", kAttrHidden);
+                                    files.addFile(std::string(kTarget) + "\\c.zlb", "c",
+                                                  kAttrReadOnly);
+                                    files.addFile(std::string(kTarget) + "\\b.zlb", "b 2",
+                                                  kAttrSystem);
+                                }},
                       KilledRun{"UpdateThatFailsAndIsUndone", true, false, false,
                                 [](FakeFileSystem& files) {
                                     files.failRenamesTo(std::string(kTarget) + "\\German");

@@ -16,7 +16,8 @@ const char* const kPath = "C:\\work\\journal";
 
 std::string described(const Change& change) {
     return std::to_string(static_cast<int>(change.kind)) + " " + std::to_string(change.folder) +
-           " " + change.name + " " + change.slot;
+           " " + change.name + " " + change.slot + " " + std::to_string(change.before) + ">" +
+           std::to_string(change.after);
 }
 
 TEST(JournalTable, IsReadBackInOrderAndLastFirstAcrossPieces) {
@@ -25,6 +26,7 @@ TEST(JournalTable, IsReadBackInOrderAndLastFirstAcrossPieces) {
         {ChangeKind::Replace, 0, "a much longer name than a piece.zlb", "0\\1"},
         {ChangeKind::NewFolder, 1, "", "f0"},
         {ChangeKind::Remove, 0, "d.zlb", "1\\0"},
+        {ChangeKind::Attributes, 1, "e.zlb", "", 1, 6},
     };
     struct Row {
         const char* name;

@@ -1,5 +1,6 @@
-// Files in use as the real system tells them: a file held open without sharing its deletion is
-// in use, one that is free or missing is not; the Restart Manager is loaded from the system
+// Files in use as the real system tells them: a file another opening holds, even one that
+// shares its deletion (which still keeps a replacement from taking its place), is in use, one
+// that is free or missing is not; the Restart Manager is loaded from the system
 // folder and asked who holds them.
 #include <windows.h>
 
@@ -8,6 +9,7 @@
 #include <memory>
 #include <string>
 
+#include "platform/win32/unique_handles.h"
 #include "platform/win32/win32_file_system.h"
 #include "platform/win32/win32_files_in_use.h"
 #include "tests/win32/test_support.h"
@@ -20,15 +22,22 @@ TEST(FilesInUseTest, NamesTheHeldFilesAndAsksTheRestartManagerWhoHoldsThem) {
     Win32FileSystem files;
     const std::string held = temp / "held.zfb";
     const std::string free = temp / "free.zfb";
+    const std::string shared = temp / "shared.zfb";
     ASSERT_TRUE(files.writeNewFile(held, "held"));
     ASSERT_TRUE(files.writeNewFile(free, "free"));
+    ASSERT_TRUE(files.writeNewFile(shared, "shared"));
     std::unique_ptr<HeldFile> hold;
     ASSERT_TRUE(files.holdFile(held, hold));
+    const UniqueHandle reader(CreateFileW(testing::systemPath(shared).c_str(), GENERIC_READ,
+                                          FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                          nullptr, OPEN_EXISTING, 0, nullptr));
+    ASSERT_TRUE(reader);
 
     Win32FilesInUse inUse;
-    const FilesHeld found = inUse.check({free, held, temp / "missing.zfb"});
+    const FilesHeld found = inUse.check({free, held, temp / "missing.zfb", shared});
 
-    EXPECT_EQ(found.files, std::vector<std::string>{held});
+    EXPECT_EQ(found.files, (std::vector<std::string>{held, shared}));
+    EXPECT_EQ(files.linkFile(shared, temp / "second.zfb").error(), kErrorSharingViolation);
     // Windows names this program; Wine's RmGetList answers an empty list, and so names nobody.
     for (const FileHolder& program : found.programs) {
         EXPECT_EQ(program.processId, GetCurrentProcessId()) << program.name;

@@ -38,7 +38,6 @@ constexpr unsigned long kErrorInvalidFunction = 1;
 constexpr unsigned long kErrorPathNotFound = 3;
 constexpr unsigned long kErrorNetNameDeleted = 64;
 constexpr unsigned long kErrorDirNotEmpty = 145;
-constexpr unsigned long kErrorDirectory = 267; // ERROR_DIRECTORY: not a folder
 
 // Thrown by the change at which the fake's process is killed (FakeFileSystem::killAfter).
 struct Killed {};
@@ -52,6 +51,8 @@ class FakeFileSystem : public FileSystem {
         std::optional<std::uint64_t> size; // overrides content.size(), for huge files
         std::uint32_t attributes = 0;
         bool locked = false;     // held open without sharing by another process
+        bool readBy = false;     // open to read in another process, shared for reading only
+        int holds = 0;           // a folder: how many holdFolder holdings keep it in place
         int heldForTries = 0;    // held so for that many more tries, then let go
         bool unreadable = false; // exists but cannot be opened
         long sequence = 0;
@@ -73,6 +74,21 @@ class FakeFileSystem : public FileSystem {
         ~Held() override {
             if (Node* node = files_.find(path_)) {
                 files_.lockNames(*node, false);
+            }
+        }
+
+      private:
+        FakeFileSystem& files_;
+        std::string path_;
+    };
+
+    class HeldFolder : public HeldFile {
+      public:
+        HeldFolder(FakeFileSystem& files, std::string path)
+            : files_(files), path_(std::move(path)) {}
+        ~HeldFolder() override {
+            if (Node* node = files_.find(path_)) {
+                node->locked = --node->holds > 0;
             }
         }
 
@@ -322,7 +338,7 @@ class FakeFileSystem : public FileSystem {
         if (source == nullptr || source->folder) {
             return FsResult::failure(kErrorFileNotFound);
         }
-        if (heldNow(*source)) {
+        if (!source->readBy && heldNow(*source)) { // a reader shares reading
             return FsResult::failure(kErrorSharingViolation);
         }
         if (!folderExists(parentOf(normalise(to)))) {
@@ -379,7 +395,12 @@ class FakeFileSystem : public FileSystem {
         return free;
     }
 
-    FsResult deleteFileOnce(const std::string& path) {
+    FsResult discardFile(const std::string& path) override {
+        return retried([&] { return deleteFileOnce(path, true); }, path);
+    }
+
+    // `anyway`: a read-only file is deleted too, its other names keeping their attributes.
+    FsResult deleteFileOnce(const std::string& path, bool anyway = false) {
         log.push_back("delete " + path);
         if (!change()) {
             return FsResult::failure(kErrorGenFailure);
@@ -388,7 +409,7 @@ class FakeFileSystem : public FileSystem {
         if (node == nullptr) {
             return FsResult::failure(kErrorFileNotFound);
         }
-        if (node->folder || (node->attributes & kAttrReadOnly) != 0) {
+        if (node->folder || (!anyway && (node->attributes & kAttrReadOnly) != 0)) {
             return FsResult::failure(kErrorAccessDenied);
         }
         if (heldNow(*node)) {
@@ -464,10 +485,10 @@ class FakeFileSystem : public FileSystem {
         return {};
     }
 
-    // A file held by another process (`locked`) is held as holdFile holds it, shared for
-    // reading: it can be compared.
+    // `a` is read whoever holds it. `b` is opened without sharing writes: a file another process
+    // holds to write (`locked`) fails so; one it reads (`readBy`) is compared.
     FsResult compareContents(const std::string& a, const std::string& b, bool& same,
-                             std::string* placeOfA) override {
+                             std::string* placeOfA, std::string* placeOfB) override {
         same = false;
         for (const std::string& path : {a, b}) {
             const Node* node = find(path);
@@ -478,11 +499,22 @@ class FakeFileSystem : public FileSystem {
                 return FsResult::failure(kErrorAccessDenied);
             }
         }
+        Node& kept = *find(b);
+        if (kept.locked || kept.heldForTries > 0) {
+            kept.heldForTries -= kept.heldForTries > 0 ? 1 : 0; // a try
+            return FsResult::failure(kErrorSharingViolation);
+        }
         ++compared;
-        same = sizeOf(*find(a)) == sizeOf(*find(b)) && find(a)->content == find(b)->content;
         if (placeOfA != nullptr) {
             *placeOfA = finalPath(a);
         }
+        if (placeOfB != nullptr) {
+            *placeOfB = finalPath(b);
+        }
+        // Where a listing shows a link to a file as a file (Wine), its opening does too.
+        const bool ownName =
+            !(kept.link && !plainLinks) && kept.owner != Owner::Other && namesOf(kept) == 1;
+        same = ownName && sizeOf(*find(a)) == sizeOf(kept) && find(a)->content == kept.content;
         return {};
     }
 
@@ -653,6 +685,21 @@ class FakeFileSystem : public FileSystem {
         return {};
     }
 
+    // A held folder is `locked`: moving it (or a folder above it) or removing it is refused.
+    // Several holdings of one folder may be held at once.
+    FsResult holdFolder(const std::string& path, std::unique_ptr<HeldFile>& held) override {
+        Node* node = find(path);
+        if (node == nullptr) {
+            return FsResult::failure(kErrorFileNotFound);
+        }
+        if (!node->folder) {
+            return FsResult::failure(kErrorDirectory);
+        }
+        node->locked = ++node->holds > 0; // holdings share all but deletion with each other
+        held = std::make_unique<HeldFolder>(*this, path);
+        return {};
+    }
+
     FsResult createHiddenFolder(const std::string& path) override {
         const FsResult made = createFolder(path);
         if (made) {
@@ -672,6 +719,9 @@ class FakeFileSystem : public FileSystem {
         }
         if (!node->folder) {
             return FsResult::failure(kErrorDirectory);
+        }
+        if (node->locked) {
+            return FsResult::failure(kErrorSharingViolation);
         }
         // A link goes as a link: what lies below it here is where it leads, and stays.
         const std::string parent = key(normalise(path));
@@ -842,7 +892,7 @@ class FakeFileSystem : public FileSystem {
         if (node == nullptr) {
             return FsResult::failure(kErrorFileNotFound);
         }
-        if (node->folder || node->link) {
+        if (node->folder || node->link || namesOf(*node) != 1 || node->owner == Owner::Other) {
             return FsResult::failure(kErrorAccessDenied);
         }
         if (node->unreadable || node->locked) {
@@ -926,7 +976,7 @@ class FakeFileSystem : public FileSystem {
             --node.heldForTries;
             return true;
         }
-        return node.locked;
+        return node.locked || node.readBy;
     }
 
     FsResult retried(const std::function<FsResult()>& attempt, const std::string& file) {
@@ -934,9 +984,18 @@ class FakeFileSystem : public FileSystem {
             attempt,
             [this, &file] {
                 const Node* node = find(file);
-                return node != nullptr && !node->folder && (node->locked || node->heldForTries > 0);
+                return node != nullptr && !node->folder &&
+                       (node->locked || node->readBy || node->heldForTries > 0);
             },
             [this](unsigned ms) { pauses.push_back(ms); });
+    }
+
+    // How many names the file has (its hard links).
+    std::size_t namesOf(const Node& file) const {
+        return static_cast<std::size_t>(
+            std::count_if(nodes_.begin(), nodes_.end(), [&file](const auto& entry) {
+                return !entry.second.folder && entry.second.contentId == file.contentId;
+            }));
     }
 
     // Sets `locked` on every name of the file (its hard links).

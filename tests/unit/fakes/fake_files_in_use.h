@@ -1,7 +1,8 @@
 #pragma once
-// Files in use as the fake file system holds them: a file that is locked (or held for some more
-// tries) is in use, and the programs that hold it are whatever the test says. Pauses are recorded,
-// never waited; a test may act at each (let a file go, for instance).
+// Files in use as the fake file system holds them: a file that is locked, read by another
+// program (or held for some more tries) is in use, and the programs that hold it are whatever the
+// test says. Pauses are recorded, never waited; a test may act at each (let a file go, for
+// instance).
 
 #include <functional>
 #include <map>
@@ -33,7 +34,8 @@ class FakeFilesInUse : public FilesInUse {
         for (const std::string& path : paths) {
             // Each look is a try: a file held for some more tries is held for one fewer after it.
             FakeFileSystem::Node* node = files_.find(path);
-            if (node == nullptr || node->folder || (!node->locked && node->heldForTries == 0)) {
+            if (node == nullptr || node->folder ||
+                (!node->locked && !node->readBy && node->heldForTries == 0)) {
                 continue;
             }
             if (node->heldForTries > 0) {
