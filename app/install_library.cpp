@@ -6,6 +6,7 @@
 #include "app/form_install.h"
 #include "package/copy_plan.h"
 #include "package/description_file.h"
+#include "package/folder_names.h"
 #include "package/ini_file.h"
 #include "package/install_report.h"
 #include "package/install_transaction.h"
@@ -78,11 +79,15 @@ void TFormInstall::installLibrary() {
             std::vector<std::string> existing;
             runWork("Installing the library", [&](WorkProgress&) {
                 // Only names are asked about here: whether a file is a link that leads out of
-                // the package is looked at once, when the work walks the folder.
+                // the package is looked at once, when the work walks the folder. The target is
+                // read once, and only a name it may hold is asked for.
+                FsResult listed;
+                const FolderNames there = FolderNames::read(files, target, listed);
                 eachPackageFile(
                     files, packageFolder, libsFolder,
                     [&](const DirEntry& entry) {
-                        if (files.fileExists(target + "\\" + entry.name)) {
+                        if (there.mayHold(entry.name) &&
+                            files.fileExists(target + "\\" + entry.name)) {
                             existing.push_back(entry.name);
                         }
                     },

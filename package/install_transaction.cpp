@@ -8,9 +8,9 @@
 #include <utility>
 #include <vector>
 
+#include "package/folder_names.h"
 #include "package/package_files.h"
 #include "package/transaction.h"
-#include "package/work_folder_name.h"
 
 namespace velk {
 
@@ -43,6 +43,7 @@ struct TargetFolder {
     unsigned long error = 0;              // why its files cannot go there, when unusable
     std::string slot;                     // where a new one is made ready in the work folder
     std::optional<std::string> finalPath; // where it really lies, once asked
+    FolderNames names;                    // what it held when surveyed
 };
 
 // One file the installation puts into the target: of the package files that go to its place,
@@ -83,11 +84,10 @@ class Installation {
         if (const FsResult held = hold(0); !held) {
             outcome_.failures.add(plan_.target, held.error());
         }
-        checkListing(0);
+        readNames(0);
         for (std::size_t i = 1; i < folders_.size(); ++i) {
             TargetFolder& folder = folders_[i];
-            const std::optional<Existing> found =
-                existingIn(files_, plan_.target, plan_.subfolders[i - 1]);
+            const std::optional<Existing> found = existing(0, plan_.subfolders[i - 1]);
             if (!isPlainName(plan_.subfolders[i - 1])) {
                 // No folder of the system has such a name, and no journal can hold it.
                 folder.state = TargetFolder::State::Unusable;
@@ -105,7 +105,7 @@ class Installation {
             } else if (files_.isLink(plan_.folderPath(i))) {
                 folder.state = TargetFolder::State::Unusable; // asked once it cannot change
             } else {
-                checkListing(i);
+                readNames(i);
             }
         }
     }
@@ -120,13 +120,11 @@ class Installation {
         return result;
     }
 
-    // A folder of the target that cannot be listed is a failure: what it holds cannot be told.
-    // A search for the work folders' names reads it as a listing does, and holds nothing where a
-    // search keeps every entry it matches until it ends (Wine).
-    void checkListing(std::size_t index) {
-        const FsResult listed =
-            files_.enumerate(plan_.folderPath(index) + "\\" + std::string(kWorkFolderPattern),
-                             [](const DirEntry&) {});
+    // Reads the names of the folder `index` of the target once. A folder that cannot be listed
+    // is a failure: what it holds cannot be told.
+    void readNames(std::size_t index) {
+        FsResult listed;
+        folders_[index].names = FolderNames::read(files_, plan_.folderPath(index), listed);
         if (!listed) {
             outcome_.failures.add(plan_.folderPath(index), listed.error());
         }
@@ -151,15 +149,23 @@ class Installation {
         // A package folder that is missing, or a link leading out of the package, has no files.
         // It is not searched: a search for a name in a folder that is not there may read all of
         // the folder above it (Wine looks for the missing folder in every letter case).
-        std::vector<bool> searched;
-        for (const FolderCopy& copy : copies) {
-            searched.push_back(files_.folderExists(copy.source) &&
-                               !leadsOutOfPackage(files_, plan_.packageFolder, copy.source));
+        // Each is read once, so that a name it does not hold is never asked for.
+        if (packageNames_.empty()) {
+            for (const FolderCopy& copy : copies) {
+                FsResult listed;
+                const bool searched = files_.folderExists(copy.source) &&
+                                      !leadsOutOfPackage(files_, plan_.packageFolder, copy.source);
+                searchedPackage_.push_back(searched);
+                packageNames_.push_back(searched ? FolderNames::read(files_, copy.source, listed)
+                                                 : FolderNames());
+            }
         }
         // The package file of that name in another package folder, as its listing holds it.
         const auto fileIn = [&](std::size_t other, const std::string& name) {
             std::optional<DirEntry> entry =
-                searched[other] ? files_.entryNamed(copies[other].source, name) : std::nullopt;
+                searchedPackage_[other] && packageNames_[other].mayHold(name)
+                    ? files_.entryNamed(copies[other].source, name)
+                    : std::nullopt;
             if (entry &&
                 (!isPackageFile(*entry) ||
                  (!linkFree_[other] && leadsOutOfPackage(files_, plan_.packageFolder,
@@ -202,6 +208,16 @@ class Installation {
         }
     }
 
+    // The entry named `name` in the folder `index` of the plan: asked of the disk only where the
+    // folder's listing may hold it.
+    std::optional<Existing> existing(std::size_t index, const std::string& name) {
+        const TargetFolder& folder = folders_[index];
+        if (folder.state == TargetFolder::State::New || !folder.names.mayHold(name)) {
+            return std::nullopt;
+        }
+        return existingIn(files_, plan_.folderPath(index), name);
+    }
+
     // Looks up the file a planned file takes the place of; false, with the failure, when it
     // cannot go there.
     bool find(PlannedFile& file) {
@@ -209,7 +225,7 @@ class Installation {
         if (folder.state == TargetFolder::State::Unusable) {
             return false;
         }
-        file.replaced = existingIn(files_, plan_.folderPath(file.folder), file.name);
+        file.replaced = existing(file.folder, file.name);
         return true;
     }
 
@@ -229,7 +245,7 @@ class Installation {
 
     // True when `name`, a name in the target itself, is taken there or by the installation.
     bool taken(const std::string& name) {
-        if (existingIn(files_, plan_.target, name)) {
+        if (existing(0, name)) {
             return true;
         }
         for (const std::string& subfolder : plan_.subfolders) {
@@ -237,9 +253,11 @@ class Installation {
                 return true;
             }
         }
-        for (const FolderCopy& copy : plan_.copies) {
-            const std::optional<DirEntry> entry =
-                copy.into == 0 ? files_.entryNamed(copy.source, name) : std::nullopt;
+        for (std::size_t c = 0; c < plan_.copies.size(); ++c) {
+            const FolderCopy& copy = plan_.copies[c];
+            const std::optional<DirEntry> entry = copy.into == 0 && packageNames_[c].mayHold(name)
+                                                      ? files_.entryNamed(copy.source, name)
+                                                      : std::nullopt;
             if (entry && isPackageFile(*entry)) {
                 return true;
             }
@@ -486,13 +504,15 @@ class Installation {
     std::optional<Transaction> transaction_;
     const bool linksLookPlain_ = files_.linksLookPlain();
     std::optional<std::string> packageRoot_; // the package folder's final path, once asked
-    std::vector<bool> linkFree_;       // each package folder, not known to hold a link leading out
-    std::vector<std::size_t> counted_; // package files of each package folder, counted before
-    std::size_t total_ = 0;            // files the plan installs, as counted before the work
-    std::size_t changes_ = 0;          // of them, files that go into existing folders
-    std::size_t replaced_ = 0;         // of them, files that take the place of others
-    std::size_t planned_ = 0;          // files met by the work
-    std::size_t kept_ = 0;             // of them, left in place
+    std::vector<bool> linkFree_;        // each package folder, not known to hold a link leading out
+    std::vector<bool> searchedPackage_; // each package folder, there and inside the package
+    std::vector<FolderNames> packageNames_; // and what it held when first walked
+    std::vector<std::size_t> counted_;      // package files of each package folder, counted before
+    std::size_t total_ = 0;                 // files the plan installs, as counted before the work
+    std::size_t changes_ = 0;               // of them, files that go into existing folders
+    std::size_t replaced_ = 0;              // of them, files that take the place of others
+    std::size_t planned_ = 0;               // files met by the work
+    std::size_t kept_ = 0;                  // of them, left in place
     bool hardLinks_ = true;
     bool workFolderFailed_ = false;
 };

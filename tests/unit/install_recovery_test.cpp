@@ -118,6 +118,21 @@ TEST_P(KilledRuns, AreFinishedOrUndoneByTheNextRun) {
     }
 }
 
+// An installation reads each folder it needs once and asks for a name only where the listing
+// showed one: a name that is not there is never asked for (under Wine each such question reads
+// the whole folder, which made installing quadratic in a folder's size).
+TEST(InstallationQuestions, AskForNoNameThatAListingDidNotShow) {
+    for (const bool installedBefore : {false, true}) {
+        SCOPED_TRACE(installedBefore ? "update" : "first installation");
+        FakeFileSystem files;
+        makePackageAndTarget(files, KilledRun{"", installedBefore, false, false});
+        files.namesMissed = 0;
+        runOnce(files, KilledRun{"", installedBefore, false, false});
+        EXPECT_EQ(files.content(std::string(kTarget) + "\\a.zlb"), "a 2");
+        EXPECT_EQ(files.namesMissed, 0u);
+    }
+}
+
 // A run's work folder is its own while it works: another run's search for earlier work names it
 // busy and leaves it alone, and a run that began before it had its folder stops before it
 // changes anything. Once the first run is gone, its folder is earlier work like any other.

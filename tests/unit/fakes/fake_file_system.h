@@ -107,6 +107,9 @@ class FakeFileSystem : public FileSystem {
     // "write PATH", "mkdir PATH", "rmdir PATH", "delete PATH", "attributes PATH"
     std::vector<std::string> log;
     std::size_t compared = 0; // pairs of files compareContents read
+    // Searches for one name, and questions whether a file is there, that found nothing: under
+    // Wine each reads the whole folder.
+    std::size_t namesMissed = 0;
     // False: the volume has no hard links (as FAT).
     bool hardLinks = true;
 
@@ -247,6 +250,7 @@ class FakeFileSystem : public FileSystem {
             return false;
         }
         Node* node = find(path);
+        namesMissed += node == nullptr ? 1 : 0;
         return node != nullptr && !node->folder;
     }
 
@@ -292,6 +296,9 @@ class FakeFileSystem : public FileSystem {
                     node->attributes |
                         (node->link && !(plainLinks && !node->folder) ? kAttrReparsePoint : 0)});
             }
+        }
+        if (mask.find_first_of("*?") == std::string::npos && found.empty()) {
+            ++namesMissed;
         }
         const auto failing = failingListings.find(parent);
         for (std::size_t i = 0; i < found.size(); ++i) {
