@@ -131,19 +131,22 @@ TEST_F(FilesInUseE2E, UnattendedAFileLetGoWithinTheWaitIsInstalled) {
 // away to put a link or another folder in their place; once the run has ended, they can.
 TEST_F(FilesInUseE2E, UnattendedTheTargetAndTheWorkFolderStayInPlaceDuringTheWait) {
     setUnattended(host.usr, "", "activated");
+    const std::string log = work() + "\\install.log";
+    setUnattendedLog(log);
     hold(target("a.zfb"));
 
     Installer app = Installer::startUnwatched(package);
-    const std::string work = target("~VelkInstall.work");
-    for (int i = 0; i < 100 && !folderExists(work); ++i) {
+    const std::string workFolder = target("~VelkInstall.work");
+    // Its mark is made once the folder is held.
+    for (int i = 0; i < 100 && !fileExists(workFolder + "\\begun"); ++i) {
         Sleep(50);
     }
-    ASSERT_TRUE(folderExists(work));
+    ASSERT_TRUE(fileExists(workFolder + "\\begun"));
     const std::string away = host.usr + " away";
     EXPECT_FALSE(MoveFileW(win32::toWide(host.usr).c_str(), win32::toWide(away).c_str()));
-    EXPECT_FALSE(MoveFileW(win32::toWide(work).c_str(), win32::toWide(away).c_str()));
+    EXPECT_FALSE(MoveFileW(win32::toWide(workFolder).c_str(), win32::toWide(away).c_str()));
     held = win32::UniqueHandle(nullptr);
-    EXPECT_EQ(app.waitForExit(kStartTimeout), 0u);
+    EXPECT_EQ(app.waitForExit(kStartTimeout), 0u) << readFile(log);
     EXPECT_EQ(readFile(target("a.zfb")), "new a");
     EXPECT_FALSE(folderExists(away));
     ASSERT_TRUE(MoveFileW(win32::toWide(host.usr).c_str(), win32::toWide(away).c_str()));
