@@ -2,6 +2,7 @@
 
 #include <utility>
 
+#include "package/package_rules.h"
 #include "package/work_folder_name.h"
 
 namespace velk {
@@ -10,9 +11,14 @@ std::vector<std::string> plannedLanguages(FileSystem& files,
                                           const PackageDescription& description) {
     FileNames seen(FileNameLess{&files});
     std::vector<std::string> distinct;
-    for (ListedLanguage& language : description.copiedLanguages()) {
-        if (seen.insert(language.name).second) {
-            distinct.push_back(std::move(language.name));
+    for (const ListedLanguage& language : description.copiedLanguages()) {
+        // The folder's name as Windows makes it, which every path made from it names alike.
+        std::string made(madeName(language.name));
+        if (made.empty() && !language.name.empty()) {
+            made = language.name; // no folder of its own: refused by its name as written
+        }
+        if (seen.insert(made).second) {
+            distinct.push_back(std::move(made));
         }
     }
     return distinct;
@@ -20,14 +26,14 @@ std::vector<std::string> plannedLanguages(FileSystem& files,
 
 std::optional<std::string> CopyPlan::reservedEntry(FileSystem& files) const {
     for (const FolderCopy& copy : copies) {
-        if (copy.into != 0 && isWorkFolderName(subfolders[copy.into - 1])) {
+        if (copy.into != 0 && isReservedName(subfolders[copy.into - 1])) {
             return copy.source;
         }
-        // Only the names of a work folder's form are looked at.
+        // Only the names that may be reserved are looked at.
         std::optional<std::string> found;
-        files.enumerate(copy.source + "\\" + std::string(kWorkFolderPattern),
+        files.enumerate(copy.source + "\\" + std::string(kReservedNamePattern),
                         [&](const DirEntry& entry) {
-                            if (!found && isPackageFile(entry) && isWorkFolderName(entry.name)) {
+                            if (!found && isPackageFile(entry) && isReservedName(entry.name)) {
                                 found = copy.source + "\\" + entry.name;
                             }
                         });
@@ -55,7 +61,8 @@ CopyPlan planInstallation(const InstallRequest& request) {
         plan.copies.push_back(FolderCopy{request.libsFolder + "\\" + language, into});
     }
     if (request.defaultLanguage) {
-        plan.copies.push_back(FolderCopy{request.libsFolder + "\\" + *request.defaultLanguage, 0});
+        plan.copies.push_back(FolderCopy{
+            request.libsFolder + "\\" + std::string(madeName(*request.defaultLanguage)), 0});
     }
     return plan;
 }
