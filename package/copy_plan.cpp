@@ -4,6 +4,7 @@
 
 #include "package/package_rules.h"
 #include "package/work_folder_name.h"
+#include "platform/long_path.h"
 
 namespace velk {
 
@@ -24,24 +25,41 @@ std::vector<std::string> plannedLanguages(FileSystem& files,
     return distinct;
 }
 
-std::optional<std::string> CopyPlan::reservedEntry(FileSystem& files) const {
+CopyPlan::NameCheck CopyPlan::checkNames(FileSystem& files) const {
+    NameCheck check;
+    FileNames seen(FileNameLess{&files}); // one place of the target, one failure
     for (const FolderCopy& copy : copies) {
-        if (copy.into != 0 && isReservedName(subfolders[copy.into - 1])) {
-            return copy.source;
+        if (copy.into != 0) {
+            const std::string& subfolder = subfolders[copy.into - 1];
+            if (isReservedName(subfolder)) {
+                check.reserved = copy.source;
+                return check;
+            }
+            if (!deviceName(subfolder).empty()) {
+                check.devices.push_back(folderPath(copy.into));
+                continue; // its files have no place
+            }
         }
-        // Only the names that may be reserved are looked at.
         std::optional<std::string> found;
-        files.enumerate(copy.source + "\\" + std::string(kReservedNamePattern),
-                        [&](const DirEntry& entry) {
-                            if (!found && isPackageFile(entry) && isReservedName(entry.name)) {
-                                found = copy.source + "\\" + entry.name;
-                            }
-                        });
+        files.enumerate(copy.source + "\\*", [&](const DirEntry& entry) {
+            if (!isPackageFile(entry)) {
+                return;
+            }
+            if (!found && isReservedName(entry.name)) {
+                found = copy.source + "\\" + entry.name;
+            } else if (!deviceName(entry.name).empty()) {
+                const std::string place = folderPath(copy.into) + "\\" + entry.name;
+                if (seen.insert(place).second) {
+                    check.devices.push_back(place);
+                }
+            }
+        });
         if (found) {
-            return found;
+            check.reserved = std::move(found);
+            return check;
         }
     }
-    return std::nullopt;
+    return check;
 }
 
 CopyPlan planInstallation(const InstallRequest& request) {

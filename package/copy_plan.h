@@ -38,10 +38,19 @@ struct CopyPlan {
     std::string folderPath(std::size_t into) const {
         return into == 0 ? target : target + "\\" + subfolders[into - 1];
     }
-    // The first package file or language folder the plan puts into the target under a name
-    // that an installation or removal keeps for its work folder, as its package path; nothing
-    // when there is none. Such a package would plant what a later run takes for its own work.
-    std::optional<std::string> reservedEntry(FileSystem& files) const;
+    // What the names of the package make of the plan, looked at before anything is copied.
+    struct NameCheck {
+        // The first package file or language folder the plan puts into the target under a name
+        // that an installation or removal keeps for its work folder (isReservedName), as its
+        // package path. Such a package would plant what a later run takes for its own work.
+        std::optional<std::string> reserved;
+        // The places of the target, in copying order, whose names Windows takes for devices
+        // ("CON.txt", "aux"): no file or folder can be made there, nor a package file of that
+        // name be read.
+        std::vector<std::string> devices;
+    };
+    // One listing of each package folder.
+    NameCheck checkNames(FileSystem& files) const;
 };
 
 // The languages installation copies (PackageDescription::copiedLanguages), each distinct name

@@ -21,8 +21,6 @@ int workFolderNumber(std::string_view name);
 // ".work".
 bool isWorkFolderName(std::string_view name);
 
-// A search pattern that finds every name isReservedName holds (and others).
-inline constexpr std::string_view kReservedNamePattern = "~V*";
 // True for a name that a package may not put into a target: one that Windows makes into a work
 // folder's name (trailing dots and blanks dropped, any letter case: "~VelkInstall2.work."), or a
 // short (8.3) name that a work folder may have, by which Windows opens that folder: the six first
