@@ -4,10 +4,10 @@
 // folder are listed one by one as package/install_transaction.h carries it out, never held.
 //
 // In copying order: the base files of "Libs" into the target; the folder of every language the
-// description lists, each distinct name (compared as file names) once at its first listing, into
-// a subfolder of the target of that name (the empty name into the target itself); then the
-// default language's files into the target itself, where they take the place of base files of
-// the same name.
+// description lists, each distinct name (as Windows makes it, compared as file names) once at its
+// first listing, into a subfolder of the target of that name (the empty name into the target
+// itself); then the default language's files into the target itself, where they take the place of
+// base files of the same name.
 
 #include <optional>
 #include <string>
@@ -54,8 +54,9 @@ struct CopyPlan {
 };
 
 // The languages installation copies (PackageDescription::copiedLanguages), each distinct name
-// (compared as file names) once, at its first listing. Only the keys present are visited, so a
-// huge Count costs nothing.
+// once, at its first listing, as Windows makes the folder's name (madeName: "German." is
+// "German") and compared as file names. Only the keys present are visited, so a huge Count
+// costs nothing.
 std::vector<std::string> plannedLanguages(FileSystem& files, const PackageDescription& description);
 
 struct InstallRequest {
