@@ -10,8 +10,10 @@
 #include <string>
 #include <vector>
 
+#include "platform/scope_exit.h"
 #include "platform/win32/system_error_text.h"
 #include "platform/win32/unique_handles.h"
+#include "platform/win32/wide_text.h"
 #include "platform/win32/win32_file_system.h"
 #include "tests/e2e/driver/e2e_fixture.h"
 
@@ -114,7 +116,11 @@ TEST_F(InstallFaultsE2E, APackageFileNamedAsADeviceFailsAndSaysWhy) {
         work() + "\\pkg",
         {.description = kDescription,
          .files = {{"Libs\\a.zfb", "a block"}, {"Libs\\English\\texts.txt", "english texts"}}});
-    writeFile("\\\\?\\" + package + "\\Libs\\aux", "planted");
+    const std::string device = "\\\\?\\" + package + "\\Libs\\aux";
+    writeFile(device, "planted");
+    // Deleted by the same path, whatever the test's outcome: the next run's clean-up of the work
+    // folder, by the plain path, would take it for the device.
+    const auto planted = scopeExit([&device] { DeleteFileW(win32::toWide(device).c_str()); });
     Installer app = Installer::start(package);
     app.mainWindow().button("Install").click();
 
