@@ -13,6 +13,7 @@
 #include "package/package_description.h"
 #include "package/package_files.h"
 #include "package/package_rules.h"
+#include "platform/long_path.h"
 
 namespace velk {
 
@@ -86,7 +87,8 @@ void TFormInstall::installLibrary() {
                 eachPackageFile(
                     files, packageFolder, libsFolder,
                     [&](const DirEntry& entry) {
-                        if (there.mayHold(entry.name) &&
+                        // A device's name names no file there (nor is it installed).
+                        if (deviceName(entry.name).empty() && there.mayHold(entry.name) &&
                             files.fileExists(target + "\\" + entry.name)) {
                             existing.push_back(entry.name);
                         }
@@ -116,8 +118,17 @@ void TFormInstall::installLibrary() {
     const InUseCheck inUse = inUseCheck(waitedOut);
     runWork("Installing the library", [&](WorkProgress& progress) {
         const CopyPlan plan = planInstallation(request);
-        reserved = plan.reservedEntry(files);
-        if (!reserved) {
+        CopyPlan::NameCheck names = plan.checkNames(files);
+        reserved = std::move(names.reserved);
+        if (reserved) {
+            return;
+        }
+        // A file that Windows cannot make fails as a copy does, and nothing is installed; it is
+        // never opened (it would be the device).
+        for (const std::string& place : names.devices) {
+            outcome.failures.add(place, kErrorInvalidName);
+        }
+        if (outcome.failures.empty()) {
             outcome = installPlanned(files, plan, progress, inUse);
         }
     });

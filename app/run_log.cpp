@@ -39,7 +39,11 @@ std::string quoted(const std::string& text) {
 std::string failureLine(LogFile& file, const std::string& what,
                         const FailureList::Failure& failure) {
     std::string line = what + failure.path;
-    if (failure.error != 0) {
+    const std::string reason = deviceNameReason(failure.path);
+    if (!reason.empty()) {
+        line += ": " + oneLine(reason) +
+                (failure.error != 0 ? " (error " + std::to_string(failure.error) + ")" : "");
+    } else if (failure.error != 0) {
         const std::string message = oneLine(file.systemMessage(failure.error));
         line += ": " + (message.empty() ? std::string("system error") : message) + " (error " +
                 std::to_string(failure.error) + ")";

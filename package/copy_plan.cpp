@@ -2,7 +2,9 @@
 
 #include <utility>
 
+#include "package/package_rules.h"
 #include "package/work_folder_name.h"
+#include "platform/long_path.h"
 
 namespace velk {
 
@@ -10,32 +12,54 @@ std::vector<std::string> plannedLanguages(FileSystem& files,
                                           const PackageDescription& description) {
     FileNames seen(FileNameLess{&files});
     std::vector<std::string> distinct;
-    for (ListedLanguage& language : description.copiedLanguages()) {
-        if (seen.insert(language.name).second) {
-            distinct.push_back(std::move(language.name));
+    for (const ListedLanguage& language : description.copiedLanguages()) {
+        // The folder's name as Windows makes it, which every path made from it names alike.
+        std::string made(madeName(language.name));
+        if (made.empty() && !language.name.empty()) {
+            made = language.name; // no folder of its own: refused by its name as written
+        }
+        if (seen.insert(made).second) {
+            distinct.push_back(std::move(made));
         }
     }
     return distinct;
 }
 
-std::optional<std::string> CopyPlan::reservedEntry(FileSystem& files) const {
+CopyPlan::NameCheck CopyPlan::checkNames(FileSystem& files) const {
+    NameCheck check;
+    FileNames seen(FileNameLess{&files}); // one place of the target, one failure
     for (const FolderCopy& copy : copies) {
-        if (copy.into != 0 && isWorkFolderName(subfolders[copy.into - 1])) {
-            return copy.source;
+        if (copy.into != 0) {
+            const std::string& subfolder = subfolders[copy.into - 1];
+            if (isReservedName(subfolder)) {
+                check.reserved = copy.source;
+                return check;
+            }
+            if (!deviceName(subfolder).empty()) {
+                check.devices.push_back(folderPath(copy.into));
+                continue; // its files have no place
+            }
         }
-        // Only the names of a work folder's form are looked at.
         std::optional<std::string> found;
-        files.enumerate(copy.source + "\\" + std::string(kWorkFolderPattern),
-                        [&](const DirEntry& entry) {
-                            if (!found && isPackageFile(entry) && isWorkFolderName(entry.name)) {
-                                found = copy.source + "\\" + entry.name;
-                            }
-                        });
+        files.enumerate(copy.source + "\\*", [&](const DirEntry& entry) {
+            if (!isPackageFile(entry)) {
+                return;
+            }
+            if (!found && isReservedName(entry.name)) {
+                found = copy.source + "\\" + entry.name;
+            } else if (!deviceName(entry.name).empty()) {
+                const std::string place = folderPath(copy.into) + "\\" + entry.name;
+                if (seen.insert(place).second) {
+                    check.devices.push_back(place);
+                }
+            }
+        });
         if (found) {
-            return found;
+            check.reserved = std::move(found);
+            return check;
         }
     }
-    return std::nullopt;
+    return check;
 }
 
 CopyPlan planInstallation(const InstallRequest& request) {
@@ -55,7 +79,8 @@ CopyPlan planInstallation(const InstallRequest& request) {
         plan.copies.push_back(FolderCopy{request.libsFolder + "\\" + language, into});
     }
     if (request.defaultLanguage) {
-        plan.copies.push_back(FolderCopy{request.libsFolder + "\\" + *request.defaultLanguage, 0});
+        plan.copies.push_back(FolderCopy{
+            request.libsFolder + "\\" + std::string(madeName(*request.defaultLanguage)), 0});
     }
     return plan;
 }

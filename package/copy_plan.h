@@ -4,10 +4,10 @@
 // folder are listed one by one as package/install_transaction.h carries it out, never held.
 //
 // In copying order: the base files of "Libs" into the target; the folder of every language the
-// description lists, each distinct name (compared as file names) once at its first listing, into
-// a subfolder of the target of that name (the empty name into the target itself); then the
-// default language's files into the target itself, where they take the place of base files of
-// the same name.
+// description lists, each distinct name (as Windows makes it, compared as file names) once at its
+// first listing, into a subfolder of the target of that name (the empty name into the target
+// itself); then the default language's files into the target itself, where they take the place of
+// base files of the same name.
 
 #include <optional>
 #include <string>
@@ -38,15 +38,25 @@ struct CopyPlan {
     std::string folderPath(std::size_t into) const {
         return into == 0 ? target : target + "\\" + subfolders[into - 1];
     }
-    // The first package file or language folder the plan puts into the target under a name
-    // that an installation or removal keeps for its work folder, as its package path; nothing
-    // when there is none. Such a package would plant what a later run takes for its own work.
-    std::optional<std::string> reservedEntry(FileSystem& files) const;
+    // What the names of the package make of the plan, looked at before anything is copied.
+    struct NameCheck {
+        // The first package file or language folder the plan puts into the target under a name
+        // that an installation or removal keeps for its work folder (isReservedName), as its
+        // package path. Such a package would plant what a later run takes for its own work.
+        std::optional<std::string> reserved;
+        // The places of the target, in copying order, whose names Windows takes for devices
+        // ("CON.txt", "aux"): no file or folder can be made there, nor a package file of that
+        // name be read.
+        std::vector<std::string> devices;
+    };
+    // One listing of each package folder.
+    NameCheck checkNames(FileSystem& files) const;
 };
 
 // The languages installation copies (PackageDescription::copiedLanguages), each distinct name
-// (compared as file names) once, at its first listing. Only the keys present are visited, so a
-// huge Count costs nothing.
+// once, at its first listing, as Windows makes the folder's name (madeName: "German." is
+// "German") and compared as file names. Only the keys present are visited, so a huge Count
+// costs nothing.
 std::vector<std::string> plannedLanguages(FileSystem& files, const PackageDescription& description);
 
 struct InstallRequest {

@@ -3,7 +3,9 @@
 #include <algorithm>
 
 #include "package/ini_file.h"
+#include "package/package_rules.h"
 #include "platform/file_system.h"
+#include "platform/long_path.h"
 
 namespace velk {
 
@@ -28,11 +30,26 @@ std::string FailureList::text(const std::string& headline) const {
     return result;
 }
 
+std::string deviceNameReason(const std::string& path) {
+    const std::string device = deviceName(path);
+    if (device.empty()) {
+        return {};
+    }
+    return "Windows takes the name \"" + fileNamePart(path) + "\" for its device " + device +
+           ": no file can have that name";
+}
+
 std::string failureReport(FileSystem& files, const WorkOutcome& outcome,
                           const std::string& headline, const std::string& nothingChanged) {
     std::string text = outcome.failures.text(headline);
-    if (!outcome.failures.empty() && outcome.failures.all().front().error != 0) {
-        text += "\r" + files.errorMessage(outcome.failures.all().front().error) + ".";
+    if (!outcome.failures.empty()) {
+        const FailureList::Failure& first = outcome.failures.all().front();
+        const std::string reason = deviceNameReason(first.path);
+        if (!reason.empty()) {
+            text += "\r" + reason + ".";
+        } else if (first.error != 0) {
+            text += "\r" + files.errorMessage(first.error) + ".";
+        }
     }
     if (outcome.notRestored.empty()) {
         text += "\r" + nothingChanged;

@@ -50,11 +50,16 @@ struct WorkOutcome {
     bool done() const { return failures.empty() && !busy; }
 };
 
+// The program's own words for a failure whose path Windows takes for a device ("CON.txt",
+// "C:\x\aux"): no file can be made or read under that name, which the system's message for the
+// error it gives does not say. Empty for any other path.
+std::string deviceNameReason(const std::string& path);
+
 class FileSystem;
 
 // The text of the box that reports failed work: `headline` ("%d" the count) and the failed
-// paths, the system's message for the first failure, and then either `nothingChanged` or, when
-// the undo failed, the paths it could not restore.
+// paths, the system's message for the first failure (or deviceNameReason), and then either
+// `nothingChanged` or, when the undo failed, the paths it could not restore.
 std::string failureReport(FileSystem& files, const WorkOutcome& outcome,
                           const std::string& headline, const std::string& nothingChanged);
 

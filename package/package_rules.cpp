@@ -8,9 +8,16 @@ bool offersHostVersion(std::string_view key, std::string_view line) {
     return key != kLibraryKindKey && line.find("Yes") != std::string_view::npos;
 }
 
+std::string_view madeName(std::string_view name) {
+    while (!name.empty() && (name.back() == '.' || name.back() == ' ')) {
+        name.remove_suffix(1);
+    }
+    return name;
+}
+
 bool leavesItsFolder(std::string_view language) {
-    return language.find_first_of("\\/:") != std::string_view::npos || language == "." ||
-           language == "..";
+    return language.find_first_of("\\/:") != std::string_view::npos ||
+           (!language.empty() && madeName(language).empty());
 }
 
 std::string fileNamePart(const std::string& path) {

@@ -16,9 +16,15 @@ constexpr std::string_view kLibraryKindKey = "Dorvan5Libs";
 // exactly "Dorvan5Libs" and the line holds "Yes" anywhere, in exactly that case.
 bool offersHostVersion(std::string_view key, std::string_view line);
 
+// A name as Windows makes it when it creates a file or folder of that name (and as it opens one):
+// its trailing dots and blanks dropped, so that "English." and "English " name "English". Two
+// names name the same entry when their made forms are equal, letter case aside.
+std::string_view madeName(std::string_view name);
+
 // A language name becomes a folder name below the target and below "Libs": it must name exactly
-// one folder level there, so no separator, no drive colon and no "." or "..". The empty name is
-// allowed: it names the folder itself.
+// one folder level there, so no separator, no drive colon and nothing that Windows makes into
+// no name at all ("." and "..", or only dots and blanks). The empty name is allowed: it names the
+// folder itself.
 bool leavesItsFolder(std::string_view language);
 
 // Everything after the last backslash or colon: the part of [About] "Picture" that is used.

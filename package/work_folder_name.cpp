@@ -2,6 +2,7 @@
 
 #include <cctype>
 
+#include "package/package_rules.h"
 #include "package/text_compare.h"
 
 namespace velk {
@@ -45,6 +46,23 @@ int workFolderNumber(std::string_view name) {
 
 bool isWorkFolderName(std::string_view name) {
     return workFolderNumber(name) != 0;
+}
+
+bool isReservedName(std::string_view name) {
+    const std::string_view made = madeName(name);
+    if (isWorkFolderName(made)) {
+        return true;
+    }
+    // A short name: at most eight characters, one dot, an extension of the first three letters
+    // of "work"; it keeps the long name's first letters ("~V" at least) and a "~" after them.
+    const std::size_t dot = made.find('.');
+    if (dot == std::string_view::npos || dot > 8 ||
+        !sameTextAscii(made.substr(dot), kNameSuffix.substr(0, 4))) {
+        return false;
+    }
+    const std::string_view base = made.substr(0, dot);
+    return base.size() > 2 && sameTextAscii(base.substr(0, 2), kNamePrefix.substr(0, 2)) &&
+           base.find('~', 2) != std::string_view::npos;
 }
 
 } // namespace velk

@@ -193,9 +193,16 @@ std::string deviceName(std::string_view path) {
         device += upper(c);
     }
     if (device == "NUL" || device == "CON" || device == "PRN" || device == "AUX" ||
-        (device.size() == 4 && (device.starts_with("COM") || device.starts_with("LPT")) &&
-         device[3] >= '1' && device[3] <= '9')) {
+        device == "CONIN$" || device == "CONOUT$") {
         return device;
+    }
+    if (device.starts_with("COM") || device.starts_with("LPT")) {
+        // A digit from 1 to 9, or a superscript one, two or three (in UTF-8).
+        const std::string_view number = std::string_view(device).substr(3);
+        if ((number.size() == 1 && number[0] >= '1' && number[0] <= '9') || number == "\xC2\xB9" ||
+            number == "\xC2\xB2" || number == "\xC2\xB3") {
+            return device;
+        }
     }
     return {};
 }

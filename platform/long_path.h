@@ -44,9 +44,10 @@ std::string fullPath(std::string_view path, std::string_view currentFolder);
 std::string extendedPath(std::string_view path, std::string_view currentFolder);
 
 // The device that Windows opens for `path` instead of a file, in upper case ("NUL", "CON",
-// "PRN", "AUX", "COM1" to "COM9", "LPT1" to "LPT9"): when the last name of a drive or relative
-// path is one of them in any letter case, whatever follows a dot or colon in it and blanks
-// before that ("nul.txt", "C:\x\Com1 .log", "NUL:"), whichever folder is named before it.
+// "CONIN$", "CONOUT$", "PRN", "AUX", "COM1" to "COM9", "LPT1" to "LPT9", and "COM" and "LPT"
+// with a superscript 1, 2 or 3): when the last name of a drive or relative path is one of them
+// in any letter case, whatever follows a dot or colon in it and blanks before that ("nul.txt",
+// "C:\x\Com1 .log", "NUL:"), whichever folder is named before it.
 // "" for any other path; a network path and the extended and device forms name no such device,
 // as Windows takes them literally.
 std::string deviceName(std::string_view path);

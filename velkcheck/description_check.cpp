@@ -9,6 +9,7 @@
 #include "package/package_description.h"
 #include "package/package_rules.h"
 #include "package/text_compare.h"
+#include "package/work_folder_name.h"
 #include "velkcheck/names.h"
 
 namespace velk::check {
@@ -223,7 +224,13 @@ void checkLanguages(const Description& description, const std::string& path, Fin
             findings.error(path, line,
                            "[Languages] " + languageKey(index) + " " + quoted(name) +
                                " is a language name the installer refuses (it holds \"\\\", "
-                               "\"/\" or \":\", or is \".\" or \"..\"): installation stops");
+                               "\"/\" or \":\", or is only dots and blanks, as \".\" and \"..\" "
+                               "are): installation stops");
+        } else if (isReservedName(name)) {
+            findings.error(path, line,
+                           "[Languages] " + languageKey(index) + " " + quoted(name) +
+                               " is named like the installer's work folder in the target (" +
+                               quoted(workFolderName(1)) + "): the installer refuses the package");
         }
     }
     for (; next < count && missing.size() < 3; ++next) {

@@ -12,6 +12,21 @@
 
 namespace velk::check {
 
+namespace {
+
+// The key under which Windows takes names for the same entry: as it makes them (trailing dots
+// and blanks dropped), letter case aside.
+std::string madeKey(std::string_view name) {
+    return foldName(madeName(name));
+}
+
+// A file that installation copies: everything directly in a folder but folders and empty files.
+bool isInstalled(const Entry& entry) {
+    return !entry.isFolder && entry.size > 0;
+}
+
+} // namespace
+
 const Entry* findEntry(const std::vector<Entry>& entries, std::string_view name) {
     const std::string wanted = foldName(name);
     const Entry* found = nullptr;
@@ -41,7 +56,7 @@ void checkNames(const std::string& folder, const std::vector<Entry>& entries, Fi
                              "the name is not UTF-8: Windows, which names files in Unicode, "
                              "cannot take it as it is");
         }
-        const auto [it, added] = first.try_emplace(foldName(entry.name), &entry);
+        const auto [it, added] = first.try_emplace(madeKey(entry.name), &entry);
         if (!added) {
             collided = true;
             if (entry.name < it->second->name) {
@@ -53,11 +68,17 @@ void checkNames(const std::string& folder, const std::vector<Entry>& entries, Fi
         return;
     }
     for (const Entry& entry : entries) {
-        const Entry* spelling = first.at(foldName(entry.name));
+        const Entry* spelling = first.at(madeKey(entry.name));
         if (spelling != &entry) {
-            findings.warning(joinPath(folder, entry.name), 0,
-                             "Windows takes this name and " + quoted(spelling->name) +
-                                 " for the same name: only one of them can exist there");
+            const std::string said = "Windows takes this name and " + quoted(spelling->name) +
+                                     " for the same name: only one of them can exist there";
+            // Two files installed to one name fail the installation.
+            if (isInstalled(entry) && isInstalled(*spelling)) {
+                findings.error(joinPath(folder, entry.name), 0,
+                               said + ", and installing the package fails");
+            } else {
+                findings.warning(joinPath(folder, entry.name), 0, said);
+            }
         }
     }
 }
@@ -85,21 +106,12 @@ void checkLinks(const std::string& packagePlace, const std::string& folder,
     }
 }
 
-namespace {
-
-// A file that installation copies: everything directly in a folder but folders and empty files.
-bool isInstalled(const Entry& entry) {
-    return !entry.isFolder && entry.size > 0;
-}
-
-} // namespace
-
 void checkInstalledFiles(const std::string& packagePlace, const std::string& folder,
                          const std::vector<Entry>& entries, Findings& findings) {
     checkNames(folder, entries, findings);
     checkLinks(packagePlace, folder, entries, findings);
     for (const Entry& entry : entries) {
-        if (isWorkFolderName(entry.name)) {
+        if (isReservedName(entry.name)) {
             findings.error(joinPath(folder, entry.name), 0,
                            "named like the installer's work folder in the target (" +
                                quoted(workFolderName(1)) + "): the installer refuses the package");
@@ -127,7 +139,7 @@ void checkLanguageFolders(const std::string& packagePlace, const std::string& li
     std::unordered_map<std::string, Folder> folders; // by folded name
     for (const Entry& entry : libsEntries) {
         if (entry.isFolder) {
-            folders.emplace(foldName(entry.name), Folder{&entry, false, std::nullopt, {}});
+            folders.emplace(madeKey(entry.name), Folder{&entry, false, std::nullopt, {}});
         }
     }
 
@@ -135,7 +147,7 @@ void checkLanguageFolders(const std::string& packagePlace, const std::string& li
     // into the target itself can share a name with.
     std::map<std::string, std::string> targetFolders; // folded name: the language
     for (const ListedLanguage& language : package.languageFolders()) {
-        const std::string folded = foldName(language.name);
+        const std::string folded = madeKey(language.name);
         targetFolders.try_emplace(folded, language.name);
         const auto it = folders.find(folded);
         if (it == folders.end()) {
@@ -154,7 +166,7 @@ void checkLanguageFolders(const std::string& packagePlace, const std::string& li
     for (const std::string& language : package.offeredLanguages) {
         const auto it = language.empty() || leavesItsFolder(language)
                             ? folders.end()
-                            : folders.find(foldName(language));
+                            : folders.find(madeKey(language));
         if (it != folders.end() && !it->second.asDefault) {
             it->second.installed = true;
             it->second.asDefault = language;
@@ -165,7 +177,7 @@ void checkLanguageFolders(const std::string& packagePlace, const std::string& li
         if (!entry.isFolder) {
             continue;
         }
-        Folder& folder = folders.at(foldName(entry.name));
+        Folder& folder = folders.at(madeKey(entry.name));
         const std::string path = joinPath(libsPath, entry.name);
         if (!folder.installed) {
             findings.warning(path, 0,
@@ -186,7 +198,7 @@ void checkLanguageFolders(const std::string& packagePlace, const std::string& li
     const auto checkCollisions = [&](const std::string& path, const std::vector<Entry>& files,
                                      const std::string* defaultLanguage) {
         for (const Entry& file : files) {
-            const auto taken = targetFolders.find(foldName(file.name));
+            const auto taken = targetFolders.find(madeKey(file.name));
             if (!isInstalled(file) || taken == targetFolders.end()) {
                 continue;
             }
@@ -201,7 +213,7 @@ void checkLanguageFolders(const std::string& packagePlace, const std::string& li
     };
     checkCollisions(libsPath, libsEntries, nullptr);
     for (const Entry& entry : libsEntries) {
-        const auto it = entry.isFolder ? folders.find(foldName(entry.name)) : folders.end();
+        const auto it = entry.isFolder ? folders.find(madeKey(entry.name)) : folders.end();
         if (it != folders.end() && it->second.entry == &entry && it->second.asDefault) {
             checkCollisions(joinPath(libsPath, entry.name), it->second.files,
                             &*it->second.asDefault);

@@ -1,7 +1,8 @@
 // End-to-end tests of installations that fail or are killed: a read-only file in the target
-// folder and a target folder on a full disk, for a first installation and for an update; an
-// update killed at several moments and run again. The failed files are named in the error box,
-// the program ends with exit code 1, and the target is left exactly as it was.
+// folder, a package file named as a device, and a target folder on a full disk, for a first
+// installation and for an update; an update killed at several moments and run again. The failed
+// files are named in the error box, the program ends with exit code 1, and the target is left
+// exactly as it was.
 #include <windows.h>
 
 #include <cstdlib>
@@ -9,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/scope_exit.h"
 #include "platform/win32/system_error_text.h"
 #include "platform/win32/unique_handles.h"
 #include "platform/win32/wide_text.h"
@@ -55,12 +57,17 @@ class InstallFaultsE2E : public E2ETest {
     // for the first failure's `error` and that `nothingChanged`, and closes it.
     static void expectFailureBox(const Installer& app, const Names& failed, DWORD error,
                                  const std::string& nothingChanged) {
+        expectFailureBox(app, failed, win32::systemErrorText(error), nothingChanged);
+    }
+    // The same, with `reason` for the first failure.
+    static void expectFailureBox(const Installer& app, const Names& failed,
+                                 const std::string& reason, const std::string& nothingChanged) {
         std::string text = "Library installation failed: " + std::to_string(failed.size()) +
                            " file(s) could not be copied.";
         for (const std::string& path : failed) {
             text += "\r" + path;
         }
-        text += "\r" + win32::systemErrorText(error) + ".\r" + nothingChanged;
+        text += "\r" + reason + ".\r" + nothingChanged;
         const MessageBoxView box = app.waitForMessageBox();
         EXPECT_EQ(box.caption, "Error");
         EXPECT_EQ(box.icon, BoxIcon::Error);
@@ -126,6 +133,33 @@ TEST_F(InstallFaultsE2E, AFilePlantedWithThePackagesBytesIsReplacedByTheRunsOwnC
     BY_HANDLE_FILE_INFORMATION info{};
     ASSERT_TRUE(GetFileInformationByHandle(installed.get(), &info));
     EXPECT_EQ(info.nNumberOfLinks, 1u) << "the library's file is still the file outside";
+}
+
+// A package file that Windows takes for a device (made here by its extended path, which Windows
+// takes literally) is never opened, as it would be the device: it fails as a copy does, with the
+// program's own words for why, and nothing is installed.
+TEST_F(InstallFaultsE2E, APackageFileNamedAsADeviceFailsAndSaysWhy) {
+    addHost();
+    const std::string package = makePackage(
+        work() + "\\pkg",
+        {.description = kDescription,
+         .files = {{"Libs\\a.zfb", "a block"}, {"Libs\\English\\texts.txt", "english texts"}}});
+    const std::string device = "\\\\?\\" + package + "\\Libs\\aux";
+    writeFile(device, "planted");
+    // Deleted by the same path, whatever the test's outcome: the next run's clean-up of the work
+    // folder, by the plain path, would take it for the device.
+    const auto planted = scopeExit([&device] { DeleteFileW(win32::toWide(device).c_str()); });
+    Installer app = Installer::start(package);
+    app.mainWindow().button("Install").click();
+
+    expectFailureBox(
+        app, {target("aux")},
+        "Windows takes the name \"aux\" for its device AUX: no file can have that name",
+        kNothingInstalled);
+
+    EXPECT_EQ(app.waitForExit(), 1u);
+    EXPECT_EQ(filesIn(host.usr), Names{});
+    EXPECT_EQ(foldersIn(host.usr), Names{});
 }
 
 // Needs the small file system of full_disk_test.sh (addHostOnFullDisk); skipped without it.

@@ -90,15 +90,23 @@ TEST_F(PlantedWorkE2E, AJournalThatReachesOutOfTheTargetIsNeverCarriedOut) {
     }
 }
 
+// As written, and as Windows makes the name of the language's folder: the trailing dot dropped.
 TEST_F(PlantedWorkE2E, APackageThatCarriesAWorkFolderIsRefused) {
-    writeFile(package + "\\Libs\\Demo.lin",
-              "[About]\nName=Demo\nVersion=2.0\n[Dorvan]\nDorvan5_14=Yes\n"
-              "[Languages]\nCount=2\nLang0=English\nLang1=~VelkInstall.work\nSelected=0\n");
-    writeFile(package + "\\Libs\\~VelkInstall.work\\begun", kMark);
-    writeFile(package + "\\Libs\\~VelkInstall.work\\journal",
-              std::string(kJournalHead) + "add\t0\tOther.lin\t0\\0\nend\t1\n");
-    expectNothingChanged("Error box (not shown): The package holds \"" + package +
-                         "\\Libs\\~VelkInstall.work\"");
+    for (const auto& [language, folder] :
+         {std::pair<std::string, std::string>{"~VelkInstall.work", "~VelkInstall.work"},
+          {"~VelkInstall2.work.", "~VelkInstall2.work"}}) {
+        SCOPED_TRACE(language);
+        removeTree(package + "\\Libs\\" + folder);
+        writeFile(package + "\\Libs\\Demo.lin",
+                  "[About]\nName=Demo\nVersion=2.0\n[Dorvan]\nDorvan5_14=Yes\n"
+                  "[Languages]\nCount=2\nLang0=English\nLang1=" +
+                      language + "\nSelected=0\n");
+        writeFile(package + "\\Libs\\" + folder + "\\begun", kMark);
+        writeFile(package + "\\Libs\\" + folder + "\\journal",
+                  std::string(kJournalHead) + "add\t0\tOther.lin\t0\\0\nend\t1\n");
+        expectNothingChanged("Error box (not shown): The package holds \"" + package + "\\Libs\\" +
+                             folder + "\"");
+    }
 }
 
 TEST_F(PlantedWorkE2E, APackageWithoutADescriptionInstallsNothing) {

@@ -305,6 +305,22 @@ INSTANTIATE_TEST_SUITE_P(InstallFaults, Faults,
                                                 node.leadsTo = "C:\\PKG\\big.zlb";
                                             }),
                                    false},
+                             // Windows takes these names for devices: nothing is copied.
+                             Fault{"APackageFileNamedAsADevice",
+                                   [](FakeFileSystem& files, const std::string&) {
+                                       files.addFile("C:\\pkg\\Libs\\German\\Con .txt", "x");
+                                   },
+                                   true},
+                             Fault{"ALanguageNamedAsADevice",
+                                   [](FakeFileSystem& files, const std::string&) {
+                                       files.addFile("C:\\pkg\\Libs\\demo.lin",
+                                                     "[About]\nName=Demo\nVersion=2.0\n"
+                                                     "[Dorvan]\nDorvan5_14=Yes\n[Languages]\n"
+                                                     "Count=3\nLang0=English\nLang1=German\n"
+                                                     "Lang2=aux\nSelected=1\n");
+                                       files.addFile("C:\\pkg\\Libs\\aux\\x.txt", "x");
+                                   },
+                                   true},
                              Fault{"APackageFileThatVanishes",
                                    [](FakeFileSystem& files, const std::string&) {
                                        files.beforeCopy = [&files](const std::string& from,

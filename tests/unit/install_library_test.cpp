@@ -436,7 +436,52 @@ TEST_P(InvalidLanguageName, IsRefusedBeforeAnyQuestionOrCopy) {
 }
 
 INSTANTIATE_TEST_SUITE_P(InstallLibrary, InvalidLanguageName,
-                         ::testing::Values("..", ".", "a\\b", "c:", "/x", "..\\..\\Windows"));
+                         ::testing::Values("..", ".", "a\\b", "c:", "/x", "..\\..\\Windows", "...",
+                                           ". ."));
+
+struct ReservedEntry {
+    const char* what;
+    const char* language; // listed third
+    const char* file;     // a package file below "Libs", or ""
+    const char* reported; // below "Libs"
+};
+
+void PrintTo(const ReservedEntry& entry, std::ostream* out) {
+    *out << entry.what;
+}
+
+class ReservedNames : public InstallFixture, public ::testing::WithParamInterface<ReservedEntry> {};
+
+// A package that would make an entry of the target that Windows takes for a work folder, by its
+// name as Windows makes it or by a short name, is refused before anything is copied.
+TEST_P(ReservedNames, AreRefusedInEveryFormWindowsTakesThemIn) {
+    const ReservedEntry& entry = GetParam();
+    writeDescription("[Languages]\nCount=3\nLang0=English\nLang1=German\nLang2=" +
+                     std::string(entry.language) + "\n");
+    if (*entry.file != '\0') {
+        fake.files.addFile(kLibs + std::string(entry.file), "planted");
+    }
+    start().btInstall.click();
+
+    EXPECT_THAT(
+        fake.boxes.shown,
+        ElementsAre(Box{"error", "The package holds \"" + (kLibs + std::string(entry.reported)) +
+                                     "\", named as the work folder of an installation "
+                                     "or removal, which no package may hold: nothing was "
+                                     "installed."}));
+    EXPECT_THAT(logged("copy"), IsEmpty());
+    EXPECT_THAT(logged("mkdir"), IsEmpty());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    InstallLibrary, ReservedNames,
+    ::testing::Values(
+        ReservedEntry{"LanguageWithATrailingDot", "~VelkInstall2.work.", "", "~VelkInstall2.work"},
+        ReservedEntry{"LanguageAsAShortName", "~velki~1.wor", "", "~velki~1.wor"},
+        ReservedEntry{"LanguageAsWinesShortNameWithADot", "~VEL~K3B.WOR.", "", "~VEL~K3B.WOR"},
+        ReservedEntry{"BaseFileAsAShortName", "", "~velki~2.wor", "~velki~2.wor"},
+        ReservedEntry{"LanguageFileAsAHashedShortName", "", "German\\~V1A2B~1.WOR",
+                      "German\\~V1A2B~1.WOR"}));
 
 struct LanguageListing {
     const char* name;
@@ -500,6 +545,13 @@ INSTANTIATE_TEST_SUITE_P(
             "[Languages]\nCount=3\nLang0=german\nLang1=GERMAN\nlang2=German\n",
             {"german"},
             {{"Libs -> usr", 4}, {"Libs\\german -> usr\\german", 2}, {"Libs\\german -> usr", 2}}},
+        // Windows makes "German." and "GERMAN ." into "German": one folder, in the target and in
+        // the package.
+        LanguageListing{
+            "DifferingByTrailingDotsAndBlanks",
+            "[Languages]\nCount=3\nLang0=German.\nLang1=GERMAN .\nLang2=german\n",
+            {"German"},
+            {{"Libs -> usr", 4}, {"Libs\\German -> usr\\German", 2}, {"Libs\\German -> usr", 2}}},
         LanguageListing{
             "Empty",
             "[Languages]\nCount=5\nLang0=\nLang1=German\nLang3=\nLang02=x\nSelected=1\n",

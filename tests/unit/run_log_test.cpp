@@ -70,14 +70,16 @@ TEST_F(RunLogTest, TellsTheWholeRunOfAFailedCopy) {
             "The run ends, files failed, and what had been changed was undone: exit code 1"));
 }
 
-// A failure names the system's own message for its error, where the platform gave one, and the
-// undo what it could not put back.
+// A failure names the system's own message for its error, where the platform gave one (the
+// program's own words for a name that Windows takes for a device), and the undo what it could
+// not put back.
 TEST_F(RunLogTest, AFailureNamesTheSystemsMessage) {
     RunLog log(&fake.log);
     log.start("C:\\pkg\\", true);
     WorkOutcome outcome;
     outcome.failures.add("C:\\dorvan\\usr\\a.zlb", 112);
     outcome.failures.add("C:\\pkg\\Libs\\German");
+    outcome.failures.add("C:\\dorvan\\usr\\Aux.txt", 681);
     outcome.notRestored.add("C:\\dorvan\\usr\\b.zlb", 112);
     log.installation(outcome);
     EXPECT_THAT(
@@ -86,7 +88,10 @@ TEST_F(RunLogTest, AFailureNamesTheSystemsMessage) {
             {"Failed: C:\\dorvan\\usr\\a.zlb: There is not enough space on the disk "
              "(error 112)",
              "Failed: C:\\pkg\\Libs\\German",
-             "The installation failed: 2 failed, so every change it had made was undone",
+             // Where the system's message would not say why: the program's own words.
+             "Failed: C:\\dorvan\\usr\\Aux.txt: Windows takes the name \"Aux.txt\" for its "
+             "device AUX: no file can have that name (error 681)",
+             "The installation failed: 3 failed, so every change it had made was undone",
              "Not restored: C:\\dorvan\\usr\\b.zlb: There is not enough space on the disk (error "
              "112)",
              "The undo could not restore 1 path(s)"}));

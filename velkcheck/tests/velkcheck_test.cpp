@@ -209,17 +209,27 @@ INSTANTIATE_TEST_SUITE_P(
                     1},
         PackageCase{"LanguageNamesRefused",
                     package("[Dorvan]\nDorvan5_14=Yes\n"
-                            "[Languages]\nCount=4\nLang0=English\nLang1=..\nLang2=a\\b\n"
-                            "Lang3=C:x\n"),
-                    {"PKG/Libs/Lib.lin:6: error: [Languages] Lang1 \"..\" is a language name "
-                     "the installer refuses (it holds \"\\\", \"/\" or \":\", or is \".\" or "
-                     "\"..\"): installation stops",
+                            "[Languages]\nCount=6\nLang0=English\nLang1=..\nLang2=a\\b\n"
+                            "Lang3=C:x\nLang4=. .\nLang5=~VelkInstall2.work.\n"),
+                    {"PKG/Libs/Lib.lin:4: warning: [Languages] Count is 6: only the first 4 "
+                     "languages are offered as the default language",
+                     "PKG/Libs/Lib.lin:6: error: [Languages] Lang1 \"..\" is a language name "
+                     "the installer refuses (it holds \"\\\", \"/\" or \":\", or is only dots "
+                     "and blanks, as \".\" and \"..\" are): installation stops",
                      "PKG/Libs/Lib.lin:7: error: [Languages] Lang2 \"a\\b\" is a language name "
-                     "the installer refuses (it holds \"\\\", \"/\" or \":\", or is \".\" or "
-                     "\"..\"): installation stops",
+                     "the installer refuses (it holds \"\\\", \"/\" or \":\", or is only dots "
+                     "and blanks, as \".\" and \"..\" are): installation stops",
                      "PKG/Libs/Lib.lin:8: error: [Languages] Lang3 \"C:x\" is a language name "
-                     "the installer refuses (it holds \"\\\", \"/\" or \":\", or is \".\" or "
-                     "\"..\"): installation stops"},
+                     "the installer refuses (it holds \"\\\", \"/\" or \":\", or is only dots "
+                     "and blanks, as \".\" and \"..\" are): installation stops",
+                     "PKG/Libs/Lib.lin:9: error: [Languages] Lang4 \". .\" is a language name "
+                     "the installer refuses (it holds \"\\\", \"/\" or \":\", or is only dots "
+                     "and blanks, as \".\" and \"..\" are): installation stops",
+                     "PKG/Libs/Lib.lin:10: error: [Languages] Lang5 \"~VelkInstall2.work.\" is "
+                     "named like the installer's work folder in the target "
+                     "(\"~VelkInstall.work\"): the installer refuses the package",
+                     "PKG/Libs/Lib.lin:10: warning: [Languages] Lang5 \"~VelkInstall2.work.\" has "
+                     "no folder in \"Libs\": nothing of this language is installed"},
                     1},
         PackageCase{"NoAcceptedHostVersion",
                     package("[Languages]\nCount=1\nLang0=English\n"
@@ -281,7 +291,8 @@ INSTANTIATE_TEST_SUITE_P(
                     0},
         PackageCase{"LanguageFoldersAgainstTheListing",
                     package("[Dorvan]\nDorvan5_14=Yes\n"
-                            "[Languages]\nCount=2\nLang0=English\nLang1=German\n",
+                            "[Languages]\nCount=3\nLang0=English\nLang1=German\n"
+                            "Lang2=english.\n",
                             {{"Libs/Spare/", ""}}),
                     {"PKG/Libs/Lib.lin:6: warning: [Languages] Lang1 \"German\" has no folder in "
                      "\"Libs\": nothing of this language is installed",
@@ -316,6 +327,7 @@ INSTANTIATE_TEST_SUITE_P(
                     0},
         PackageCase{"FilesNeverInstalledAndNamesWindowsCannotCreate",
                     package(kDescription, {{"Libs/empty.txt", ""},
+                                           {"Libs/EMPTY.TXT", ""},
                                            {"Libs/LIB.ZFB", "again"},
                                            {"Libs/lib.zfb", "and again"},
                                            {"Libs/English/nul.txt", "x"},
@@ -325,6 +337,7 @@ INSTANTIATE_TEST_SUITE_P(
                                            {"Com7 .zfb", "x"}}),
                     {"PKG/Com7 .zfb: error: \"Com7\" is a device name on Windows, with any "
                      "extension",
+                     "PKG/Libs/EMPTY.TXT: warning: empty file: it is never installed or listed",
                      "PKG/Libs/English/notes.: error: the name ends in a dot or blank, which "
                      "Windows drops",
                      "PKG/Libs/English/nul.txt: error: \"nul\" is a device name on Windows, "
@@ -333,11 +346,15 @@ INSTANTIATE_TEST_SUITE_P(
                      "09, which Windows does not allow in names",
                      "PKG/Libs/English/why?.txt: error: the name holds \"?\", which Windows "
                      "does not allow in names",
-                     "PKG/Libs/Lib.zfb: warning: Windows takes this name and \"LIB.ZFB\" for the "
-                     "same name: only one of them can exist there",
+                     "PKG/Libs/Lib.zfb: error: Windows takes this name and \"LIB.ZFB\" for the "
+                     "same name: only one of them can exist there, and installing the package "
+                     "fails",
+                     "PKG/Libs/empty.txt: warning: Windows takes this name and \"EMPTY.TXT\" for "
+                     "the same name: only one of them can exist there",
                      "PKG/Libs/empty.txt: warning: empty file: it is never installed or listed",
-                     "PKG/Libs/lib.zfb: warning: Windows takes this name and \"LIB.ZFB\" for the "
-                     "same name: only one of them can exist there"},
+                     "PKG/Libs/lib.zfb: error: Windows takes this name and \"LIB.ZFB\" for the "
+                     "same name: only one of them can exist there, and installing the package "
+                     "fails"},
                     1},
         PackageCase{"DescriptionInTheAnsiCodePage",
                     package(kDescription + "[About]\nAuthor=Ren\xE9\n"),
@@ -404,8 +421,12 @@ INSTANTIATE_TEST_SUITE_P(
         PackageCase{"NamesOfTheInstallersWorkFolder",
                     package(kDescription, {{"Libs/~velkinstall2.WORK/", ""},
                                            {"Libs/English/~VelkInstall.work", "x"},
+                                           {"Libs/English/~VELKI~1.WOR", "x"},
                                            {"Libs/~VelkInstall.work.txt", "x"}}),
-                    {"PKG/Libs/English/~VelkInstall.work: error: named like the installer's work "
+                    {"PKG/Libs/English/~VELKI~1.WOR: error: named like the installer's work "
+                     "folder in the target (\"~VelkInstall.work\"): the installer refuses the "
+                     "package",
+                     "PKG/Libs/English/~VelkInstall.work: error: named like the installer's work "
                      "folder in the target (\"~VelkInstall.work\"): the installer refuses the "
                      "package",
                      "PKG/Libs/~velkinstall2.WORK: error: named like the installer's work folder "
