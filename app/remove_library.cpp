@@ -55,7 +55,7 @@ void TFormInstall::removeLibrary() {
         reportBusyTarget();
         return;
     }
-    runLog_.removal(outcome);
+    runLog_.removal(outcome, waitedOut);
 
     if (outcome.done()) {
         exitCode = kExitInstalled;
