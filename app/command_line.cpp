@@ -185,7 +185,7 @@ constexpr std::array<ExitCodeHelp, 7> kExitCodeHelp{{
     {2, "nothing was installed (or removed)", "fails; the log says why", ""},
     {3, "files failed; the undo could not restore every one", "fails; repair the target", ""},
     {4, "files in use: nothing was changed; try again when the programs that hold them have ended",
-     "retries later", "packageInUse"},
+     "retries later", "fileInUse"},
     {87, "bad command line: nothing was done", "fails", "invalidParameter"},
     {1618, "another installation or removal runs in the target: nothing was changed",
      "retries later", "installInProgress"},

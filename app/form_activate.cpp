@@ -18,10 +18,19 @@ void TFormInstall::FormActivate() {
     // Every match is selected in turn, so the last matching item ends up selected.
     const auto& items = rgLang.items();
     if (startLanguage) {
+        bool offered = false;
         for (std::size_t i = 0; i < items.size(); ++i) {
             if (sameTextAscii(items[i], *startLanguage)) {
                 rgLang.setItemIndex(static_cast<int>(i));
+                offered = true;
             }
+        }
+        // The key's language that the package does not offer leaves the description's, as the
+        // key's runs always did (a command line's was refused at start-up).
+        if (!offered && !startLanguage->empty()) {
+            runLog_.write("The unattended-install key's Language \"" + *startLanguage +
+                          "\" names no language of the package: the description's default "
+                          "language stays selected");
         }
     }
     if (commandLine.dir) {

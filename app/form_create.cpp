@@ -108,6 +108,25 @@ void TFormInstall::FormCreate() {
                       : "Library " + libName + " " + libVersion + ", described in " +
                             packageFolder + std::string(kLibsFolder) + "\\" + descriptionFile);
 
+    // A default language that the package does not offer: whoever wrote the command line meant
+    // another package, or another language, and nothing is done.
+    if (commandLine.language && !descriptionFile.empty() &&
+        std::none_of(rgLang.items().begin(), rgLang.items().end(), [this](const std::string& item) {
+            return sameTextAscii(item, *commandLine.language);
+        })) {
+        std::string offered;
+        for (const std::string& item : rgLang.items()) {
+            offered += (offered.empty() ? "" : ", ") + item;
+        }
+        exitCode = kExitBadCommandLine;
+        platform_.boxes.error("The command line is bad: /lang=" + *commandLine.language +
+                              " names no language of the package (" +
+                              (offered.empty() ? std::string("it has none") : offered) +
+                              "). Nothing was done.\rVelkInstall /? lists its switches.");
+        close();
+        return;
+    }
+
     lLibName.setText(libName);
     lLibVersion.setText(libVersion);
     lLibDistributed.setText(libDistributed);

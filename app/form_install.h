@@ -80,10 +80,11 @@ class TFormInstall : public Form {
     // WaitInUse); nothing: as long as the program waits by default.
     std::optional<unsigned> waitInUse;
     // Files in use, found before the first change of an installation or removal. Where nobody
-    // is at the desktop, or in a quiet or passive run (`waitUnasked`: no question is put to
-    // anybody), they are looked at again every second for up to `waitInUse` seconds (60 when
-    // nothing says otherwise, 0: not at all) and then stop the run with kExitFilesInUse;
-    // otherwise the user is asked to close them and retry.
+    // is at the desktop, in a quiet or passive run (`waitUnasked`: no question is put to
+    // anybody), and for as long as `silentMode` is on (the key's run installs without
+    // questions, whoever is at the desktop), they are looked at again every second for up to
+    // `waitInUse` seconds (60 when nothing says otherwise, 0: not at all) and then stop the run
+    // with kExitFilesInUse; otherwise the user is asked to close them and retry.
     bool waitUnasked = false;
 
     // The program's exit code. An interactive run ends with 0, or 1 when an installation or
@@ -95,6 +96,8 @@ class TFormInstall : public Form {
     // refused, no "Libs", an invalid language name, an error report).
     // Either run ends with 3 when what failed could not be undone, and the target is left with
     // files that are not as they were.
+    // What the user does by hand in the window after an unattended installation stopped short
+    // (a removal) leaves its code as it is.
     // Settings for an unattended run that cannot be read count as an unattended run that did not
     // install. Where nobody is at the desktop, a run that would wait for somebody ends with 2.
     // A run that the command line asks for tells its outcome the same way (a removal: 0 removed,

@@ -72,7 +72,7 @@ InUseCheck TFormInstall::inUseCheck(bool& waitedOut) {
         if (held.empty()) {
             return FailureList();
         }
-        const bool asked = platform_.boxes.seen() && !waitUnasked;
+        const bool asked = platform_.boxes.seen() && !waitUnasked && !silentMode;
         if (asked ? askUntilLetGo(files, held) : waitUntilLetGo(files, held)) {
             return FailureList();
         }

@@ -142,7 +142,7 @@ void TFormInstall::installLibrary() {
         reportBusyTarget();
         return;
     }
-    runLog_.installation(outcome);
+    runLog_.installation(outcome, waitedOut);
 
     if (outcome.done()) {
         exitCode = kExitInstalled;

@@ -6,6 +6,7 @@
 #include "package/install_report.h"
 #include "package/package_files.h"
 #include "package/remove_transaction.h"
+#include "platform/scope_exit.h"
 
 namespace velk {
 
@@ -24,6 +25,14 @@ void TFormInstall::removeLibrary() {
     MessageBoxes& boxes = platform_.boxes;
     // The controls stay disabled from the click to the end, through the questions.
     const InputHold held(*this);
+    // A run started to install tells its installation's outcome: a removal by hand after it
+    // (the window stays open when the installation stopped short) does not change that.
+    const int installationsCode = exitCode;
+    const auto keepInstallationsCode = scopeExit([this, installationsCode] {
+        if (startAction == CommandLine::Action::Install) {
+            exitCode = installationsCode;
+        }
+    });
 
     const std::string libsFolder = packageFolder + std::string(kLibsFolder);
     const std::optional<std::string> usable =
@@ -55,7 +64,7 @@ void TFormInstall::removeLibrary() {
         reportBusyTarget();
         return;
     }
-    runLog_.removal(outcome);
+    runLog_.removal(outcome, waitedOut);
 
     if (outcome.done()) {
         exitCode = kExitInstalled;

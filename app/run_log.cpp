@@ -102,10 +102,10 @@ void RunLog::start(const std::string& packageFolder, bool anybodyAtDesktop,
     const std::string version = file_->programVersion();
     write("VelkInstall " + (version.empty() ? std::string("(no version information)") : version) +
           " starts in the package folder " + quoted(packageFolder));
-    const std::string key =
-        std::string("the unattended-install key HKEY_LOCAL_MACHINE\\") + kUnattendedKey;
-    write(keyFound_ ? "Settings read from " + key + " (32-bit view): " + settings_
-                    : "No settings: there is no " + key + " (32-bit view)");
+    const std::string key = std::string("the unattended-install key HKEY_LOCAL_MACHINE\\") +
+                            kUnattendedKey + " (32-bit view)";
+    write(keyFound_ ? "Settings read from " + key + ": " + settings_
+                    : "No settings from " + key + ": the key does not exist or cannot be read");
     if (!arguments_.empty()) {
         write("Command line: " + arguments_);
     }
@@ -175,26 +175,35 @@ void RunLog::failed(const FailureList& failures) {
     }
 }
 
-void RunLog::installation(const WorkOutcome& outcome) {
-    ending(outcome, "installation", "copied", "every change it had made was undone");
+void RunLog::installation(const WorkOutcome& outcome, bool beforeAnyChange) {
+    ending(outcome, "installation", "copied", "every change it had made was undone",
+           beforeAnyChange);
 }
 
-void RunLog::removal(const WorkOutcome& outcome) {
-    ending(outcome, "removal", "removed", "every file it had moved was put back");
+void RunLog::removal(const WorkOutcome& outcome, bool beforeAnyChange) {
+    ending(outcome, "removal", "removed", "every file it had moved was put back", beforeAnyChange);
 }
 
 // The failures, then how `operation` ended: its files `done` (copied, removed), or what its undo
-// did and could not do.
+// did and could not do, or that it stopped before it changed anything.
 void RunLog::ending(const WorkOutcome& outcome, const std::string& operation,
-                    const std::string& done, const std::string& undone) {
+                    const std::string& done, const std::string& undone, bool beforeAnyChange) {
     failed(outcome.failures);
     if (outcome.done()) {
-        write("The " + operation + " ran to its end: " + std::to_string(outcome.files) +
-              " file(s) " + done + ", 0 failed");
-        if (outcome.unchanged != 0) {
-            write(std::to_string(outcome.unchanged) +
-                  " of them held the package's bytes already and were left in place");
-        }
+        // An update copies only what changed: the files left in place are counted apart, and
+        // the two numbers add up to the package's files.
+        const std::string counted =
+            outcome.unchanged == 0
+                ? std::to_string(outcome.files) + " file(s) " + done
+                : std::to_string(outcome.files - outcome.unchanged) + " file(s) " + done + " and " +
+                      std::to_string(outcome.unchanged) +
+                      " left in place, since they held the package's bytes already";
+        write("The " + operation + " ran to its end: " + counted + ", 0 failed");
+        return;
+    }
+    if (beforeAnyChange) {
+        write("The " + operation + " stopped before its first change: " +
+              std::to_string(outcome.failures.count()) + " file(s) in use, nothing was changed");
         return;
     }
     write("The " + operation + " failed: " + std::to_string(outcome.failures.count()) +

@@ -59,11 +59,12 @@ class RunLog {
     // line by " | ", and whether it was shown.
     void box(const std::string& kind, const std::string& text, bool shown);
     // The end of an installation: every file or folder that failed with the system's message
-    // for it, then how many files were copied, or, when anything failed, that everything was
-    // undone and what the undo could not restore.
-    void installation(const WorkOutcome& outcome);
+    // for it, then how many files were copied (and how many left in place), or, when anything
+    // failed, that everything was undone and what the undo could not restore; or, when
+    // `beforeAnyChange` (files in use stopped it), that nothing was changed.
+    void installation(const WorkOutcome& outcome, bool beforeAnyChange = false);
     // The end of a removal, told as an installation's is.
-    void removal(const WorkOutcome& outcome);
+    void removal(const WorkOutcome& outcome, bool beforeAnyChange = false);
     // What the run does, so that the last line tells its exit code in its terms.
     enum class Operation { Installation, Removal, Help };
     void operation(Operation operation) { operation_ = operation; }
@@ -73,7 +74,7 @@ class RunLog {
   private:
     void failed(const FailureList& failures);
     void ending(const WorkOutcome& outcome, const std::string& operation, const std::string& done,
-                const std::string& undone);
+                const std::string& undone, bool beforeAnyChange);
 
     LogFile* file_;
     bool started_ = false;

@@ -8,7 +8,7 @@ namespace velk::win32 {
 
 // `commandLine` split by the system's own rules (CommandLineToArgvW: blanks between arguments,
 // double quotes around blanks, backslashes before quotes), the program's name that leads it left
-// out, each in UTF-8. A command line that holds nothing after the program's name loads no DLL.
+// out, each in UTF-8; a quoted value that ends in a backslash keeps it (splitArguments).
 std::vector<std::string> argumentsOf(const std::wstring& commandLine);
 
 // The running program's arguments (GetCommandLineW), split as above.

@@ -85,9 +85,6 @@ inline constinit const SystemFunction<decltype(&::ILCombine)> ilCombine{L"shell3
                                                                         "ILCombine"};
 inline constinit const SystemFunction<decltype(&::ILCloneFirst)> ilCloneFirst{L"shell32.dll",
                                                                               "ILCloneFirst"};
-// The program's command line split by the system's rules: loaded only when it holds arguments.
-inline constinit const SystemFunction<decltype(&::CommandLineToArgvW)> commandLineToArgv{
-    L"shell32.dll", "CommandLineToArgvW"};
 
 // --- shlwapi.dll ---------------------------------------------------------------------------
 

@@ -13,6 +13,7 @@
 #include <ostream>
 #include <regex>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "tests/e2e/driver/e2e_fixture.h"
@@ -199,19 +200,25 @@ TEST_F(DeploymentE2E, DocsDeployRunsAsWritten) {
         EXPECT_TRUE(helpRow(code, meant)) << code << " " << kind << "\n" << help;
     }
 
-    // winget: the quiet run with its log and location, then the passive one over it.
+    // winget: the quiet run with its log and location, then the passive one over it. winget
+    // puts the folders as the user gave them (--location, --log) into the switches verbatim:
+    // blanks, names in other scripts, a trailing backslash before the switch's closing quote.
     const std::string wingetTarget = work() + "\\winget target";
-    makeFolder(wingetTarget);
-    for (const char* mode : {"Silent", "SilentWithProgress"}) {
-        std::string arguments = valueOf(winget, mode) + " " + valueOf(winget, "Log") + " " +
-                                valueOf(winget, "InstallLocation");
-        arguments = std::regex_replace(arguments, std::regex("<LOGPATH>"), log());
-        arguments = std::regex_replace(arguments, std::regex("<INSTALLPATH>"), wingetTarget);
-        removeTree(log());
-        Installer app = Installer::startUnwatched(package, arguments);
-        EXPECT_EQ(app.waitForExit(kStartTimeout * 2), 0u) << mode << ": " << arguments;
-        EXPECT_EQ(filesIn(wingetTarget), kInstalledFiles) << mode;
-        EXPECT_NE(logText().find("exit code 0"), std::string::npos) << mode;
+    const std::string otherScripts = work() + "\\Библиотеки 新しい";
+    for (const auto& [folder, given] :
+         {std::pair{wingetTarget, wingetTarget}, std::pair{otherScripts, otherScripts + "\\"}}) {
+        makeFolder(folder);
+        for (const char* mode : {"Silent", "SilentWithProgress"}) {
+            std::string arguments = valueOf(winget, mode) + " " + valueOf(winget, "Log") + " " +
+                                    valueOf(winget, "InstallLocation");
+            arguments.replace(arguments.find("<LOGPATH>"), 9, log());
+            arguments.replace(arguments.find("<INSTALLPATH>"), 13, given);
+            removeTree(log());
+            Installer app = Installer::startUnwatched(package, arguments);
+            EXPECT_EQ(app.waitForExit(kStartTimeout * 2), 0u) << mode << ": " << arguments;
+            EXPECT_EQ(filesIn(folder), kInstalledFiles) << mode << ": " << arguments;
+            EXPECT_NE(logText().find("exit code 0"), std::string::npos) << mode;
+        }
     }
 
     // Intune: installed into the folder the window offers, found by the detection rule's
@@ -221,6 +228,9 @@ TEST_F(DeploymentE2E, DocsDeployRunsAsWritten) {
     const std::string uninstall = valueOf(intune, "Uninstall command");
     ASSERT_EQ(install.rfind(command, 0), 0u) << install;
     ASSERT_EQ(uninstall.rfind(command, 0), 0u) << uninstall;
+    // Both tools take "exit 0, nothing written" for not installed; any other code is a failed
+    // script.
+    EXPECT_FALSE(std::regex_search(detection, std::regex("\n[ \t]*exit +[^0\r\n]"))) << detection;
     EXPECT_NE(detection.find("'UsrLibDir'"), std::string::npos);
     EXPECT_NE(detection.find("Join-Path $folder 'ZullDemo.lin'"), std::string::npos);
     EXPECT_NE(detection.find("Version\\s*=\\s*2\\.1\\.0"), std::string::npos);

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "app/command_line.h"
+#include "platform/command_line_split.h"
 
 namespace velk::testing {
 namespace {
@@ -104,6 +105,22 @@ INSTANTIATE_TEST_SUITE_P(
                 Display::None,
                 "C:\\Библиотеки\\新しい",
                 "Ελληνικά"},
+        // As Windows passes them (splitArguments): a quoted value that ends in a backslash
+        // keeps it, whatever follows; the system's own rules would read C:\Libs" and join the
+        // arguments after it.
+        Reading{"quoted folders that end in a backslash",
+                splitArguments(R"(/install /quiet /dir="C:\Dorvan\Usr Libs\" /log="C:\Logs\")"),
+                true,
+                Action::Install,
+                Display::Quiet,
+                "C:\\Dorvan\\Usr Libs\\",
+                {},
+                "C:\\Logs\\"},
+        Reading{"a quoted drive root", splitArguments(R"(/dir="C:\" /lang=German)"), true,
+                Action::None, Display::None, "C:\\", "German"},
+        Reading{"a doubled backslash before the quote, as the system's rules write one",
+                splitArguments(R"("/dir=C:\Usr Libs\\" /passive)"), true, Action::None,
+                Display::Passive, "C:\\Usr Libs\\"},
         Reading{"the same switch again with the same value",
                 {"/quiet", "-QUIET", "/dir=C:\\x", "/dir:C:\\x"},
                 true,

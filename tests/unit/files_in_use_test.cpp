@@ -109,7 +109,6 @@ TEST_P(PassingLocks, AreWaitedForAndNothingElseIs) {
     row.setUp(fake.files);
     const auto before = fake.files.snapshot(kTarget);
     TFormInstall& window = start();
-    window.silentMode = true;
 
     window.btInstall.click();
 
@@ -161,10 +160,10 @@ INSTANTIATE_TEST_SUITE_P(
                     false,
                     {}}));
 
-// Nobody to ask (nobody at the desktop, or a quiet run): the files are looked at every second for
-// as long as the bound says (60 s, or the unattended-install key's "WaitInUse", or /wait=, which
-// wins); the run then stops before any change with exit code 4, and the log names each file and
-// each program that holds it.
+// Nobody to ask (nobody at the desktop, a quiet run, or the key's run, which asks nothing at any
+// desktop): the files are looked at every second for as long as the bound says (60 s, or the
+// unattended-install key's "WaitInUse", or /wait=, which wins); the run then stops before any
+// change with exit code 4, and the log names each file and each program that holds it.
 struct UnattendedWait {
     const char* name;
     const char* waitInUse; // the key's value; empty: none
@@ -173,6 +172,7 @@ struct UnattendedWait {
     std::size_t pauses;
     // The command line; with one, somebody is at the desktop, but the run asks nobody.
     std::vector<std::string> arguments = {};
+    bool atDesktop = false; // somebody is at the desktop without a command line
 };
 
 void PrintTo(const UnattendedWait& row, std::ostream* out) {
@@ -192,7 +192,7 @@ TEST_P(UnattendedWaits, EndWhenTheFilesAreLetGoOrTheBoundIsReached) {
     if (*row.waitInUse != '\0') {
         fake.registry.setLocalMachine(kUnattendedKey, "WaitInUse", row.waitInUse);
     }
-    fake.boxes.nobodyAtDesktop = row.arguments.empty();
+    fake.boxes.nobodyAtDesktop = row.arguments.empty() && !row.atDesktop;
     fake.inUse.onPause = [&] {
         if (static_cast<int>(fake.inUse.pauses.size()) == row.letGoAfter) {
             letGo();
@@ -213,22 +213,23 @@ TEST_P(UnattendedWaits, EndWhenTheFilesAreLetGoOrTheBoundIsReached) {
     EXPECT_THAT(fake.log.lines, Contains("In use: C:\\dorvan\\usr\\b.zlb"));
     EXPECT_THAT(fake.log.lines, Contains("Held by Dorvan Suite (process ID 4711)"));
     EXPECT_THAT(fake.log.lines, Contains("Held by a program (process ID 815)"));
+    EXPECT_THAT(fake.log.lines, Contains("The installation stopped before its first change: 2 "
+                                         "file(s) in use, nothing was changed"));
     EXPECT_EQ(fake.log.lines.back(),
               "The run ends, files in use: nothing was changed; try again when the programs "
               "that hold them have ended: exit code 4");
 }
 
-INSTANTIATE_TEST_SUITE_P(FilesInUse, UnattendedWaits,
-                         ::testing::Values(UnattendedWait{"NeverLetGo", "", -1, 4, 60},
-                                           UnattendedWait{"LetGoAfterThreeSeconds", "", 3, 0, 3},
-                                           UnattendedWait{"TheKeySetsTheBound", "5", -1, 4, 5},
-                                           UnattendedWait{"ZeroWaitsNotAtAll", "0", -1, 4, 0},
-                                           UnattendedWait{"AQuietRunWaitsForTheCommandLinesBound",
-                                                          "5",
-                                                          -1,
-                                                          4,
-                                                          2,
-                                                          {"/quiet", "/wait=2"}}));
+INSTANTIATE_TEST_SUITE_P(
+    FilesInUse, UnattendedWaits,
+    ::testing::Values(
+        UnattendedWait{"NeverLetGo", "", -1, 4, 60},
+        UnattendedWait{"LetGoAfterThreeSeconds", "", 3, 0, 3},
+        UnattendedWait{"TheKeySetsTheBound", "5", -1, 4, 5},
+        UnattendedWait{"ZeroWaitsNotAtAll", "0", -1, 4, 0},
+        UnattendedWait{
+            "AQuietRunWaitsForTheCommandLinesBound", "5", -1, 4, 2, {"/quiet", "/wait=2"}},
+        UnattendedWait{"TheKeysRunAtTheDesktopNeverAsks", "5", -1, 4, 5, {}, true}));
 
 } // namespace
 } // namespace velk::testing

@@ -169,8 +169,7 @@ TEST_P(Faults, LeaveTheTargetAsItWasOrInstallTheNewVersion) {
         row.setUp(fake.files, kTarget);
     }
     const auto before = fake.files.snapshot(kTarget);
-    TFormInstall& window = start();
-    window.silentMode = true;
+    TFormInstall& window = start(); // the update's question answered Yes, Retry with Cancel
 
     window.btInstall.click();
 

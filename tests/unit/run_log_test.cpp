@@ -97,6 +97,29 @@ TEST_F(RunLogTest, AFailureNamesTheSystemsMessage) {
              "The undo could not restore 1 path(s)"}));
 }
 
+// The log says what happened in plain words: that there is no key, how many files an update
+// copied and how many it left in place (the two add up to the package's files).
+TEST_F(RunLogTest, SaysWhatHappenedInPlainWords) {
+    RunLog log(&fake.log);
+    log.start("C:\\pkg\\", true);
+    WorkOutcome installed;
+    installed.files = 15;
+    log.installation(installed);
+    WorkOutcome updated;
+    updated.files = 15;
+    updated.unchanged = 13;
+    log.installation(updated);
+    EXPECT_THAT(fake.log.lines,
+                ElementsAre(StartsWith("VelkInstall 1.0.0 starts"),
+                            "No settings from the unattended-install key HKEY_LOCAL_MACHINE\\"
+                            "Software\\Velk-Marden\\dorvan5\\1.4\\Installer (32-bit view): the "
+                            "key does not exist or cannot be read",
+                            "The desktop is visible: message boxes are shown",
+                            "The installation ran to its end: 15 file(s) copied, 0 failed",
+                            "The installation ran to its end: 2 file(s) copied and 13 left in "
+                            "place, since they held the package's bytes already, 0 failed"));
+}
+
 // Names and values from outside are escaped as velkcheck prints them, so that none can end a
 // line and start one that reads like the log's own; the carriage returns that join a box's lines
 // stay readable.

@@ -26,6 +26,8 @@ struct UnattendedRun {
     std::function<void(FakeRegistry&)> key = nullptr; // more settings, before start-up
     int exitCodeUnwatched = -1;                       // -1: exitCode
     std::vector<std::string> arguments{};             // the command line
+    // What the user does by hand in the window the run left open.
+    std::function<void(TFormInstall&)> byHand = nullptr;
 };
 
 void PrintTo(const UnattendedRun& run, std::ostream* out) {
@@ -60,6 +62,9 @@ class UnattendedExitCode : public InstallFixture,
 // the code must still say that nothing was installed then.
 TEST_P(UnattendedExitCode, TellsWhetherAnInstallationRanToItsEnd) {
     TFormInstall& window = runUnattended();
+    if (GetParam().byHand && !window.closed()) {
+        GetParam().byHand(window);
+    }
     if (!window.closed()) {
         window.btExit.click();
     }
@@ -105,6 +110,21 @@ INSTANTIATE_TEST_SUITE_P(
                       1, "Failed: C:\\dorvan\\usr\\b.zlb"},
         UnattendedRun{"a missing target", "C:\\missing", nullptr, 2,
                       "Error box (not shown): Target Path not exist, cannot be installed."},
+        // The window stays open after the box; what the user then does there is no part of the
+        // installation that the run tells of.
+        UnattendedRun{"a removal by hand after a run that did not install",
+                      "C:\\missing",
+                      installed,
+                      2,
+                      nullptr,
+                      nullptr,
+                      -1,
+                      {},
+                      [](TFormInstall& window) {
+                          window.eInstallDir.setText("C:\\dorvan\\usr");
+                          window.btRemove.click();
+                          EXPECT_TRUE(window.closed()) << "the library was not removed";
+                      }},
         UnattendedRun{"the package's own Libs as target", "C:\\pkg\\Libs", nullptr, 2,
                       "Error box (not shown): The target folder lies in the package's own"},
         UnattendedRun{"no Libs folder", "C:\\dorvan\\usr",
@@ -191,6 +211,15 @@ INSTANTIATE_TEST_SUITE_P(
                       nullptr,
                       -1,
                       {"/quiet", "/silent"}},
+        UnattendedRun{"/lang= naming no language of the package",
+                      "C:\\dorvan\\usr",
+                      nullptr,
+                      87,
+                      "Error box (not shown): The command line is bad: /lang=French names no "
+                      "language of the package (English, German). Nothing was done.",
+                      nullptr,
+                      -1,
+                      {"/quiet", "/lang=French"}},
         UnattendedRun{"/?",
                       "C:\\dorvan\\usr",
                       nullptr,

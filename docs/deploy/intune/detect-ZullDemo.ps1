@@ -1,7 +1,11 @@
-# Intune detection rule of the example package ZullDemo: installed when the user library folder
-# (UsrLibDir) of an installed Dorvan5 that the package accepts holds the installed package
-# description, ZullDemo.lin, of version 2.1.0. The folders are read where the installer reads
-# them: the 32-bit view of HKEY_LOCAL_MACHINE.
+# Detection script of the example package ZullDemo, for Intune and Configuration Manager:
+# installed when the user library folder (UsrLibDir) of an installed Dorvan5 that the package
+# accepts holds the installed package description, ZullDemo.lin, of version 2.1.0. The folders
+# are read where the installer reads them: the 32-bit view of HKEY_LOCAL_MACHINE.
+# Both tools read the script's outcome the same way: exit code 0 and a line written means
+# installed; exit code 0 and nothing written means not installed; any other exit code means that
+# the script itself failed (Configuration Manager then reports the state as unknown). So it ends
+# with 0 either way and writes a line only when the library is installed.
 foreach ($version in '1.4', '1.3') {
     foreach ($view in 'SOFTWARE\WOW6432Node', 'SOFTWARE') {
         $key = "HKLM:\$view\Velk-Marden\dorvan5\$version\global"
@@ -15,4 +19,5 @@ foreach ($version in '1.4', '1.3') {
         }
     }
 }
-exit 1
+# Not installed: nothing written.
+exit 0
