@@ -157,9 +157,9 @@ class TFormInstall : public Form {
     // Tells the user that another run works in the target folder: nothing was done.
     void reportBusyTarget();
     // The look at files in use before the first change (in_use_check.cpp), as the work's
-    // InUseCheck; `waitedOut` is set when it stopped the run after waiting for them. None
-    // without the platform's FilesInUse.
-    InUseCheck inUseCheck(bool& waitedOut);
+    // InUseCheck; `waitedOut` is set when it stopped the run after waiting for them,
+    // `cancelled` when the user stopped it with Cancel. None without the platform's FilesInUse.
+    InUseCheck inUseCheck(bool& waitedOut, bool& cancelled);
     bool askUntilLetGo(const PathBatches& files, FilesHeld& held);
     bool waitUntilLetGo(const PathBatches& files, FilesHeld& held);
 
