@@ -112,6 +112,9 @@ void TFormInstall::FormCreate() {
     lLibVersion.setText(libVersion);
     lLibDistributed.setText(libDistributed);
     lLibAuthor.setText(libAuthor);
+    if (!libName.empty()) {
+        ImLogo.setName(libName);
+    }
 
     btReadme.setEnabled(platform_.files.fileExists(readmePath(packageFolder)));
 

@@ -36,7 +36,7 @@ class TFormInstall : public Form {
     // Controls. An "&" in a caption marks its access key (Alt and the letter after it), one
     // letter for each control of the window.
     Memo MemoInfo{{""}};
-    Picture ImLogo;
+    Picture ImLogo{"Logo"}; // named after the library once its description is read
     RadioGroup grLocation{"&Location", {"Dorvan5"}};
     RadioGroup rgLang{"&Default language", {"English", "France", "German", "Italien"}};
     GroupBox grLibInfo{"Library Information"};
