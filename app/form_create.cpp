@@ -4,6 +4,7 @@
 #include <optional>
 #include <string>
 
+#include "app/error_report.h"
 #include "app/form_install.h"
 #include "app/host_suite.h"
 #include "package/description_file.h"
@@ -73,7 +74,9 @@ void TFormInstall::FormCreate() {
         runLog_.operation(RunLog::Operation::Help);
         exitCode = kExitInstalled;
         if (platform_.boxes.seen()) {
-            platform_.boxes.information(commandLineHelp());
+            const std::string version =
+                platform_.log != nullptr ? " " + platform_.log->programVersion() : "";
+            platform_.boxes.showText(kProgramTitle + version, commandLineHelp());
         } else {
             startLog();
             runLog_.lines(commandLineHelp());
@@ -131,6 +134,9 @@ void TFormInstall::FormCreate() {
     lLibVersion.setText(libVersion);
     lLibDistributed.setText(libDistributed);
     lLibAuthor.setText(libAuthor);
+    if (!libName.empty()) {
+        ImLogo.setName(libName);
+    }
 
     btReadme.setEnabled(platform_.files.fileExists(readmePath(packageFolder)));
 

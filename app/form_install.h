@@ -36,7 +36,7 @@ class TFormInstall : public Form {
     // Controls. An "&" in a caption marks its access key (Alt and the letter after it), one
     // letter for each control of the window.
     Memo MemoInfo{{""}};
-    Picture ImLogo;
+    Picture ImLogo{"Logo"}; // named after the library once its description is read
     RadioGroup grLocation{"&Location", {"Dorvan5"}};
     RadioGroup rgLang{"&Default language", {"English", "France", "German", "Italien"}};
     GroupBox grLibInfo{"Library Information"};
@@ -160,9 +160,9 @@ class TFormInstall : public Form {
     // Tells the user that another run works in the target folder: nothing was done.
     void reportBusyTarget();
     // The look at files in use before the first change (in_use_check.cpp), as the work's
-    // InUseCheck; `waitedOut` is set when it stopped the run after waiting for them. None
-    // without the platform's FilesInUse.
-    InUseCheck inUseCheck(bool& waitedOut);
+    // InUseCheck; `waitedOut` is set when it stopped the run after waiting for them,
+    // `cancelled` when the user stopped it with Cancel. None without the platform's FilesInUse.
+    InUseCheck inUseCheck(bool& waitedOut, bool& cancelled);
     bool askUntilLetGo(const PathBatches& files, FilesHeld& held);
     bool waitUntilLetGo(const PathBatches& files, FilesHeld& held);
 

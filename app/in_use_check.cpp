@@ -63,11 +63,11 @@ FilesHeld heldOf(FilesInUse& inUse, const PathBatches& files) {
 
 } // namespace
 
-InUseCheck TFormInstall::inUseCheck(bool& waitedOut) {
+InUseCheck TFormInstall::inUseCheck(bool& waitedOut, bool& cancelled) {
     if (platform_.inUse == nullptr) {
         return {};
     }
-    return [this, &waitedOut](const PathBatches& files) {
+    return [this, &waitedOut, &cancelled](const PathBatches& files) {
         FilesHeld held = heldOf(*platform_.inUse, files);
         if (held.empty()) {
             return FailureList();
@@ -77,11 +77,13 @@ InUseCheck TFormInstall::inUseCheck(bool& waitedOut) {
             return FailureList();
         }
         waitedOut = !asked;
+        cancelled = asked;
         return failuresOf(held);
     };
 }
 
 // Somebody is at the desktop: Retry looks again, Cancel stops. True when the files were let go.
+// A Retry that finds files still held says so in the box's first line.
 // A lock that passes (a virus scanner that opened a file for a moment) is first waited for as a
 // change waits for one, about two seconds for all the files together, so that nobody is asked
 // about it.
@@ -93,8 +95,9 @@ bool TFormInstall::askUntilLetGo(const PathBatches& files, FilesHeld& held) {
         platform_.inUse->pause(ms);
         held = heldOf(*platform_.inUse, files);
     }
-    while (!held.empty()) {
+    for (bool retried = false; !held.empty(); retried = true) {
         const std::string text =
+            (retried ? "Retry found the files still in use.\r" : "") +
             failuresOf(held).text("Files of the library are in use by " +
                                   programNames(held.programs) + ":") +
             "\rClose them in the programs that hold them, then choose Retry. Cancel stops, and "

@@ -25,7 +25,8 @@ void TFormInstall::btInstallClick() {
 // "Libs", each listed language's folder into a subfolder of that name, then the default
 // language's files over the base files (package/copy_plan.h). Everything the user is asked
 // comes before the work. When anything fails, the target is left as it was and the failures are
-// reported instead of the success message; the window closes either way.
+// reported instead of the success message; the window closes either way, unless the user
+// chose Cancel when asked about files in use.
 void TFormInstall::installLibrary() {
     FileSystem& files = platform_.files;
     MessageBoxes& boxes = platform_.boxes;
@@ -115,7 +116,8 @@ void TFormInstall::installLibrary() {
     WorkOutcome outcome;
     std::optional<std::string> reserved;
     bool waitedOut = false;
-    const InUseCheck inUse = inUseCheck(waitedOut);
+    bool cancelled = false;
+    const InUseCheck inUse = inUseCheck(waitedOut, cancelled);
     runWork("Installing the library", [&](WorkProgress& progress) {
         const CopyPlan plan = planInstallation(request);
         CopyPlan::NameCheck names = plan.checkNames(files);
@@ -142,6 +144,15 @@ void TFormInstall::installLibrary() {
         reportBusyTarget();
         return;
     }
+    const char* const nothingChanged =
+        installedBefore ? "Nothing was changed: the library installed before is as it was."
+                        : "Nothing was installed.";
+    if (cancelled) {
+        // The user chose to stop at the files in use: nothing failed, and the window stays for
+        // another try once the programs have let go of them.
+        boxes.information(nothingChanged);
+        return;
+    }
     runLog_.installation(outcome, waitedOut);
 
     if (outcome.done()) {
@@ -156,8 +167,7 @@ void TFormInstall::installLibrary() {
         if (!silentMode) {
             boxes.error(failureReport(
                 files, outcome, "Library installation failed: %d file(s) could not be copied.",
-                installedBefore ? "Nothing was changed: the library installed before is as it was."
-                                : "Nothing was installed."));
+                nothingChanged));
         }
     }
     close();

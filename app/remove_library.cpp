@@ -14,7 +14,8 @@ namespace velk {
 // after the user confirmed, all or nothing (package/remove_transaction.h). Language subfolders
 // and files the package does not name stay. When a base file cannot be removed, or "Libs"
 // cannot be listed to its end, nothing is removed and the failures are reported instead of the
-// success message; a file that was already missing is no failure. Removal always asks and
+// success message; a file that was already missing is no failure. Cancel, when the user is
+// asked about files in use, changes nothing and leaves the window open. Removal always asks and
 // reports, in an unattended run too; a quiet or passive run's deployment answers Yes.
 void TFormInstall::btRemoveClick() {
     removeLibrary();
@@ -56,12 +57,18 @@ void TFormInstall::removeLibrary() {
 
     WorkOutcome outcome;
     bool waitedOut = false;
-    const InUseCheck inUse = inUseCheck(waitedOut);
+    bool cancelled = false;
+    const InUseCheck inUse = inUseCheck(waitedOut, cancelled);
     runWork("Removing the library", [&](WorkProgress& progress) {
         outcome = removeInstalled(files, target, libsFolder, progress, inUse);
     });
     if (outcome.busy) {
         reportBusyTarget();
+        return;
+    }
+    if (cancelled) {
+        // The user chose to stop at the files in use: the window stays for another try.
+        boxes.information("Nothing was removed.");
         return;
     }
     runLog_.removal(outcome, waitedOut);

@@ -270,4 +270,11 @@ void LoggedBoxes::errorReport(const std::string& text) {
     }
 }
 
+void LoggedBoxes::showText(const std::string& caption, const std::string& text) {
+    log_.box("Information", text, seen());
+    if (!forDeployment_) {
+        boxes_.showText(caption, text);
+    }
+}
+
 } // namespace velk

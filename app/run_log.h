@@ -96,6 +96,7 @@ class LoggedBoxes : public MessageBoxes {
     bool confirm(const std::string& text) override;
     bool retry(const std::string& text) override;
     void errorReport(const std::string& text) override;
+    void showText(const std::string& caption, const std::string& text) override;
     // Nobody sees the boxes when a deployment asked for a quiet or passive run.
     bool seen() override { return !forDeployment_ && boxes_.seen(); }
 

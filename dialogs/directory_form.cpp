@@ -46,9 +46,16 @@ void TDirectoryForm::SetFolder(const std::string& folder, const std::string& fro
     }
 }
 
+// An entry that has no place in the file system is no folder to install into: OK waits for one
+// that has, and the text keeps the last folder.
 void TDirectoryForm::ShellTreeChange() {
-    if (ShellTree.hasSelection()) {
-        eFolder.setText(ShellTree.selectedPath());
+    if (!ShellTree.hasSelection()) {
+        return;
+    }
+    const std::string& path = ShellTree.selectedPath();
+    btOK.setEnabled(!path.empty());
+    if (!path.empty()) {
+        eFolder.setText(path);
     }
 }
 

@@ -2,6 +2,7 @@
 // The folder picker: a folder text field above the shell's folder tree. Selecting a folder in
 // the tree writes its path into the text field; the user may also type there. The text of the
 // field when the picker closes with OK is the chosen folder; nothing is checked or created.
+// While the tree's selection has no place in the file system, OK is disabled.
 
 #include <string>
 

@@ -18,6 +18,13 @@ class MessageBoxes {
     // Title "Warning", warning icon, "&Retry" (default) and "Cancel". True only for Retry:
     // Cancel, Escape and the close box all answer Cancel.
     virtual bool retry(const std::string& text) = 0;
+    // A long text in a window of its own that fits the screen, its text scrolling where it is
+    // longer, captioned `caption`, with "OK" (the command line's help). Where there is no such
+    // window, an information box.
+    virtual void showText(const std::string& caption, const std::string& text) {
+        (void)caption;
+        information(text);
+    }
     // The general error report: caption "VELK Zull Installer", error icon, "OK". `text` is shown
     // as given (see errorReportText).
     virtual void errorReport(const std::string& text) = 0;

@@ -163,17 +163,24 @@ class RadioGroup : public Control {
 };
 
 // Picture box: shows the picture file named here, scaled to fit with its aspect ratio kept,
-// from the top-left corner. Empty name: no picture.
+// from the top-left corner. Empty name: no picture. Screen readers read it under `name`.
 class Picture : public Control {
   public:
+    explicit Picture(std::string name = {}) : name_(std::move(name)) {}
     const std::string& fileName() const { return fileName_; }
     void setFileName(const std::string& fileName) {
         fileName_ = fileName;
         changed();
     }
+    const std::string& name() const { return name_; }
+    void setName(const std::string& name) {
+        name_ = name;
+        changed();
+    }
 
   private:
     std::string fileName_;
+    std::string name_;
 };
 
 } // namespace velk

@@ -32,8 +32,9 @@ class ShellTree : public Control {
     std::function<void()> onChange;
 
     bool hasSelection() const { return node_ != 0; }
-    // The selected folder's path: its parsing name relative to the desktop, or its display name
-    // for a virtual folder. Empty when nothing is selected.
+    // The selected folder's path in the file system: its parsing name relative to the desktop.
+    // Empty when nothing is selected, and for an entry that has no place in the file system
+    // (the computer, Control Panel, a network root without a share).
     const std::string& selectedPath() const { return path_; }
     NodeId selectedNode() const { return node_; }
 

@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include "platform/win32/text_window.h"
 #include "platform/win32/unique_handles.h"
 #include "platform/win32/wide_text.h"
 
@@ -69,6 +70,12 @@ bool Win32MessageBoxes::confirm(const std::string& text) {
 bool Win32MessageBoxes::retry(const std::string& text) {
     // Escape and the close box give IDCANCEL.
     return show(text, L"Warning", MB_ICONWARNING | MB_RETRYCANCEL | MB_DEFBUTTON1) == IDRETRY;
+}
+
+void Win32MessageBoxes::showText(const std::string& caption, const std::string& text) {
+    if (seen_) {
+        showTextWindow(caption, text);
+    }
 }
 
 void Win32MessageBoxes::errorReport(const std::string& text) {

@@ -20,6 +20,7 @@ class Win32MessageBoxes : public MessageBoxes {
     bool confirm(const std::string& text) override;
     bool retry(const std::string& text) override;
     void errorReport(const std::string& text) override;
+    void showText(const std::string& caption, const std::string& text) override;
     bool seen() override { return seen_; }
 
   private:

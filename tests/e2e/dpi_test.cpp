@@ -175,5 +175,53 @@ TEST_F(DpiE2E, At200PercentTheMainWindowStartsAtTheTopLeftOfTheScreen) {
     EXPECT_EQ(app.waitForExit(), 0u);
 }
 
+bool within(const RECT& inner, const RECT& outer) {
+    return inner.left >= outer.left && inner.top >= outer.top && inner.right <= outer.right &&
+           inner.bottom <= outer.bottom;
+}
+
+// /? at 150 % on a 1024 x 768 screen: the help's window lies on the work area with its OK
+// button, its caption names the program and its version, no line breaks inside a switch's
+// brackets, and a click on OK ends the program. The screenshot of this test is the one to look
+// at.
+TEST_F(DpiE2E, TheHelpFitsTheWorkAreaAt144Dpi) {
+    const std::string pkg = examplePackage();
+    const ScreenDpi dpi(144);
+    Installer app = Installer::start(pkg, "/?");
+    std::vector<Window> windows;
+    waitUntil([&] { return !(windows = topWindows(app.processId())).empty(); }, "the help's window",
+              kStartTimeout);
+    ASSERT_EQ(windows.size(), 1u);
+    const Window help = windows.front();
+    app.settle();
+    const RECT desktop{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+    detail::writeBitmap(detail::captureScreen(desktop),
+                        screenshotFolder() + "\\" + shotName("help-144dpi") + ".bmp");
+
+    EXPECT_TRUE(help.text().starts_with("VELK Zull Installer ")) << help.text();
+    EXPECT_GT(help.text().size(), std::string("VELK Zull Installer ").size()) << "no version";
+    RECT work{};
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+    EXPECT_TRUE(within(help.rect(), work)) << help.describe();
+    const Window ok = help.button("OK");
+    EXPECT_TRUE(within(ok.rect(), work)) << ok.describe();
+    EXPECT_EQ(help.focus().hwnd(), ok.hwnd()) << "Enter, Space and Escape close it";
+
+    const std::string text = help.edit(0).text();
+    EXPECT_NE(text.find("Exit codes"), std::string::npos) << text;
+    std::size_t begin = 0;
+    while (begin < text.size()) {
+        const std::size_t end = std::min(text.find("\r\n", begin), text.size());
+        const std::string line = text.substr(begin, end - begin);
+        EXPECT_EQ(std::count(line.begin(), line.end(), '['),
+                  std::count(line.begin(), line.end(), ']'))
+            << line;
+        begin = end + 2;
+    }
+
+    ok.mouseClick();
+    EXPECT_EQ(app.waitForExit(), 0u);
+}
+
 } // namespace
 } // namespace velk::e2e

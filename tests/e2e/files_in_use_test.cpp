@@ -97,6 +97,56 @@ TEST_F(FilesInUseE2E, TheUserClosesTheFileAndRetriesAndTheUpdateIsInstalledWhole
     EXPECT_EQ(foldersIn(host.usr), Names{});
 }
 
+// Cancel is the user's choice: nothing changed, the window stays with the focus where it was,
+// and Install once the file is let go installs the update whole. A Retry that finds the file
+// still held says so first.
+TEST_F(FilesInUseE2E, CancelKeepsTheWindowAndASecondInstallGoesThroughWhole) {
+    hold(target("a.zfb"));
+    Installer app = Installer::start(package);
+    const Window main = app.mainWindow();
+    app.settle();
+    const Window install = main.button("Install");
+    install.mouseClick();
+    expectBox(app, "Confirm",
+              "Library Demo 1.0 is already installed in the target directory!\r"
+              "Do you want to install the library Demo 2.0 ?",
+              "&Yes");
+    const std::string inUse = "Files of the library are in use by another program:\r" +
+                              target("a.zfb") +
+                              "\rClose them in the programs that hold them, then choose Retry. "
+                              "Cancel stops, and nothing is changed.";
+    const MessageBoxView box = app.waitForMessageBox(Milliseconds(20000));
+    EXPECT_EQ(box.text, inUse);
+    box.answer("&Retry");
+    const MessageBoxView again = app.waitForMessageBox();
+    EXPECT_EQ(again.text, "Retry found the files still in use.\r" + inUse);
+    again.answer("Cancel");
+
+    expectBox(app, "Information", "Nothing was changed: the library installed before is as it was.",
+              "OK");
+    app.settle();
+    ASSERT_TRUE(app.running());
+    EXPECT_TRUE(main.visible());
+    EXPECT_TRUE(install.enabled());
+    EXPECT_TRUE(main.button("Remove").enabled());
+    EXPECT_EQ(main.focus().hwnd(), install.hwnd()) << main.focus().describe();
+    main.screenshot(shotName("after-cancel"));
+    expectOldVersion();
+
+    held = win32::UniqueHandle(nullptr);
+    install.mouseClick();
+    expectBox(app, "Confirm",
+              "Library Demo 1.0 is already installed in the target directory!\r"
+              "Do you want to install the library Demo 2.0 ?",
+              "&Yes");
+    expectBox(app, "Information", "Library installation was successful.", "OK");
+    EXPECT_EQ(app.waitForExit(), 0u);
+    EXPECT_EQ(readFile(target("Demo.lin")), kNewDescription);
+    EXPECT_EQ(readFile(target("a.zfb")), "new a");
+    EXPECT_EQ(readFile(target("b.zfb")), "new b");
+    EXPECT_EQ(foldersIn(host.usr), Names{});
+}
+
 // The key's run asks nothing: with nobody at the desktop, and on the visible desktop too, it
 // looks again every second, up to the key's "WaitInUse", and then ends by itself with 4, no box
 // shown, nothing changed.

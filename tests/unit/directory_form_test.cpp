@@ -47,8 +47,10 @@ class FakeShell : public ShellTreeNavigator {
                FakeFileSystem::key(node->path) == FakeFileSystem::key(tree_.selectedPath());
     }
 
-    // A click on the entry whose path is `path` (a virtual folder's display name, too).
+    // A click on the entry whose path is `path`.
     void userSelects(const std::string& path) { tree_.setSelection(idOf(path), path); }
+    // A click on an entry that has no place in the file system (the computer, Control Panel).
+    void userSelectsVirtual(const std::string& name) { tree_.setSelection(idOf("::" + name), {}); }
     void userClearsSelection() { tree_.setSelection(0, {}); }
 
   private:
@@ -237,15 +239,40 @@ TEST_F(Browse, CancelAfterChangesLeavesTheTargetAndTheNextShowingStartsFromIt) {
     EXPECT_EQ(main->eInstallDir.text(), "C:\\Data");
 }
 
-TEST_F(Browse, AVirtualFolderGivesItsDisplayNameAndAnEmptySelectionKeepsTheText) {
+// OK takes only folders of the file system: while the tree's selection has no place there, OK
+// is disabled and the text keeps the last folder; an empty selection changes neither.
+TEST_F(Browse, OkIsDisabledWhileTheSelectionIsNoFolderOfTheFileSystem) {
+    struct Step {
+        const char* name;
+        std::function<void(FakeShell&)> user;
+        const char* folder;
+        bool ok;
+    };
+    const std::vector<Step> steps{
+        {"a folder", [](FakeShell& s) { s.userSelects("C:\\Data"); }, "C:\\Data", true},
+        {"the computer", [](FakeShell& s) { s.userSelectsVirtual("My Computer"); }, "C:\\Data",
+         false},
+        {"Control Panel", [](FakeShell& s) { s.userSelectsVirtual("Control Panel"); }, "C:\\Data",
+         false},
+        {"no selection", [](FakeShell& s) { s.userClearsSelection(); }, "C:\\Data", false},
+        {"a folder again", [](FakeShell& s) { s.userSelects("C:\\Data\\Projects"); },
+         "C:\\Data\\Projects", true},
+        {"a network root", [](FakeShell& s) { s.userSelectsVirtual("\\\\server"); },
+         "C:\\Data\\Projects", false},
+    };
     browse([&] {
-        shell->userSelects("My Computer");
-        EXPECT_EQ(picker->eFolder.text(), "My Computer");
-        shell->userClearsSelection();
-        EXPECT_EQ(picker->eFolder.text(), "My Computer");
+        for (const Step& step : steps) {
+            SCOPED_TRACE(step.name);
+            step.user(*shell);
+            EXPECT_EQ(picker->eFolder.text(), step.folder);
+            EXPECT_EQ(picker->btOK.enabled(), step.ok);
+        }
+        picker->btOK.click(); // disabled: nothing happens
+        EXPECT_FALSE(picker->closed());
+        shell->userSelects("C:\\Data");
         picker->btOK.click();
     });
-    EXPECT_EQ(main->eInstallDir.text(), "My Computer");
+    EXPECT_EQ(main->eInstallDir.text(), "C:\\Data");
 }
 
 TEST_F(Browse, TheLabelIsSetBeforeEveryShowing) {

@@ -42,48 +42,121 @@ const char* const kHeldText = "Files of the library are in use by Dorvan Suite:\
                               "Close them in the programs that hold them, then choose Retry. "
                               "Cancel stops, and nothing is changed.";
 
-TEST_F(FilesInUseTest, TheUserRetriesUntilTheFilesAreLetGoAndTheUpdateIsInstalledWhole) {
-    installedAndHeld();
+// Somebody at the desktop is asked about the files in use until they are let go (Retry) or the
+// user stops (Cancel, Escape or the close box): a stop is the user's choice, so it changes
+// nothing, says so and leaves the window open as it was before the click, the exit code that
+// of what follows.
+struct RetryAnswer {
+    const char* name;
+    bool installedBefore; // else only a.zlb lies in the target: a first installation
+    bool removal;
+    std::vector<bool> answers; // of the question before the work, then of each Retry box
+    int letGoAtRetry;          // the files are let go when this Retry box shows; 0: never
+    std::vector<std::string> boxes;
+    std::string lastText; // the last box's
+    bool closed;
+};
+
+void PrintTo(const RetryAnswer& row, std::ostream* out) {
+    *out << row.name;
+}
+
+class RetryAnswers : public FilesInUseTest, public ::testing::WithParamInterface<RetryAnswer> {};
+
+TEST_P(RetryAnswers, GoOnOnceTheFilesAreLetGoAndCancelChangesNothing) {
+    const RetryAnswer& row = GetParam();
+    if (row.installedBefore) {
+        installedAndHeld();
+    } else {
+        fake.files.addFile(target("a.zlb"), "old a").locked = true;
+        fake.inUse.heldBy(target("a.zlb"), {{"Dorvan Suite", 4711}});
+    }
+    const auto before = fake.files.snapshot(kTarget);
     TFormInstall& window = start();
-    fake.boxes.answers = {true, true, true}; // the update, Retry, Retry
+    window.btBrowse.setEnabled(false); // the controls come back as they were, not all enabled
+    fake.boxes.answers = {row.answers.begin(), row.answers.end()};
     int asked = 0;
     fake.boxes.onShow = [&] {
-        if (fake.boxes.shown.back().kind == "retry" && ++asked == 2) {
-            letGo();
+        if (fake.boxes.shown.back().kind == "retry" && ++asked == row.letGoAtRetry) {
+            fake.files.find(target("a.zlb"))->locked = false;
+            if (row.installedBefore) {
+                letGo();
+            }
         }
     };
 
-    window.btInstall.click();
+    (row.removal ? window.btRemove : window.btInstall).click();
 
-    ASSERT_THAT(boxKinds(), ElementsAre("confirm", "retry", "retry", "information"));
-    EXPECT_EQ(fake.boxes.shown[1].text, kHeldText);
+    ASSERT_EQ(boxKinds(), row.boxes);
+    EXPECT_EQ(fake.boxes.shown.back().text, row.lastText);
+    const std::string held = row.installedBefore
+                                 ? kHeldText
+                                 : "Files of the library are in use by Dorvan Suite:\r" +
+                                       target("a.zlb") +
+                                       "\rClose them in the programs that hold them, then choose "
+                                       "Retry. Cancel stops, and nothing is changed.";
+    EXPECT_EQ(fake.boxes.shown[1].text, held);
+    if (row.boxes[2] == "retry") {
+        EXPECT_EQ(fake.boxes.shown[2].text, "Retry found the files still in use.\r" + held);
+    }
+    EXPECT_EQ(window.closed(), row.closed);
     EXPECT_EQ(window.exitCode, 0);
-    EXPECT_EQ(fake.files.content(target("a.zlb")), "a-package");
-    EXPECT_EQ(fake.files.content(target("b.zlb")), "b-package");
-    EXPECT_THAT(fake.files.foldersIn(kTarget), ElementsAre("English", "German"));
-}
-
-TEST_F(FilesInUseTest, CancelStopsARemovalBeforeAnyChange) {
-    installedAndHeld();
-    fake.files.find(target("b.zlb"))->locked = false;
-    const auto before = fake.files.snapshot(kTarget);
-    TFormInstall& window = start();
-    fake.boxes.answers = {true, false}; // the removal, Cancel
-
-    window.btRemove.click();
-
-    ASSERT_THAT(boxKinds(), ElementsAre("confirm", "retry", "error"));
-    EXPECT_EQ(fake.boxes.shown[1].text,
-              "Files of the library are in use by Dorvan Suite:\rC:\\dorvan\\usr\\a.zlb\r"
-              "Close them in the programs that hold them, then choose Retry. Cancel stops, and "
-              "nothing is changed.");
-    EXPECT_EQ(fake.boxes.shown[2].text,
-              "Library uninstallation failed: 1 file(s) could not be deleted.\r" + target("a.zlb") +
-                  "\rThe process cannot access the file because it is being used by another "
-                  "process.\rNothing was removed.");
-    EXPECT_EQ(window.exitCode, 1);
+    if (row.closed) {
+        EXPECT_EQ(fake.files.content(target("a.zlb")), "a-package");
+        EXPECT_EQ(fake.files.content(target("b.zlb")), "b-package");
+        return;
+    }
     EXPECT_EQ(fake.files.snapshot(kTarget), before);
+    EXPECT_EQ(window.eInstallDir.text(), kTarget);
+    EXPECT_TRUE(window.btInstall.enabled());
+    EXPECT_TRUE(window.btRemove.enabled());
+    EXPECT_TRUE(window.eInstallDir.enabled());
+    EXPECT_FALSE(window.btBrowse.enabled());
+    EXPECT_EQ(window.finish(), 0); // the user exits now
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    FilesInUse, RetryAnswers,
+    ::testing::Values(RetryAnswer{"AnUpdateRetriedUntilLetGoIsInstalledWhole",
+                                  true,
+                                  false,
+                                  {true, true, true},
+                                  2,
+                                  {"confirm", "retry", "retry", "information"},
+                                  "Library installation was successful.",
+                                  true},
+                      RetryAnswer{"CancelOfAnUpdateKeepsTheInstalledLibrary",
+                                  true,
+                                  false,
+                                  {true, false},
+                                  0,
+                                  {"confirm", "retry", "information"},
+                                  "Nothing was changed: the library installed before is as it was.",
+                                  false},
+                      RetryAnswer{"CancelAfterARetryThatFoundThemStillHeld",
+                                  true,
+                                  false,
+                                  {true, true, false},
+                                  0,
+                                  {"confirm", "retry", "retry", "information"},
+                                  "Nothing was changed: the library installed before is as it was.",
+                                  false},
+                      RetryAnswer{"CancelOfAFirstInstallationInstallsNothing",
+                                  false,
+                                  false,
+                                  {true, false},
+                                  0,
+                                  {"confirm", "retry", "information"},
+                                  "Nothing was installed.",
+                                  false},
+                      RetryAnswer{"CancelOfARemovalRemovesNothing",
+                                  true,
+                                  true,
+                                  {true, false},
+                                  0,
+                                  {"confirm", "retry", "information"},
+                                  "Nothing was removed.",
+                                  false}));
 
 // A file that another program holds for a moment is tried again for about two seconds; no other
 // failure is.

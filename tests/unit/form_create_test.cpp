@@ -90,6 +90,7 @@ TEST_F(StartUp, WithoutDescriptionReportsBeforeDisablingAndKeepsTheLayout) {
     EXPECT_EQ(form->rgLang.itemIndex(), -1);
     EXPECT_THAT(form->MemoInfo.lines(), ElementsAre(""));
     EXPECT_EQ(form->lLibName.text(), "");
+    EXPECT_EQ(form->ImLogo.name(), "Logo");
     EXPECT_EQ(form->lLibVersion.text(), "");
     EXPECT_EQ(form->eInstallDir.text(), "");
     EXPECT_EQ(form->packageFolder, "C:\\pkg\\");
@@ -130,6 +131,7 @@ TEST_F(StartUp, TakesTheDescriptionOverAndProposesTheFirstLocation) {
 
     EXPECT_TRUE(fake.boxes.shown.empty());
     EXPECT_EQ(form.lLibName.text(), "Blocks");
+    EXPECT_EQ(form.ImLogo.name(), "Blocks"); // read under the library's name
     EXPECT_EQ(form.lLibVersion.text(), "2.1");
     EXPECT_EQ(form.lLibDistributed.text(), "Velk");
     EXPECT_EQ(form.lLibAuthor.text(), "Ann");

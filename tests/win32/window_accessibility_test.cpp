@@ -135,6 +135,25 @@ TEST_F(ProgramWindows, EveryControlIsReadUnderItsOwnName) {
               "Folder for the new Project");
 }
 
+// A reader that walks a window's order meets no control without a name: no empty static text of
+// no use, a logo named "Logo" when no library names it.
+TEST_F(ProgramWindows, EveryVisibleControlHasAName) {
+    main.lLibName.setText("Demo");
+    main.lLibVersion.setText("2.0");
+    main.lLibDistributed.setText("Velk-Marden");
+    main.lLibAuthor.setText("Ann");
+    for (HWND window : {mainWindow.hwnd(), filesWindow.hwnd(), pickerWindow.hwnd()}) {
+        for (HWND child : childrenOf(window)) {
+            if ((GetWindowLongPtrW(child, GWL_STYLE) & WS_VISIBLE) != 0) {
+                const std::string name = accessibleName(child);
+                EXPECT_TRUE(name != "<none>" && !name.empty())
+                    << classOf(child) << " \"" << textOf(child) << "\" in " << textOf(window);
+            }
+        }
+    }
+    EXPECT_EQ(accessibleName(childOfClass(mainWindow.hwnd(), "VelkPicture")), "Logo");
+}
+
 // A field reports the access key of its own caption label only: the licence text, which has
 // none, reports no key, not that of a field before it in the window order.
 TEST_F(ProgramWindows, NoFieldReportsTheAccessKeyOfAnother) {

@@ -40,9 +40,7 @@ void setWindowText(HWND hwnd, const std::string& text) {
 }
 
 void setEnabled(HWND hwnd, bool enabled) {
-    if ((IsWindowEnabled(hwnd) != FALSE) != enabled) {
-        EnableWindow(hwnd, enabled ? TRUE : FALSE);
-    }
+    enableControl(hwnd, enabled);
 }
 
 void setTabStop(HWND hwnd, bool tabStop) {

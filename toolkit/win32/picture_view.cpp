@@ -256,6 +256,11 @@ void PictureView::refresh() {
         return;
     }
     EnableWindow(hwnd_, picture_.enabled());
+    // Never drawn: the name that screen readers read.
+    if (picture_.name() != shownName_) {
+        shownName_ = picture_.name();
+        SetWindowTextW(hwnd_, toWide(shownName_).c_str());
+    }
     if (picture_.fileName() != shownFile_) {
         shownFile_ = picture_.fileName();
         loaded_ = LoadedPicture::load(shownFile_);

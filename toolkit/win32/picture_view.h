@@ -54,6 +54,7 @@ class PictureView : public Win32ControlView {
 
     Picture& picture_;
     std::string shownFile_;
+    std::string shownName_;
     LoadedPicture loaded_;
 };
 

@@ -372,14 +372,18 @@ class ShellTreeView : public Win32ControlView, public ShellTreeNavigator {
         return UniquePidl(pidl);
     }
 
-    // The path the picker reports: the parsing name relative to the desktop, or the display
-    // name for a virtual folder named by its class identifier.
+    // The path the picker reports: the parsing name relative to the desktop of a folder of the
+    // file system; empty for an entry that has no place there (the computer, Control Panel, a
+    // network root without a share).
     std::string pathOf(LPCITEMIDLIST absolute) const {
-        std::string path = displayName(*desktop_, absolute, SHGDN_FORPARSING);
-        if (path.rfind("::{", 0) == 0) {
-            path = displayName(*desktop_, absolute, SHGDN_NORMAL);
+        SHFILEINFOW info{};
+        info.dwAttributes = SFGAO_FILESYSTEM;
+        if (shGetFileInfo(reinterpret_cast<LPCWSTR>(absolute), 0, &info, sizeof info,
+                          SHGFI_PIDL | SHGFI_ATTRIBUTES | SHGFI_ATTR_SPECIFIED) == 0 ||
+            (info.dwAttributes & SFGAO_FILESYSTEM) == 0) {
+            return {};
         }
-        return path;
+        return displayName(*desktop_, absolute, SHGDN_FORPARSING);
     }
 
     // The entry's own folder, bound once through the folder that lists it, so that no level is

@@ -15,6 +15,28 @@ struct ControlPlace {
     int clipRight;
 };
 
+// Sent by a control to its form window right before the control is disabled while it has the
+// keyboard focus (wParam: the control's window): the window gives the focus back to it once it
+// is enabled again (kControlEnabled), as long as no other control took the focus meanwhile.
+inline constexpr UINT kFocusedControlDisabled = WM_APP + 4;
+// Sent by a control to its form window right after it was enabled (wParam: its window).
+inline constexpr UINT kControlEnabled = WM_APP + 5;
+
+// Enables or disables a control's window, telling its form window as above.
+inline void enableControl(HWND hwnd, bool enabled) {
+    if (hwnd == nullptr || (IsWindowEnabled(hwnd) != FALSE) == enabled) {
+        return;
+    }
+    HWND form = GetAncestor(hwnd, GA_ROOT);
+    if (!enabled && GetFocus() == hwnd) {
+        SendMessageW(form, kFocusedControlDisabled, reinterpret_cast<WPARAM>(hwnd), 0);
+    }
+    EnableWindow(hwnd, enabled ? TRUE : FALSE);
+    if (enabled) {
+        SendMessageW(form, kControlEnabled, reinterpret_cast<WPARAM>(hwnd), 0);
+    }
+}
+
 class Win32ControlView : public ControlView {
   public:
     HWND hwnd() const { return hwnd_; }
@@ -31,11 +53,7 @@ class Win32ControlView : public ControlView {
         InvalidateRect(hwnd_, nullptr, TRUE);
     }
 
-    void enabledChanged(bool enabled) override {
-        if (hwnd_ != nullptr && (IsWindowEnabled(hwnd_) != FALSE) != enabled) {
-            EnableWindow(hwnd_, enabled ? TRUE : FALSE);
-        }
-    }
+    void enabledChanged(bool enabled) override { enableControl(hwnd_, enabled); }
 
   protected:
     HWND hwnd_ = nullptr;

@@ -476,6 +476,12 @@ LRESULT FormWindow::handleMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM
     case kActivated:
         onActivated();
         return 0;
+    case kFocusedControlDisabled:
+        lastFocus_ = reinterpret_cast<HWND>(wParam);
+        return 0;
+    case kControlEnabled:
+        focusBackOnEnabled(reinterpret_cast<HWND>(wParam));
+        return 0;
     case WM_GETDPISCALEDSIZE:
         return scaledSize(static_cast<int>(wParam), *reinterpret_cast<SIZE*>(lParam)) ? TRUE
                                                                                       : FALSE;
@@ -580,6 +586,18 @@ void FormWindow::onActivation(bool active, bool minimized) {
     }
     if (isMainWindow()) {
         PostMessageW(hwnd_, kActivated, 0, 0);
+    }
+}
+
+// A control that lost the focus when it was disabled (a button that started work or a box) gets
+// it back once enabled, unless another control has it now or the window is not the active one.
+void FormWindow::focusBackOnEnabled(HWND control) {
+    if (control != lastFocus_ || GetActiveWindow() != hwnd_ || !canTakeFocus(control)) {
+        return;
+    }
+    HWND focus = GetFocus();
+    if (focus == nullptr || focus == hwnd_ || focus == control) {
+        SetFocus(control);
     }
 }
 

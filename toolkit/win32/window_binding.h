@@ -154,6 +154,7 @@ class FormWindow : public FormView, public ControlHost {
     bool onNotify(NMHDR* header, LRESULT& result);
     HBRUSH staticColours(HDC dc) const;
     void onActivation(bool active, bool minimized);
+    void focusBackOnEnabled(HWND control);
     void onActivated();
     void unbind();
 

@@ -19,9 +19,9 @@ bool isTextField(HWND control) {
     return lstrcmpiW(className, L"Edit") == 0;
 }
 
-HWND createStatic(HWND parent, const wchar_t* text, DWORD visible) {
-    return CreateWindowExW(0, L"STATIC", text, WS_CHILD | visible | SS_NOPREFIX, 0, 0, 0, 0, parent,
-                           nullptr, GetModuleHandleW(nullptr), nullptr);
+HWND createStatic(HWND parent, const wchar_t* text) {
+    return CreateWindowExW(0, L"STATIC", text, WS_CHILD | WS_VISIBLE | SS_NOPREFIX, 0, 0, 0, 0,
+                           parent, nullptr, GetModuleHandleW(nullptr), nullptr);
 }
 
 // Puts `window` right after `before` in the window order (first where `before` is null).
@@ -30,21 +30,14 @@ void placeAfter(HWND window, HWND before) {
                  SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 }
 
-// A static text that is never shown, directly before `control` in the window order, and before
-// it an empty one of no size. Readers name a text field after the static text right before it,
-// hidden or not, but take its keyboard shortcut from the first *visible* static text before it:
-// without the empty one, that would be the caption of another field further up the window
-// order, whose access key the field would then be read with. The empty one has no text and so
-// gives no shortcut; it is drawn nowhere, and is neither focused nor read as a name.
-void addHiddenLabel(HWND control, const std::wstring& name) {
-    HWND parent = GetParent(control);
-    HWND before = GetWindow(control, GW_HWNDPREV);
-    if (HWND blank = createStatic(parent, L"", WS_VISIBLE); blank != nullptr) {
-        placeAfter(blank, before);
-        before = blank;
-    }
-    if (HWND label = createStatic(parent, name.c_str(), 0); label != nullptr) {
-        placeAfter(label, before);
+// A static text of no size, directly before `control` in the window order, holding its name.
+// Readers name a text field after the static text right before it, and take its keyboard
+// shortcut from the first visible static text before it: this one, which marks no access key,
+// so that the field is not read with the access key of another field's caption further up the
+// window order. It is drawn nowhere and never focused.
+void addNameLabel(HWND control, const std::wstring& name) {
+    if (HWND label = createStatic(GetParent(control), name.c_str()); label != nullptr) {
+        placeAfter(label, GetWindow(control, GW_HWNDPREV));
     }
 }
 
@@ -88,7 +81,7 @@ void WindowNames::name(HWND control, const std::string& name) {
     const std::wstring wide = toWide(name);
     const bool textField = isTextField(control);
     if (textField) {
-        addHiddenLabel(control, wide);
+        addNameLabel(control, wide);
     } else {
         SetWindowTextW(control, wide.c_str());
     }

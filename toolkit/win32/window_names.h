@@ -6,9 +6,9 @@
 //     other name; oleacc.dll is loaded from the system folder on a thread of its own, so that
 //     nothing of it holds up the window;
 //   - for readers that know no annotation (Wine's, older ones): a text field is named after the
-//     static text before it in the window order, which is a hidden label there (with an empty
-//     visible one before that, so that the field reports no other field's keyboard shortcut);
-//     any other control after its window text, which lists, trees and progress bars never
+//     static text before it in the window order, which is a label of no size there, marking no
+//     access key (so that the field reports no other field's keyboard shortcut); any other
+//     control after its window text, which lists, trees, progress bars and pictures never
 //     show.
 
 #include <windows.h>
@@ -40,7 +40,7 @@ class WindowNames {
     struct Named {
         HWND control;
         std::wstring name;
-        bool textField; // named by a hidden label before it
+        bool textField; // named by a label of no size before it
     };
     std::vector<Named> names_;
     UniqueHandle thread_;

@@ -163,6 +163,8 @@ class Window {
     DWORD threadId() const;
     // A short description for messages: class, text, position.
     std::string describe() const;
+    // The window that has the keyboard focus in this window's thread (null when none has it).
+    Window focus() const;
 
     // Descendants (see the header comment).
     std::vector<Window> children(const std::string& cls = {}) const;

@@ -322,6 +322,12 @@ void Window::mouseClick() const {
     wake(hwnd_);
 }
 
+Window Window::focus() const {
+    GUITHREADINFO info{};
+    info.cbSize = sizeof info;
+    return Window(GetGUIThreadInfo(threadId(), &info) ? info.hwndFocus : nullptr);
+}
+
 void Window::close() const {
     post(hwnd_, WM_SYSCOMMAND, SC_CLOSE, 0);
     wake(hwnd_);

@@ -13,8 +13,9 @@ namespace velk::testing {
 class FakeMessageBoxes : public MessageBoxes {
   public:
     struct Shown {
-        std::string kind; // "error", "information", "confirm", "retry", "report"
+        std::string kind; // "error", "information", "confirm", "retry", "report", "text"
         std::string text;
+        std::string caption{}; // of a text window
         bool operator==(const Shown&) const = default;
     };
 
@@ -31,6 +32,9 @@ class FakeMessageBoxes : public MessageBoxes {
     void error(const std::string& text) override { record("error", text); }
     void information(const std::string& text) override { record("information", text); }
     void errorReport(const std::string& text) override { record("report", text); }
+    void showText(const std::string& caption, const std::string& text) override {
+        record("text", text, caption);
+    }
     bool seen() override { return !nobodyAtDesktop; }
     bool confirm(const std::string& text) override {
         record("confirm", text);
@@ -61,8 +65,8 @@ class FakeMessageBoxes : public MessageBoxes {
     }
 
   private:
-    void record(const char* kind, const std::string& text) {
-        shown.push_back(Shown{kind, text});
+    void record(const char* kind, const std::string& text, const std::string& caption = {}) {
+        shown.push_back(Shown{kind, text, caption});
         if (onShow) {
             onShow();
         }
