@@ -62,7 +62,8 @@ Checked velkcheck(const TempFolder& temp, const std::string& package) {
 
 TEST(VelkcheckProgramTest, ChecksPackagesAsVendorsRunIt) {
     TempFolder temp;
-    Checked example = velkcheck(temp, testing::sourceData(VELK_SOURCE_DIR, "examples/package"));
+    Checked example =
+        velkcheck(temp, ::velk::testing::sourceData(VELK_SOURCE_DIR, "examples/package"));
     EXPECT_EQ(example.exitCode, 0u);
     EXPECT_EQ(example.out + example.err, "");
 

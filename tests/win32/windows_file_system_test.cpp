@@ -98,7 +98,7 @@ bool giveToAnotherAccount(const std::string& path) {
     TOKEN_PRIVILEGES privileges{};
     privileges.PrivilegeCount = 1;
     privileges.Privileges[0].Attributes = SE_PRIVILEGE_ENABLED;
-    if (!LookupPrivilegeValueW(nullptr, SE_RESTORE_NAME, &privileges.Privileges[0].Luid) ||
+    if (!LookupPrivilegeValueW(nullptr, L"SeRestorePrivilege", &privileges.Privileges[0].Luid) ||
         !AdjustTokenPrivileges(token, FALSE, &privileges, 0, nullptr, nullptr) ||
         GetLastError() != ERROR_SUCCESS) {
         return false;
