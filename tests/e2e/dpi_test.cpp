@@ -14,15 +14,22 @@
 namespace velk::e2e {
 namespace {
 
-// The window rectangle Windows suggests for a client area of `client`: at the window's place,
-// moved left and up as far as it needs to stay on the screen (the desktop under Wine). Wine keeps
-// a frame at its size at every resolution (Windows scales it too), so the frame is the one the
-// window has now.
-RECT suggestedRect(const Window& window, SIZE client) {
+// The window rectangle Windows suggests for a client area of `client` at `dpi`: at the window's
+// place, moved left and up as far as it needs to stay on the screen (the desktop under Wine), with
+// the window's frame at that resolution.
+RECT suggestedRect(const Window& window, SIZE client, int dpi) {
     const RECT outer = window.rect();
     const SIZE now = window.clientSize();
-    const LONG width = outer.right - outer.left + client.cx - now.cx;
-    const LONG height = outer.bottom - outer.top + client.cy - now.cy;
+    SIZE frame{outer.right - outer.left - now.cx, outer.bottom - outer.top - now.cy};
+    VELK_UNLESS_WINE("Wine keeps a window's frame at its size at every resolution") {
+        RECT framed{0, 0, client.cx, client.cy};
+        AdjustWindowRectExForDpi(
+            &framed, static_cast<DWORD>(GetWindowLongW(window.hwnd(), GWL_STYLE)), FALSE,
+            static_cast<DWORD>(GetWindowLongW(window.hwnd(), GWL_EXSTYLE)), static_cast<UINT>(dpi));
+        frame = {framed.right - framed.left - client.cx, framed.bottom - framed.top - client.cy};
+    }
+    const LONG width = client.cx + frame.cx;
+    const LONG height = client.cy + frame.cy;
     const LONG left = std::max(0L, std::min(outer.left, GetSystemMetrics(SM_CXSCREEN) - width));
     const LONG top = std::max(0L, std::min(outer.top, GetSystemMetrics(SM_CYSCREEN) - height));
     return {left, top, left + width, top + height};
@@ -57,7 +64,7 @@ struct Scale {
 void expectScales(const Installer& app, const Window& window, const Window& button,
                   const std::vector<Scale>& moves) {
     for (const Scale& move : moves) {
-        const RECT suggested = suggestedRect(window, move.client);
+        const RECT suggested = suggestedRect(window, move.client, move.dpi);
         sendDpiChanged(window, move.dpi, suggested);
         app.settle();
         const RECT taken = window.rect();
