@@ -33,8 +33,16 @@ Checked velkcheck(const TempFolder& temp, const std::string& package) {
         return UniqueHandle(CreateFileW(toWide(temp / name).c_str(), GENERIC_WRITE, FILE_SHARE_READ,
                                         &inherit, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     };
-    UniqueHandle out = create("out.txt");
-    UniqueHandle err = create("err.txt");
+    // Files of this call's own: a checker that has ended may still hold the last call's.
+    const std::string outName = testing::uniqueName("out") + ".txt";
+    const std::string errName = testing::uniqueName("err") + ".txt";
+    UniqueHandle out = create(outName);
+    UniqueHandle err = create(errName);
+    Checked checked;
+    if (!out || !err) {
+        ADD_FAILURE() << "cannot create the files of velkcheck's output: " << GetLastError();
+        return checked;
+    }
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESTDHANDLES;
@@ -44,7 +52,6 @@ Checked velkcheck(const TempFolder& temp, const std::string& package) {
     std::wstring line =
         toWide(testing::quoted(testing::toolPath("velkcheck")) + " " + testing::quoted(package));
     PROCESS_INFORMATION info{};
-    Checked checked;
     if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr,
                         nullptr, &startup, &info)) {
         ADD_FAILURE() << "cannot start velkcheck.exe: " << GetLastError();
@@ -55,8 +62,8 @@ Checked velkcheck(const TempFolder& temp, const std::string& package) {
     checked.exitCode = testing::exitCodeAfter(process, 60000);
     out.reset();
     err.reset();
-    checked.out = testing::contentOf(temp / "out.txt");
-    checked.err = testing::contentOf(temp / "err.txt");
+    checked.out = testing::contentOf(temp / outName);
+    checked.err = testing::contentOf(temp / errName);
     return checked;
 }
 
