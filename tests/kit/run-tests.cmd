@@ -3,10 +3,11 @@ rem Runs every test program of this test kit on this machine, as an administrato
 rem   run-tests.cmd [RESULTS]
 rem Makes the host suite's registry key HKLM\Software\Velk-Marden (32-bit view), in which the
 rem tests write and remove their keys, and removes it again at the end; works in the folder
-rem %TEMP%\VelkInstall-tests, removed at the end. Screenshots and the log of each test program
-rem land in RESULTS (by default the folder "results" beside this file). The last line says
-rem "N passed, N failed", counted test by test; the exit code is 0 only when none failed.
-setlocal EnableExtensions EnableDelayedExpansion
+rem %TEMP%\VelkInstall-tests, removed at the end. Screenshots and the log and XML report of each
+rem test program land in RESULTS (by default the folder "results" beside this file). The last
+rem line says "N passed, N failed", counted test by test; the exit code is 0 only when none
+rem failed. Written for every cmd: one step a line, subroutines rather than blocks.
+setlocal EnableExtensions
 set "KIT=%~dp0"
 set "KIT=%KIT:~0,-1%"
 set "RESULTS=%KIT%\results"
@@ -17,17 +18,12 @@ set "VENDOR=HKLM\Software\Velk-Marden"
 set "PROGRAMS=win32_tests win32_gui_tests e2e_tests"
 
 rem A host suite installed here would lose its keys: the tests replace them.
-for %%v in (32 64) do (
-    reg query "%VENDOR%" /reg:%%v >nul 2>&1 && (
-        echo run-tests: %VENDOR% exists ^(%%v-bit view^): a host suite is installed here, and the
-        echo tests would replace its keys. Run the kit on a machine without it.
-        exit /b 2
-    )
-)
-reg add "%VENDOR%\dorvan5" /reg:32 /f >nul 2>&1 || (
-    echo run-tests: cannot write %VENDOR%: run this as an administrator.
-    exit /b 2
-)
+reg query "%VENDOR%" /reg:32 >nul 2>&1
+if not errorlevel 1 goto suite_installed
+reg query "%VENDOR%" /reg:64 >nul 2>&1
+if not errorlevel 1 goto suite_installed
+reg add "%VENDOR%\dorvan5" /reg:32 /f >nul 2>&1
+if errorlevel 1 goto not_administrator
 
 if exist "%RESULTS%" rd /s /q "%RESULTS%"
 mkdir "%RESULTS%\screenshots"
@@ -37,49 +33,20 @@ set "VELK_TEST_KIT=%KIT%"
 set "VELK_TEST_WORK=%WORK%"
 set "VELK_TEST_RESULTS=%RESULTS%"
 
-rem Whether the desktop is shown to somebody: the tests that drive windows need one.
+rem Whether the desktop is shown to somebody: the tests that drive windows need one, and say
+rem so when they are skipped without it.
 "%KIT%\window_station_probe.exe"
-if errorlevel 1 (
-    echo desktop: not shown ^(the window station is not visible^): the tests that drive windows
-    echo are skipped, each saying so
-) else (
-    echo desktop: shown
-)
+if errorlevel 1 echo desktop: not shown (the window station is not visible)
+if not errorlevel 1 echo desktop: shown
 
-set /a passed=0, failed=0, skipped=0
-for %%p in (%PROGRAMS%) do (
-    set "log=%RESULTS%\%%p.log"
-    if not exist "%KIT%\%%p.exe" (
-        echo %%p: MISSING from the kit
-        set /a failed+=1
-    ) else (
-        echo == %%p
-        "%KIT%\%%p.exe" --gtest_output=xml:"%RESULTS%\%%p.xml" >"!log!" 2>&1
-        set code=!errorlevel!
-        set /a ran=0, bad=0, skip=0
-        for /f "tokens=4" %%n in ('type "!log!" ^| "%FIND%" "[  PASSED  ]"') do set /a ran+=%%n
-        for /f "tokens=4" %%n in ('type "!log!" ^| "%FIND%" "[  FAILED  ]" ^| "%FIND%" "listed below"') do set /a bad+=%%n
-        for /f "tokens=4" %%n in ('type "!log!" ^| "%FIND%" "[  SKIPPED ]" ^| "%FIND%" "listed below"') do set /a skip+=%%n
-        rem An exit code without a failed test: the program ended before it could count.
-        if not !code!==0 if !bad!==0 (
-            echo %%p ended with exit code !code! before its tests were counted: see !log!
-            set /a bad=1
-        )
-        type "!log!" | "%FIND%" "[  FAILED  ]" | "%FIND%" /v "listed below" | "%FIND%" /v " ms)"
-        echo %%p: !ran! passed, !bad! failed, !skip! skipped
-        set /a passed+=ran, failed+=bad, skipped+=skip
-    )
-)
+set passed=0
+set failed=0
+set skipped=0
+for %%p in (%PROGRAMS%) do call :run %%p
 
-rem Every test that was skipped or stated a difference of Wine, with its reason.
 echo.
 echo Skipped and marked tests, with their reasons:
-for %%p in (%PROGRAMS%) do if exist "%RESULTS%\%%p.log" (
-    type "%RESULTS%\%%p.log" | "%FIND%" "Windows only ("
-    type "%RESULTS%\%%p.log" | "%FIND%" "Wine only ("
-    type "%RESULTS%\%%p.log" | "%FIND%" "No desktop ("
-    type "%RESULTS%\%%p.log" | "%FIND%" "Wine differs ("
-)
+for %%p in (%PROGRAMS%) do call :reasons %%p
 
 reg delete "%VENDOR%" /reg:32 /f >nul 2>&1
 reg delete "%VENDOR%" /reg:64 /f >nul 2>&1
@@ -88,5 +55,71 @@ echo.
 echo screenshots and logs: %RESULTS%
 echo %skipped% skipped
 echo %passed% passed, %failed% failed
-if %failed%==0 exit /b 0
+if "%failed%"=="0" exit /b 0
 exit /b 1
+
+rem Runs the test program %1 and adds its counts.
+:run
+set "log=%RESULTS%\%~1.log"
+if not exist "%KIT%\%~1.exe" goto missing_program
+echo == %~1
+"%KIT%\%~1.exe" --gtest_output=xml:"%RESULTS%\%~1.xml" >"%log%" 2>&1
+set code=%errorlevel%
+call :copy_log %1
+call :count "[  PASSED  ]" ran
+call :count "[  FAILED  ]" bad
+call :count "[  SKIPPED ]" skip
+rem An exit code without a failed test: the program ended before it could count.
+if not "%code%"=="0" if "%bad%"=="0" echo %~1 ended with exit code %code% before its tests were counted
+if not "%code%"=="0" if "%bad%"=="0" set bad=1
+type "%lines%" | "%FIND%" "[  FAILED  ]"
+echo %~1: %ran% passed, %bad% failed, %skip% skipped
+set /a passed+=ran
+set /a failed+=bad
+set /a skipped+=skip
+exit /b 0
+
+:missing_program
+echo %~1: MISSING from the kit
+set /a failed+=1
+exit /b 0
+
+rem Copies the log line by line into %WORK%: a process that the test program started (and that
+rem inherited its output) may still hold the log, which only "for /f" reads then.
+:copy_log
+set "lines=%WORK%\%~1.log"
+if exist "%lines%" del "%lines%"
+for /f "usebackq delims=" %%l in ("%log%") do >>"%lines%" echo.%%l
+exit /b 0
+
+rem Sets %2 to the count on the summary line of the log that starts with %1.
+:count
+set %2=0
+type "%lines%" | "%FIND%" %1 >"%WORK%\counted.txt"
+for /f "usebackq tokens=4" %%n in ("%WORK%\counted.txt") do call :add %2 %%n
+exit /b 0
+
+rem Adds %2 to %1 where %2 is a number (the summary line's count, not a test's name).
+:add
+set /a number=%2 2>nul
+if "%number%"=="%2" set /a %1+=%2
+exit /b 0
+
+rem Every test of %1 that was skipped or stated a difference of Wine, with its reason.
+:reasons
+set "lines=%WORK%\%~1.log"
+if not exist "%lines%" exit /b 0
+type "%lines%" | "%FIND%" "Windows only ("
+type "%lines%" | "%FIND%" "Wine only ("
+type "%lines%" | "%FIND%" "No desktop ("
+type "%lines%" | "%FIND%" "Wine differs ("
+exit /b 0
+
+:suite_installed
+echo run-tests: %VENDOR% exists: a host suite is installed here, and the tests would replace
+echo its keys. Run the kit on a machine without one.
+exit /b 2
+
+:not_administrator
+echo run-tests: cannot write %VENDOR%: run this as an administrator.
+exit /b 2
