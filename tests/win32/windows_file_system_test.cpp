@@ -115,7 +115,7 @@ bool giveToAnotherAccount(const std::string& path) {
 
 TEST(WindowsFileSystemTest, AFolderOfAnotherAccountIsNotVouchedFor) {
     VELK_WINDOWS_ONLY("Wine keeps no owners of its own: the only other owner it shows, another "
-                      "Unix user's, is tested with the owners in FileSystemTest"));
+                      "Unix user's, is tested with the owners in FileSystemTest");
     TempFolder temp;
     Win32FileSystem files;
     const std::string foreign = temp / "~VelkInstall.work";
