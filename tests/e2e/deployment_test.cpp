@@ -70,7 +70,7 @@ std::map<std::string, std::string> valuesOf(const std::string& text, const std::
 }
 
 std::string document(const std::string& path) {
-    return readFile(toWinePath(VELK_E2E_SOURCE_DIR "/" + path));
+    return readFile(testing::sourceData(VELK_E2E_SOURCE_DIR, path));
 }
 
 class DeploymentE2E : public E2ETest {
@@ -80,7 +80,7 @@ class DeploymentE2E : public E2ETest {
         // Blanks in the folders, so that the quotes of the command lines count.
         host = addHostVersion(work() + "\\Dorvan 5", "1.4");
         package = work() + "\\example package";
-        copyTree(toWinePath(VELK_E2E_SOURCE_DIR "/examples/package"), package);
+        copyTree(testing::sourceData(VELK_E2E_SOURCE_DIR, "examples/package"), package);
         copyFile(programPath(), package + "\\VelkInstall.exe");
     }
 

@@ -14,15 +14,22 @@
 namespace velk::e2e {
 namespace {
 
-// The window rectangle Windows suggests for a client area of `client`: at the window's place,
-// moved left and up as far as it needs to stay on the screen (the desktop under Wine). Wine keeps
-// a frame at its size at every resolution (Windows scales it too), so the frame is the one the
-// window has now.
-RECT suggestedRect(const Window& window, SIZE client) {
+// The window rectangle Windows suggests for a client area of `client` at `dpi`: at the window's
+// place, moved left and up as far as it needs to stay on the screen (the desktop under Wine), with
+// the window's frame at that resolution.
+RECT suggestedRect(const Window& window, SIZE client, int dpi) {
     const RECT outer = window.rect();
     const SIZE now = window.clientSize();
-    const LONG width = outer.right - outer.left + client.cx - now.cx;
-    const LONG height = outer.bottom - outer.top + client.cy - now.cy;
+    SIZE frame{outer.right - outer.left - now.cx, outer.bottom - outer.top - now.cy};
+    VELK_UNLESS_WINE("Wine keeps a window's frame at its size at every resolution") {
+        RECT framed{0, 0, client.cx, client.cy};
+        AdjustWindowRectExForDpi(
+            &framed, static_cast<DWORD>(GetWindowLongW(window.hwnd(), GWL_STYLE)), FALSE,
+            static_cast<DWORD>(GetWindowLongW(window.hwnd(), GWL_EXSTYLE)), static_cast<UINT>(dpi));
+        frame = {framed.right - framed.left - client.cx, framed.bottom - framed.top - client.cy};
+    }
+    const LONG width = client.cx + frame.cx;
+    const LONG height = client.cy + frame.cy;
     const LONG left = std::max(0L, std::min(outer.left, GetSystemMetrics(SM_CXSCREEN) - width));
     const LONG top = std::max(0L, std::min(outer.top, GetSystemMetrics(SM_CYSCREEN) - height));
     return {left, top, left + width, top + height};
@@ -57,7 +64,7 @@ struct Scale {
 void expectScales(const Installer& app, const Window& window, const Window& button,
                   const std::vector<Scale>& moves) {
     for (const Scale& move : moves) {
-        const RECT suggested = suggestedRect(window, move.client);
+        const RECT suggested = suggestedRect(window, move.client, move.dpi);
         sendDpiChanged(window, move.dpi, suggested);
         app.settle();
         const RECT taken = window.rect();
@@ -75,7 +82,7 @@ class DpiE2E : public E2ETest {
     std::string examplePackage() {
         addHostVersion(work() + "\\host", "1.4");
         const std::string pkg = work() + "\\example";
-        copyTree(toWinePath(VELK_E2E_SOURCE_DIR "/examples/package"), pkg);
+        copyTree(testing::sourceData(VELK_E2E_SOURCE_DIR, "examples/package"), pkg);
         copyFile(programPath(), pkg + "\\VelkInstall.exe");
         return pkg;
     }
@@ -146,6 +153,8 @@ int textBelowMiddle(const Window& field) {
 // top left, its title bar and left edge on the screen, and the target folder's text lies in the
 // middle of its field as it does at 100 %. The screenshot of this test is the one to look at.
 TEST_F(DpiE2E, At200PercentTheMainWindowStartsAtTheTopLeftOfTheScreen) {
+    VELK_WINE_ONLY("Wine takes the screen's resolution from the user's LogPixels at each program's "
+                   "start; Windows only at sign-in");
     const std::string pkg = examplePackage();
     int belowAt100 = 0;
     {
@@ -220,6 +229,63 @@ TEST_F(DpiE2E, TheHelpFitsTheWorkAreaAt144Dpi) {
     }
 
     ok.mouseClick();
+    EXPECT_EQ(app.waitForExit(), 0u);
+}
+
+// The scale of the primary monitor one step above what it is, as Settings sets it, for as long
+// as this lives (SPI_SETLOGICALDPIOVERRIDE, which Settings itself uses); then as it was.
+class MonitorScaleStep {
+  public:
+    MonitorScaleStep() {
+        constexpr UINT kGetOverride = 0x009E;
+        set_ = SystemParametersInfoW(kGetOverride, 0, &before_, 0) &&
+               SystemParametersInfoW(kSetOverride, static_cast<UINT>(before_ + 1), nullptr, 0);
+    }
+    MonitorScaleStep(const MonitorScaleStep&) = delete;
+    MonitorScaleStep& operator=(const MonitorScaleStep&) = delete;
+    ~MonitorScaleStep() {
+        if (set_) {
+            SystemParametersInfoW(kSetOverride, static_cast<UINT>(before_), nullptr, 0);
+        }
+    }
+    bool set() const { return set_; }
+
+  private:
+    static constexpr UINT kSetOverride = 0x009F;
+    int before_ = 0;
+    bool set_ = false;
+};
+
+// A monitor's scale changed in Settings while the main window is open: Windows tells the window,
+// which lays itself out again at the new scale.
+TEST_F(DpiE2E, TheMainWindowFollowsAMonitorsScaleChangedWhileItIsOpen) {
+    VELK_WINDOWS_ONLY("Wine changes no monitor's scale while programs run");
+    // Sizes as they are on the screen, not scaled for this program.
+    SetThreadDpiAwarenessContext(DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2);
+    Installer app = Installer::start(examplePackage());
+    const Window main = app.mainWindow();
+    app.settle();
+    const Window install = main.button("Install");
+    const UINT before = GetDpiForWindow(main.hwnd());
+    const SIZE client = main.clientSize();
+    const SIZE button = sizeOf(install);
+
+    const MonitorScaleStep step;
+    UINT after = before;
+    for (int i = 0; i < 100 && step.set() && after == before; ++i) {
+        Sleep(100);
+        after = GetDpiForWindow(main.hwnd());
+    }
+    if (after == before) {
+        GTEST_SKIP() << "this machine's display takes no other scale";
+    }
+    app.settle();
+    main.screenshot(shotName("main-scale-changed"));
+    EXPECT_NEAR(main.clientSize().cx, MulDiv(client.cx, after, before), 2) << after;
+    EXPECT_NEAR(main.clientSize().cy, MulDiv(client.cy, after, before), 2) << after;
+    EXPECT_NEAR(sizeOf(install).cx, MulDiv(button.cx, after, before), 1) << after;
+    EXPECT_NEAR(sizeOf(install).cy, MulDiv(button.cy, after, before), 1) << after;
+    main.close();
     EXPECT_EQ(app.waitForExit(), 0u);
 }
 

@@ -4,6 +4,7 @@
 // code 4, nothing changed.
 #include <windows.h>
 
+#include <cctype>
 #include <string>
 #include <vector>
 
@@ -77,10 +78,18 @@ TEST_F(FilesInUseE2E, TheUserClosesTheFileAndRetriesAndTheUpdateIsInstalledWhole
     EXPECT_EQ(box.caption, "Warning");
     EXPECT_EQ(box.icon, BoxIcon::Warning);
     EXPECT_EQ(box.buttons, (Names{"&Retry", "Cancel"}));
-    // Wine's Restart Manager names nobody.
-    EXPECT_EQ(box.text, "Files of the library are in use by another program:\r" + target("a.zfb") +
-                            "\rClose them in the programs that hold them, then choose Retry. "
-                            "Cancel stops, and nothing is changed.");
+    const std::string lead = "Files of the library are in use by ";
+    const std::string rest = ":\r" + target("a.zfb") +
+                             "\rClose them in the programs that hold them, then choose Retry. "
+                             "Cancel stops, and nothing is changed.";
+    ASSERT_TRUE(box.text.starts_with(lead) && box.text.ends_with(rest)) << box.text;
+    // The program that holds the file (this one) by its name, as the Restart Manager gives it.
+    std::string named = box.text.substr(lead.size(), box.text.size() - lead.size() - rest.size());
+    for (char& c : named) {
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    }
+    VELK_UNLESS_WINE("Wine's Restart Manager names nobody: the box says \"another program\"")
+    EXPECT_NE(named.find("e2e_tests"), std::string::npos) << box.text;
     DWORD_PTR answer = 0;
     EXPECT_NE(SendMessageTimeoutW(main.hwnd(), WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 100, &answer), 0)
         << "the main window does not answer while the box is up";

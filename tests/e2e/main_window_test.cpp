@@ -51,7 +51,7 @@ bool showsBlueLogo(const Window& main) {
 }
 
 std::string exampleLogo() {
-    return toWinePath(VELK_E2E_SOURCE_DIR "/examples/package/logo.bmp");
+    return testing::sourceData(VELK_E2E_SOURCE_DIR, "examples/package/logo.bmp");
 }
 
 Window installPath(const Window& main) {
@@ -108,7 +108,7 @@ TEST_F(MainWindow, ShowsTheExamplePackage) {
     const HostFolders v13 = addHostVersion(work() + "\\host", "1.3");
     const HostFolders v14 = addHostVersion(work() + "\\host", "1.4");
     const std::string pkg = work() + "\\example";
-    copyTree(toWinePath(VELK_E2E_SOURCE_DIR "/examples/package"), pkg);
+    copyTree(testing::sourceData(VELK_E2E_SOURCE_DIR, "examples/package"), pkg);
     copyFile(programPath(), pkg + "\\VelkInstall.exe");
 
     Installer app = Installer::start(pkg);

@@ -159,9 +159,10 @@ std::wstring parentOfStarted(Win32ProcessStarter& starter) {
     return parent.value_or(L"<not started>");
 }
 
-// Without a shell on the desktop (Wine's explorer registers none), the program starts as a child
-// of the starter.
+// Without a shell on the desktop, the program starts as a child of the starter.
 TEST_F(ProcessStarterTest, WithoutTheDesktopsShellStartsTheProgramItself) {
+    VELK_WINE_ONLY("needs a desktop without a shell: Wine's explorer registers none, and on "
+                   "Windows the desktop's shell always runs");
     ASSERT_EQ(GetShellWindow(), nullptr);
     wchar_t self[MAX_PATH] = {};
     GetModuleFileNameW(nullptr, self, MAX_PATH);
@@ -187,15 +188,23 @@ bool shellAutomationReachable() {
     return reachable;
 }
 
-// Elevated (as every Wine process is) with the desktop's shell running: the program becomes the
+// The file name of this program.
+std::wstring ownProgramName() {
+    wchar_t self[MAX_PATH] = {};
+    GetModuleFileNameW(nullptr, self, MAX_PATH);
+    return std::wstring(self).substr(std::wstring(self).find_last_of(L'\\') + 1);
+}
+
+// Elevated (as every Wine process is) with a shell window registered: the program becomes the
 // shell's child, with the desktop user's rights. The test registers a window of its own as the
 // shell window, so that the starter sees a shell; the shell's automation object it then reaches
-// is that of Wine's explorer.exe, which owns the desktop.
+// is that of Wine's explorer.exe, which owns the desktop. Where COM does not find that object,
+// the starter starts the program itself.
 TEST_F(ProcessStarterTest, ElevatedStartsTheProgramThroughTheDesktopsShell) {
+    VELK_WINE_ONLY("registers a window of its own as the desktop's shell, which on Windows the "
+                   "running shell already is");
     ASSERT_TRUE(runningElevated());
-    if (!shellAutomationReachable()) {
-        GTEST_SKIP() << "Wine's COM does not find its desktop shell's automation object";
-    }
+    const bool reachable = shellAutomationReachable();
     HWND shell = CreateWindowExW(0, L"STATIC", L"shell", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
                                  GetModuleHandleW(nullptr), nullptr);
     ASSERT_NE(shell, nullptr);
@@ -203,8 +212,27 @@ TEST_F(ProcessStarterTest, ElevatedStartsTheProgramThroughTheDesktopsShell) {
     const std::wstring parent = parentOfStarted(starter);
     DestroyWindow(shell);
     EXPECT_EQ(GetShellWindow(), nullptr);
-    EXPECT_EQ(CompareStringOrdinal(parent.c_str(), -1, L"explorer.exe", -1, TRUE), CSTR_EQUAL)
-        << toUtf8(parent);
+    const std::wstring expected = reachable ? L"explorer.exe" : ownProgramName();
+    EXPECT_EQ(CompareStringOrdinal(parent.c_str(), -1, expected.c_str(), -1, TRUE), CSTR_EQUAL)
+        << toUtf8(parent)
+        << (reachable ? "" : " (COM does not find the shell's automation object)");
+}
+
+// On Windows the desktop's shell runs: elevated, the program becomes the child of the process
+// that owns the shell window, and so runs with the desktop user's own rights.
+TEST_F(ProcessStarterTest, ElevatedStartsTheProgramAsTheDesktopsUser) {
+    VELK_WINDOWS_ONLY("Wine's explorer registers no shell window");
+    ASSERT_TRUE(runningElevated()) << "run as administrator";
+    ASSERT_NE(GetShellWindow(), nullptr) << "no shell runs on this desktop";
+    DWORD shellId = 0;
+    GetWindowThreadProcessId(GetShellWindow(), &shellId);
+    const std::map<DWORD, ProcessEntry> running = processes();
+    const auto shell = running.find(shellId);
+    ASSERT_NE(shell, running.end());
+    const std::wstring shellProgram = shell->second.program;
+    const std::wstring parent = parentOfStarted(starter);
+    EXPECT_EQ(CompareStringOrdinal(parent.c_str(), -1, shellProgram.c_str(), -1, TRUE), CSTR_EQUAL)
+        << toUtf8(parent) << " instead of " << toUtf8(shellProgram);
 }
 
 // Every thread of the desktop's shell (explorer.exe) and of the service through which COM finds

@@ -3,6 +3,8 @@
 
 #include <windows.h>
 
+#include <sddl.h>
+
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -10,6 +12,8 @@
 
 #include "platform/win32/unique_handles.h"
 #include "platform/win32/wide_text.h"
+#include "tests/test_places.h"
+#include "tests/wine_differences.h"
 
 namespace velk::win32::testing {
 
@@ -20,14 +24,10 @@ inline std::wstring systemPath(const std::string& path) {
     return wide.size() < 248 || wide.rfind(L"\\\\?\\", 0) == 0 ? wide : L"\\\\?\\" + wide;
 }
 
-// The folder of the helper programs (tests/tools), ending in a backslash.
+// The folder of the helper programs (tests/tools) and of the programs built beside them, in the
+// build or in the test kit, ending in a backslash.
 inline std::string toolsFolder() {
-    std::string folder = VELK_TOOLS_DIR;
-    for (char& c : folder) {
-        if (c == '/') {
-            c = '\\';
-        }
-    }
+    std::string folder = ::velk::testing::kitOr(VELK_TOOLS_DIR);
     if (folder.back() != '\\') {
         folder += '\\';
     }
@@ -130,10 +130,18 @@ inline DWORD attributesOf(const std::string& path) {
     return GetFileAttributesW(systemPath(path).c_str());
 }
 
-// A named manual-reset event created by the test for a helper program to open.
+// A named manual-reset event created by the test for a helper program to open, which everybody
+// may open: also a program that the desktop's shell starts without the test's elevation.
 struct NamedEvent {
-    explicit NamedEvent(const std::string& stem)
-        : name(uniqueName(stem)), handle(CreateEventA(nullptr, TRUE, FALSE, name.c_str())) {}
+    explicit NamedEvent(const std::string& stem) : name(uniqueName(stem)) {
+        PSECURITY_DESCRIPTOR everybody = nullptr;
+        ConvertStringSecurityDescriptorToSecurityDescriptorW(L"D:(A;;GA;;;WD)", SDDL_REVISION_1,
+                                                             &everybody, nullptr);
+        SECURITY_ATTRIBUTES security{sizeof security, everybody, FALSE};
+        handle.reset(
+            CreateEventA(everybody != nullptr ? &security : nullptr, TRUE, FALSE, name.c_str()));
+        LocalFree(everybody);
+    }
     std::string name;
     UniqueHandle handle;
 };

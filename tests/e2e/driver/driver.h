@@ -85,9 +85,10 @@ void waitUntil(const std::function<bool()>& condition, const std::string& what,
 
 // "/work/x" -> "Z:\work\x".
 std::string toWinePath(const std::string& unixPath);
-// VelkInstall.exe as built.
+// VelkInstall.exe as built, or in the test kit (tests/test_places.h).
 std::string programPath();
-// Root of the per-test work folders (<build>\e2e-work) and of screenshots (<build>\screenshots).
+// Root of the per-test work folders (<build>\e2e-work) and of screenshots (<build>\screenshots),
+// or where the test kit's run names them.
 std::string workRoot();
 std::string screenshotFolder();
 

@@ -15,12 +15,35 @@ std::string currentTestName() {
     return name;
 }
 
+// Why the desktop this process runs on is shown to nobody, "" when it is shown: a window
+// station that is not visible (a service's), or no desktop that takes input (a session that is
+// locked or not connected), where no window can be seen or clicked.
+std::string desktopNotShown() {
+    USEROBJECTFLAGS flags{};
+    if (GetUserObjectInformationW(GetProcessWindowStation(), UOI_FLAGS, &flags, sizeof flags,
+                                  nullptr) &&
+        (flags.dwFlags & WSF_VISIBLE) == 0) {
+        return "the window station is not visible";
+    }
+    HDESK input = OpenInputDesktop(0, FALSE, DESKTOP_READOBJECTS);
+    if (input == nullptr) {
+        return "no desktop takes input (error " + std::to_string(GetLastError()) + ")";
+    }
+    CloseDesktop(input);
+    return {};
+}
+
 } // namespace
 
 void E2ETest::SetUp() {
-    if (GetEnvironmentVariableW(L"DISPLAY", nullptr, 0) == 0) {
-        GTEST_FAIL() << "No DISPLAY: the end-to-end tests drive real windows and need a display "
-                        "(run them inside xvfb-run, as scripts/test does).";
+    if (testing::underWine()) {
+        if (GetEnvironmentVariableW(L"DISPLAY", nullptr, 0) == 0) {
+            GTEST_FAIL() << "No DISPLAY: the end-to-end tests drive real windows and need a "
+                            "display (run them inside xvfb-run, as scripts/test does).";
+        }
+    } else if (const std::string why = desktopNotShown(); !why.empty()) {
+        GTEST_SKIP() << testing::differenceReport("No desktop",
+                                                  "this test drives real windows, and " + why);
     }
     clearRegistry();
     work_ = workRoot() + "\\" + currentTestName();

@@ -1,6 +1,8 @@
 #pragma once
-// The fixture of every end-to-end test: a display is required, the host suite's registry keys
-// are removed before and after each test, and each test gets a fresh work folder of its own.
+// The fixture of every end-to-end test: a desktop that is shown is required (under Wine a
+// display; on Windows a test finds none where the runner shows no desktop and is skipped, saying
+// so), the host suite's registry keys are removed before and after each test, and each test gets
+// a fresh work folder of its own.
 //
 //   TEST_F(E2ETest, Something) {
 //       std::string pkg = makePackage(work() + "\\pkg", {...});
@@ -12,6 +14,8 @@
 #include <string>
 
 #include "tests/e2e/driver/driver.h"
+#include "tests/test_places.h"
+#include "tests/wine_differences.h"
 
 namespace velk::e2e {
 

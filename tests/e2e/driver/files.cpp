@@ -6,6 +6,7 @@
 #include "platform/win32/unique_handles.h"
 #include "platform/win32/wide_text.h"
 #include "tests/e2e/driver/driver.h"
+#include "tests/test_places.h"
 
 #ifndef VELK_E2E_PROGRAM
 #error "VELK_E2E_PROGRAM must name the built VelkInstall.exe"
@@ -85,13 +86,16 @@ std::string toWinePath(const std::string& unixPath) {
 }
 
 std::string programPath() {
-    return toWinePath(VELK_E2E_PROGRAM);
+    const std::string kit = testing::placeFromEnvironment(L"VELK_TEST_KIT");
+    return kit.empty() ? toWinePath(VELK_E2E_PROGRAM) : kit + "\\VelkInstall.exe";
 }
 std::string workRoot() {
-    return toWinePath(VELK_E2E_BINARY_DIR) + "\\e2e-work";
+    const std::string work = testing::placeFromEnvironment(L"VELK_TEST_WORK");
+    return (work.empty() ? toWinePath(VELK_E2E_BINARY_DIR) : work) + "\\e2e-work";
 }
 std::string screenshotFolder() {
-    return toWinePath(VELK_E2E_BINARY_DIR) + "\\screenshots";
+    const std::string results = testing::placeFromEnvironment(L"VELK_TEST_RESULTS");
+    return (results.empty() ? toWinePath(VELK_E2E_BINARY_DIR) : results) + "\\screenshots";
 }
 
 void makeFolder(const std::string& path) {
