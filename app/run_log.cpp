@@ -39,7 +39,7 @@ std::string quoted(const std::string& text) {
 std::string failureLine(LogFile& file, const std::string& what,
                         const FailureList::Failure& failure) {
     std::string line = what + failure.path;
-    const std::string reason = deviceNameReason(failure.path);
+    const std::string reason = failureReason(failure);
     if (!reason.empty()) {
         line += ": " + oneLine(reason) +
                 (failure.error != 0 ? " (error " + std::to_string(failure.error) + ")" : "");

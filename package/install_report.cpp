@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "package/ini_file.h"
+#include "package/package_files.h"
 #include "package/package_rules.h"
 #include "platform/file_system.h"
 #include "platform/long_path.h"
@@ -30,13 +31,17 @@ std::string FailureList::text(const std::string& headline) const {
     return result;
 }
 
-std::string deviceNameReason(const std::string& path) {
-    const std::string device = deviceName(path);
-    if (device.empty()) {
-        return {};
+std::string failureReason(const FailureList::Failure& failure) {
+    const std::string device = deviceName(failure.path);
+    if (!device.empty()) {
+        return "Windows takes the name \"" + fileNamePart(failure.path) + "\" for its device " +
+               device + ": no file can have that name";
     }
-    return "Windows takes the name \"" + fileNamePart(path) + "\" for its device " + device +
-           ": no file can have that name";
+    if (failure.error == kErrorStoppedOnSymlink) {
+        return "The package folder holds a link that leads out of the package, which is never "
+               "copied through";
+    }
+    return {};
 }
 
 std::string failureReport(FileSystem& files, const WorkOutcome& outcome,
@@ -44,7 +49,7 @@ std::string failureReport(FileSystem& files, const WorkOutcome& outcome,
     std::string text = outcome.failures.text(headline);
     if (!outcome.failures.empty()) {
         const FailureList::Failure& first = outcome.failures.all().front();
-        const std::string reason = deviceNameReason(first.path);
+        const std::string reason = failureReason(first);
         if (!reason.empty()) {
             text += "\r" + reason + ".";
         } else if (first.error != 0) {

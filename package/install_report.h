@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/file_system.h"
+
 namespace velk {
 
 class FailureList {
@@ -48,17 +50,27 @@ struct WorkOutcome {
     bool busy = false;
 
     bool done() const { return failures.empty() && !busy; }
+    // The work could not begin in `target`: another run works there (the failure is a sharing
+    // violation, on the work folder's mark), or the reason is the target's failure.
+    void notBegun(const std::string& target, unsigned long error) {
+        if (error == kErrorSharingViolation) {
+            busy = true;
+        } else {
+            failures.add(target, error);
+        }
+    }
 };
 
-// The program's own words for a failure whose path Windows takes for a device ("CON.txt",
-// "C:\x\aux"): no file can be made or read under that name, which the system's message for the
-// error it gives does not say. Empty for any other path.
-std::string deviceNameReason(const std::string& path);
+// The program's own words for a failure that the system's message for its error does not
+// explain: a path that Windows takes for a device ("CON.txt", "C:\x\aux"), where no file can be
+// made or read under that name, and a package folder that holds a link leading out of the
+// package. Empty for any other failure.
+std::string failureReason(const FailureList::Failure& failure);
 
 class FileSystem;
 
 // The text of the box that reports failed work: `headline` ("%d" the count) and the failed
-// paths, the system's message for the first failure (or deviceNameReason), and then either
+// paths, the system's message for the first failure (or failureReason), and then either
 // `nothingChanged` or, when the undo failed, the paths it could not restore.
 std::string failureReport(FileSystem& files, const WorkOutcome& outcome,
                           const std::string& headline, const std::string& nothingChanged);

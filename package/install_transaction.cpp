@@ -272,11 +272,7 @@ class Installation {
         transaction_ = Transaction::begin(
             files_, plan_.target, [this](const std::string& name) { return taken(name); }, made);
         if (!transaction_) {
-            if (made.error() == kErrorSharingViolation) {
-                outcome_.busy = true;
-            } else {
-                outcome_.failures.add(plan_.target, made.error());
-            }
+            outcome_.notBegun(plan_.target, made.error());
             return false;
         }
 

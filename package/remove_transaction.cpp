@@ -80,11 +80,7 @@ WorkOutcome removeInstalled(FileSystem& files, const std::string& target,
         files, target,
         [&](const std::string& name) { return files.entryNamed(target, name).has_value(); }, made);
     if (!transaction) {
-        if (made.error() == kErrorSharingViolation) {
-            outcome.busy = true;
-        } else {
-            outcome.failures.add(target, made.error());
-        }
+        outcome.notBegun(target, made.error());
         return outcome;
     }
     transaction->setFolders({""});

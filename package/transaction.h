@@ -9,6 +9,22 @@
 // How each kind of change is made and undone is written once, side by side (transaction.cpp);
 // whether a change was made is told by which of its files exist, so that an undo that is itself
 // killed can be run again.
+//
+// The words of this code and its comments:
+// - target: the library folder the work changes; its folders: the target and the language
+//   folders below it that the journal names.
+// - work folder: the hidden "~VelkInstall.work" (or numbered) folder in the target, marked by
+//   its file "begun", which the run that works there holds open.
+// - slot: a place in the work folder, "N\M" for a file (in the slot folder "N"), "fN" for a new
+//   folder. A file is staged at its slot: copied there whole before any change.
+// - old file: the file a change replaces or removes, kept at the slot's ".old" (a hard link to
+//   it where the volume makes them, made while staging; else it is moved there) until commit.
+// - change: one entry of the journal (add, replace, new folder, remove, attributes), made and
+//   undone by its rule; kept file: an installed file that holds the package's bytes already
+//   and stays, only its attributes changed.
+// - commit: the journal renamed to "committed"; the old files and the work folder then go.
+// - recovery: what the next run does with a killed run's work folder: finish it when
+//   committed, else undo its changes, last first.
 
 #include <functional>
 #include <optional>

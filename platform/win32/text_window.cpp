@@ -8,6 +8,7 @@
 #include "platform/win32/system_functions.h"
 #include "platform/win32/unique_handles.h"
 #include "platform/win32/wide_text.h"
+#include "platform/win32/window_class.h"
 
 namespace velk::win32 {
 
@@ -55,25 +56,6 @@ LRESULT CALLBACK textWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM l
     return DefWindowProcW(hwnd, message, wParam, lParam);
 }
 
-void registerTextWindowClass() {
-    WNDCLASSEXW existing{};
-    existing.cbSize = sizeof existing;
-    if (GetClassInfoExW(GetModuleHandleW(nullptr), kTextWindowClass, &existing)) {
-        return;
-    }
-    WNDCLASSEXW windowClass{};
-    windowClass.cbSize = sizeof windowClass;
-    windowClass.lpfnWndProc = &textWindowProc;
-    windowClass.hInstance = GetModuleHandleW(nullptr);
-    windowClass.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
-    windowClass.hIcon =
-        static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(1), IMAGE_ICON, 0,
-                                      0, LR_DEFAULTSIZE | LR_SHARED));
-    windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    windowClass.lpszClassName = kTextWindowClass;
-    RegisterClassExW(&windowClass);
-}
-
 int screenDpi() {
     const UniqueHdc dc(CreateCompatibleDC(nullptr));
     const int dpi = GetDeviceCaps(dc.get(), LOGPIXELSY);
@@ -114,7 +96,7 @@ RECT workAreaOf(HWND hwnd) {
 } // namespace
 
 void showTextWindow(const std::string& caption, const std::string& text) {
-    registerTextWindowClass();
+    registerWindowClass(kTextWindowClass, &textWindowProc);
     const DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU;
     const DWORD exStyle = WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;
     HWND owner = GetActiveWindow();

@@ -57,6 +57,13 @@ class FilesInUseE2E : public E2ETest {
         EXPECT_EQ(foldersIn(host.usr), Names{});
     }
 
+    void expectNewVersion() {
+        EXPECT_EQ(readFile(target("Demo.lin")), kNewDescription);
+        EXPECT_EQ(readFile(target("a.zfb")), "new a");
+        EXPECT_EQ(readFile(target("b.zfb")), "new b");
+        EXPECT_EQ(foldersIn(host.usr), Names{});
+    }
+
     HostFolders host;
     std::string package;
     win32::UniqueHandle held;
@@ -100,10 +107,7 @@ TEST_F(FilesInUseE2E, TheUserClosesTheFileAndRetriesAndTheUpdateIsInstalledWhole
 
     expectBox(app, "Information", "Library installation was successful.", "OK");
     EXPECT_EQ(app.waitForExit(), 0u);
-    EXPECT_EQ(readFile(target("Demo.lin")), kNewDescription);
-    EXPECT_EQ(readFile(target("a.zfb")), "new a");
-    EXPECT_EQ(readFile(target("b.zfb")), "new b");
-    EXPECT_EQ(foldersIn(host.usr), Names{});
+    expectNewVersion();
 }
 
 // Cancel is the user's choice: nothing changed, the window stays with the focus where it was,
@@ -150,10 +154,7 @@ TEST_F(FilesInUseE2E, CancelKeepsTheWindowAndASecondInstallGoesThroughWhole) {
               "&Yes");
     expectBox(app, "Information", "Library installation was successful.", "OK");
     EXPECT_EQ(app.waitForExit(), 0u);
-    EXPECT_EQ(readFile(target("Demo.lin")), kNewDescription);
-    EXPECT_EQ(readFile(target("a.zfb")), "new a");
-    EXPECT_EQ(readFile(target("b.zfb")), "new b");
-    EXPECT_EQ(foldersIn(host.usr), Names{});
+    expectNewVersion();
 }
 
 // The key's run asks nothing: with nobody at the desktop, and on the visible desktop too, it

@@ -71,8 +71,8 @@ TEST_F(RunLogTest, TellsTheWholeRunOfAFailedCopy) {
 }
 
 // A failure names the system's own message for its error, where the platform gave one (the
-// program's own words for a name that Windows takes for a device), and the undo what it could
-// not put back.
+// program's own words for a name that Windows takes for a device, and for a link that leads out
+// of the package), and the undo what it could not put back.
 TEST_F(RunLogTest, AFailureNamesTheSystemsMessage) {
     RunLog log(&fake.log);
     log.start("C:\\pkg\\", true);
@@ -80,6 +80,7 @@ TEST_F(RunLogTest, AFailureNamesTheSystemsMessage) {
     outcome.failures.add("C:\\dorvan\\usr\\a.zlb", 112);
     outcome.failures.add("C:\\pkg\\Libs\\German");
     outcome.failures.add("C:\\dorvan\\usr\\Aux.txt", 681);
+    outcome.failures.add("C:\\pkg\\Libs\\English", 681);
     outcome.notRestored.add("C:\\dorvan\\usr\\b.zlb", 112);
     log.installation(outcome);
     EXPECT_THAT(
@@ -91,7 +92,9 @@ TEST_F(RunLogTest, AFailureNamesTheSystemsMessage) {
              // Where the system's message would not say why: the program's own words.
              "Failed: C:\\dorvan\\usr\\Aux.txt: Windows takes the name \"Aux.txt\" for its "
              "device AUX: no file can have that name (error 681)",
-             "The installation failed: 3 failed, so every change it had made was undone",
+             "Failed: C:\\pkg\\Libs\\English: The package folder holds a link that leads out of "
+             "the package, which is never copied through (error 681)",
+             "The installation failed: 4 failed, so every change it had made was undone",
              "Not restored: C:\\dorvan\\usr\\b.zlb: There is not enough space on the disk (error "
              "112)",
              "The undo could not restore 1 path(s)"}));

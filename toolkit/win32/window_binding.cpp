@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "platform/win32/wide_text.h"
+#include "platform/win32/window_class.h"
 #include "toolkit/shell_tree.h"
 #include "toolkit/win32/control_views.h"
 #include "toolkit/win32/shell_tree_view.h"
@@ -40,28 +41,6 @@ LRESULT CALLBACK formWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM l
         return DefWindowProcW(hwnd, message, wParam, lParam);
     }
     return window->handleMessage(hwnd, message, wParam, lParam);
-}
-
-// A Unicode window class: its windows get and give text as UTF-16, and the common controls in
-// them send their notifications in the wide form.
-void registerFormClass(const std::wstring& className) {
-    WNDCLASSEXW existing{};
-    existing.cbSize = sizeof existing;
-    if (GetClassInfoExW(GetModuleHandleW(nullptr), className.c_str(), &existing)) {
-        return;
-    }
-    WNDCLASSEXW windowClass{};
-    windowClass.cbSize = sizeof windowClass;
-    windowClass.lpfnWndProc = &formWindowProc;
-    windowClass.hInstance = GetModuleHandleW(nullptr);
-    windowClass.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
-    // The program's icon (its first icon resource); Windows takes the small one from it too.
-    windowClass.hIcon =
-        static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(1), IMAGE_ICON, 0,
-                                      0, LR_DEFAULTSIZE | LR_SHARED));
-    windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    windowClass.lpszClassName = className.c_str();
-    RegisterClassExW(&windowClass);
 }
 
 DWORD frameStyle(FrameKind frame) {
@@ -129,7 +108,7 @@ FormWindow::~FormWindow() {
 void FormWindow::create() {
     const FormLayout layout = form_.layout();
     const std::wstring className = toWide(className_);
-    registerFormClass(className);
+    win32::registerWindowClass(className.c_str(), &formWindowProc);
 
     // The layout is in pixels at 96 pixels per inch; on a screen of another resolution the
     // window, its controls and the font grow alike, so that texts keep fitting their controls.
