@@ -33,7 +33,7 @@ Checked velkcheck(const TempFolder& temp, const std::string& package) {
         return UniqueHandle(CreateFileW(toWide(temp / name).c_str(), GENERIC_WRITE, FILE_SHARE_READ,
                                         &inherit, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     };
-    // Files of this call's own: a checker that has ended may still hold the last call's.
+    // Files of this call's own, so that no call reads what another wrote.
     const std::string outName = testing::uniqueName("out") + ".txt";
     const std::string errName = testing::uniqueName("err") + ".txt";
     UniqueHandle out = create(outName);
@@ -52,7 +52,9 @@ Checked velkcheck(const TempFolder& temp, const std::string& package) {
     std::wstring line =
         toWide(testing::quoted(testing::toolPath("velkcheck")) + " " + testing::quoted(package));
     PROCESS_INFORMATION info{};
-    if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr,
+    // Without a console: Wine gives a console program started without one a console host of its
+    // own, which inherits the output files and holds them a moment after the checker has ended.
+    if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, TRUE, DETACHED_PROCESS, nullptr,
                         nullptr, &startup, &info)) {
         ADD_FAILURE() << "cannot start velkcheck.exe: " << GetLastError();
         return checked;
