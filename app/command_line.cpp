@@ -3,6 +3,7 @@
 #include <array>
 #include <string_view>
 
+#include "app/exit_code.h"
 #include "package/text_compare.h"
 
 namespace velk {
@@ -169,30 +170,6 @@ CommandLine readCommandLine(const std::vector<std::string>& arguments) {
     return line;
 }
 
-namespace {
-
-// The exit codes as a deployment tool acts on them, and winget's name for each.
-struct ExitCodeHelp {
-    int code;
-    const char* meaning;
-    const char* deployment;
-    const char* winget;
-};
-
-constexpr std::array<ExitCodeHelp, 7> kExitCodeHelp{{
-    {0, "installed (or removed) with every file", "success", ""},
-    {1, "files failed; everything changed was undone", "fails", ""},
-    {2, "nothing was installed (or removed)", "fails; the log says why", ""},
-    {3, "files failed; the undo could not restore every one", "fails; repair the target", ""},
-    {4, "files in use: nothing was changed; try again when the programs that hold them have ended",
-     "retries later", "fileInUse"},
-    {87, "bad command line: nothing was done", "fails", "invalidParameter"},
-    {1618, "another installation or removal runs in the target: nothing was changed",
-     "retries later", "installInProgress"},
-}};
-
-} // namespace
-
 std::string commandLineHelp() {
     std::string text =
         "VelkInstall [/install | /remove] [/quiet | /passive] [/dir=FOLDER] [/lang=LANGUAGE] "
@@ -215,8 +192,8 @@ std::string commandLineHelp() {
         "blanks. They win over the unattended-install key's values.\r"
         "\r"
         "Exit codes (code - meaning - what a deployment does - winget's name):\r";
-    for (const ExitCodeHelp& row : kExitCodeHelp) {
-        text += std::to_string(row.code) + " - " + row.meaning + " - " + row.deployment +
+    for (const ExitCodeMeaning& row : kExitCodes) {
+        text += std::to_string(row.code) + " - " + row.help + " - " + row.deployment +
                 (*row.winget != '\0' ? std::string(" - ") + row.winget : std::string()) + "\r";
     }
     text.pop_back();

@@ -1,50 +1,63 @@
 #pragma once
-// The program's exit codes, which tell a deployment tool the outcome of a run, and what each
-// one means, as the run log's last line says it.
+// The program's exit codes, which tell a deployment tool the outcome of a run: one table says
+// what each means, as the run log's last line and the help (/?) say it, what a deployment tool
+// does with it, and winget's name for it.
 
+#include <array>
 #include <string>
 
 namespace velk {
 
 // Unscoped, so that an exit code is the number the process ends with.
 enum ExitCode : int {
-    kExitInstalled = 0,    // the installation ran to its end with every file
-    kExitFailed = 1,       // files failed, and what had been changed was undone
-    kExitNotInstalled = 2, // the program ended without either
-    kExitNotRestored = 3,  // files failed, and the undo could not restore every one
-    // Files to be replaced or removed were still in use when the wait for them ended: nothing
-    // was changed.
+    kExitInstalled = 0,
+    kExitFailed = 1,
+    kExitNotInstalled = 2,
+    kExitNotRestored = 3,
     kExitFilesInUse = 4,
-    // Another installation or removal runs in the target: nothing was changed. The number is the
-    // one deployment tools know for "another installation is in progress" and try again later.
+    kExitBadCommandLine = 87, // the system's "the parameter is incorrect"
+    // The number deployment tools know for "another installation is in progress", which they
+    // try again later.
     kExitAnotherRun = 1618,
-    // The command line is bad (an unknown switch, a missing value, switches that exclude each
-    // other): nothing was done. The number is the system's "the parameter is incorrect".
-    kExitBadCommandLine = 87,
 };
 
-// What `exitCode` tells whoever started the program.
+struct ExitCodeMeaning {
+    ExitCode code;
+    const char* logged; // as the run log's last line says it
+    const char* help;   // as /? says it, for an installation or a removal
+    const char* deployment;
+    const char* winget; // winget's return response; "" for none
+};
+
+inline constexpr std::array<ExitCodeMeaning, 7> kExitCodes{{
+    {kExitInstalled, "the library was installed", "installed (or removed) with every file",
+     "success", ""},
+    {kExitFailed, "files failed, and what had been changed was undone",
+     "files failed; everything changed was undone", "fails", ""},
+    {kExitNotInstalled, "nothing was installed", "nothing was installed (or removed)",
+     "fails; the log says why", ""},
+    {kExitNotRestored, "files failed, and the undo could not restore all of them",
+     "files failed; the undo could not restore every one", "fails; repair the target", ""},
+    {kExitFilesInUse,
+     "files in use: nothing was changed; try again when the programs that hold them have ended",
+     "files in use: nothing was changed; try again when the programs that hold them have ended",
+     "retries later", "fileInUse"},
+    {kExitBadCommandLine, "the command line is bad, nothing was done",
+     "bad command line: nothing was done", "fails", "invalidParameter"},
+    {kExitAnotherRun,
+     "another installation or removal is running in the target folder, nothing was changed",
+     "another installation or removal runs in the target: nothing was changed", "retries later",
+     "installInProgress"},
+}};
+
+// What `exitCode` tells whoever started the program, as the run log says it.
 inline std::string exitMeaning(int exitCode) {
-    switch (exitCode) {
-    case kExitInstalled:
-        return "the library was installed";
-    case kExitFailed:
-        return "files failed, and what had been changed was undone";
-    case kExitNotInstalled:
-        return "nothing was installed";
-    case kExitNotRestored:
-        return "files failed, and the undo could not restore all of them";
-    case kExitFilesInUse:
-        return "files in use: nothing was changed; try again when the programs that hold them "
-               "have ended";
-    case kExitAnotherRun:
-        return "another installation or removal is running in the target folder, nothing was "
-               "changed";
-    case kExitBadCommandLine:
-        return "the command line is bad, nothing was done";
-    default:
-        return "the program ends";
+    for (const ExitCodeMeaning& row : kExitCodes) {
+        if (row.code == exitCode) {
+            return row.logged;
+        }
     }
+    return "the program ends";
 }
 
 } // namespace velk

@@ -87,22 +87,12 @@ class TFormInstall : public Form {
     // with kExitFilesInUse; otherwise the user is asked to close them and retry.
     bool waitUnasked = false;
 
-    // The program's exit code. An interactive run ends with 0, or 1 when an installation or
-    // removal failed and was undone. An unattended run (silentMode as read at start-up) tells a
-    // deployment tool its outcome: 0 when an installation ran to its end with every file copied,
-    // 1 when copies failed and it was undone, 4 when files to be replaced or removed were still
-    // in use when the wait for them ended, 1618 when another installation or removal works in
-    // the target, and 2 when the program ends otherwise without either (the target missing or
-    // refused, no "Libs", an invalid language name, an error report).
-    // Either run ends with 3 when what failed could not be undone, and the target is left with
-    // files that are not as they were.
-    // What the user does by hand in the window after an unattended installation stopped short
-    // (a removal) leaves its code as it is.
-    // Settings for an unattended run that cannot be read count as an unattended run that did not
-    // install. Where nobody is at the desktop, a run that would wait for somebody ends with 2.
-    // A run that the command line asks for tells its outcome the same way (a removal: 0 removed,
-    // 2 nothing removed); a bad command line ends it with 87 before anything is done, and /?
-    // with 0.
+    // The program's exit code (app/exit_code.h says what each means). An interactive run ends
+    // with 0, or 1 after an undone failure (3 when the undo failed too); an unattended run, or
+    // one the command line asks for, tells its installation's (or /remove's) outcome, which what
+    // the user then does by hand in a window it left open does not change. Unattended settings
+    // that cannot be read, and a run that would wait for somebody where nobody is at the
+    // desktop, end with 2; a bad command line with 87 before anything is done; /? with 0.
     int exitCode = kExitInstalled;
 
     // The program's end: the run log's last line names the exit code, which this gives.
