@@ -17,9 +17,6 @@ constexpr std::string_view kMark = "VelkInstall work folder 1\n";
 constexpr std::string_view kJournalName = "journal";
 constexpr std::string_view kTemporaryJournalName = "journal.tmp";
 constexpr std::string_view kCommittedName = "committed";
-// How many files a sub-folder of the work folder holds at most (with their old files, twice as
-// many names).
-constexpr std::size_t kFilesPerFolder = kFilesPerSlotFolder;
 // How many numbered names the work folder tries before it gives up.
 constexpr int kNameTries = 1000;
 
@@ -343,8 +340,8 @@ WorkFolder::Found WorkFolder::look(const DirEntry& candidate, const std::string&
 }
 
 FsResult WorkFolder::nextFileSlot(std::string& slot) {
-    const std::string folder = std::to_string(fileSlots_ / kFilesPerFolder);
-    if (fileSlots_ % kFilesPerFolder == 0) {
+    const std::string folder = std::to_string(fileSlots_ / kFilesPerSlotFolder);
+    if (fileSlots_ % kFilesPerSlotFolder == 0) {
         FsResult made = files_->createFolder(at(folder));
         std::unique_ptr<HeldFile> held;
         if (made) {
@@ -355,7 +352,7 @@ FsResult WorkFolder::nextFileSlot(std::string& slot) {
         }
         slotFolders_.push_back(std::move(held));
     }
-    slot = folder + "\\" + std::to_string(fileSlots_ % kFilesPerFolder);
+    slot = folder + "\\" + std::to_string(fileSlots_ % kFilesPerSlotFolder);
     ++fileSlots_;
     return {};
 }
